@@ -1,0 +1,41 @@
+# One static library per source folder: every .cpp of the folder, headers found from src/.
+function(veltra_library name folder)
+    file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
+    if(sources)
+        add_library(${name} STATIC ${sources})
+        set(scope PUBLIC)
+    else()
+        # A folder with headers only (or none yet) still gives a target to link against.
+        add_library(${name} INTERFACE)
+        set(scope INTERFACE)
+    endif()
+    target_include_directories(${name} ${scope} ${PROJECT_SOURCE_DIR}/src)
+    if(ARGN)
+        target_link_libraries(${name} ${scope} ${ARGN})
+    endif()
+endfunction()
+
+# One test program per tests/ folder. A folder whose tests need a Qt application object
+# provides its own TestMain.cpp; the others use GoogleTest's main.
+function(veltra_test name folder)
+    file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(${name} ${sources})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
+    target_compile_definitions(${name} PRIVATE
+        VELTRA_SAMPLES_DIR="${VELTRA_SAMPLES_DIR}"
+        VELTRA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+        VELTRA_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    list(FILTER sources INCLUDE REGEX "/TestMain\\.cpp$")
+    if(sources)
+        target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock ${ARGN})
+    else()
+        target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock ${ARGN})
+    endif()
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/test-config"
+        TIMEOUT 600)
+endfunction()

@@ -1,0 +1,73 @@
+#pragma once
+// The drawing surface of the map bitmap, as the decoders, the overlays, the graticule and the
+// scale bar see it. The implementation on a 24-bit image lives in imaging/; tests use their
+// own. Coordinates are pixels, origin top-left, x to the right, y downwards. Nothing is ever
+// antialiased: a colour read back is the colour drawn.
+#include <cstdint>
+#include <string>
+
+namespace veltra {
+
+// A packed colour: red in the low byte, R + G * 256 + B * 65536; a grey g is g * 65793.
+using TColour = std::uint32_t;
+
+constexpr TColour PackColour(int r, int g, int b)
+{
+    return static_cast<TColour>(r & 255) | static_cast<TColour>(g & 255) << 8 |
+           static_cast<TColour>(b & 255) << 16;
+}
+constexpr int RedOf(TColour c) { return static_cast<int>(c & 255); }
+constexpr int GreenOf(TColour c) { return static_cast<int>((c >> 8) & 255); }
+constexpr int BlueOf(TColour c) { return static_cast<int>((c >> 16) & 255); }
+
+struct TPoint {
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+};
+
+enum class TPenStyle { Solid, Dot };
+
+struct TFont {
+    std::string Name;
+    int Size = 8; // points
+    TColour Colour = 0;
+};
+
+class TCanvas {
+public:
+    virtual ~TCanvas() = default;
+
+    virtual int Width() const = 0;
+    virtual int Height() const = 0;
+
+    virtual TColour PenColour() const = 0;
+    virtual void SetPenColour(TColour colour) = 0;
+    virtual int PenWidth() const = 0;
+    virtual void SetPenWidth(int width) = 0;
+    virtual TPenStyle PenStyle() const = 0;
+    virtual void SetPenStyle(TPenStyle style) = 0;
+
+    // The current pen position; LineTo draws from it to (x, y) and moves it there. With a
+    // 1-pixel pen the end point itself is not painted, so joined segments paint each pixel
+    // once. Wider pens have round caps and joins.
+    virtual void MoveTo(int x, int y) = 0;
+    virtual void LineTo(int x, int y) = 0;
+    // A connected line through the points (nothing for fewer than two).
+    virtual void Polyline(const TPoint* points, int count) = 0;
+    // Fills the pixels left <= x < right, top <= y < bottom.
+    virtual void FillRect(int left, int top, int right, int bottom, TColour colour) = 0;
+    // A 1-pixel frame in the pen colour round left <= x < right, top <= y < bottom.
+    virtual void FrameRect(int left, int top, int right, int bottom) = 0;
+
+    virtual TFont Font() const = 0;
+    virtual void SetFont(const TFont& font) = 0;
+    virtual int TextWidth(const std::string& text) = 0;
+    virtual int TextHeight(const std::string& text) = 0;
+    // Text (UTF-8) in the font colour, its top-left corner at (x, y), no background.
+    virtual void TextOut(int x, int y, const std::string& text) = 0;
+
+    // The colour of a pixel; 0 outside the surface.
+    virtual TColour Pixel(int x, int y) const = 0;
+};
+
+} // namespace veltra

@@ -1,0 +1,49 @@
+#pragma once
+// Failures are exceptions derived from one project base, caught only at a few fixed places:
+// per stream in the decoding pass, per file when opening, per call in the projection
+// transforms, and in settings access.
+#include <stdexcept>
+#include <string>
+
+namespace veltra {
+
+class EVeltraError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A read that could not deliver every byte asked for, or a read past the end of a buffer.
+class EReadError : public EVeltraError {
+public:
+    EReadError() : EVeltraError("Stream read error") {}
+    using EVeltraError::EVeltraError;
+};
+
+// A write that could not be completed.
+class EWriteError : public EVeltraError {
+public:
+    EWriteError() : EVeltraError("Stream write error") {}
+    using EVeltraError::EVeltraError;
+};
+
+// A file that could not be opened.
+class EFOpenError : public EVeltraError {
+public:
+    using EVeltraError::EVeltraError;
+};
+
+// An arithmetic fault: a zero divisor, the logarithm of zero, an overflow, a result that is
+// not a number. C++ does not trap these, so the code checks for them and raises this instead.
+class EArithmeticError : public EVeltraError {
+public:
+    EArithmeticError() : EVeltraError("Invalid floating point operation") {}
+    using EVeltraError::EVeltraError;
+};
+
+// A text that is not a number, or a date or time that cannot be encoded.
+class EConvertError : public EVeltraError {
+public:
+    using EVeltraError::EVeltraError;
+};
+
+} // namespace veltra

@@ -1,0 +1,18 @@
+#pragma once
+// printf-like formatting with the conventions of the program's texts: "%.2d" pads to two
+// digits, and a bare "%f" (no precision) prints two decimals.
+#include <string>
+
+namespace veltra {
+
+std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
+
+// Upper-case copy of an ASCII text (file names and extensions are compared this way).
+std::string UpperCase(std::string text);
+std::string LowerCase(std::string text);
+bool StartsWith(const std::string& text, const std::string& prefix);
+
+// Parses a whole decimal integer, surrounding blanks allowed; raises EConvertError otherwise.
+int StrToInt(const std::string& text);
+
+} // namespace veltra

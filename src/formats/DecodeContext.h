@@ -1,0 +1,63 @@
+#pragma once
+// The state of one decoding pass over one stream, shared by the header readers and the
+// scan-line decoders, and the per-footprint plotting step they all use.
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "base/DateTime.h"
+#include "base/Stream.h"
+#include "formats/DecodeHost.h"
+
+namespace veltra {
+
+enum class TInputFamily { ifLevel1b, ifLevel1c, ifLevel1d };
+
+// Record layouts, as set by the header readers.
+enum : std::uint8_t {
+    SensorHirs = 1,
+    SensorAmsuA = 3,
+    SensorAmsuB = 4, // AMSU-B and MHS
+    SensorLevel1d = 5,
+};
+
+struct TDecodeContext {
+    explicit TDecodeContext(TDecodeHost& host) : Host(host) {}
+
+    TDecodeHost& Host;
+    TInputFamily Family = TInputFamily::ifLevel1b;
+    std::int32_t Channel = 0;     // 1-20 HIRS, 1-15 AMSU-A, 16-20 AMSU-B/MHS
+    std::int32_t RecordSize = 0;  // bytes per record; 0 = unknown
+    std::int32_t RecordCount = 0; // scan-line records to decode
+    std::vector<std::uint8_t> RecordBuffer;
+    // Per-channel tables at index channel - 1. Central wavenumbers in cm^-1; band correction
+    // T = (T* - a) / b, shared by all sensors.
+    std::array<double, 20> AmsuWavenumber{};
+    std::array<double, 20> HirsWavenumber{};
+    std::array<double, 20> BandCorrA{};
+    std::array<double, 20> BandCorrB{};
+    TDateTime ArchiveStart = 0;
+    TDateTime ArchiveEnd = 0;
+
+    // Reads one whole record of RecordSize bytes into RecordBuffer (EReadError when short).
+    TBytes ReadRecord(TStream& stream);
+};
+
+// Drawing state of one scan line: footprints are joined within a line, never across lines.
+struct TScanLinePen {
+    bool PenDown = false;
+    std::int32_t PreviousX = -1000000;
+};
+
+// Sets the pen width for a scan line and returns a fresh pen.
+TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth);
+// Sets the pen width back to 1.
+void EndScanLine(TDecodeContext& context);
+
+// The common per-footprint step, for a footprint the projection placed at (x, y): records the
+// sample and joins it to the previous footprint of the line unless the horizontal jump exceeds
+// three quarters of the bitmap width (a swath wrapping round a world map).
+void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, std::int32_t x, std::int32_t y,
+                   float latitude, float longitude, float temperature, TColour colour);
+
+} // namespace veltra

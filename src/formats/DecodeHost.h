@@ -1,0 +1,55 @@
+#pragma once
+// What the decoding pass sees of the main window: the state it reads (file extension, sensor,
+// selected channel tab) and writes (sensor code, satellite name, captions, samples, the
+// diagnostics lines) and the parts it draws with (the map canvas, the projection, the colour
+// scale). The controller implements it; tests implement it with a fake.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/Canvas.h"
+#include "base/Projector.h"
+
+namespace veltra {
+
+class TDecodeHost {
+public:
+    virtual ~TDecodeHost() = default;
+
+    // Upper-case extension of the opened file (the inner one for a bzip2 file), dot included.
+    virtual std::string FileExt() const = 0;
+    // Upper-case caption of the selected sensor tab: "HIRS", "AMSU-A" or "AMSU-B".
+    virtual std::string SensorName() const = 0;
+    // Caption of the selected channel tab; false when no channel tab is selected.
+    virtual bool SelectedChannelCaption(std::string& caption) const = 0;
+    virtual std::string BaseCaption() const = 0;
+
+    virtual TCanvas& MapCanvas() = 0;
+    virtual const TProjector& Projection() const = 0;
+    // Colour of a brightness temperature in the displayed range (kelvin).
+    virtual TColour ColourForTemperature(float temperature) = 0;
+
+    // The sample list: emptied at the start of every pass, one entry per footprint drawn.
+    virtual void ResetSamples() = 0;
+    virtual void AddSample(float latitude, float longitude, float temperature) = 0;
+    virtual std::int32_t SampleCount() const = 0;
+
+    // Record layout of the last header read; survives from one pass to the next.
+    virtual std::uint8_t SensorCode() const = 0;
+    virtual void SetSensorCode(std::uint8_t code) = 0;
+    virtual std::string SatelliteName() const = 0;
+    virtual void SetSatelliteName(const std::string& name) = 0;
+    virtual std::string ChannelCaption() const = 0;
+    virtual void SetChannelCaption(const std::string& caption) = 0;
+
+    virtual void SetSatelliteLabel(const std::string& caption) = 0;
+    virtual void SetSatelliteLabelHint(const std::string& hint) = 0;
+    virtual void SetHintHidePause(int milliseconds) = 0;
+    virtual void SetWindowCaption(const std::string& caption) = 0;
+    virtual void SetSaveRawEnabled(bool enabled) = 0;
+
+    // Lines shown by the diagnostics window; the pass only appends.
+    virtual std::vector<std::string>& DiagnosticLines() = 0;
+};
+
+} // namespace veltra
