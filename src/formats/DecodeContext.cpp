@@ -1,0 +1,46 @@
+#include "formats/DecodeContext.h"
+
+#include <cstdlib>
+
+#include "base/Errors.h"
+
+namespace veltra {
+
+TBytes TDecodeContext::ReadRecord(TStream& stream)
+{
+    if (RecordSize <= 0)
+        throw EReadError("No record size known");
+    RecordBuffer.resize(static_cast<size_t>(RecordSize));
+    stream.ReadBuffer(RecordBuffer.data(), RecordSize);
+    return TBytes(RecordBuffer.data(), RecordBuffer.size());
+}
+
+TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth)
+{
+    context.Host.MapCanvas().SetPenWidth(penWidth);
+    return TScanLinePen{};
+}
+
+void EndScanLine(TDecodeContext& context)
+{
+    context.Host.MapCanvas().SetPenWidth(1);
+}
+
+void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, std::int32_t x, std::int32_t y,
+                   float latitude, float longitude, float temperature, TColour colour)
+{
+    context.Host.AddSample(latitude, longitude, temperature);
+    TCanvas& canvas = context.Host.MapCanvas();
+    canvas.SetPenColour(colour);
+    const std::int64_t jump = std::llabs(static_cast<std::int64_t>(x) - pen.PreviousX);
+    if (jump > (3 * static_cast<std::int64_t>(canvas.Width())) / 4)
+        pen.PenDown = false;
+    if (pen.PenDown)
+        canvas.LineTo(x, y);
+    else
+        canvas.MoveTo(x, y);
+    pen.PenDown = true;
+    pen.PreviousX = x;
+}
+
+} // namespace veltra
