@@ -7,6 +7,7 @@
 
 #include "base/DateTime.h"
 #include "base/Stream.h"
+#include "formats/ByteOrder.h"
 #include "formats/DecodeHost.h"
 
 namespace veltra {

@@ -13,7 +13,7 @@ void TSampleList::AddSample(float latitude, float longitude, float temperature)
     ++count_;
     if (Length() < count_)
         samples_.resize(samples_.size() + BlockLength);
-    samples_[static_cast<size_t>(count_ - 1)] = TSample{latitude, longitude, temperature};
+    samples_[static_cast<std::size_t>(count_ - 1)] = TSample{latitude, longitude, temperature};
 }
 
 } // namespace veltra

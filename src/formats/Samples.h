@@ -1,6 +1,7 @@
 #pragma once
 // The sample list: one entry per footprint drawn, in drawing order. The record is also the
 // layout of the brightness-temperature export file, so its order and widths are a format.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,7 +27,7 @@ public:
     // Allocated length: entries from SampleCount() on are not meaningful.
     std::int32_t Length() const { return static_cast<std::int32_t>(samples_.size()); }
     const TSample* Data() const { return samples_.data(); }
-    const TSample& operator[](std::int32_t i) const { return samples_[static_cast<size_t>(i)]; }
+    const TSample& operator[](std::int32_t i) const { return samples_[static_cast<std::size_t>(i)]; }
 
 private:
     std::vector<TSample> samples_;
