@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "base/Errors.h"
+#include "formats/DecodeStream.h"
+#include "support/FakeHost.h"
+
+using namespace veltra;
+using test::TCanvasCall;
+
+namespace {
+
+void PutBE16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t v)
+{
+    bytes[offset] = static_cast<std::uint8_t>(v >> 8);
+    bytes[offset + 1] = static_cast<std::uint8_t>(v);
+}
+
+// An archive header naming NOAA-15 followed by a HIRS data-set header with the given record
+// count and realistic wavenumbers (channel 8 at 898.67 cm-1).
+std::vector<std::uint8_t> HirsFileHeader(std::uint16_t records)
+{
+    std::vector<std::uint8_t> bytes(512 + 4608, 0);
+    std::memset(bytes.data(), ' ', 512);
+    const char* name = "NSS.HIRX.NK.D05001.S2350.E0041.B1234567.GC";
+    std::memcpy(bytes.data() + 30, name, std::strlen(name));
+    std::uint8_t* h = bytes.data() + 512;
+    PutBE16(bytes, 512 + 84, 2005);
+    PutBE16(bytes, 512 + 86, 1);
+    PutBE16(bytes, 512 + 96, 2005);
+    PutBE16(bytes, 512 + 98, 2);
+    PutBE16(bytes, 512 + 128, records);
+    const std::int32_t wavenumber = 898670000; // channel 8, 10^-6 cm-1
+    const std::size_t at = 520 + 12 * 7;
+    for (int i = 0; i < 4; ++i)
+        h[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(wavenumber) >> (24 - 8 * i));
+    return bytes;
+}
+
+} // namespace
+
+TEST(DecodeStream, FamilyComesFromTheExtension)
+{
+    EXPECT_EQ(InputFamilyOf(".L1C"), TInputFamily::ifLevel1c);
+    EXPECT_EQ(InputFamilyOf(".L1D"), TInputFamily::ifLevel1d);
+    EXPECT_EQ(InputFamilyOf(".L1B"), TInputFamily::ifLevel1b);
+    EXPECT_EQ(InputFamilyOf(".l1c"), TInputFamily::ifLevel1b);
+    EXPECT_EQ(InputFamilyOf(""), TInputFamily::ifLevel1b);
+}
+
+TEST(DecodeStream, HirsHeaderWithNoRecordsDrawsNothingButLabelsThePicture)
+{
+    test::TFakeHost host;
+    host.SaveRaw = true;
+    TMemoryStream stream(HirsFileHeader(0));
+    DecodeStream(host, &stream);
+    EXPECT_EQ(host.Code, SensorHirs);
+    EXPECT_EQ(host.SampleCount(), 0);
+    EXPECT_EQ(host.Samples.Length(), 4096);
+    EXPECT_FALSE(host.SaveRaw);
+    EXPECT_EQ(host.Canvas.Count(TCanvasCall::Line), 0);
+    EXPECT_EQ(host.Canvas.Count(TCanvasCall::Move), 0);
+    EXPECT_EQ(host.Caption, "Channel 8 (11.13um)");
+    EXPECT_EQ(host.Label, "NOAA-15 - Channel 8 (11.13um)");
+    EXPECT_EQ(host.Lines.front(), "Archive Retrieval System header decoded:");
+}
+
+TEST(DecodeStream, UnknownSensorReadsNoDataSetHeader)
+{
+    test::TFakeHost host;
+    host.Sensor = "UNSUPPORTED L1B VARIANT";
+    host.Code = 7;
+    host.Caption = "previous";
+    TMemoryStream stream(HirsFileHeader(5));
+    DecodeStream(host, &stream);
+    EXPECT_EQ(host.Code, 7);
+    EXPECT_EQ(host.SampleCount(), 0);
+    // Channel 8 of HIRS has no wavenumber without the header: the caption cannot be formed.
+    EXPECT_EQ(host.Caption, "previous");
+    EXPECT_EQ(host.Label, "NOAA-15 - previous");
+}
+
+TEST(DecodeStream, ShortStreamEndsBeforeAnyLine)
+{
+    test::TFakeHost host;
+    host.Caption = "Channel 8 (11.11um)";
+    TMemoryStream stream(std::vector<std::uint8_t>(100, ' '));
+    DecodeStream(host, &stream);
+    EXPECT_TRUE(host.Lines.empty());
+    EXPECT_EQ(host.Label, " - Channel 8 (11.11um)");
+    DecodeStream(host, nullptr); // nothing at all for an absent stream
+    EXPECT_TRUE(host.Lines.empty());
+}
+
+TEST(DecodeStream, ChannelCaptionThatIsNoIntegerIsRaisedBeforeDecoding)
+{
+    test::TFakeHost host;
+    TMemoryStream stream(HirsFileHeader(0));
+    host.ChannelTab = "x";
+    EXPECT_THROW(DecodeStream(host, &stream), EConvertError);
+    host.HasChannel = false;
+    EXPECT_THROW(DecodeStream(host, &stream), EVeltraError);
+    EXPECT_TRUE(host.Lines.empty());
+}
+
+TEST(DecodeStream, ChannelCaptions)
+{
+    test::TFakeHost host;
+    TDecodeContext context(host);
+    context.AmsuWavenumber[15] = 2.968;
+    context.AmsuWavenumber[0] = 3.0;
+    context.HirsWavenumber[7] = 900.0;
+    EXPECT_EQ(FormChannelCaption(context, "AMSU-B", 16), "Channel 16 (89.04GHz)");
+    EXPECT_EQ(FormChannelCaption(context, "AMSU-A", 1), "Channel 1 (90.00GHz)");
+    EXPECT_EQ(FormChannelCaption(context, "HIRS", 8), "Channel 8 (11.11um)");
+    EXPECT_EQ(FormChannelCaption(context, "HIRS", 20), "Channel 20 (visible)");
+    EXPECT_THROW(FormChannelCaption(context, "HIRS", 9), EArithmeticError);
+    EXPECT_THROW(FormChannelCaption(context, "HIRS", 21), EConvertError);
+}
+
+TEST(PlotFootprint, JoinsFootprintsUnlessTheJumpExceedsThreeQuartersOfTheWidth)
+{
+    test::TFakeHost host; // 1000 pixels wide
+    TDecodeContext context(host);
+    TScanLinePen pen = BeginScanLine(context, 3);
+    PlotFootprint(context, pen, 100, 10, 1, 2, 250, 7);
+    PlotFootprint(context, pen, 850, 10, 1, 2, 250, 7); // jump 750: joined
+    PlotFootprint(context, pen, 99, 10, 1, 2, 250, 7);  // jump 751: broken
+    EndScanLine(context);
+    std::vector<TCanvasCall::Kind> kinds;
+    for (const auto& c : host.Canvas.Calls)
+        if (c.What == TCanvasCall::Move || c.What == TCanvasCall::Line)
+            kinds.push_back(c.What);
+    EXPECT_EQ(kinds, (std::vector<TCanvasCall::Kind>{TCanvasCall::Move, TCanvasCall::Line,
+                                                     TCanvasCall::Move}));
+    EXPECT_EQ(host.SampleCount(), 3);
+    EXPECT_EQ(host.Canvas.PenWidth(), 1);
+    EXPECT_EQ(host.Canvas.Calls.front().What, TCanvasCall::Width);
+    EXPECT_EQ(host.Canvas.Calls.front().A, 3);
+}
+
+TEST(DecodeStream, RandomAndTruncatedInputNeverEscapesThePass)
+{
+    std::mt19937 random(2026);
+    const char* sensors[] = {"HIRS", "AMSU-A", "AMSU-B", "OTHER"};
+    const char* extensions[] = {".L1B", ".L1C", ".L1D"};
+    for (int round = 0; round < 300; ++round) {
+        test::TFakeHost host;
+        host.Sensor = sensors[round % 4];
+        host.Ext = extensions[(round / 4) % 3];
+        host.ChannelTab = std::to_string(host.Sensor == "AMSU-B" ? 16 + round % 5 : 1 + round % 20);
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(random() % 40000));
+        for (auto& b : bytes)
+            b = static_cast<std::uint8_t>(random());
+        if (round % 5 == 0 && bytes.size() > 600) {
+            const auto header = HirsFileHeader(static_cast<std::uint16_t>(random()));
+            std::memcpy(bytes.data(), header.data(), std::min(bytes.size(), header.size()));
+        }
+        TMemoryStream stream(bytes);
+        EXPECT_NO_THROW(DecodeStream(host, &stream));
+    }
+}
