@@ -70,4 +70,13 @@ public:
     virtual TColour Pixel(int x, int y) const = 0;
 };
 
+// A bitmap: a raster of its own size with its canvas (the map bitmap is a 24-bit one).
+class TBitmap : public TCanvas {
+public:
+    // Changes the size; new pixels take the fill colour.
+    virtual void SetSize(int width, int height) = 0;
+    virtual TColour FillColour() const = 0;
+    virtual void SetFillColour(TColour colour) = 0;
+};
+
 } // namespace veltra

@@ -1,0 +1,188 @@
+#pragma once
+// TFormVeltra: the main window as a controller, free of any widget toolkit. It owns the
+// settings, the projection, the outline overlay, the map bitmap, the open streams and the
+// sample list, and turns every user action into the operation that handles it. Its window
+// (or a test fake, or the batch renderer) implements TVeltraView and forwards each event to
+// the operation of the same name.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/VeltraView.h"
+#include "base/Stream.h"
+#include "formats/DecodeHost.h"
+#include "formats/Samples.h"
+
+namespace veltra {
+
+class TCartogList;
+class TMapping;
+class TRegistryInteger;
+class TRegistryString;
+
+// The open input streams, in the order the render pass decodes them; owns them.
+class TStreamList {
+public:
+    void Add(std::unique_ptr<TStream> stream) { streams_.push_back(std::move(stream)); }
+    void Clear() { streams_.clear(); }
+    int Count() const { return static_cast<int>(streams_.size()); }
+    TStream* Items(int index) const { return streams_[static_cast<std::size_t>(index)].get(); }
+
+private:
+    std::vector<std::unique_ptr<TStream>> streams_;
+};
+
+// Upper limit of the temperature range for each HIRS channel position 1-19.
+double HirsMaxTemp(int position);
+
+class TFormVeltra : public TDecodeHost {
+public:
+    static constexpr const char* ProductName = "Veltra";
+    static constexpr const char* MakerName = "Brenmoor";
+    static constexpr const char* OpenFilter =
+        "Compressed files (*.bz2)|*.bz2|Eumetsat files (*.l1c, *.l1d)|*.l1c;*.l1d|"
+        "SAA files (*.l1b)|*.l1b";
+    static constexpr const char* SaveFilter = "JPEG files (*.jpg)|*.jpg";
+    static constexpr TColour OverlayColour = 0x808080;
+    static constexpr TColour GridLineColour = 255;
+
+    // arguments: the command line without the program name; executable: full path of the
+    // running program (its folder is the default data folder and where Countries.dat is).
+    TFormVeltra(TVeltraView& view, std::vector<std::string> arguments, std::string executable);
+    ~TFormVeltra() override;
+    TFormVeltra(const TFormVeltra&) = delete;
+    TFormVeltra& operator=(const TFormVeltra&) = delete;
+
+    // Life cycle.
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+
+    // Menus.
+    void MenuFileOpenClick();
+    void MenuFileSaveAsClick();
+    void MenuFileSaveRawClick();
+    void MenuFileExitClick();
+    void MenuViewDiagnosticsClick();
+    void MenuHelpAboutClick();
+    void MenuOptionsBackgroundClick(TMenuItem item);
+    void MenuOptionsMapProjectionClick(TMenuItem item);
+    void MenuOptionsRegionClick(TMenuItem item);
+    void ShowBackgroundChoice();
+    void ApplyProjection();
+    void ApplyRegion();
+    void SetRegionPreset();
+
+    // Files.
+    void OpenFile(const std::string& name);
+    void DropFileTargetDrop(const std::vector<std::string>& names);
+    void TimerLoadTimer();
+    std::string StationGroupPattern() const;
+    void SaveDefaultImage();
+
+    // Tabs, rendering and read-out. The window sets the selected index before calling the
+    // change handler of a tab control.
+    void SelectSensorTab(int index) { SensorTabIndex = index; }
+    void SelectChannelTab(int index) { ChannelTabIndex = index; }
+    void TabControlSensorChange();
+    void TabControlChannelChange();
+    void TabControlChannelResize();
+    void TimerResizeTimer();
+    void DrawChannel();
+    void ImageDisplayMouseMove(int x, int y);
+    void ImageDisplayMouseLeave();
+    void CheckBoxTempsInCClick();
+    void PaintBoxScalePaint(TCanvas& bar);
+    TColour ColourForTemperature(float temperature) override;
+
+    // TDecodeHost: the state the decoding pass reads and writes.
+    std::string FileExt() const override { return FileExt_; }
+    std::string SensorName() const override { return SensorName_; }
+    bool SelectedChannelCaption(std::string& caption) const override;
+    std::string BaseCaption() const override { return BaseCaption_; }
+    TCanvas& MapCanvas() override;
+    const TProjector& Projection() const override;
+    void ResetSamples() override { Samples.Reset(); }
+    void AddSample(float latitude, float longitude, float temperature) override
+    {
+        Samples.AddSample(latitude, longitude, temperature);
+    }
+    std::int32_t SampleCount() const override { return Samples.SampleCount(); }
+    std::uint8_t SensorCode() const override { return SensorCode_; }
+    void SetSensorCode(std::uint8_t code) override { SensorCode_ = code; }
+    std::string SatelliteName() const override { return SatelliteName_; }
+    void SetSatelliteName(const std::string& name) override { SatelliteName_ = name; }
+    std::string ChannelCaption() const override { return ChannelCaption_; }
+    void SetChannelCaption(const std::string& caption) override { ChannelCaption_ = caption; }
+    void SetSatelliteLabel(const std::string& caption) override;
+    void SetSatelliteLabelHint(const std::string& hint) override;
+    void SetHintHidePause(int milliseconds) override;
+    void SetWindowCaption(const std::string& caption) override;
+    void SetSaveRawEnabled(bool enabled) override;
+    std::vector<std::string>& DiagnosticLines() override;
+
+    // The brightness-temperature file name for the current sensor; empty when none applies.
+    std::string RawFileName() const;
+
+    // State, in the main window's declaration order.
+    std::unique_ptr<TRegistryInteger> BackgroundColour;
+    std::string BaseCaption_;
+    std::unique_ptr<TCartogList> Cartog;
+    std::int32_t AmsuAChannel = 0;
+    std::int32_t AmsuBChannel = 0;
+    std::int32_t HirsChannel = 0;
+    std::string ChannelCaption_;
+    std::string FileExt_;
+    std::string FileName;
+    std::unique_ptr<TRegistryString> DataFolder;
+    std::uint8_t SensorCode_ = 0;
+    TStreamList Streams;
+    std::unique_ptr<TBitmap> MapBitmap;
+    std::unique_ptr<TRegistryInteger> OpenFilterIndex;
+    std::int32_t LastMouseX = 0;
+    std::int32_t LastMouseY = 0;
+    TSampleList Samples;
+    std::unique_ptr<TMapping> Mapping;
+    std::unique_ptr<TRegistryInteger> MapProjection;
+    std::unique_ptr<TRegistryInteger> MapRegion;
+    double MaxTemp = 0;
+    double MinTemp = 0;
+    std::string PictureFileName;
+    std::string SatelliteName_;
+    std::string SensorName_;
+    // Owned by the diagnostics window; set when that window is created.
+    std::vector<std::string>* DiagnosticLinesList = nullptr;
+
+    // State of the controls, as the window shows it.
+    std::string WindowCaption;
+    std::vector<std::string> SensorTabs{"HIRS", "AMSU-A", "AMSU-B"};
+    int SensorTabIndex = 0;
+    std::vector<std::string> ChannelTabs;
+    int ChannelTabIndex = 0;
+    bool SaveAsEnabled = false;
+    bool SaveRawEnabled = false;
+    std::string SatelliteLabel = "Satellite Name";
+    std::string SatelliteLabelHint;
+    std::string CursorLocation;
+    std::string MinTempLabel = "MinT";
+    std::string MaxTempLabel = "MaxT";
+
+    const std::vector<std::string>& Arguments() const { return arguments_; }
+    const std::string& Executable() const { return executable_; }
+
+private:
+    bool Checked(TCheckBoxId box) const { return view_.IsChecked(box); }
+    void SetSensorTabList(std::vector<std::string> tabs);
+    void SetChannelTabList(std::vector<std::string> tabs, int index);
+    void OpenCompressed(const std::vector<std::string>& names);
+    void OpenPlain(const std::vector<std::string>& names);
+    std::vector<std::string> FindStationGroup() const;
+
+    TVeltraView& view_;
+    std::vector<std::string> arguments_;
+    std::string executable_;
+    std::vector<std::string> noDiagnostics_;
+};
+
+} // namespace veltra

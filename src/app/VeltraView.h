@@ -1,0 +1,104 @@
+#pragma once
+// What the controller asks of its window: show states and texts, run dialogs and timers, and
+// the few platform services it needs (a bitmap to draw on, the JPEG writer). The Qt main
+// window implements it; tests use a fake that records calls; the batch renderer a headless one.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/Canvas.h"
+
+namespace veltra {
+
+enum class TMenuItem {
+    FileOpen,
+    FileSaveAs,
+    FileSaveRaw,
+    FileExit,
+    ViewDiagnostics,
+    BackgroundBlack,
+    BackgroundWhite,
+    ProjectionMercator,
+    ProjectionMercatorZoomed,
+    ProjectionOrthographic,
+    ProjectionPlateCarree,
+    ProjectionPlateCarreeZoomed,
+    ProjectionPolarStereographic,
+    RegionAtlantic,
+    RegionEurope,
+    RegionIndianOcean,
+    RegionNorthAmerica,
+    RegionNorthPole,
+    RegionSouthAmerica,
+    HelpAbout,
+};
+
+enum class TCheckBoxId { TempsInC, FixMaxTemp, Gridlines, OpenGroup };
+enum class TLabelId { MinTemp, MaxTemp, SatName, CursorLocation };
+enum class TTimerId { Load, Resize };
+
+struct TOpenDialogRequest {
+    std::string Filter;        // "Compressed files (*.bz2)|*.bz2|..." pairs of caption and masks
+    std::string InitialFolder; // with its trailing separator
+    int FilterIndex = 1;       // 1-based; the dialog writes back the filter the user ended on
+    std::string FileName;      // out: the chosen file
+};
+
+struct TSaveDialogRequest {
+    std::string Filter;           // "JPEG files (*.jpg)|*.jpg"
+    std::string DefaultExtension; // "jpg"
+    std::string FileName;         // in: the preset name; out: the chosen file
+};
+
+class TVeltraView {
+public:
+    virtual ~TVeltraView() = default;
+
+    virtual void SetWindowCaption(const std::string& caption) = 0;
+    virtual void SetMenuEnabled(TMenuItem item, bool enabled) = 0;
+    virtual void SetMenuChecked(TMenuItem item, bool checked) = 0;
+    // Replacing the captions of a tab control selects its first tab.
+    virtual void SetSensorTabs(const std::vector<std::string>& captions) = 0;
+    virtual void SetSensorTabIndex(int index) = 0;
+    virtual void SetChannelTabs(const std::vector<std::string>& captions) = 0;
+    virtual void SetChannelTabIndex(int index) = 0;
+    virtual void SetLabelCaption(TLabelId label, const std::string& caption) = 0;
+    virtual void SetLabelHint(TLabelId label, const std::string& hint) = 0;
+    virtual void SetHintHidePause(int milliseconds) = 0;
+    virtual bool IsChecked(TCheckBoxId box) const = 0;
+    virtual void SetCheckBoxVisible(TCheckBoxId box, bool visible) = 0;
+    virtual void SetScaleBarHeight(int height) = 0;
+    // Height in pixels of a text in the window's font.
+    virtual int TextHeight(const std::string& text) const = 0;
+    // Client size of the image control the map bitmap fills.
+    virtual void ImageDisplaySize(int& width, int& height) const = 0;
+    virtual void InvalidateImage() = 0;
+    virtual void InvalidateScale() = 0;
+    // One-shot timers: starting a running timer restarts it.
+    virtual void StartTimer(TTimerId timer, int milliseconds) = 0;
+    virtual void StopTimer(TTimerId timer) = 0;
+    virtual void BeginBusyCursor() = 0;
+    virtual void EndBusyCursor() = 0;
+    virtual void RegisterDropTarget() = 0;
+    virtual void UnregisterDropTarget() = 0;
+
+    virtual bool ExecuteOpenDialog(TOpenDialogRequest& request) = 0;
+    // Asks before overwriting an existing file; false when the user cancels or declines.
+    virtual bool ExecuteSaveDialog(TSaveDialogRequest& request) = 0;
+    virtual void ShowMessage(const std::string& text) = 0;
+    // A failure the user must see: an error box on a display, standard error without one.
+    virtual void ShowError(const std::string& text) = 0;
+    // The status the program ends with when the window closes (0 unless set).
+    virtual void SetExitCode(int code) = 0;
+    virtual void ShowDiagnostics() = 0;
+    virtual void ShowAbout() = 0;
+    virtual void Close() = 0;
+
+    virtual std::unique_ptr<TBitmap> CreateBitmap() = 0;
+    // Writes the bitmap as a JPEG with a comment; raises EWriteError("Error writing JPEG to
+    // file") on any failure, leaving an existing file of that name untouched.
+    virtual void SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
+                          const std::string& comment) = 0;
+};
+
+} // namespace veltra
