@@ -1,0 +1,763 @@
+#include "app/VeltraForm.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+
+#include "base/Errors.h"
+#include "base/Format.h"
+#include "bzip/BZip2.h"
+#include "formats/DecodeStream.h"
+#include "imaging/BrightnessTemperatures.h"
+#include "imaging/ThermalColour.h"
+#include "mapping/zorCartography.h"
+#include "mapping/zorMapping.h"
+#include "settings/RegistryVariables.h"
+
+#ifndef VELTRA_WEB_SITE
+#define VELTRA_WEB_SITE "https://www.brenmoor.example/veltra"
+#endif
+
+namespace veltra {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int LoadInterval = 800;
+constexpr int ResizeInterval = 400;
+constexpr int JpegQuality = 80;
+constexpr const char* JpegComment = "From: Veltra by Brenmoor, " VELTRA_WEB_SITE;
+constexpr const char* UnsupportedLevel1b = "Unsupported L1B variant";
+// A decompressed pass is a few megabytes; this bound only stops a hostile file from filling
+// the memory.
+constexpr std::int64_t MaxDecompressedSize = std::int64_t(1) << 30;
+constexpr std::int64_t DecompressChunk = 32768;
+
+constexpr std::array<double, 20> HirsMaxTemps = {280, 265, 240, 250, 265, 280, 290,
+                                                 330, 270, 310, 275, 260, 300, 290,
+                                                 280, 260, 350, 340, 340, 0};
+
+struct TMenuValue {
+    TMenuItem Item;
+    std::int32_t Value;
+};
+
+constexpr TMenuValue BackgroundItems[] = {{TMenuItem::BackgroundBlack, 0},
+                                          {TMenuItem::BackgroundWhite, 0xFFFFFF}};
+constexpr TMenuValue ProjectionItems[] = {{TMenuItem::ProjectionMercator, 5},
+                                          {TMenuItem::ProjectionMercatorZoomed, 6},
+                                          {TMenuItem::ProjectionOrthographic, 7},
+                                          {TMenuItem::ProjectionPolarStereographic, 9},
+                                          {TMenuItem::ProjectionPlateCarree, 1},
+                                          {TMenuItem::ProjectionPlateCarreeZoomed, 2}};
+constexpr TMenuValue RegionItems[] = {
+    {TMenuItem::RegionEurope, 0},   {TMenuItem::RegionIndianOcean, 1},
+    {TMenuItem::RegionNorthAmerica, 2}, {TMenuItem::RegionAtlantic, 3},
+    {TMenuItem::RegionSouthAmerica, 4}, {TMenuItem::RegionNorthPole, 5}};
+
+template <std::size_t N>
+bool ValueOfItem(const TMenuValue (&table)[N], TMenuItem item, std::int32_t& value)
+{
+    for (const auto& entry : table)
+        if (entry.Item == item) {
+            value = entry.Value;
+            return true;
+        }
+    return false;
+}
+
+template <std::size_t N>
+bool ItemOfValue(const TMenuValue (&table)[N], std::int32_t value, TMenuItem& item)
+{
+    for (const auto& entry : table)
+        if (entry.Value == value) {
+            item = entry.Item;
+            return true;
+        }
+    return false;
+}
+
+std::vector<std::string> NumberTabs(int first, int last)
+{
+    std::vector<std::string> tabs;
+    for (int i = first; i <= last; ++i)
+        tabs.push_back(std::to_string(i));
+    return tabs;
+}
+
+// The name part of a path (folder dropped).
+std::string NamePart(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The folder of a path with its trailing separator ("" for a bare name).
+std::string FolderPart(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The last extension of the name part, dot included ("" when there is none).
+std::string ExtensionOf(const std::string& path)
+{
+    const std::string name = NamePart(path);
+    const auto dot = name.find_last_of('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string WithoutExtension(const std::string& path)
+{
+    return path.substr(0, path.size() - ExtensionOf(path).size());
+}
+
+bool FileExists(const std::string& name)
+{
+    std::error_code error;
+    return !name.empty() && fs::exists(name, error) && !fs::is_directory(name, error);
+}
+
+// Case-insensitive match of a name against a pattern where "*" matches any run of
+// characters and "?" any one character.
+bool WildcardMatch(const std::string& pattern, const std::string& name)
+{
+    std::size_t p = 0, n = 0, star = std::string::npos, mark = 0;
+    auto same = [](char a, char b) {
+        return std::toupper(static_cast<unsigned char>(a)) ==
+               std::toupper(static_cast<unsigned char>(b));
+    };
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || same(pattern[p], name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            mark = n;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+// RAII for the busy cursor of a render pass.
+class TBusyCursor {
+public:
+    explicit TBusyCursor(TVeltraView& view) : view_(view) { view_.BeginBusyCursor(); }
+    ~TBusyCursor() { view_.EndBusyCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+    TVeltraView& view_;
+};
+
+} // namespace
+
+double HirsMaxTemp(int position)
+{
+    if (position < 1 || position > 19)
+        return 320.0;
+    return HirsMaxTemps[static_cast<std::size_t>(position - 1)];
+}
+
+TFormVeltra::TFormVeltra(TVeltraView& view, std::vector<std::string> arguments,
+                         std::string executable)
+    : ChannelTabs(NumberTabs(1, 20)), view_(view), arguments_(std::move(arguments)),
+      executable_(std::move(executable))
+{
+}
+
+TFormVeltra::~TFormVeltra()
+{
+    FormDestroy();
+}
+
+// ---------------------------------------------------------------------------------------
+// Life cycle
+
+void TFormVeltra::FormCreate()
+{
+    BaseCaption_ = std::string(ProductName) + " - " + MakerName;
+    WindowCaption = BaseCaption_;
+    RegisterAppPath(executable_);
+    MapBitmap = view_.CreateBitmap();
+    BackgroundColour = std::make_unique<TRegistryInteger>("BackgroundColour", 0);
+    MapBitmap->SetFillColour(static_cast<TColour>(BackgroundColour->Value));
+    Mapping = std::make_unique<TMapping>();
+    MapProjection = std::make_unique<TRegistryInteger>("MapProjection", 7);
+    MapRegion = std::make_unique<TRegistryInteger>("MapRegion", 0);
+    Mapping->SetProjection(static_cast<std::uint8_t>(MapProjection->Value));
+    Mapping->SetLongitudeSpan(150.0f);
+    Mapping->SetLatitudeSpan(75.0f);
+    SetRegionPreset();
+    Cartog = std::make_unique<TCartogList>(LookUpAppPath, FolderPart(executable_));
+    Cartog->LoadFromFile(Cartog->CountriesFile);
+    Cartog->Mapping = Mapping.get();
+    MinTemp = 200.0;
+    MaxTemp = 320.0;
+    DataFolder = std::make_unique<TRegistryString>("DataFolder", FolderPart(executable_));
+    AmsuAChannel = 15;
+    AmsuBChannel = 20;
+    HirsChannel = 8;
+    OpenFilterIndex = std::make_unique<TRegistryInteger>("OpenFilterIndex", 2);
+    Streams.Clear();
+}
+
+void TFormVeltra::FormShow()
+{
+    view_.SetScaleBarHeight(view_.TextHeight("Cy") * 17 / 13);
+    view_.SetCheckBoxVisible(TCheckBoxId::OpenGroup, true);
+    ShowBackgroundChoice();
+    ApplyProjection();
+    ApplyRegion();
+    view_.RegisterDropTarget();
+    if (!arguments_.empty()) {
+        OpenFile(arguments_[0]);
+        view_.StartTimer(TTimerId::Load, LoadInterval);
+    }
+}
+
+void TFormVeltra::FormDestroy()
+{
+    if (!Mapping && !BackgroundColour)
+        return;
+    view_.UnregisterDropTarget();
+    Cartog.reset();
+    Mapping.reset();
+    BackgroundColour.reset();
+    MapProjection.reset();
+    MapRegion.reset();
+    OpenFilterIndex.reset();
+    DataFolder.reset();
+    Streams.Clear();
+}
+
+// ---------------------------------------------------------------------------------------
+// Menus
+
+void TFormVeltra::MenuFileExitClick()
+{
+    view_.Close();
+}
+
+void TFormVeltra::MenuViewDiagnosticsClick()
+{
+    view_.ShowDiagnostics();
+}
+
+void TFormVeltra::MenuHelpAboutClick()
+{
+    view_.ShowAbout();
+}
+
+void TFormVeltra::MenuOptionsBackgroundClick(TMenuItem item)
+{
+    const std::int32_t old = BackgroundColour->Value;
+    ValueOfItem(BackgroundItems, item, BackgroundColour->Value);
+    ShowBackgroundChoice();
+    if (BackgroundColour->Value != old)
+        DrawChannel();
+}
+
+void TFormVeltra::ShowBackgroundChoice()
+{
+    TMenuItem item;
+    if (ItemOfValue(BackgroundItems, BackgroundColour->Value, item))
+        view_.SetMenuChecked(item, true);
+}
+
+void TFormVeltra::MenuOptionsMapProjectionClick(TMenuItem item)
+{
+    const std::int32_t old = MapProjection->Value;
+    ValueOfItem(ProjectionItems, item, MapProjection->Value);
+    if (MapProjection->Value != old)
+        ApplyProjection();
+}
+
+void TFormVeltra::ApplyProjection()
+{
+    TMenuItem item;
+    if (ItemOfValue(ProjectionItems, MapProjection->Value, item))
+        view_.SetMenuChecked(item, true);
+    const auto kind = static_cast<std::uint8_t>(MapProjection->Value);
+    if (kind != Mapping->Projection) {
+        Mapping->SetProjection(kind);
+        DrawChannel();
+    }
+}
+
+void TFormVeltra::MenuOptionsRegionClick(TMenuItem item)
+{
+    const std::int32_t old = MapRegion->Value;
+    ValueOfItem(RegionItems, item, MapRegion->Value);
+    if (MapRegion->Value != old)
+        ApplyRegion();
+}
+
+void TFormVeltra::ApplyRegion()
+{
+    const float longitude = Mapping->CentreLongitude;
+    const float latitude = Mapping->CentreLatitude;
+    SetRegionPreset();
+    if (Mapping->CentreLongitude != longitude || Mapping->CentreLatitude != latitude)
+        DrawChannel();
+}
+
+void TFormVeltra::SetRegionPreset()
+{
+    if (ApplyRegionPreset(*Mapping, MapRegion->Value)) {
+        TMenuItem item;
+        if (ItemOfValue(RegionItems, MapRegion->Value, item))
+            view_.SetMenuChecked(item, true);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Files
+
+void TFormVeltra::MenuFileOpenClick()
+{
+    TOpenDialogRequest request;
+    request.Filter = OpenFilter;
+    request.InitialFolder = DataFolder->Value;
+    request.FilterIndex = OpenFilterIndex->Value;
+    if (!view_.ExecuteOpenDialog(request))
+        return;
+    DataFolder->Value = FolderPart(request.FileName);
+    OpenFilterIndex->Value = request.FilterIndex;
+    OpenFile(request.FileName);
+    view_.StartTimer(TTimerId::Load, LoadInterval);
+}
+
+void TFormVeltra::DropFileTargetDrop(const std::vector<std::string>& names)
+{
+    if (names.size() != 1)
+        return;
+    OpenFile(names[0]);
+    view_.StartTimer(TTimerId::Load, LoadInterval);
+}
+
+std::string TFormVeltra::StationGroupPattern() const
+{
+    std::string rest = WithoutExtension(NamePart(FileName));
+    std::string fields[6];
+    for (auto& field : fields) {
+        const auto underscore = rest.find('_');
+        if (underscore == std::string::npos)
+            continue;
+        field = rest.substr(0, underscore);
+        rest.erase(0, underscore + 1);
+    }
+    std::string suffix = FileExt_;
+    if (FileExt_ == ".BZ2")
+        suffix = ExtensionOf(WithoutExtension(FileName)) + FileExt_;
+    return FolderPart(FileName) + fields[0] + "_*_" + fields[3] + "_" + fields[4] + "_*" + suffix;
+}
+
+std::vector<std::string> TFormVeltra::FindStationGroup() const
+{
+    const std::string pattern = StationGroupPattern();
+    const std::string folder = FolderPart(pattern);
+    const std::string namePattern = NamePart(pattern);
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end;
+         !error && it != end; it.increment(error)) {
+        const std::string entry = it->path().filename().string();
+        if (WildcardMatch(namePattern, entry))
+            names.push_back(folder + entry);
+    }
+    return names;
+}
+
+void TFormVeltra::OpenFile(const std::string& name)
+{
+    Streams.Clear();
+    FileName = name;
+    PictureFileName.clear();
+    if (!FileExists(FileName))
+        return;
+    FileExt_ = UpperCase(ExtensionOf(FileName));
+    DiagnosticLines().clear();
+    std::vector<std::string> names;
+    if (Checked(TCheckBoxId::OpenGroup))
+        names = FindStationGroup();
+    if (names.empty())
+        names.push_back(FileName);
+    DiagnosticLines().push_back("Files:");
+    for (const auto& n : names)
+        DiagnosticLines().push_back(n);
+    if (FileExt_ == ".BZ2")
+        OpenCompressed(names);
+    else
+        OpenPlain(names);
+}
+
+void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
+{
+    for (const auto& name : names) {
+        auto memory = std::make_unique<TMemoryStream>();
+        TMemoryStream& target = *memory;
+        Streams.Add(std::move(memory));
+        std::unique_ptr<TFileStream> file;
+        try {
+            file = std::make_unique<TFileStream>(name);
+        } catch (const std::exception&) {
+            continue; // a file that cannot be opened is skipped
+        }
+        try {
+            TBZDecompressionStream decompressor(*file);
+            std::vector<std::uint8_t> chunk(DecompressChunk);
+            for (;;) {
+                const std::int64_t n = decompressor.Read(chunk.data(), DecompressChunk);
+                if (n <= 0)
+                    break;
+                target.Write(chunk.data(), n);
+                if (target.Size() >= MaxDecompressedSize)
+                    break;
+            }
+        } catch (const std::exception&) {
+            // Corrupt data: keep what was decompressed before the failure.
+        }
+        FileExt_ = UpperCase(ExtensionOf(WithoutExtension(FileName)));
+        PictureFileName = WithoutExtension(FileName) + ".jpg";
+    }
+}
+
+void TFormVeltra::OpenPlain(const std::vector<std::string>& names)
+{
+    for (const auto& name : names) {
+        try {
+            Streams.Add(std::make_unique<TFileStream>(name));
+            PictureFileName = FileName + ".jpg";
+        } catch (const std::exception&) {
+            // A member of the group that cannot be opened is skipped.
+        }
+    }
+}
+
+void TFormVeltra::TimerLoadTimer()
+{
+    view_.StopTimer(TTimerId::Load);
+    const bool unattended = arguments_.size() > 1;
+    if (!FileExists(FileName)) {
+        if (unattended) {
+            view_.ShowError("File not found: " + FileName);
+            view_.SetExitCode(3);
+            view_.Close();
+        }
+        return;
+    }
+    TabControlSensorChange();
+    if (unattended) {
+        try {
+            if (PictureFileName.empty())
+                throw EWriteError("Nothing to save: no stream could be opened for " + FileName);
+            SaveDefaultImage();
+        } catch (const std::exception& e) {
+            view_.ShowError(e.what());
+            view_.SetExitCode(4);
+        }
+        view_.Close();
+    }
+}
+
+void TFormVeltra::SaveDefaultImage()
+{
+    if (!PictureFileName.empty())
+        view_.SaveJPEG(*MapBitmap, PictureFileName, JpegQuality, JpegComment);
+}
+
+void TFormVeltra::MenuFileSaveAsClick()
+{
+    if (PictureFileName.empty())
+        return;
+    TSaveDialogRequest request;
+    request.Filter = SaveFilter;
+    request.DefaultExtension = "jpg";
+    request.FileName = PictureFileName;
+    if (view_.ExecuteSaveDialog(request))
+        view_.SaveJPEG(*MapBitmap, request.FileName, JpegQuality, JpegComment);
+}
+
+std::string TFormVeltra::RawFileName() const
+{
+    std::string part;
+    std::int32_t position = 0;
+    if (SensorName_ == "HIRS") {
+        part = ".hirs.c";
+        position = HirsChannel;
+    } else if (SensorName_ == "AMSU-A") {
+        part = ".amsu-a.c";
+        position = AmsuAChannel;
+    } else if (SensorName_ == "AMSU-B") {
+        part = ".amsu-b.c";
+        position = AmsuBChannel;
+    } else {
+        return "";
+    }
+    return WithoutExtension(FileName) + part + std::to_string(position) + ".bt";
+}
+
+void TFormVeltra::MenuFileSaveRawClick()
+{
+    if (PictureFileName.empty())
+        return;
+    const std::string name = RawFileName();
+    if (name.empty())
+        return;
+    try {
+        SaveBrightnessTemperatures(Samples, name);
+    } catch (const EWriteError&) {
+        view_.ShowError("Error writing brightness temperatures to " + name);
+        return;
+    }
+    view_.ShowMessage("Raw data saved to: " + name);
+}
+
+// ---------------------------------------------------------------------------------------
+// Tabs and rendering
+
+void TFormVeltra::SetSensorTabList(std::vector<std::string> tabs)
+{
+    SensorTabs = std::move(tabs);
+    SensorTabIndex = 0;
+    view_.SetSensorTabs(SensorTabs);
+}
+
+void TFormVeltra::SetChannelTabList(std::vector<std::string> tabs, int index)
+{
+    ChannelTabs = std::move(tabs);
+    ChannelTabIndex = 0;
+    view_.SetChannelTabs(ChannelTabs);
+    // A remembered position beyond the last tab (AMSU-B starts at 20 of five tabs) shows
+    // the last tab.
+    ChannelTabIndex = std::clamp(index, 0, static_cast<int>(ChannelTabs.size()) - 1);
+    view_.SetChannelTabIndex(ChannelTabIndex);
+}
+
+void TFormVeltra::TabControlSensorChange()
+{
+    const std::string name = UpperCase(NamePart(FileName));
+    const int previous = SensorTabIndex;
+    if (StartsWith(FileExt_, ".L1B")) {
+        std::string tab = UnsupportedLevel1b;
+        if (name.find(".AMAX.") != std::string::npos)
+            tab = "AMSU-A";
+        if (name.find(".AMBX") != std::string::npos)
+            tab = "AMSU-B";
+        if (name.find(".HIRX.") != std::string::npos)
+            tab = "HIRS";
+        SetSensorTabList({tab});
+    }
+    if (StartsWith(FileExt_, ".L1C")) {
+        std::string tab;
+        if (StartsWith(name, "AMSUA"))
+            tab = "AMSU-A";
+        if (StartsWith(name, "AMSUB"))
+            tab = "AMSU-B";
+        if (StartsWith(name, "HIRS"))
+            tab = "HIRS";
+        if (StartsWith(name, "MHS"))
+            tab = "AMSU-B";
+        if (!tab.empty())
+            SetSensorTabList({tab});
+    }
+    if (StartsWith(FileExt_, ".L1D")) {
+        SetSensorTabList({"HIRS", "AMSU-A", "AMSU-B"});
+        if (previous >= 0 && previous < static_cast<int>(SensorTabs.size())) {
+            SensorTabIndex = previous;
+            view_.SetSensorTabIndex(previous);
+        }
+    }
+    SensorName_ = SensorTabIndex >= 0 && SensorTabIndex < static_cast<int>(SensorTabs.size())
+                      ? UpperCase(SensorTabs[static_cast<std::size_t>(SensorTabIndex)])
+                      : std::string();
+    if (SensorName_ == "HIRS")
+        SetChannelTabList(NumberTabs(1, 20), HirsChannel - 1);
+    else if (SensorName_ == "AMSU-A")
+        SetChannelTabList(NumberTabs(1, 15), AmsuAChannel - 1);
+    else if (SensorName_ == "AMSU-B")
+        SetChannelTabList(NumberTabs(16, 20), AmsuBChannel - 1);
+    TabControlChannelChange();
+}
+
+void TFormVeltra::TabControlChannelChange()
+{
+    MinTemp = 150.0;
+    MaxTemp = 320.0;
+    const int position = ChannelTabIndex + 1;
+    if (SensorName_ == "HIRS")
+        HirsChannel = position;
+    if (SensorName_ == "AMSU-A")
+        AmsuAChannel = position;
+    if (SensorName_ == "AMSU-B")
+        AmsuBChannel = position;
+    if (SensorName_ == "HIRS" && position >= 1 && position <= 19)
+        MaxTemp = HirsMaxTemp(position);
+    if (Checked(TCheckBoxId::FixMaxTemp))
+        MaxTemp = 350.0;
+    DrawChannel();
+}
+
+bool TFormVeltra::SelectedChannelCaption(std::string& caption) const
+{
+    if (ChannelTabIndex < 0 || ChannelTabIndex >= static_cast<int>(ChannelTabs.size()))
+        return false;
+    caption = ChannelTabs[static_cast<std::size_t>(ChannelTabIndex)];
+    return true;
+}
+
+void TFormVeltra::DrawChannel()
+{
+    SaveAsEnabled = false;
+    view_.SetMenuEnabled(TMenuItem::FileSaveAs, false);
+    SetSaveRawEnabled(false);
+    {
+        TBusyCursor busy(view_);
+        noDiagnostics_.clear();
+        SetWindowCaption(BaseCaption_ + " - " + WithoutExtension(NamePart(FileName)));
+        view_.InvalidateScale();
+        MapBitmap->FillRect(0, 0, MapBitmap->Width(), MapBitmap->Height(),
+                            static_cast<TColour>(BackgroundColour->Value));
+        for (int i = 0; i < Streams.Count(); ++i)
+            DecodeStream(*this, Streams.Items(i));
+        MapBitmap->SetPenColour(OverlayColour);
+        Cartog->Draw(MapBitmap.get(), 0, 0);
+        if (Checked(TCheckBoxId::Gridlines))
+            Mapping->DrawGridlines(MapBitmap.get(), 10, 10, OverlayColour, GridLineColour, 0, 0,
+                                   false, TSpecialParallels{});
+        view_.InvalidateImage();
+    }
+    SaveAsEnabled = true;
+    view_.SetMenuEnabled(TMenuItem::FileSaveAs, true);
+    SetSaveRawEnabled(true);
+    if (LastMouseX != 0 && LastMouseY != 0)
+        ImageDisplayMouseMove(LastMouseX, LastMouseY);
+}
+
+TColour TFormVeltra::ColourForTemperature(float temperature)
+{
+    return veltra::ColourForTemperature(temperature, MinTemp, MaxTemp);
+}
+
+void TFormVeltra::ImageDisplayMouseMove(int x, int y)
+{
+    std::string text;
+    float latitude = 0, longitude = 0;
+    if (Mapping->CanLocate() && Mapping->XYToLatLon(x, y, latitude, longitude))
+        text = Format("Lat: %.0f%s  Lon: %.0f%s  ", latitude, DegreeSign, longitude, DegreeSign);
+    const TColour colour = MapBitmap->Pixel(x, y);
+    float temperature = 0;
+    if (ColourToTemperature(RedOf(colour), GreenOf(colour), BlueOf(colour), temperature,
+                            static_cast<float>(MinTemp), static_cast<float>(MaxTemp))) {
+        if (Checked(TCheckBoxId::TempsInC))
+            text += Format("%.0fC", temperature - 273.16);
+        else
+            text += Format("%.0fK", static_cast<double>(temperature));
+    }
+    CursorLocation = text;
+    view_.SetLabelCaption(TLabelId::CursorLocation, text);
+    LastMouseX = x;
+    LastMouseY = y;
+}
+
+void TFormVeltra::ImageDisplayMouseLeave()
+{
+    CursorLocation.clear();
+    view_.SetLabelCaption(TLabelId::CursorLocation, "");
+    LastMouseX = 0;
+    LastMouseY = 0;
+}
+
+void TFormVeltra::CheckBoxTempsInCClick()
+{
+    view_.InvalidateScale();
+}
+
+void TFormVeltra::PaintBoxScalePaint(TCanvas& bar)
+{
+    veltra::PaintBoxScalePaint(bar, MinTemp, MaxTemp);
+    const auto labels = ScaleLabelTexts(MinTemp, MaxTemp, Checked(TCheckBoxId::TempsInC));
+    MinTempLabel = labels.first;
+    MaxTempLabel = labels.second;
+    view_.SetLabelCaption(TLabelId::MinTemp, MinTempLabel);
+    view_.SetLabelCaption(TLabelId::MaxTemp, MaxTempLabel);
+}
+
+void TFormVeltra::TabControlChannelResize()
+{
+    view_.StopTimer(TTimerId::Resize);
+    view_.StartTimer(TTimerId::Resize, ResizeInterval);
+}
+
+void TFormVeltra::TimerResizeTimer()
+{
+    view_.StopTimer(TTimerId::Resize);
+    int width = 0, height = 0;
+    view_.ImageDisplaySize(width, height);
+    if (MapBitmap->Width() == width && MapBitmap->Height() == height)
+        return;
+    MapBitmap->SetSize(width, height);
+    Mapping->SetWidth(MapBitmap->Width());
+    Mapping->SetHeight(MapBitmap->Height());
+    if (SaveAsEnabled)
+        DrawChannel();
+}
+
+// ---------------------------------------------------------------------------------------
+// What the decoding pass writes
+
+TCanvas& TFormVeltra::MapCanvas()
+{
+    return *MapBitmap;
+}
+
+const TProjector& TFormVeltra::Projection() const
+{
+    return *Mapping;
+}
+
+void TFormVeltra::SetSatelliteLabel(const std::string& caption)
+{
+    SatelliteLabel = caption;
+    view_.SetLabelCaption(TLabelId::SatName, caption);
+}
+
+void TFormVeltra::SetSatelliteLabelHint(const std::string& hint)
+{
+    SatelliteLabelHint = hint;
+    view_.SetLabelHint(TLabelId::SatName, hint);
+}
+
+void TFormVeltra::SetHintHidePause(int milliseconds)
+{
+    view_.SetHintHidePause(milliseconds);
+}
+
+void TFormVeltra::SetWindowCaption(const std::string& caption)
+{
+    WindowCaption = caption;
+    view_.SetWindowCaption(caption);
+}
+
+void TFormVeltra::SetSaveRawEnabled(bool enabled)
+{
+    SaveRawEnabled = enabled;
+    view_.SetMenuEnabled(TMenuItem::FileSaveRaw, enabled);
+}
+
+std::vector<std::string>& TFormVeltra::DiagnosticLines()
+{
+    return DiagnosticLinesList ? *DiagnosticLinesList : noDiagnostics_;
+}
+
+} // namespace veltra

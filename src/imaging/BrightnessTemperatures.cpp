@@ -1,0 +1,64 @@
+#include "imaging/BrightnessTemperatures.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+#include "base/Errors.h"
+
+namespace veltra {
+
+namespace {
+
+void AppendLittleEndian(std::vector<std::uint8_t>& out, float value)
+{
+    std::uint32_t word;
+    std::memcpy(&word, &value, 4);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(word >> (8 * i)));
+}
+
+} // namespace
+
+void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size)
+{
+    std::string temporary = fileName + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        throw EWriteError("Cannot create \"" + fileName + "\": " + std::strerror(errno));
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < size) {
+        const ssize_t n = ::write(fd, bytes + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temporary.c_str(), fileName.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        throw EWriteError("Cannot write \"" + fileName + "\": " + std::strerror(error));
+    }
+}
+
+void SaveBrightnessTemperatures(const TSampleList& samples, const std::string& fileName)
+{
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(samples.SampleCount()) * sizeof(TSample));
+    for (std::int32_t i = 0; i < samples.SampleCount(); ++i) {
+        AppendLittleEndian(bytes, samples[i].Latitude);
+        AppendLittleEndian(bytes, samples[i].Longitude);
+        AppendLittleEndian(bytes, samples[i].Temperature);
+    }
+    WriteFileAtomically(fileName, bytes.data(), bytes.size());
+}
+
+} // namespace veltra

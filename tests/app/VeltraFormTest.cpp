@@ -1,0 +1,346 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/FakeView.h"
+#include "app/VeltraForm.h"
+#include "mapping/zorMapping.h"
+#include "settings/RegistryVariables.h"
+
+using namespace veltra;
+namespace fs = std::filesystem;
+
+namespace {
+
+class VeltraForm : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() /
+                  ("veltra-form-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_ / "bin");
+        UseMemorySettingsStore();
+    }
+    void TearDown() override
+    {
+        form_.reset();
+        fs::remove_all(folder_);
+    }
+
+    TFormVeltra& Create(std::vector<std::string> arguments = {})
+    {
+        form_ = std::make_unique<TFormVeltra>(view_, std::move(arguments),
+                                              (folder_ / "bin" / "veltra").string());
+        form_->FormCreate();
+        form_->FormShow();
+        form_->TimerResizeTimer();
+        return *form_;
+    }
+
+    std::string Touch(const std::string& name, const std::string& content = "")
+    {
+        const fs::path path = folder_ / name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path.string();
+    }
+
+    int Renders() const { return view_.Bitmap ? view_.Bitmap->Fills : 0; }
+
+    fs::path folder_;
+    test::TFakeView view_;
+    std::unique_ptr<TFormVeltra> form_;
+};
+
+} // namespace
+
+TEST_F(VeltraForm, FirstStartUsesTheDefaults)
+{
+    TFormVeltra& form = Create();
+    EXPECT_EQ(form.Mapping->Projection, 7);
+    EXPECT_FLOAT_EQ(form.Mapping->CentreLongitude, 10);
+    EXPECT_FLOAT_EQ(form.Mapping->CentreLatitude, 55);
+    EXPECT_FLOAT_EQ(form.Mapping->LongitudeSpan, 150);
+    EXPECT_FLOAT_EQ(form.Mapping->LatitudeSpan, 75);
+    EXPECT_TRUE(view_.Checked[TMenuItem::ProjectionOrthographic]);
+    EXPECT_TRUE(view_.Checked[TMenuItem::RegionEurope]);
+    EXPECT_TRUE(view_.Checked[TMenuItem::BackgroundBlack]);
+    EXPECT_DOUBLE_EQ(form.MinTemp, 200.0);
+    EXPECT_DOUBLE_EQ(form.MaxTemp, 320.0);
+    EXPECT_EQ(view_.ScaleBarHeight, 17);
+    EXPECT_TRUE(view_.Visible[TCheckBoxId::OpenGroup]);
+    EXPECT_TRUE(view_.DropRegistered);
+    EXPECT_EQ(form.MapBitmap->Width(), 800);
+    EXPECT_EQ(Renders(), 0); // no render before a file is opened or an option changes
+
+    form.MenuFileOpenClick();
+    EXPECT_EQ(view_.LastOpen.InitialFolder, (folder_ / "bin").string() + "/");
+    EXPECT_EQ(view_.LastOpen.FilterIndex, 2);
+    EXPECT_EQ(view_.LastOpen.Filter, "Compressed files (*.bz2)|*.bz2|Eumetsat files (*.l1c, "
+                                     "*.l1d)|*.l1c;*.l1d|SAA files (*.l1b)|*.l1b");
+}
+
+TEST_F(VeltraForm, ScaleBarHeightFollowsTheFont)
+{
+    view_.TextPixels = 16;
+    Create();
+    EXPECT_EQ(view_.ScaleBarHeight, 20);
+}
+
+TEST_F(VeltraForm, BackgroundChoiceRendersOnlyOnChange)
+{
+    TFormVeltra& form = Create();
+    form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite);
+    EXPECT_EQ(Renders(), 1);
+    EXPECT_EQ(form.BackgroundColour->Value, 0xFFFFFF);
+    EXPECT_EQ(form.MapBitmap->Pixel(5, 5), 0xFFFFFFu);
+    form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite);
+    EXPECT_EQ(Renders(), 1);
+    form.MenuOptionsBackgroundClick(TMenuItem::BackgroundBlack);
+    EXPECT_EQ(Renders(), 2);
+    EXPECT_TRUE(view_.Checked[TMenuItem::BackgroundBlack]);
+}
+
+TEST_F(VeltraForm, ProjectionKeepsTheNewKindsDefaultsUntilAnotherRegion)
+{
+    TFormVeltra& form = Create();
+    form.MenuOptionsMapProjectionClick(TMenuItem::ProjectionMercator);
+    EXPECT_EQ(form.Mapping->Projection, 5);
+    EXPECT_FLOAT_EQ(form.Mapping->CentreLongitude, 0);
+    form.MenuOptionsMapProjectionClick(TMenuItem::ProjectionOrthographic);
+    EXPECT_EQ(form.Mapping->Projection, 7);
+    EXPECT_FLOAT_EQ(form.Mapping->CentreLongitude, 0);
+    const int renders = Renders();
+    form.MenuOptionsRegionClick(TMenuItem::RegionEurope); // already the stored region
+    EXPECT_EQ(Renders(), renders);
+    EXPECT_FLOAT_EQ(form.Mapping->CentreLongitude, 0);
+    form.MenuOptionsRegionClick(TMenuItem::RegionAtlantic);
+    EXPECT_FLOAT_EQ(form.Mapping->CentreLongitude, -10);
+    EXPECT_FLOAT_EQ(form.Mapping->LatitudeSpan, 45);
+    EXPECT_EQ(Renders(), renders + 1);
+    EXPECT_TRUE(view_.Checked[TMenuItem::RegionAtlantic]);
+}
+
+TEST_F(VeltraForm, ResizeBurstRendersOnceAndOnlyAfterAPicture)
+{
+    TFormVeltra& form = Create();
+    view_.ImageWidth = 640;
+    form.TabControlChannelResize();
+    form.TabControlChannelResize();
+    EXPECT_EQ(view_.Starts[TTimerId::Resize], 2);
+    form.TimerResizeTimer();
+    EXPECT_EQ(form.MapBitmap->Width(), 640);
+    EXPECT_EQ(form.Mapping->GetWidth(), 640);
+    EXPECT_EQ(Renders(), 0);
+    form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite);
+    view_.ImageWidth = 700;
+    for (int i = 0; i < 5; ++i)
+        form.TabControlChannelResize();
+    form.TimerResizeTimer();
+    EXPECT_EQ(Renders(), 2);
+    form.TimerResizeTimer(); // same size: nothing
+    EXPECT_EQ(Renders(), 2);
+}
+
+TEST_F(VeltraForm, SensorDetectionFromLevel1bNames)
+{
+    TFormVeltra& form = Create();
+    form.OpenFile(Touch("NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B"));
+    form.TimerLoadTimer();
+    EXPECT_EQ(view_.SensorTabs, std::vector<std::string>{"HIRS"});
+    EXPECT_EQ(view_.ChannelTabs.size(), 20u);
+    EXPECT_EQ(view_.ChannelTabIndex, 7);
+    EXPECT_EQ(form.SensorName(), "HIRS");
+    EXPECT_DOUBLE_EQ(form.MaxTemp, 330.0);
+
+    form.OpenFile(Touch("NSS.AMAX.HIRX.NK.L1B"));
+    form.TimerLoadTimer();
+    EXPECT_EQ(view_.SensorTabs, std::vector<std::string>{"HIRS"});
+
+    form.OpenFile(Touch("x.L1B"));
+    form.TimerLoadTimer();
+    EXPECT_EQ(view_.SensorTabs, std::vector<std::string>{"Unsupported L1B variant"});
+    EXPECT_EQ(form.SampleCount(), 0);
+}
+
+TEST_F(VeltraForm, SensorDetectionFromLevel1cAndLevel1d)
+{
+    TFormVeltra& form = Create();
+    form.OpenFile(Touch("MHSL1C_x.l1c"));
+    form.TimerLoadTimer();
+    EXPECT_EQ(view_.SensorTabs, std::vector<std::string>{"AMSU-B"});
+    EXPECT_EQ(view_.ChannelTabs, (std::vector<std::string>{"16", "17", "18", "19", "20"}));
+    // AMSU-B starts at its last tab; from then on the remembered position is valid.
+    EXPECT_EQ(view_.ChannelTabIndex, 4);
+    EXPECT_EQ(form.AmsuBChannel, 5);
+
+    form.OpenFile(Touch("hirsl1c_x.l1c"));
+    form.TimerLoadTimer();
+    EXPECT_EQ(view_.SensorTabs, std::vector<std::string>{"HIRS"});
+
+    form.OpenFile(Touch("pass.l1d"));
+    form.TimerLoadTimer();
+    EXPECT_EQ(view_.SensorTabs, (std::vector<std::string>{"HIRS", "AMSU-A", "AMSU-B"}));
+    form.SelectSensorTab(1);
+    form.TabControlSensorChange();
+    EXPECT_EQ(view_.SensorTabIndex, 1);
+    EXPECT_EQ(form.SensorName(), "AMSU-A");
+    EXPECT_EQ(view_.ChannelTabs.size(), 15u);
+    EXPECT_EQ(view_.ChannelTabIndex, 14);
+}
+
+TEST_F(VeltraForm, RangesPerSensorAndChannel)
+{
+    TFormVeltra& form = Create();
+    form.OpenFile(Touch("NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B"));
+    form.TimerLoadTimer();
+    const struct {
+        int Index;
+        double Max;
+    } hirs[] = {{7, 330}, {16, 350}, {19, 320}, {0, 280}, {2, 240}};
+    for (const auto& c : hirs) {
+        form.SelectChannelTab(c.Index);
+        form.TabControlChannelChange();
+        EXPECT_DOUBLE_EQ(form.MinTemp, 150.0);
+        EXPECT_DOUBLE_EQ(form.MaxTemp, c.Max) << c.Index;
+    }
+    view_.Boxes[TCheckBoxId::FixMaxTemp] = true;
+    form.TabControlChannelChange();
+    EXPECT_DOUBLE_EQ(form.MaxTemp, 350.0);
+    view_.Boxes[TCheckBoxId::FixMaxTemp] = false;
+
+    form.OpenFile(Touch("NSS.AMAX.NK.D10196.S1234.E1345.B1234567.GC.L1B"));
+    form.TimerLoadTimer();
+    form.SelectChannelTab(2);
+    form.TabControlChannelChange();
+    EXPECT_DOUBLE_EQ(form.MaxTemp, 320.0);
+    EXPECT_EQ(form.AmsuAChannel, 3);
+}
+
+TEST_F(VeltraForm, CompressedNamesAndPictureNames)
+{
+    TFormVeltra& form = Create();
+    form.OpenFile(Touch("a.L1C"));
+    EXPECT_EQ(form.PictureFileName, (folder_ / "a.L1C.jpg").string());
+    EXPECT_EQ(form.FileExt(), ".L1C");
+    // Not bzip2 data: nothing is decompressed, yet the names follow the inner extension.
+    form.OpenFile(Touch("x.L1B.BZ2", "not bzip2"));
+    EXPECT_EQ(form.FileExt(), ".L1B");
+    EXPECT_EQ(form.PictureFileName, (folder_ / "x.L1B.jpg").string());
+    EXPECT_EQ(form.Streams.Count(), 1);
+    form.OpenFile((folder_ / "missing.L1B").string());
+    EXPECT_EQ(form.Streams.Count(), 0);
+    EXPECT_EQ(form.PictureFileName, "");
+    form.MenuFileSaveAsClick();
+    EXPECT_EQ(view_.SaveDialogs, 0);
+}
+
+TEST_F(VeltraForm, StationGroups)
+{
+    TFormVeltra& form = Create();
+    view_.Boxes[TCheckBoxId::OpenGroup] = true;
+    std::vector<std::string> lines;
+    form.DiagnosticLinesList = &lines;
+    const std::string first = Touch("a_b_c_d_e_f.l1c");
+    Touch("a_x_y_d_e_g.l1c");
+    Touch("a_b_c_d_z_f.l1c");
+    form.OpenFile(first);
+    EXPECT_EQ(form.StationGroupPattern(), (folder_ / "a_*_d_e_*.L1C").string());
+    EXPECT_EQ(form.Streams.Count(), 2);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Files:");
+
+    const std::string lone = Touch("few_fields.l1c");
+    form.OpenFile(lone);
+    EXPECT_EQ(form.Streams.Count(), 1);
+    EXPECT_EQ(lines, (std::vector<std::string>{"Files:", lone}));
+
+    form.OpenFile(Touch("a_b_c_d_e_f.l1c.bz2", "x"));
+    EXPECT_EQ(form.StationGroupPattern(), (folder_ / "a_*_d_e_*.l1c.BZ2").string());
+}
+
+TEST_F(VeltraForm, DropOfOneFileOnly)
+{
+    TFormVeltra& form = Create();
+    const std::string a = Touch("a.l1c"), b = Touch("b.l1c");
+    form.DropFileTargetDrop({a, b});
+    EXPECT_EQ(form.FileName, "");
+    EXPECT_EQ(view_.Starts[TTimerId::Load], 0);
+    form.DropFileTargetDrop({a});
+    EXPECT_EQ(form.FileName, a);
+    EXPECT_EQ(view_.Starts[TTimerId::Load], 1);
+}
+
+TEST_F(VeltraForm, ReadOutPositionsAndUnits)
+{
+    TFormVeltra& form = Create();
+    form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite); // a picture exists
+    form.MinTemp = 150;
+    form.MaxTemp = 320;
+    view_.Bitmap->Put(0, 10, 0x0000FF); // pure red reads as MaxTemp
+    form.ImageDisplayMouseMove(0, 10);
+    const std::string text = view_.Labels[TLabelId::CursorLocation];
+    EXPECT_EQ(text.substr(0, 5), "Lat: ");
+    EXPECT_NE(text.find("\xC2\xB0  Lon: "), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 4), "320K");
+    view_.Labels[TLabelId::CursorLocation] = "stale";
+    form.DrawChannel(); // x = 0 counts as no position: not read out again
+    EXPECT_EQ(view_.Labels[TLabelId::CursorLocation], "stale");
+
+    form.ImageDisplayMouseMove(400, 300);
+    EXPECT_EQ(form.LastMouseX, 400);
+    form.ImageDisplayMouseLeave();
+    EXPECT_EQ(view_.Labels[TLabelId::CursorLocation], "");
+    form.DrawChannel();
+    EXPECT_EQ(view_.Labels[TLabelId::CursorLocation], "");
+    EXPECT_EQ(form.LastMouseX, 0);
+}
+
+TEST_F(VeltraForm, UnattendedModeEndsWithAStatus)
+{
+    Create({(folder_ / "missing.L1B").string(), "save"});
+    form_->TimerLoadTimer();
+    EXPECT_TRUE(view_.Closed);
+    EXPECT_EQ(view_.ExitCode, 3);
+    EXPECT_EQ(view_.Errors.size(), 1u);
+}
+
+TEST_F(VeltraForm, UnattendedSaveAndItsFailure)
+{
+    const std::string file = Touch("NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B");
+    Create({file, "save"});
+    form_->TimerLoadTimer();
+    EXPECT_EQ(view_.SavedJpegs, std::vector<std::string>{file + ".jpg"});
+    EXPECT_TRUE(view_.Closed);
+    EXPECT_EQ(view_.ExitCode, 0);
+
+    view_.Closed = false;
+    view_.FailJpeg = true;
+    form_->TimerLoadTimer();
+    EXPECT_EQ(view_.Errors, std::vector<std::string>{"Error writing JPEG to file"});
+    EXPECT_NE(view_.ExitCode, 0);
+    EXPECT_TRUE(view_.Closed);
+}
+
+TEST_F(VeltraForm, BrightnessTemperatureFileNames)
+{
+    TFormVeltra& form = Create();
+    form.OpenFile(Touch("a.l1b.bz2", "x"));
+    form.TimerLoadTimer(); // unsupported variant: no sensor
+    form.MenuFileSaveRawClick();
+    EXPECT_TRUE(view_.Messages.empty());
+
+    form.OpenFile(Touch("NSS.HIRX.NK.D1.S1.E1.B1.GC.l1b"));
+    form.TimerLoadTimer();
+    EXPECT_EQ(form.RawFileName(), (folder_ / "NSS.HIRX.NK.D1.S1.E1.B1.GC.hirs.c8.bt").string());
+    form.MenuFileSaveRawClick();
+    ASSERT_EQ(view_.Messages.size(), 1u);
+    EXPECT_EQ(view_.Messages[0], "Raw data saved to: " + form.RawFileName());
+    EXPECT_EQ(fs::file_size(form.RawFileName()), 0u); // no footprint: an empty file
+
+    form.OpenFile(Touch("NSS.AMBX.NK.D1.S1.E1.B1.GC.l1b.bz2", "x"));
+    form.TimerLoadTimer();
+    EXPECT_EQ(form.RawFileName(), (folder_ / "NSS.AMBX.NK.D1.S1.E1.B1.GC.l1b.amsu-b.c5.bt").string());
+}
