@@ -26,8 +26,6 @@ namespace {
 
 constexpr int LoadInterval = 800;
 constexpr int ResizeInterval = 400;
-constexpr int JpegQuality = 80;
-constexpr const char* JpegComment = "From: Veltra by Brenmoor, " VELTRA_WEB_SITE;
 constexpr const char* UnsupportedLevel1b = "Unsupported L1B variant";
 // A decompressed pass is a few megabytes; this bound only stops a hostile file from filling
 // the memory.
@@ -166,6 +164,11 @@ double HirsMaxTemp(int position)
     if (position < 1 || position > 19)
         return 320.0;
     return HirsMaxTemps[static_cast<std::size_t>(position - 1)];
+}
+
+std::string TFormVeltra::JpegComment()
+{
+    return std::string("From: Veltra by Brenmoor, ") + VELTRA_WEB_SITE;
 }
 
 TFormVeltra::TFormVeltra(TVeltraView& view, std::vector<std::string> arguments,
@@ -473,7 +476,7 @@ void TFormVeltra::TimerLoadTimer()
 void TFormVeltra::SaveDefaultImage()
 {
     if (!PictureFileName.empty())
-        view_.SaveJPEG(*MapBitmap, PictureFileName, JpegQuality, JpegComment);
+        view_.SaveJPEG(*MapBitmap, PictureFileName, JpegQuality, JpegComment());
 }
 
 void TFormVeltra::MenuFileSaveAsClick()
@@ -485,7 +488,7 @@ void TFormVeltra::MenuFileSaveAsClick()
     request.DefaultExtension = "jpg";
     request.FileName = PictureFileName;
     if (view_.ExecuteSaveDialog(request))
-        view_.SaveJPEG(*MapBitmap, request.FileName, JpegQuality, JpegComment);
+        view_.SaveJPEG(*MapBitmap, request.FileName, JpegQuality, JpegComment());
 }
 
 std::string TFormVeltra::RawFileName() const

@@ -46,6 +46,9 @@ public:
     static constexpr const char* SaveFilter = "JPEG files (*.jpg)|*.jpg";
     static constexpr TColour OverlayColour = 0x808080;
     static constexpr TColour GridLineColour = 255;
+    static constexpr int JpegQuality = 80;
+    // The comment every saved picture carries.
+    static std::string JpegComment();
 
     // arguments: the command line without the program name; executable: full path of the
     // running program (its folder is the default data folder and where Countries.dat is).

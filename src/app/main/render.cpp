@@ -1,0 +1,16 @@
+// veltra-render: the viewer's render pass for batch work, without a display.
+#include <QGuiApplication>
+#include <cstdlib>
+#include <iostream>
+
+#include "app/render/RenderCommand.h"
+
+int main(int argc, char** argv)
+{
+    // Never a window: the off-screen platform works on servers without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    return veltra::RunRender(arguments, QCoreApplication::applicationFilePath().toStdString(),
+                             std::cout, std::cerr);
+}

@@ -1,0 +1,62 @@
+#pragma once
+// A view with no window: the controller renders into an off-screen bitmap of a chosen size,
+// check boxes answer from fixed states, dialogs are never shown and timers never fire by
+// themselves. The batch renderer drives the controller through it, so its pictures and
+// numbers are the viewer's own.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/VeltraView.h"
+
+namespace veltra {
+
+class THeadlessView : public TVeltraView {
+public:
+    THeadlessView(int width, int height) : width_(width), height_(height) {}
+
+    void SetChecked(TCheckBoxId box, bool checked) { boxes_[box] = checked; }
+    const std::vector<std::string>& Errors() const { return errors_; }
+
+    void SetWindowCaption(const std::string&) override {}
+    void SetMenuEnabled(TMenuItem, bool) override {}
+    void SetMenuChecked(TMenuItem, bool) override {}
+    void SetSensorTabs(const std::vector<std::string>&) override {}
+    void SetSensorTabIndex(int) override {}
+    void SetChannelTabs(const std::vector<std::string>&) override {}
+    void SetChannelTabIndex(int) override {}
+    void SetLabelCaption(TLabelId, const std::string&) override {}
+    void SetLabelHint(TLabelId, const std::string&) override {}
+    void SetHintHidePause(int) override {}
+    bool IsChecked(TCheckBoxId box) const override;
+    void SetCheckBoxVisible(TCheckBoxId, bool) override {}
+    void SetScaleBarHeight(int) override {}
+    int TextHeight(const std::string&) const override { return 13; }
+    void ImageDisplaySize(int& width, int& height) const override;
+    void InvalidateImage() override {}
+    void InvalidateScale() override {}
+    void StartTimer(TTimerId, int) override {}
+    void StopTimer(TTimerId) override {}
+    void BeginBusyCursor() override {}
+    void EndBusyCursor() override {}
+    void RegisterDropTarget() override {}
+    void UnregisterDropTarget() override {}
+    bool ExecuteOpenDialog(TOpenDialogRequest&) override { return false; }
+    bool ExecuteSaveDialog(TSaveDialogRequest&) override { return false; }
+    void ShowMessage(const std::string&) override {}
+    void ShowError(const std::string& text) override { errors_.push_back(text); }
+    void SetExitCode(int) override {}
+    void ShowDiagnostics() override {}
+    void ShowAbout() override {}
+    void Close() override {}
+    std::unique_ptr<TBitmap> CreateBitmap() override;
+    void SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
+                  const std::string& comment) override;
+
+private:
+    int width_, height_;
+    std::map<TCheckBoxId, bool> boxes_;
+    std::vector<std::string> errors_;
+};
+
+} // namespace veltra

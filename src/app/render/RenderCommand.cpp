@@ -1,0 +1,386 @@
+#include "app/render/RenderCommand.h"
+
+#include <QImage>
+#include <QSaveFile>
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+#include "app/VeltraForm.h"
+#include "app/render/HeadlessView.h"
+#include "base/Errors.h"
+#include "base/Format.h"
+#include "imaging/BrightnessTemperatures.h"
+#include "imaging/MapCanvas.h"
+#include "mapping/zorCartography.h"
+#include "settings/RegistryVariables.h"
+
+#ifndef VELTRA_VERSION
+#define VELTRA_VERSION "1.0.0"
+#endif
+
+namespace veltra {
+
+namespace {
+
+constexpr int MaxBitmapSide = 8192;
+
+struct TUsageError {
+    std::string Message;
+};
+struct TInputError {
+    std::string Message;
+};
+struct TOutputError {
+    std::string Message;
+};
+
+struct TReadout {
+    int X = 0, Y = 0;
+};
+
+struct TRenderOptions {
+    bool Help = false, Version = false;
+    std::string File;
+    std::optional<std::string> Sensor;
+    std::optional<int> Channel;
+    int Projection = 7;
+    int Region = 0;
+    int Width = 800, Height = 600;
+    bool White = false;
+    bool Gridlines = false, Fixed = false, Celsius = false, Group = false;
+    std::optional<std::string> Countries, Jpeg, Png, Bt;
+    bool Diagnostics = false, Info = false;
+    std::vector<TReadout> Readouts;
+};
+
+bool ParseInt(const std::string& text, int& value)
+{
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == end;
+}
+
+int IntOption(const std::string& name, const std::string& text, int low, int high)
+{
+    int value = 0;
+    if (!ParseInt(text, value) || value < low || value > high)
+        throw TUsageError{Format("%s: '%s' is not a whole number from %d to %d", name.c_str(),
+                                 text.c_str(), low, high)};
+    return value;
+}
+
+// "AxB" with two whole numbers separated by the given character.
+void ParsePair(const std::string& name, const std::string& text, char separator, int& a, int& b)
+{
+    const auto at = text.find(separator);
+    if (at == std::string::npos || !ParseInt(text.substr(0, at), a) ||
+        !ParseInt(text.substr(at + 1), b))
+        throw TUsageError{name + ": '" + text + "' is not of the form A" + separator + "B"};
+}
+
+TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
+{
+    TRenderOptions o;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string arg = arguments[i];
+        std::string value;
+        bool hasInlineValue = false;
+        if (arg.rfind("--", 0) == 0) {
+            const auto eq = arg.find('=');
+            if (eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+                hasInlineValue = true;
+            }
+        }
+        auto takeValue = [&]() -> std::string {
+            if (hasInlineValue)
+                return value;
+            if (i + 1 >= arguments.size())
+                throw TUsageError{arg + " needs a value"};
+            return arguments[++i];
+        };
+        auto flag = [&](bool& target) {
+            if (hasInlineValue)
+                throw TUsageError{arg + " takes no value"};
+            target = true;
+        };
+        if (arg == "--help" || arg == "-h")
+            flag(o.Help);
+        else if (arg == "--version")
+            flag(o.Version);
+        else if (arg == "--sensor") {
+            const std::string name = UpperCase(takeValue());
+            if (name != "HIRS" && name != "AMSU-A" && name != "AMSU-B")
+                throw TUsageError{"--sensor: '" + name + "' is not HIRS, AMSU-A or AMSU-B"};
+            o.Sensor = name;
+        } else if (arg == "--channel")
+            o.Channel = IntOption(arg, takeValue(), 1, 20);
+        else if (arg == "--projection")
+            o.Projection = IntOption(arg, takeValue(), 0, 14);
+        else if (arg == "--region")
+            o.Region = IntOption(arg, takeValue(), 0, 5);
+        else if (arg == "--size") {
+            const std::string text = takeValue();
+            ParsePair(arg, text, 'x', o.Width, o.Height);
+            if (o.Width < 1 || o.Height < 1 || o.Width > MaxBitmapSide || o.Height > MaxBitmapSide)
+                throw TUsageError{Format("--size: each side must be from 1 to %d pixels",
+                                         MaxBitmapSide)};
+        } else if (arg == "--background") {
+            const std::string text = takeValue();
+            if (text != "black" && text != "white")
+                throw TUsageError{"--background: '" + text + "' is not black or white"};
+            o.White = text == "white";
+        } else if (arg == "--gridlines")
+            flag(o.Gridlines);
+        else if (arg == "--fixed")
+            flag(o.Fixed);
+        else if (arg == "--celsius")
+            flag(o.Celsius);
+        else if (arg == "--group")
+            flag(o.Group);
+        else if (arg == "--countries")
+            o.Countries = takeValue();
+        else if (arg == "--jpeg")
+            o.Jpeg = takeValue();
+        else if (arg == "--png")
+            o.Png = takeValue();
+        else if (arg == "--bt")
+            o.Bt = takeValue();
+        else if (arg == "--diagnostics")
+            flag(o.Diagnostics);
+        else if (arg == "--info")
+            flag(o.Info);
+        else if (arg == "--readout") {
+            TReadout r;
+            ParsePair(arg, takeValue(), ',', r.X, r.Y);
+            o.Readouts.push_back(r);
+        } else if (arg.size() > 1 && arg[0] == '-')
+            throw TUsageError{"unknown option " + arg};
+        else if (o.File.empty())
+            o.File = arg;
+        else
+            throw TUsageError{"only one FILE can be rendered, got '" + o.File + "' and '" + arg + "'"};
+    }
+    if (!o.Help && !o.Version && o.File.empty())
+        throw TUsageError{"no FILE given"};
+    return o;
+}
+
+bool Readable(const std::string& name)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(name, error);
+}
+
+// Text the program keeps as single bytes (header fields) shown as UTF-8.
+std::string Latin1ToUtf8(const std::string& text)
+{
+    std::string out;
+    for (const unsigned char c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string EscapeLineFeeds(const std::string& text)
+{
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+int IndexOf(const std::vector<std::string>& list, const std::string& item)
+{
+    const auto it = std::find(list.begin(), list.end(), item);
+    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+void SelectSensorAndChannel(TFormVeltra& form, const TRenderOptions& o)
+{
+    if (o.Sensor) {
+        const int index = IndexOf(form.SensorTabs, *o.Sensor);
+        if (index < 0)
+            throw TUsageError{"--sensor: " + *o.Sensor + " is not offered for " + o.File};
+        if (index != form.SensorTabIndex) {
+            form.SelectSensorTab(index);
+            form.TabControlSensorChange();
+        }
+    }
+    if (o.Channel) {
+        const std::string sensor = form.SensorName();
+        const int low = sensor == "AMSU-B" ? 16 : 1;
+        const int high = sensor == "AMSU-A" ? 15 : 20;
+        const int index = IndexOf(form.ChannelTabs, std::to_string(*o.Channel));
+        if (sensor.empty() || *o.Channel < low || *o.Channel > high || index < 0)
+            throw TUsageError{Format("--channel: %d is not a channel of %s", *o.Channel,
+                                     sensor.empty() ? "this file" : sensor.c_str())};
+        form.SelectChannelTab(index);
+        form.TabControlChannelChange();
+    }
+}
+
+void SavePng(const QImage& image, const std::string& fileName)
+{
+    QSaveFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+        throw TOutputError{"cannot write " + fileName};
+}
+
+void WriteOutputs(TFormVeltra& form, TVeltraView& view, const TRenderOptions& o)
+{
+    try {
+        if (o.Jpeg)
+            view.SaveJPEG(*form.MapBitmap, *o.Jpeg, TFormVeltra::JpegQuality,
+                          TFormVeltra::JpegComment());
+    } catch (const EVeltraError& e) {
+        throw TOutputError{*o.Jpeg + ": " + e.what()};
+    }
+    if (o.Png)
+        SavePng(static_cast<TMapCanvas&>(*form.MapBitmap).Image(), *o.Png);
+    try {
+        if (o.Bt)
+            SaveBrightnessTemperatures(form.Samples, *o.Bt);
+    } catch (const EVeltraError& e) {
+        throw TOutputError{*o.Bt + ": " + e.what()};
+    }
+}
+
+void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
+{
+    if (o.Info) {
+        std::string channel;
+        form.SelectedChannelCaption(channel);
+        out << "caption=" << EscapeLineFeeds(form.WindowCaption) << '\n'
+            << "label=" << EscapeLineFeeds(form.SatelliteLabel) << '\n'
+            << "hint=" << EscapeLineFeeds(form.SatelliteLabelHint) << '\n'
+            << "sensor=" << form.SensorName() << '\n'
+            << "channel=" << channel << '\n'
+            << "mintemp=" << Format("%g", form.MinTemp) << '\n'
+            << "maxtemp=" << Format("%g", form.MaxTemp) << '\n'
+            << "samples=" << form.SampleCount() << '\n'
+            << "streams=" << form.Streams.Count() << '\n';
+    }
+    if (o.Diagnostics)
+        for (const auto& line : form.DiagnosticLines())
+            out << Latin1ToUtf8(line) << '\n';
+    for (const auto& r : o.Readouts) {
+        form.ImageDisplayMouseMove(r.X, r.Y);
+        out << form.CursorLocation << '\n';
+    }
+}
+
+int Render(const TRenderOptions& o, const std::string& executable, std::ostream& out)
+{
+    if (!Readable(o.File))
+        throw TInputError{"cannot read " + o.File};
+    if (o.Countries && !Readable(*o.Countries))
+        throw TInputError{"cannot read " + *o.Countries};
+
+    UseNullSettingsStore();
+    THeadlessView view(o.Width, o.Height);
+    view.SetChecked(TCheckBoxId::Gridlines, o.Gridlines);
+    view.SetChecked(TCheckBoxId::FixMaxTemp, o.Fixed);
+    view.SetChecked(TCheckBoxId::TempsInC, o.Celsius);
+    view.SetChecked(TCheckBoxId::OpenGroup, o.Group);
+    std::vector<std::string> diagnostics;
+    TFormVeltra form(view, {}, executable);
+    form.DiagnosticLinesList = &diagnostics;
+    form.FormCreate();
+    if (o.Countries) {
+        form.Cartog->Clear();
+        form.Cartog->LoadFromFile(*o.Countries);
+    }
+    // What the settings would have held, then the window's own start-up.
+    form.BackgroundColour->Value = o.White ? 0xFFFFFF : 0;
+    form.MapBitmap->SetFillColour(static_cast<TColour>(form.BackgroundColour->Value));
+    form.MapProjection->Value = o.Projection;
+    form.MapRegion->Value = o.Region;
+    form.FormShow();
+    form.TimerResizeTimer();
+    // Open, then what the load timer does.
+    form.OpenFile(o.File);
+    if (form.Streams.Count() == 0)
+        throw TInputError{"cannot read " + o.File};
+    form.TabControlSensorChange();
+    SelectSensorAndChannel(form, o);
+    WriteOutputs(form, view, o);
+    PrintText(form, o, out);
+    form.FormDestroy();
+    return RenderOk;
+}
+
+} // namespace
+
+std::string RenderUsage()
+{
+    return R"(Usage: veltra-render [OPTIONS] FILE
+Renders FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, without a window.
+  --sensor NAME       HIRS, AMSU-A or AMSU-B: the sensor tab to select after detection from the name
+                      (needed for Level 1d and for Level 1b names without a sensor marker);
+                      an error if that tab is not offered for FILE
+  --channel N         channel number: HIRS 1-20, AMSU-A 1-15, AMSU-B/MHS 16-20;
+                      default: the viewer's start channel for the sensor
+  --projection CODE   projection kind 0-14 (default 7)
+  --region CODE       region preset 0-5 (default 0)
+  --size WxH          map bitmap size in pixels (default 800x600)
+  --background black|white      (default black)
+  --gridlines  --fixed  --celsius  --group     the four check boxes, off by default
+  --countries FILE    outline file (default: the one the viewer would find)
+  --jpeg OUT          the viewer's JPEG (quality 80, with its comment)
+  --png OUT           the same picture, lossless
+  --bt OUT            the brightness-temperature records of the viewer's export (12-byte little-endian
+                      latitude, longitude, temperature floats, in drawing order)
+  --diagnostics       print the diagnostics lines to standard output, one per line
+  --info              print key=value lines to standard output: caption, label (the satellite label
+                      text), hint, sensor, channel, mintemp, maxtemp (as %g), samples, streams
+  --readout X,Y       print the cursor read-out text at pixel X,Y (may be repeated; one line each)
+  --help, --version
+Exit status: 0 success, 2 usage error, 3 input missing or unreadable, 4 an output could not be
+written.
+)";
+}
+
+int RunRender(const std::vector<std::string>& arguments, const std::string& executable,
+              std::ostream& out, std::ostream& err)
+{
+    try {
+        const TRenderOptions options = ParseArguments(arguments);
+        if (options.Help) {
+            out << RenderUsage();
+            return RenderOk;
+        }
+        if (options.Version) {
+            out << "veltra-render " << VELTRA_VERSION << '\n';
+            return RenderOk;
+        }
+        return Render(options, executable, out);
+    } catch (const TUsageError& e) {
+        err << "veltra-render: " << e.Message << '\n' << RenderUsage();
+        return RenderUsageError;
+    } catch (const TInputError& e) {
+        err << "veltra-render: " << e.Message << '\n';
+        return RenderInputError;
+    } catch (const TOutputError& e) {
+        err << "veltra-render: " << e.Message << '\n';
+        return RenderOutputError;
+    } catch (const std::exception& e) {
+        err << "veltra-render: " << e.what() << '\n';
+        return RenderInputError;
+    }
+}
+
+} // namespace veltra

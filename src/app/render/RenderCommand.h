@@ -1,0 +1,25 @@
+#pragma once
+// veltra-render: the viewer's render pass on the command line. It drives the viewer's own
+// controller through a headless view, so the picture, the samples, the captions and the
+// read-out are exactly the viewer's; the options only stand in for the settings and clicks.
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace veltra {
+
+enum TRenderExit {
+    RenderOk = 0,
+    RenderUsageError = 2,
+    RenderInputError = 3,
+    RenderOutputError = 4,
+};
+
+// Runs the command with the arguments after the program name. A QGuiApplication must exist.
+// Settings are neither read nor written.
+int RunRender(const std::vector<std::string>& arguments, const std::string& executable,
+              std::ostream& out, std::ostream& err);
+
+std::string RenderUsage();
+
+} // namespace veltra
