@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/render/RenderCommand.h"
+
+using namespace veltra;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TResult {
+    int Status;
+    std::string Out, Err;
+};
+
+TResult Run(std::vector<std::string> arguments)
+{
+    std::ostringstream out, err;
+    const std::string executable = std::string(VELTRA_BINARY_DIR) + "/src/app/veltra-render";
+    const int status = RunRender(arguments, executable, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string Sample(const std::string& name)
+{
+    return std::string(VELTRA_SAMPLES_DIR) + "/" + name;
+}
+
+// The first sample whose name contains the marker.
+std::string SampleWith(const std::string& marker)
+{
+    for (const auto& entry : fs::recursive_directory_iterator(VELTRA_SAMPLES_DIR))
+        if (entry.path().filename().string().find(marker) != std::string::npos)
+            return entry.path().string();
+    return "";
+}
+
+class RenderCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() /
+                  (std::string("veltra-render-") +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+    std::string Out(const std::string& name) const { return (folder_ / name).string(); }
+    fs::path folder_;
+};
+
+} // namespace
+
+TEST_F(RenderCommand, HelpAndVersion)
+{
+    const TResult help = Run({"--help"});
+    EXPECT_EQ(help.Status, 0);
+    for (const char* option : {"--sensor NAME", "--channel N", "--projection CODE", "--region CODE",
+                               "--size WxH", "--background black|white", "--gridlines", "--fixed",
+                               "--celsius", "--group", "--countries FILE", "--jpeg OUT",
+                               "--png OUT", "--bt OUT", "--diagnostics", "--info", "--readout X,Y",
+                               "--help, --version"})
+        EXPECT_NE(help.Out.find(option), std::string::npos) << option;
+    const TResult version = Run({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out.rfind("veltra-render ", 0), 0u);
+}
+
+TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
+{
+    const std::string file = SampleWith(".HIRX.");
+    ASSERT_FALSE(file.empty());
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"--bogus", file},
+        {file, file},
+        {"--sensor", "AVHRR", file},
+        {"--sensor", "AMSU-A", file}, // not offered for a HIRS file
+        {"--channel", "x", file},
+        {"--channel", "21", file},
+        {"--projection", "15", file},
+        {"--projection", "7.5", file},
+        {"--region", "6", file},
+        {"--region", "-1", file},
+        {"--size", "800", file},
+        {"--size", "0x600", file},
+        {"--size", "800x600x2", file},
+        {"--background", "grey", file},
+        {"--gridlines=yes", file},
+        {"--readout", "10", file},
+        {"--readout", "a,b", file},
+        {file, "--jpeg"},
+    };
+    for (const auto& arguments : bad) {
+        const TResult r = Run(arguments);
+        EXPECT_EQ(r.Status, 2) << (arguments.empty() ? "" : arguments[0]);
+        EXPECT_EQ(r.Err.rfind("veltra-render: ", 0), 0u);
+        EXPECT_NE(r.Err.find("Usage: veltra-render"), std::string::npos);
+        EXPECT_TRUE(r.Out.empty());
+    }
+}
+
+TEST_F(RenderCommand, MissingInputsExitWithThree)
+{
+    EXPECT_EQ(Run({Out("missing.L1B")}).Status, 3);
+    EXPECT_EQ(Run({folder_.string()}).Status, 3);
+    const std::string file = SampleWith(".HIRX.");
+    EXPECT_EQ(Run({"--countries", Out("none.dat"), file}).Status, 3);
+}
+
+TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
+{
+    const std::string file = SampleWith(".HIRX.");
+    for (const char* option : {"--jpeg", "--png", "--bt"}) {
+        const std::string target = Out("no-such-folder/picture");
+        const TResult r = Run({option, target, file});
+        EXPECT_EQ(r.Status, 4) << option;
+        EXPECT_FALSE(fs::exists(target));
+    }
+    fs::create_directories(Out("existing-folder"));
+    EXPECT_EQ(Run({"--png", Out("existing-folder"), file}).Status, 4);
+}
+
+TEST_F(RenderCommand, HirsPassInfoPictureAndSamples)
+{
+    const std::string file = SampleWith(".HIRX.");
+    const TResult r = Run({"--info", "--png", Out("a.png"), "--bt", Out("a.bt"), "--jpeg",
+                           Out("a.jpg"), "--readout", "400,300", file});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(r.Out.find("sensor=HIRS\n"), std::string::npos);
+    EXPECT_NE(r.Out.find("channel=8\n"), std::string::npos);
+    EXPECT_NE(r.Out.find("mintemp=150\n"), std::string::npos);
+    EXPECT_NE(r.Out.find("maxtemp=330\n"), std::string::npos);
+    EXPECT_NE(r.Out.find("streams=1\n"), std::string::npos);
+    EXPECT_NE(r.Out.find("label=NOAA-15 - Channel 8 ("), std::string::npos);
+    EXPECT_NE(r.Out.find("hint=NOAA-15, "), std::string::npos);
+    EXPECT_NE(r.Out.find("\\nAcquired: "), std::string::npos);
+    const QImage png(QString::fromStdString(Out("a.png")));
+    EXPECT_EQ(png.width(), 800);
+    EXPECT_EQ(png.height(), 600);
+    const auto samplesLine = r.Out.find("samples=");
+    ASSERT_NE(samplesLine, std::string::npos);
+    const long samples = std::stol(r.Out.substr(samplesLine + 8));
+    EXPECT_GT(samples, 0);
+    EXPECT_EQ(fs::file_size(Out("a.bt")), static_cast<std::uintmax_t>(12 * samples));
+    EXPECT_GT(fs::file_size(Out("a.jpg")), 0u);
+    // Info comes before the read-out line, which is the last line.
+    EXPECT_LT(r.Out.find("caption="), r.Out.rfind("Lat: "));
+}
+
+TEST_F(RenderCommand, OptionsChangeThePicture)
+{
+    const std::string file = SampleWith(".HIRX.");
+    ASSERT_EQ(Run({"--png", Out("base.png"), file}).Status, 0);
+    const QImage base(QString::fromStdString(Out("base.png")));
+    const std::vector<std::vector<std::string>> variants = {
+        {"--projection", "9"}, {"--region", "5"},    {"--background", "white"},
+        {"--gridlines"},       {"--fixed"},          {"--channel", "12"},
+        {"--size", "640x480"}, {"--sensor", "HIRS", "--channel", "20"},
+    };
+    for (const auto& v : variants) {
+        std::vector<std::string> arguments = v;
+        arguments.insert(arguments.end(), {"--png", Out("v.png"), file});
+        ASSERT_EQ(Run(arguments).Status, 0) << v[0];
+        EXPECT_NE(QImage(QString::fromStdString(Out("v.png"))), base) << v[0];
+    }
+    // Celsius changes the read-out, not the picture.
+    const TResult kelvin = Run({"--readout", "400,300", file});
+    const TResult celsius = Run({"--celsius", "--readout", "400,300", file});
+    EXPECT_NE(kelvin.Out, celsius.Out);
+}
