@@ -128,8 +128,8 @@ bool ParseNumber(std::string_view text, float& value)
     if (!text.empty() && text.front() == '+')
         text.remove_prefix(1);
     const std::string_view digits = !text.empty() && text.front() == '-' ? text.substr(1) : text;
-    if (digits.empty() || !(std::isdigit(static_cast<unsigned char>(digits.front())) ||
-                            digits.front() == '.'))
+    if (digits.empty() ||
+        !(std::isdigit(static_cast<unsigned char>(digits.front())) || digits.front() == '.'))
         return false; // also refuses "inf" and "nan"
     double parsed = 0;
     const auto [end, error] =
@@ -149,8 +149,7 @@ bool AttributeNumber(const std::string& line, std::string_view opening, float& v
     const std::size_t at = line.find(opening);
     if (at == std::string::npos)
         return false;
-    const std::string_view rest =
-        std::string_view(line).substr(at + opening.size()).substr(0, 99);
+    const std::string_view rest = std::string_view(line).substr(at + opening.size()).substr(0, 99);
     const std::size_t quote = rest.find('"');
     if (quote == std::string_view::npos)
         return false;
@@ -373,8 +372,7 @@ void TCartogList::LoadGSHHS(std::span<const std::uint8_t> bytes)
         for (std::int32_t i = 0; i < count; ++i, p += GshhsPointSize) {
             const auto x = static_cast<std::int32_t>(word(p));
             const auto y = static_cast<std::int32_t>(word(p + 4));
-            segment->AddPoint(static_cast<float>(x / 1000000.0),
-                              static_cast<float>(y / 1000000.0));
+            segment->AddPoint(static_cast<float>(x / 1000000.0), static_cast<float>(y / 1000000.0));
         }
         ReduceLongitudeBox(*segment);
         AddLoaded(std::move(segment));
