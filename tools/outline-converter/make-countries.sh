@@ -10,9 +10,13 @@ trap 'rm -rf "$work"' EXIT
 
 # Low resolution; level 1 shorelines (land/ocean), lakes of at least 5000 km² (level 2),
 # national borders (border class 1). One "lon lat" line per point, '>' between segments.
-gmt coast -R-180/180/-90/90 -Dl -W1/0.25p -M > "$work/coast.txt"
-gmt coast -R-180/180/-90/90 -Dl -W2/0.25p -A5000/2/2 -M > "$work/lakes.txt"
-gmt coast -R-180/180/-90/90 -Dl -N1/0.25p -M > "$work/borders.txt"
+# Run in the scratch folder, where GMT leaves its gmt.history.
+(
+    cd "$work"
+    gmt coast -R-180/180/-90/90 -Dl -W1/0.25p -M > coast.txt
+    gmt coast -R-180/180/-90/90 -Dl -W2/0.25p -A5000/2/2 -M > lakes.txt
+    gmt coast -R-180/180/-90/90 -Dl -N1/0.25p -M > borders.txt
+)
 
 cmake --build "$build" --target outline-converter
 "$build/tools/outline-converter" -o data/Countries.dat \
