@@ -1,0 +1,529 @@
+#include "mapping/zorCartography.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <string_view>
+#include <system_error>
+
+#include "base/Errors.h"
+#include "base/Stream.h"
+
+namespace veltra {
+
+namespace {
+
+using TBytes = std::span<const std::uint8_t>;
+
+// The first four bytes of a file, read as a little-endian int32, that pick the format.
+constexpr std::uint32_t GshhsMagic = 0;          // the id 0 of the first GSHHS polygon
+constexpr std::uint32_t TextMagic = 0x622D2023u; // "# -b"
+
+// GSHHS polygon header: 32-bit words; the points that follow are pairs of 32-bit words,
+// longitude then latitude, in millionths of a degree.
+constexpr std::size_t GshhsProbeSize = 44;
+constexpr std::size_t GshhsCountOffset = 4;
+constexpr std::size_t GshhsFlagOffset = 8; // level in bits 0-7, version in bits 8-15
+constexpr std::size_t GshhsAreaOffset = 28;
+constexpr std::size_t GshhsVersionWordOffset = 32; // 3 in the 40-byte header of version 3
+constexpr std::size_t GshhsPointSize = 8;
+// A little-endian count above this tells a byte-swapped file: no polygon has that many points.
+constexpr std::uint32_t GshhsSwapThreshold = 2000000;
+// Lakes (level 2) smaller than this area are left out.
+constexpr std::uint32_t GshhsMinLakeArea = 100;
+
+// Minute format record: int32 N, byte Kind, then N × (int16 lon, int16 lat) minutes of arc.
+constexpr std::size_t MinutePointSize = 4;
+
+std::uint32_t LittleEndian32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+std::uint32_t BigEndian32(const std::uint8_t* p)
+{
+    return static_cast<std::uint32_t>(p[3]) | static_cast<std::uint32_t>(p[2]) << 8 |
+           static_cast<std::uint32_t>(p[1]) << 16 | static_cast<std::uint32_t>(p[0]) << 24;
+}
+
+std::int16_t LittleEndian16(const std::uint8_t* p)
+{
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8));
+}
+
+// Reads forward through bytes held in memory; a read that does not fit raises EReadError.
+class TByteCursor {
+public:
+    explicit TByteCursor(TBytes bytes) : bytes_(bytes) {}
+
+    std::size_t Position() const { return position_; }
+    std::size_t Remaining() const { return bytes_.size() - position_; }
+    bool AtEnd() const { return position_ == bytes_.size(); }
+
+    const std::uint8_t* Take(std::size_t count)
+    {
+        if (count > Remaining())
+            throw EReadError();
+        const std::uint8_t* p = bytes_.data() + position_;
+        position_ += count;
+        return p;
+    }
+
+private:
+    TBytes bytes_;
+    std::size_t position_ = 0;
+};
+
+// Splits text into lines at CR, LF or CR LF; a final line needs no line break.
+std::vector<std::string_view> SplitLines(TBytes bytes)
+{
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+// Drops spaces and control characters at both ends.
+std::string_view Trim(std::string_view s)
+{
+    std::size_t begin = 0, end = s.size();
+    while (begin < end && static_cast<unsigned char>(s[begin]) <= ' ')
+        ++begin;
+    while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ')
+        --end;
+    return s.substr(begin, end - begin);
+}
+
+std::string TrimLower(std::string_view s)
+{
+    std::string out(Trim(s));
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// A decimal number with "." as separator whatever the locale: optional sign, digits, optional
+// fraction and exponent, surrounding blanks allowed. False for anything else, and for values
+// outside the single-precision range.
+bool ParseNumber(std::string_view text, float& value)
+{
+    text = Trim(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    const std::string_view digits = !text.empty() && text.front() == '-' ? text.substr(1) : text;
+    if (digits.empty() ||
+        !(std::isdigit(static_cast<unsigned char>(digits.front())) || digits.front() == '.'))
+        return false; // also refuses "inf" and "nan"
+    double parsed = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), parsed, std::chars_format::general);
+    if (error != std::errc() || end != text.data() + text.size())
+        return false;
+    if (!(std::fabs(parsed) <= std::numeric_limits<float>::max()))
+        return false;
+    value = static_cast<float>(parsed);
+    return true;
+}
+
+// The value of an attribute opened by `opening` (five characters such as lat=" ), cut at the
+// next double quote within the 99 characters after the opening.
+bool AttributeNumber(const std::string& line, std::string_view opening, float& value)
+{
+    const std::size_t at = line.find(opening);
+    if (at == std::string::npos)
+        return false;
+    const std::string_view rest = std::string_view(line).substr(at + opening.size()).substr(0, 99);
+    const std::size_t quote = rest.find('"');
+    if (quote == std::string_view::npos)
+        return false;
+    return ParseNumber(rest.substr(0, quote), value);
+}
+
+std::string UpperExtension(const std::string& fileName)
+{
+    const std::size_t slash = fileName.find_last_of('/');
+    const std::size_t dot = fileName.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string ext = fileName.substr(dot);
+    for (char& c : ext)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return ext;
+}
+
+// GSHHS and GPX longitudes may run from 0 to 360; the box is brought back towards [-180, 180].
+void ReduceLongitudeBox(TLineSegment& segment)
+{
+    if (segment.MaxLon > 180)
+        segment.MaxLon -= 360;
+    if (segment.MinLon > 180)
+        segment.MinLon -= 360;
+}
+
+bool IsFile(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+constexpr const char* CountriesFileName = "Countries.dat";
+
+} // namespace
+
+void TLineSegment::AddPoint(float lon, float lat)
+{
+    Points.push_back({lon, lat});
+    Count = static_cast<std::int32_t>(Points.size());
+    MaxLat = std::max(MaxLat, lat);
+    MinLat = std::min(MinLat, lat);
+    MaxLon = std::max(MaxLon, lon);
+    MinLon = std::min(MinLon, lon);
+}
+
+std::string ExecutableFolder()
+{
+    std::error_code error;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || exe.empty())
+        return {};
+    std::string folder = exe.parent_path().string();
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+TCartogList::TCartogList(TAppPathLookup appPathLookup, const std::string& executableFolder)
+{
+    capacity_ = InitialCapacity;
+    segments_.reserve(static_cast<size_t>(capacity_));
+
+    const std::string zephano = appPathLookup ? appPathLookup("Zephano") : std::string();
+    if (!zephano.empty()) {
+        const std::size_t slash = zephano.find_last_of('/');
+        const std::string folder =
+            slash == std::string::npos ? std::string() : zephano.substr(0, slash + 1);
+        if (IsFile(folder + CountriesFileName)) {
+            CountriesFile = folder + CountriesFileName;
+            return;
+        }
+    }
+    if (!executableFolder.empty()) {
+        std::string folder = executableFolder;
+        if (folder.back() != '/')
+            folder += '/';
+        if (IsFile(folder + CountriesFileName))
+            CountriesFile = folder + CountriesFileName;
+    }
+}
+
+TCartogList::~TCartogList() = default;
+
+int TCartogList::Add(std::unique_ptr<TLineSegment> segment)
+{
+    segments_.push_back(std::move(segment));
+    if (Count() >= capacity_) {
+        capacity_ += CapacityStep;
+        segments_.reserve(static_cast<size_t>(capacity_));
+    }
+    return Count() - 1;
+}
+
+void TCartogList::Clear()
+{
+    segments_.clear();
+    MaxPoints = 0;
+}
+
+const TLineSegment* TCartogList::FirstSegment(int& cursor) const
+{
+    cursor = 1;
+    return segments_.empty() ? nullptr : segments_.front().get();
+}
+
+const TLineSegment* TCartogList::NextSegment(int& cursor) const
+{
+    const int index = cursor++;
+    return index >= 0 && index < Count() ? segments_[static_cast<size_t>(index)].get() : nullptr;
+}
+
+void TCartogList::AddLoaded(std::unique_ptr<TLineSegment> segment)
+{
+    MaxPoints = std::max(MaxPoints, segment->Count);
+    Add(std::move(segment));
+}
+
+void TCartogList::TrimCapacity()
+{
+    capacity_ = Count();
+    segments_.shrink_to_fit();
+}
+
+void TCartogList::LoadFromFile(const std::string& fileName)
+{
+    std::vector<std::uint8_t> bytes;
+    try {
+        if (!fileName.empty())
+            bytes = ReadWholeFile(fileName);
+    } catch (const std::exception&) {
+        bytes.clear(); // a missing or unreadable file loads nothing
+    }
+    LoadFromBytes(bytes, fileName);
+}
+
+void TCartogList::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& fileName)
+{
+    CloseRings = true;
+    if (bytes.size() >= 4) {
+        try {
+            const std::uint32_t magic = LittleEndian32(bytes.data());
+            if (magic == GshhsMagic) {
+                // GSHHS polygons are drawn as stored, without a closing stroke.
+                CloseRings = false;
+                LoadGSHHS(bytes);
+            } else if (magic == TextMagic) {
+                if (AcceptText) {
+                    CloseRings = false;
+                    LoadTextSegments(bytes);
+                }
+            } else if (UpperExtension(fileName) == ".GPX") {
+                LoadGPX(bytes);
+            } else {
+                LoadMinuteSegments(bytes);
+            }
+        } catch (const std::exception&) {
+            // A malformed or truncated file: what was completed before the fault stays.
+        }
+    }
+    TrimCapacity();
+}
+
+void TCartogList::LoadMinuteSegments(std::span<const std::uint8_t> bytes)
+{
+    Clear();
+    TByteCursor in(bytes);
+    while (!in.AtEnd()) {
+        const auto count = static_cast<std::int32_t>(LittleEndian32(in.Take(4)));
+        const std::uint8_t kind = *in.Take(1);
+        if (in.AtEnd())
+            break; // a record cut after its count and kind holds nothing
+        if (count < 0 || static_cast<std::size_t>(count) > in.Remaining() / MinutePointSize)
+            throw EReadError("Outline record longer than the file");
+        auto segment = std::make_unique<TLineSegment>();
+        segment->Kind = kind;
+        segment->Points.reserve(static_cast<size_t>(count));
+        const std::uint8_t* p = in.Take(static_cast<std::size_t>(count) * MinutePointSize);
+        for (std::int32_t i = 0; i < count; ++i, p += MinutePointSize)
+            segment->AddPoint(static_cast<float>(LittleEndian16(p)) / 60.0f,
+                              static_cast<float>(LittleEndian16(p + 2)) / 60.0f);
+        AddLoaded(std::move(segment));
+    }
+}
+
+void TCartogList::LoadGSHHS(std::span<const std::uint8_t> bytes)
+{
+    Clear();
+    // The first header decides byte order and header size; a file shorter than the largest
+    // header is looked at as if padded with zeros.
+    std::uint8_t probe[GshhsProbeSize] = {};
+    std::copy_n(bytes.begin(), std::min(bytes.size(), GshhsProbeSize), probe);
+    const bool swapped = LittleEndian32(probe + GshhsCountOffset) > GshhsSwapThreshold;
+    const auto word = [swapped](const std::uint8_t* p) {
+        return swapped ? BigEndian32(p) : LittleEndian32(p);
+    };
+
+    std::size_t headerSize = 36;
+    if (word(probe + GshhsVersionWordOffset) == 3)
+        headerSize = 40;
+    if (((word(probe + GshhsFlagOffset) >> 8) & 0xFF) == 7)
+        headerSize = 44;
+
+    TByteCursor in(bytes);
+    while (in.Remaining() >= headerSize) {
+        const std::uint8_t* header = in.Take(headerSize);
+        const auto count = static_cast<std::int32_t>(word(header + GshhsCountOffset));
+        const std::uint32_t level = word(header + GshhsFlagOffset) & 0xFF;
+        const std::uint32_t area = word(header + GshhsAreaOffset);
+        if (count < 0 || static_cast<std::size_t>(count) > in.Remaining() / GshhsPointSize)
+            throw EReadError("Polygon longer than the file");
+        const std::uint8_t* p = in.Take(static_cast<std::size_t>(count) * GshhsPointSize);
+        // Level 1 land, 2 lakes (large ones only), 3 islands in lakes; 4 and up are skipped.
+        if (!(level == 1 || (level == 2 && area >= GshhsMinLakeArea) || level == 3))
+            continue;
+        auto segment = std::make_unique<TLineSegment>();
+        segment->Points.reserve(static_cast<size_t>(count));
+        for (std::int32_t i = 0; i < count; ++i, p += GshhsPointSize) {
+            const auto x = static_cast<std::int32_t>(word(p));
+            const auto y = static_cast<std::int32_t>(word(p + 4));
+            segment->AddPoint(static_cast<float>(x / 1000000.0), static_cast<float>(y / 1000000.0));
+        }
+        ReduceLongitudeBox(*segment);
+        AddLoaded(std::move(segment));
+    }
+}
+
+void TCartogList::LoadGPX(std::span<const std::uint8_t> bytes)
+{
+    const std::vector<std::string_view> lines = SplitLines(bytes);
+    std::size_t next = 0;
+    const auto nextLine = [&]() {
+        if (next >= lines.size())
+            throw EReadError("End of track file");
+        return TrimLower(lines[next++]);
+    };
+
+    while (next < lines.size()) {
+        while (nextLine() != "<trkseg>") {
+        }
+        auto segment = std::make_unique<TLineSegment>();
+        for (std::string line = nextLine(); line != "</trkseg>"; line = nextLine()) {
+            if (line.find("<trkpt ") == std::string::npos)
+                continue;
+            float lat = 0, lon = 0;
+            if (AttributeNumber(line, "lat=\"", lat) && AttributeNumber(line, "lon=\"", lon))
+                segment->AddPoint(lon, lat);
+        }
+        if (segment->Count > 0) {
+            ReduceLongitudeBox(*segment);
+            AddLoaded(std::move(segment));
+        }
+    }
+}
+
+void TCartogList::LoadTextSegments(std::span<const std::uint8_t> bytes)
+{
+    std::unique_ptr<TLineSegment> segment;
+    const auto finish = [&]() {
+        if (segment && segment->Count > 0)
+            AddLoaded(std::move(segment));
+        segment.reset();
+    };
+    for (const std::string_view raw : SplitLines(bytes)) {
+        const std::string_view line = Trim(raw);
+        if (line.size() < 5) { // a short line (the "# -b" first line too) ends a polyline
+            finish();
+            continue;
+        }
+        if (!segment)
+            segment = std::make_unique<TLineSegment>();
+        const std::size_t tab = line.find('\t');
+        if (tab == std::string_view::npos)
+            continue;
+        float lon = 0, lat = 0;
+        if (ParseNumber(line.substr(0, tab), lon) &&
+            ParseNumber(Trim(line.substr(tab + 1)).substr(0, 999), lat))
+            segment->AddPoint(lon, lat);
+    }
+    finish();
+}
+
+bool TCartogList::Culled(const TLineSegment& segment) const
+{
+    if (South == North)
+        return false;
+    // Antarctic outlines are always kept: their boxes span every longitude.
+    const bool overlaps = segment.MaxLat > South && segment.MinLat < North &&
+                          segment.MaxLon > West && segment.MinLon < East;
+    return !(overlaps || segment.MinLat < -70);
+}
+
+void TCartogList::Draw(TCanvas* bitmap, int offsetX, int offsetY) const
+{
+    if (bitmap == nullptr || Mapping == nullptr || segments_.empty())
+        return;
+    DrawOnCanvas(*bitmap, offsetX, offsetY);
+}
+
+void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
+{
+    if (Mapping == nullptr || segments_.empty())
+        return;
+    // Two successive points further apart than this on the screen lie on opposite edges of a
+    // whole-world map: the line wrapped round and is broken there.
+    const std::int64_t width = Mapping->GetWidth();
+    const std::int64_t jump =
+        Mapping->ProjectionKind() == VanDerGrintenKind ? width * 3 / 6 : width * 5 / 6;
+
+    std::vector<TPoint> run;
+    run.reserve(static_cast<size_t>(std::max(MaxPoints, 0)) + 2);
+    bool drawable = false;
+    const auto flush = [&]() {
+        if (drawable) {
+            // Long runs go out in pieces, each starting at the last point of the one before.
+            std::size_t start = 0;
+            while (run.size() - start >= 2) {
+                const std::size_t n =
+                    std::min(run.size() - start, static_cast<std::size_t>(MaxPolylinePoints));
+                canvas.Polyline(run.data() + start, static_cast<int>(n));
+                if (start + n >= run.size())
+                    break;
+                start += n - 1;
+            }
+        }
+        run.clear();
+    };
+
+    for (const auto& segmentPtr : segments_) {
+        const TLineSegment& segment = *segmentPtr;
+        if (Culled(segment))
+            continue;
+        const int drawingClass = segment.Kind & ~1;
+        drawable = drawingClass == 0 || drawingClass == 4 || drawingClass == 8;
+        if (!drawable)
+            continue;
+
+        run.clear();
+        std::int64_t lastX = -1, lastY = -1;
+        bool seen = false;
+        TPoint first;
+        const std::size_t n = segment.Points.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            std::int32_t px = 0, py = 0;
+            if (!Mapping->LatLonToXY(segment.Points[i].Lat, segment.Points[i].Lon, px, py)) {
+                if (seen) {
+                    flush();
+                    lastX = lastY = -1;
+                }
+                continue;
+            }
+            const std::int64_t x = static_cast<std::int64_t>(px) + offsetX;
+            const std::int64_t y = static_cast<std::int64_t>(py) - offsetY;
+            const std::int64_t dx = std::llabs(lastX - x);
+            const std::int64_t dy = std::llabs(lastY - y);
+            if (dx > jump && seen)
+                flush();
+            const TPoint pixel{static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)};
+            if (!seen) {
+                first = pixel;
+                seen = true;
+            }
+            // Points falling on the pixel before add nothing, except the last one.
+            if (dx > 0 || dy > 0 || i + 1 == n)
+                run.push_back(pixel);
+            lastX = x;
+            lastY = y;
+        }
+        if (CloseRings && seen)
+            run.push_back(first);
+        flush();
+    }
+}
+
+} // namespace veltra

@@ -1,0 +1,126 @@
+#pragma once
+// Outline overlays: coastlines, country borders or a recorded track, held as polylines in
+// geographic coordinates and drawn through the current map projection on top of the sounder
+// footprints.
+//
+// One file feeds the list; its format is told from its first four bytes and its name:
+//  - the minute format (this program's own "Countries.dat"): records of int32 N, byte Kind and
+//    N pairs of int16 longitude, latitude in minutes of arc, all little-endian;
+//  - GSHHS shorelines (a zero polygon id first), big- or little-endian, 36-, 40- or 44-byte
+//    polygon headers, points as int32 millionths of a degree;
+//  - GPX track files (extension ".gpx"), read line by line;
+//  - a tab-separated text format starting "# -b", read only when AcceptText is set.
+// Every reader works on the whole file held in memory and never reads past its end; a
+// malformed or truncated file ends the load silently, keeping the polylines completed so far.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/Canvas.h"
+#include "base/Projector.h"
+
+namespace veltra {
+
+// One point of a polyline, degrees, longitude first as in the files.
+struct TLonLat {
+    float Lon = 0;
+    float Lat = 0;
+};
+
+// One polyline with its bounding box.
+class TLineSegment {
+public:
+    float MaxLat = -2147483648.0f;
+    float MinLat = 2147483648.0f;
+    float MaxLon = -2147483648.0f;
+    float MinLon = 2147483648.0f;
+    std::int32_t Count = 0;
+    // Drawing class: the value with its lowest bit cleared must be 0, 4 or 8 for the polyline
+    // to be drawn. 1 for polylines from GSHHS, GPX and text files.
+    std::uint8_t Kind = 1;
+    std::vector<TLonLat> Points;
+
+    // Appends a point, extending the bounding box and Count.
+    void AddPoint(float lon, float lat);
+};
+
+// The App Paths look-up of the settings store: value name in, full path out ("" for none).
+using TAppPathLookup = std::function<std::string(const std::string&)>;
+
+// The folder of the running executable, with a trailing '/' ("" when it cannot be told).
+std::string ExecutableFolder();
+
+class TCartogList {
+public:
+    static constexpr int InitialCapacity = 1500;
+    static constexpr int CapacityStep = 5000;
+    // The longest polyline handed to the canvas in one call.
+    static constexpr int MaxPolylinePoints = 16000;
+    // Projection kind whose whole-world outline makes the jump threshold half the map width.
+    static constexpr std::uint8_t VanDerGrintenKind = 12;
+
+    // Looks for "Countries.dat": first in the folder of the tracking program Zephano, as the
+    // App Paths look-up reports it, then in executableFolder. CountriesFile stays empty when
+    // neither exists. Nothing is loaded yet: the owner calls LoadFromFile(CountriesFile).
+    explicit TCartogList(TAppPathLookup appPathLookup = {},
+                         const std::string& executableFolder = ExecutableFolder());
+    virtual ~TCartogList();
+    TCartogList(const TCartogList&) = delete;
+    TCartogList& operator=(const TCartogList&) = delete;
+
+    // The projection used for drawing; not owned.
+    const TProjector* Mapping = nullptr;
+    // Culling window in degrees; not in use while South equals North.
+    float South = 0, North = 0, West = 0, East = 0;
+    std::string CountriesFile;
+    // The largest Count of any polyline loaded since the last Clear.
+    std::int32_t MaxPoints = 0;
+    // Closes every polyline back to its first visible pixel when drawn.
+    bool CloseRings = true;
+    // Whether files of the text format are loaded.
+    bool AcceptText = false;
+
+    // Appends a segment (owned from now on) and returns its index.
+    int Add(std::unique_ptr<TLineSegment> segment);
+    // Frees every segment and sets MaxPoints to 0. The reserved capacity stays.
+    virtual void Clear();
+    int Count() const { return static_cast<int>(segments_.size()); }
+    // Entries reserved; grows in steps of CapacityStep and is trimmed to Count after a load.
+    int Capacity() const { return capacity_; }
+    const TLineSegment& Items(int index) const { return *segments_.at(static_cast<size_t>(index)); }
+
+    // Iteration with an integer cursor: nullptr past the end.
+    const TLineSegment* FirstSegment(int& cursor) const;
+    const TLineSegment* NextSegment(int& cursor) const;
+
+    // Reads the whole file and loads it by its format. A missing or unreadable file loads
+    // nothing.
+    void LoadFromFile(const std::string& fileName);
+    // The same for a file already held in memory; fileName only gives the extension.
+    void LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& fileName);
+
+    // The readers, each given the whole file from its first byte. They raise on malformed
+    // input; LoadFromBytes turns that into a silent end of the load.
+    virtual void LoadGPX(std::span<const std::uint8_t> bytes);
+    virtual void LoadGSHHS(std::span<const std::uint8_t> bytes);
+    virtual void LoadTextSegments(std::span<const std::uint8_t> bytes);
+    virtual void LoadMinuteSegments(std::span<const std::uint8_t> bytes);
+
+    // Draws every polyline with the canvas's current pen; nothing without a projection or
+    // polylines. offsetX is added to every pixel's X, offsetY subtracted from its Y.
+    void Draw(TCanvas* bitmap, int offsetX, int offsetY) const;
+    void DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const;
+
+private:
+    void AddLoaded(std::unique_ptr<TLineSegment> segment);
+    void TrimCapacity();
+    bool Culled(const TLineSegment& segment) const;
+
+    std::vector<std::unique_ptr<TLineSegment>> segments_;
+    int capacity_ = 0;
+};
+
+} // namespace veltra
