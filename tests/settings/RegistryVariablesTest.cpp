@@ -169,6 +169,16 @@ TEST_F(SettingsTest, FailingAndNullStoresLeaveDefaultsAndNeverRaise)
         RegisterAppPath(*broken);
     });
 
+    // A settings file whose folder cannot be made (a plain file stands in its way).
+    WriteFile("not a folder");
+    auto unwritable = std::make_shared<TJsonSettingsStore>(File() + "/registry.json");
+    EXPECT_FALSE(unwritable->WriteInteger(ViewerKey, "MapRegion", 1));
+    EXPECT_NO_THROW({
+        TRegistryInteger projection(unwritable, "MapProjection", 7);
+        EXPECT_EQ(projection.Value, 7);
+        projection.Value = 5;
+    });
+
     // A batch run installs a null store: the stored value is not read, nothing is written.
     WriteFile(R"({"Software": {"Brenmoor": {"Veltra": {"MapProjection": 5}}}})");
     SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
