@@ -43,7 +43,7 @@ std::vector<std::uint8_t> PassLikeBytes()
     std::vector<std::uint8_t> bytes(RecordSize * RecordCount, 0);
     for (std::size_t line = 0; line < RecordCount; ++line) {
         const std::size_t base = line * RecordSize;
-        PutBE32(bytes, base, static_cast<std::int32_t>(line + 1));              // scan line
+        PutBE32(bytes, base, static_cast<std::int32_t>(line + 1));                   // scan line
         PutBE32(bytes, base + 4, static_cast<std::int32_t>(43200000 + line * 6400)); // ms of day
         // 56 footprints: latitude and longitude in 1e-4 degree, drifting along the orbit.
         for (std::size_t fov = 0; fov < 56; ++fov) {
@@ -56,9 +56,9 @@ std::vector<std::uint8_t> PassLikeBytes()
         // through it, and instrument noise.
         for (std::size_t fov = 0; fov < 56; ++fov)
             for (std::size_t channel = 0; channel < 20; ++channel) {
-                const double scene = 250.0 * std::sin(0.05 * static_cast<double>(line) +
-                                                      0.2 * static_cast<double>(fov) +
-                                                      static_cast<double>(channel));
+                const double scene =
+                    250.0 * std::sin(0.05 * static_cast<double>(line) +
+                                     0.2 * static_cast<double>(fov) + static_cast<double>(channel));
                 const double level = 2000.0 + 90.0 * static_cast<double>(channel);
                 const auto count = static_cast<std::uint16_t>(level + scene + noise(random));
                 const std::size_t at = base + 480 + (fov * 20 + channel) * 2;
@@ -103,7 +103,8 @@ void BM_DecompressPass(benchmark::State& state)
         benchmark::DoNotOptimize(target.Bytes().data());
     }
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(plain.size()));
-    state.counters["ratio"] = static_cast<double>(plain.size()) / static_cast<double>(packed.size());
+    state.counters["ratio"] =
+        static_cast<double>(plain.size()) / static_cast<double>(packed.size());
 }
 BENCHMARK(BM_DecompressPass)->Unit(benchmark::kMillisecond);
 

@@ -51,9 +51,9 @@ protected:
     explicit TCustomBZip2Stream(TStream& source);
     void Progress();
 
-    TStream& source_;              // the compressed stream; not owned
-    std::int64_t sourcePosition_;  // where the next compressed byte is read from
-    bz_stream library_{};          // input and output windows, totals, state, allocators
+    TStream& source_;             // the compressed stream; not owned
+    std::int64_t sourcePosition_; // where the next compressed byte is read from
+    bz_stream library_{};         // input and output windows, totals, state, allocators
 };
 
 class TBZDecompressionStream : public TCustomBZip2Stream {
@@ -92,12 +92,13 @@ private:
     [[noreturn]] void Fail(int result);
 
     std::unique_ptr<std::uint8_t[]> input_;
-    std::int64_t startPosition_;   // source position at creation, where a restart begins
-    std::int64_t position_ = 0;    // decompressed bytes delivered, across all streams
-    std::int64_t streamOutput_ = 0;  // bytes the current bzip2 stream has produced
-    bool firstStream_ = true;      // the current stream is the first of the source
+    std::int64_t startPosition_;    // source position at creation, where a restart begins
+    std::int64_t position_ = 0;     // decompressed bytes delivered, across all streams
+    std::int64_t streamOutput_ = 0; // bytes the current bzip2 stream has produced
+    bool firstStream_ = true;       // the current stream is the first of the source
     bool decompressorActive_ = false;
-    int failure_ = 0;              // library result of corrupt data met; later reads raise it again
+    // The library's result for corrupt data once met; every later read raises it again.
+    int failure_ = 0;
     TState state_ = TState::Decompressing;
 };
 

@@ -27,8 +27,7 @@ std::string KeyOfCompany(const std::string& subkey)
 
 // Settings access never fails loudly: every store error, returned or thrown, leaves things as
 // they were.
-template <typename Operation>
-auto Silently(Operation operation) -> decltype(operation())
+template <typename Operation> auto Silently(Operation operation) -> decltype(operation())
 {
     try {
         return operation();

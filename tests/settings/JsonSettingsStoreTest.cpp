@@ -89,9 +89,10 @@ TEST_F(SettingsTest, CorruptFileReadsAsEmptyAndIsReplacedWhole)
             EXPECT_EQ(projection.Value, 7);
             projection.Value = 6;
         }
-        QJsonObject expected{{"Software", QJsonObject{{"Brenmoor",
-            QJsonObject{{"Veltra", QJsonObject{{"MapProjection", 6}}}}}}}};
-        EXPECT_EQ(FileContent(), expected) << bytes.left(40).toStdString();
+        EXPECT_EQ(FileContent(), QJsonDocument::fromJson(R"({"Software": {"Brenmoor": {
+                                     "Veltra": {"MapProjection": 6}}}})")
+                                     .object())
+            << bytes.left(40).toStdString();
     }
 }
 

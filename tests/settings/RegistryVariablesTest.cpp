@@ -71,9 +71,10 @@ TEST_F(SettingsTest, FirstRunGivesDefaultsAndExitWritesAllNineValues)
     }
     const QJsonObject values = ViewerValues();
     const std::map<QString, QJsonValue> expected = {
-        {"BackgroundColour", 0}, {"MapProjection", 7},   {"MapRegion", 0},
-        {"DataFolder", "/opt/brenmoor/bin/"},            {"OpenFilterIndex", 2},
-        {"TempsInC", 0},         {"FixMaxTemp", 0},      {"ShowGridlines", 0},
+        {"BackgroundColour", 0}, {"MapProjection", 7},
+        {"MapRegion", 0},        {"DataFolder", "/opt/brenmoor/bin/"},
+        {"OpenFilterIndex", 2},  {"TempsInC", 0},
+        {"FixMaxTemp", 0},       {"ShowGridlines", 0},
         {"OpenGroup", 0},
     };
     EXPECT_EQ(values.size(), 9);

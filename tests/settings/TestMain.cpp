@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "settings/qt/JsonSettingsStore.h"
 #include "SettingsFixture.h"
+#include "settings/qt/JsonSettingsStore.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "settings/qt/JsonSettingsStore.h"
 
+#include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
-#include <QIODevice>
 #include <QStandardPaths>
 
 #include <cmath>
@@ -102,9 +102,8 @@ bool WriteJsonSettings(QIODevice& device, const QSettings::SettingsMap& map)
 
 QSettings::Format JsonSettingsFormat()
 {
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("json"), ReadJsonSettings, WriteJsonSettings,
-                                  Qt::CaseSensitive);
+    static const QSettings::Format format = QSettings::registerFormat(
+        QStringLiteral("json"), ReadJsonSettings, WriteJsonSettings, Qt::CaseSensitive);
     return format;
 }
 

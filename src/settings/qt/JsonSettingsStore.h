@@ -42,13 +42,11 @@ public:
     bool KeyExists(const std::string& key) override;
     std::optional<std::int32_t> ReadInteger(const std::string& key,
                                             const std::string& name) override;
-    std::optional<std::string> ReadString(const std::string& key,
-                                          const std::string& name) override;
+    std::optional<std::string> ReadString(const std::string& key, const std::string& name) override;
     // Each read sees the file as it is now (it is read again when another process changed it),
     // and each write reaches the file at once. A write the file refused stays visible to this
     // process and is tried again with the next write.
-    bool WriteInteger(const std::string& key, const std::string& name,
-                      std::int32_t value) override;
+    bool WriteInteger(const std::string& key, const std::string& name, std::int32_t value) override;
     bool WriteString(const std::string& key, const std::string& name,
                      const std::string& value) override;
 
