@@ -70,9 +70,10 @@ public:
     // have ended (the next read returns 0); it is never an error report. The data end at the end
     // of the source, at trailing garbage after a complete stream, and at a truncated stream: a
     // source that runs out in the middle of a stream ends the data without raising, after
-    // everything the library could decompress from the bytes that were there. Corrupt data inside
-    // a stream raise EBZCompressionError("error %d") with the library's result code; the bytes of
-    // that read are not delivered.
+    // everything the library could decompress from the bytes that were there. Bytes after a
+    // complete stream that lack the bzip2 signature are trailing garbage; a stream that has the
+    // signature but corrupt data, first or not, raises EBZCompressionError("error %d") with the
+    // library's result code, and the bytes of that read are not delivered.
     std::int64_t Read(void* buffer, std::int64_t count) override;
     // Always raises EBZDecompressionError("Invalid stream operation").
     std::int64_t Write(const void* buffer, std::int64_t count) override;
