@@ -1,0 +1,62 @@
+#pragma once
+// The settings store as one JSON file per user, $XDG_CONFIG_HOME/Brenmoor/registry.json
+// (~/.config/Brenmoor/registry.json by default). Keys are nested objects along their path, and
+// values keep their type: integers are JSON numbers, strings are JSON strings:
+//
+//     { "Software": { "Brenmoor": {
+//         "App Paths": { "Veltra": "/opt/veltra/bin/Veltra" },
+//         "Veltra": { "MapProjection": 7, "DataFolder": "/data/passes/", ... } } } }
+//
+// The file is reached through QSettings with a format of its own, so Qt provides the locking
+// against other processes, the atomic replacement of the file (a temporary file renamed over it)
+// and the merging of writers: a write re-reads the file when another process changed it and
+// replaces only the values this process set. A file that is not a JSON object (corrupt,
+// truncated, empty) reads as an empty store and is replaced whole at the next write.
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+
+#include "settings/SettingsStore.h"
+
+namespace veltra {
+
+// The user's settings file: <generic configuration folder>/Brenmoor/registry.json.
+QString DefaultJsonSettingsFile();
+
+// The QSettings format that reads and writes the JSON layout above (registered once).
+QSettings::Format JsonSettingsFormat();
+
+// Conversions between the JSON file and QSettings' flat map of "a/b/c" keys, exposed for tests.
+// Numbers that are whole and fit 32 bits become int, other numbers double, strings QString,
+// true/false bool; arrays and nulls are carried as QJsonValue so that a rewrite keeps them.
+bool ReadJsonSettings(QIODevice& device, QSettings::SettingsMap& map);
+bool WriteJsonSettings(QIODevice& device, const QSettings::SettingsMap& map);
+
+class TJsonSettingsStore final : public TSettingsStore {
+public:
+    TJsonSettingsStore();
+    explicit TJsonSettingsStore(const QString& fileName);
+    ~TJsonSettingsStore() override;
+
+    bool KeyExists(const std::string& key) override;
+    std::optional<std::int32_t> ReadInteger(const std::string& key,
+                                            const std::string& name) override;
+    std::optional<std::string> ReadString(const std::string& key, const std::string& name) override;
+    // Each read sees the file as it is now (it is read again when another process changed it),
+    // and each write reaches the file at once. A write the file refused stays visible to this
+    // process and is tried again with the next write.
+    bool WriteInteger(const std::string& key, const std::string& name, std::int32_t value) override;
+    bool WriteString(const std::string& key, const std::string& name,
+                     const std::string& value) override;
+
+    QString FileName() const { return settings_->fileName(); }
+
+private:
+    QVariant Value(const std::string& key, const std::string& name) const;
+    bool Write(const std::string& key, const std::string& name, const QVariant& value);
+
+    std::unique_ptr<QSettings> settings_;
+};
+
+} // namespace veltra
