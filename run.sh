@@ -7,8 +7,8 @@ cd "$(dirname "$0")"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)"
 
-if [ ! -x build/src/app/veltra ]; then
+if [ ! -x build/src/app/Veltra ]; then
     echo "The viewer is not built yet." >&2
     exit 1
 fi
-exec build/src/app/veltra "$@"
+exec build/src/app/Veltra "$@"

@@ -27,10 +27,6 @@ namespace {
 constexpr int LoadInterval = 800;
 constexpr int ResizeInterval = 400;
 constexpr const char* UnsupportedLevel1b = "Unsupported L1B variant";
-// A decompressed pass is a few megabytes; this bound only stops a hostile file from filling
-// the memory.
-constexpr std::int64_t MaxDecompressedSize = std::int64_t(1) << 30;
-constexpr std::int64_t DecompressChunk = 32768;
 
 constexpr std::array<double, 20> HirsMaxTemps = {280, 265, 240, 250, 265, 280, 290,
                                                  330, 270, 310, 275, 260, 300, 290,
@@ -190,7 +186,7 @@ void TFormVeltra::FormCreate()
 {
     BaseCaption_ = std::string(ProductName) + " - " + MakerName;
     WindowCaption = BaseCaption_;
-    RegisterAppPath(executable_);
+    RegisterAppPath();
     MapBitmap = view_.CreateBitmap();
     BackgroundColour = std::make_unique<TRegistryInteger>("BackgroundColour", 0);
     MapBitmap->SetFillColour(static_cast<TColour>(BackgroundColour->Value));
@@ -201,7 +197,8 @@ void TFormVeltra::FormCreate()
     Mapping->SetLongitudeSpan(150.0f);
     Mapping->SetLatitudeSpan(75.0f);
     SetRegionPreset();
-    Cartog = std::make_unique<TCartogList>(LookUpAppPath, FolderPart(executable_));
+    Cartog = std::make_unique<TCartogList>(
+        [](const std::string& name) { return LookUpAppPath(name); }, FolderPart(executable_));
     Cartog->LoadFromFile(Cartog->CountriesFile);
     Cartog->Mapping = Mapping.get();
     MinTemp = 200.0;
@@ -418,15 +415,7 @@ void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
         }
         try {
             TBZDecompressionStream decompressor(*file);
-            std::vector<std::uint8_t> chunk(DecompressChunk);
-            for (;;) {
-                const std::int64_t n = decompressor.Read(chunk.data(), DecompressChunk);
-                if (n <= 0)
-                    break;
-                target.Write(chunk.data(), n);
-                if (target.Size() >= MaxDecompressedSize)
-                    break;
-            }
+            DecompressWhole(decompressor, target);
         } catch (const std::exception&) {
             // Corrupt data: keep what was decompressed before the failure.
         }

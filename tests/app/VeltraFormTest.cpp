@@ -22,7 +22,6 @@ protected:
                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_ / "bin");
-        UseMemorySettingsStore();
     }
     void TearDown() override
     {

@@ -15,7 +15,7 @@
 #include "imaging/BrightnessTemperatures.h"
 #include "imaging/MapCanvas.h"
 #include "mapping/zorCartography.h"
-#include "settings/RegistryVariables.h"
+#include "settings/SettingsStore.h"
 
 #ifndef VELTRA_VERSION
 #define VELTRA_VERSION "1.0.0"
@@ -290,7 +290,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     if (o.Countries && !Readable(*o.Countries))
         throw TInputError{"cannot read " + *o.Countries};
 
-    UseNullSettingsStore();
+    SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
     THeadlessView view(o.Width, o.Height);
     view.SetChecked(TCheckBoxId::Gridlines, o.Gridlines);
     view.SetChecked(TCheckBoxId::FixMaxTemp, o.Fixed);
