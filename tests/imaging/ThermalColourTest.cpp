@@ -49,22 +49,25 @@ TEST(ThermalColourTest, NotANumberIsBelowTheRange)
     EXPECT_EQ(GreyColour(102), 102u * 65793);
 }
 
-TEST(ThermalColourTest, RampEndsReadBackExactly)
+// The ramp ends read back exactly (the coldest colour's hue, about 315.06, is clamped to the
+// end of the ramp); the markers set the range limits but read as no temperature.
+TEST(ThermalColourTest, RampEndsAndMarkersReadBack)
 {
-    float t = 0;
-    EXPECT_TRUE(ColourToTemperature(255, 0, 0, t, TMin, TMax));
-    EXPECT_EQ(t, 320.0f);
-    EXPECT_TRUE(ColourToTemperature(255, 0, 191, t, TMin, TMax));
-    EXPECT_EQ(t, 150.0f);
-}
-
-TEST(ThermalColourTest, MarkersSetTheRangeLimitsButReadAsNoTemperature)
-{
-    float t = 0;
-    EXPECT_FALSE(ColourToTemperature(170, 190, 190, t, TMin, TMax));
-    EXPECT_EQ(t, 150.0f);
-    EXPECT_FALSE(ColourToTemperature(100, 100, 85, t, TMin, TMax));
-    EXPECT_EQ(t, 320.0f);
+    struct TCase {
+        int R, G, B;
+        bool Result;
+        float Temperature;
+    } cases[] = {
+        {255, 0, 0, true, 320.0f},
+        {255, 0, 191, true, 150.0f},
+        {170, 190, 190, false, 150.0f},
+        {100, 100, 85, false, 320.0f},
+    };
+    for (const TCase& c : cases) {
+        float t = 0;
+        EXPECT_EQ(ColourToTemperature(c.R, c.G, c.B, t, TMin, TMax), c.Result) << c.B;
+        EXPECT_EQ(t, c.Temperature) << c.B;
+    }
 }
 
 TEST(ThermalColourTest, GreysLeaveTheTemperatureAlone)
