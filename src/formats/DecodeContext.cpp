@@ -38,9 +38,8 @@ void EndScanLine(TDecodeContext& context)
 bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t offset,
                      TFootprintPlace& place)
 {
-    constexpr double degreesPerUnit = 1e-4;
-    place.Latitude = static_cast<float>(ReadBE32(record, offset) * degreesPerUnit);
-    place.Longitude = static_cast<float>(ReadBE32(record, offset + 4) * degreesPerUnit);
+    place.Latitude = static_cast<float>(ReadScaled(record, offset, 1e-4));
+    place.Longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4));
     return context.Host.Projection().LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
 }
 

@@ -48,14 +48,9 @@ constexpr std::size_t CountBlockSize = 48;
 constexpr double C1 = 1.1910427e-5;
 constexpr double C2 = 1.4387752;
 
-double Scaled(TBytes bytes, std::size_t offset, double scale)
-{
-    return ReadBE32(bytes, offset) * scale;
-}
-
 double HirsWavenumberAt(TBytes table, std::size_t offset, int channel)
 {
-    return Scaled(table, offset + 12 * static_cast<std::size_t>(channel - 1),
+    return ReadScaled(table, offset + 12 * static_cast<std::size_t>(channel - 1),
                   channel <= 12 ? 1e-6 : 1e-5);
 }
 
@@ -117,8 +112,8 @@ void ReadHirsChannelConstants(TDecodeContext& context, TBytes table, std::size_t
         const std::size_t entry = offset + 12 * static_cast<std::size_t>(c - 1);
         const auto index = static_cast<std::size_t>(c - 1);
         context.HirsWavenumber[index] = HirsWavenumberAt(table, offset, c);
-        context.BandCorrA[index] = Scaled(table, entry + 4, 1e-6);
-        context.BandCorrB[index] = Scaled(table, entry + 8, 1e-6);
+        context.BandCorrA[index] = ReadScaled(table, entry + 4, 1e-6);
+        context.BandCorrB[index] = ReadScaled(table, entry + 8, 1e-6);
     }
 }
 
@@ -135,8 +130,8 @@ void DecodeHirsHeaderDiagnostics(TBytes header, std::vector<std::string>& lines)
         const std::size_t entry =
             HeaderCalibration + 16 * static_cast<std::size_t>(HirsPositionTable[c]);
         lines.push_back(Format("      Channel: %.2d  slope= %.4g (s.d. %.4g)  B1= %.4g (s.d. %.4g)",
-                               c, Scaled(header, entry, 1e-6), Scaled(header, entry + 4, 1e-6),
-                               Scaled(header, entry + 8, 1e-6), Scaled(header, entry + 12, 1e-6)));
+                               c, ReadScaled(header, entry, 1e-6), ReadScaled(header, entry + 4, 1e-6),
+                               ReadScaled(header, entry + 8, 1e-6), ReadScaled(header, entry + 12, 1e-6)));
     }
     lines.push_back("  Channel temperature-radiance:");
     for (int c = 1; c <= HirsInfraredChannels; ++c) {
@@ -144,18 +139,18 @@ void DecodeHirsHeaderDiagnostics(TBytes header, std::vector<std::string>& lines)
         const double wavenumber = HirsWavenumberAt(header, ChannelConstants, c);
         lines.push_back(Format("      Channel: %.2d (%.2fum) wavenumber=%.0f  C1=%.4f  C2=%.4f", c,
                                Divide(10000, wavenumber), wavenumber,
-                               Scaled(header, entry + 4, 1e-6), Scaled(header, entry + 8, 1e-6)));
+                               ReadScaled(header, entry + 4, 1e-6), ReadScaled(header, entry + 8, 1e-6)));
     }
     lines.push_back("  Navigation");
     lines.push_back("  Reference ellipsoid: " + ReadText(header, ReferenceEllipsoid, 8));
     lines.push_back(Format("      Position vector:  X: %fkm  Y: %fkm  Z: %fkm",
-                           Scaled(header, PositionVector, 1e-5),
-                           Scaled(header, PositionVector + 4, 1e-5),
-                           Scaled(header, PositionVector + 8, 1e-5)));
+                           ReadScaled(header, PositionVector, 1e-5),
+                           ReadScaled(header, PositionVector + 4, 1e-5),
+                           ReadScaled(header, PositionVector + 8, 1e-5)));
     lines.push_back(Format("      Velocity vector:  X: %.3fkm/s  Y: %.3fkm/s  Z: %.3fkm/s",
-                           Scaled(header, VelocityVector, 1e-8),
-                           Scaled(header, VelocityVector + 4, 1e-8),
-                           Scaled(header, VelocityVector + 8, 1e-8)));
+                           ReadScaled(header, VelocityVector, 1e-8),
+                           ReadScaled(header, VelocityVector + 4, 1e-8),
+                           ReadScaled(header, VelocityVector + 8, 1e-8)));
     lines.push_back(" ");
 }
 
@@ -179,8 +174,8 @@ void DecodeHirsLine(TDecodeContext& context, TStream& stream)
         throw EConvertError("HIRS has no channel " + std::to_string(channel));
     const auto position = static_cast<std::size_t>(HirsPositionTable[channel]);
     const std::size_t coefficients = LineCoefficients + 12 * position;
-    const double slope = Scaled(record, coefficients + 4, 1e-9);
-    const double intercept = Scaled(record, coefficients + 8, 1e-6);
+    const double slope = ReadScaled(record, coefficients + 4, 1e-9);
+    const double intercept = ReadScaled(record, coefficients + 8, 1e-6);
     const double wavenumber = context.HirsWavenumber[static_cast<std::size_t>(channel - 1)];
 
     TScanLinePen pen = BeginScanLine(context, 3);

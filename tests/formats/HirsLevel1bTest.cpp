@@ -6,14 +6,8 @@
 
 #include "formats/RecordBuilder.h"
 
-namespace veltra {
+namespace veltra::test {
 namespace {
-
-using test::Join;
-using test::TByteVector;
-using test::TCanvasCall;
-using test::TDecoderRig;
-using test::TRecordBuilder;
 
 constexpr double PlanckAt900 = 289.34; // K, for 100 mW/(m2 sr cm-1) at 900 cm-1
 
@@ -363,15 +357,9 @@ TEST(HirsLevel1bTest, ZeroBandCorrectionFailsAtTheFirstVisibleFootprint)
 
 TEST(HirsLevel1bTest, TruncatedFileKeepsTheCompleteLines)
 {
-    TByteVector lastLine = HirsLine().Bytes;
-    lastLine.resize(1000);
-    TMemoryStream stream(Join({TByteVector(512, 0), HirsHeader().Bytes, HirsLine().Bytes,
-                               HirsLine().Bytes, lastLine}));
-    TDecoderRig rig;
-    rig.Context.Channel = 8;
-    EXPECT_THROW(test::DecodeLevel1b(rig.Context, stream, ReadHirsHeader, DecodeHirsLine),
-                 EReadError);
-    EXPECT_EQ(rig.Host.Samples.SampleCount(), 2 * HirsFootprints);
+    EXPECT_EQ(SamplesBeforeCutLine(HirsHeader().Bytes, HirsLine().Bytes, 1000, 8, ReadHirsHeader,
+                                   DecodeHirsLine),
+              2 * HirsFootprints);
 }
 
 TEST(HirsLevel1bTest, DamagedInputOnlyRaisesOurErrors)
@@ -385,11 +373,11 @@ TEST(HirsLevel1bTest, DamagedInputOnlyRaisesOurErrors)
     }
     const TByteVector valid = Join({TByteVector(512, 0), HirsHeader().Bytes, line.Bytes,
                                     line.Bytes, line.Bytes});
-    test::FuzzDecoder(valid, [](TDecoderRig& rig, TStream& stream, int round) {
+    FuzzDecoder(valid, [](TDecoderRig& rig, TStream& stream, int round) {
         rig.Context.Channel = 1 + round % 20;
-        test::DecodeLevel1b(rig.Context, stream, ReadHirsHeader, DecodeHirsLine);
+        DecodeLevel1b(rig.Context, stream, ReadHirsHeader, DecodeHirsLine);
     });
 }
 
 } // namespace
-} // namespace veltra
+} // namespace veltra::test

@@ -93,6 +93,21 @@ inline void DecodeLevel1b(TDecodeContext& context, TStream& stream, const THeade
         line(context, stream);
 }
 
+// Decodes a Level 1b file with two scan lines and a third cut short after keptBytes, which
+// must end the decode with a read error; gives the samples plotted before it.
+inline std::int32_t SamplesBeforeCutLine(const TByteVector& header, const TByteVector& line,
+                                         std::size_t keptBytes, int channel,
+                                         const THeaderReader& readHeader,
+                                         const TLineDecoder& decodeLine)
+{
+    const TByteVector cut(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(keptBytes));
+    TMemoryStream stream(Join({TByteVector(512, 0), header, line, line, cut}));
+    TDecoderRig rig;
+    rig.Context.Channel = channel;
+    EXPECT_THROW(DecodeLevel1b(rig.Context, stream, readHeader, decodeLine), EReadError);
+    return rig.Host.Samples.SampleCount();
+}
+
 // Runs a whole decode on damaged copies of a valid stream (bytes changed, cut short, or
 // replaced by noise); decode is told the round, to vary the channel. Any outcome is fine except a crash, a hang or an exception that is not
 // one of ours: those fail the test.
