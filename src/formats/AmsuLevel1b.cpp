@@ -16,7 +16,9 @@ namespace {
 int AmsuACount(TBytes record, std::size_t footprint, int channel)
 {
     const std::size_t block = 904 + 34 * footprint;
-    auto word = [&](int w) { return static_cast<int>(ReadBE16(record, block + 2 * static_cast<std::size_t>(w))); };
+    auto word = [&](int w) {
+        return static_cast<int>(ReadBE16(record, block + 2 * static_cast<std::size_t>(w)));
+    };
     if (channel <= 2)
         return (word(channel - 1) + word(channel + 1)) / 2;
     return word(channel + 1);
@@ -40,18 +42,42 @@ struct TAmsuLayout {
     // Per channel, three signed 32-bit calibration coefficients a2, a1, a0 (radiance =
     // a2 C^2 + a1 C + a0 in mW/(m2 sr cm-1) for a count C), each in its own unit.
     std::size_t Coefficients;
-    double A2Unit, A1Unit, A0Unit;
+    double A2Unit;
+    double A1Unit;
+    double A0Unit;
     std::size_t EarthLocation; // 8 bytes per footprint
     int Footprints;
     int (*Count)(TBytes record, std::size_t footprint, int channel);
 };
 
-const TAmsuLayout AmsuA = {SensorAmsuA, AmsuARecordSize, AmsuAHeaderReadSize,
-                           AmsuARecordCountOffset, 688, 1, 15, 80, 1e-19, 1e-13, 1e-9, 652,
-                           AmsuAFootprints, AmsuACount};
-const TAmsuLayout AmsuB = {SensorAmsuB, AmsuBRecordSize, AmsuBHeaderReadSize,
-                           AmsuBRecordCountOffset, 324, 16, 20, 60, 1e-16, 1e-10, 1e-6, 752,
-                           AmsuBFootprints, AmsuBCount};
+const TAmsuLayout AmsuA = {.SensorCode = SensorAmsuA,
+                           .RecordSize = AmsuARecordSize,
+                           .HeaderReadSize = AmsuAHeaderReadSize,
+                           .RecordCountOffset = AmsuARecordCountOffset,
+                           .HeaderConstants = 688,
+                           .FirstChannel = 1,
+                           .LastChannel = 15,
+                           .Coefficients = 80,
+                           .A2Unit = 1e-19,
+                           .A1Unit = 1e-13,
+                           .A0Unit = 1e-9,
+                           .EarthLocation = 652,
+                           .Footprints = AmsuAFootprints,
+                           .Count = AmsuACount};
+const TAmsuLayout AmsuB = {.SensorCode = SensorAmsuB,
+                           .RecordSize = AmsuBRecordSize,
+                           .HeaderReadSize = AmsuBHeaderReadSize,
+                           .RecordCountOffset = AmsuBRecordCountOffset,
+                           .HeaderConstants = 324,
+                           .FirstChannel = 16,
+                           .LastChannel = 20,
+                           .Coefficients = 60,
+                           .A2Unit = 1e-16,
+                           .A1Unit = 1e-10,
+                           .A0Unit = 1e-6,
+                           .EarthLocation = 752,
+                           .Footprints = AmsuBFootprints,
+                           .Count = AmsuBCount};
 
 void ReadAmsuHeader(TDecodeContext& context, TStream& stream, const TAmsuLayout& layout)
 {

@@ -13,8 +13,8 @@ namespace veltra {
 // The counts and per-line coefficients are stored in the order of the filter wheel, not in
 // channel order: positions 1-20 hold channels 1, 17, 2, 3, 13, 4, 18, 11, 19, 7, 8, 20, 10,
 // 14, 6, 5, 15, 12, 16, 9.
-const std::array<int, 21> HirsPositionTable = {0,  1,  3,  4,  6,  16, 15, 10, 11, 20, 13,
-                                               8,  18, 5,  14, 17, 19, 2,  7,  9,  12};
+const std::array<int, 21> HirsPositionTable = {0, 1,  3, 4,  6,  16, 15, 10, 11, 20, 13,
+                                               8, 18, 5, 14, 17, 19, 2,  7,  9,  12};
 
 namespace {
 
@@ -29,7 +29,7 @@ constexpr std::size_t EarthLocatedCount = 130;
 constexpr std::size_t PacsDataSource = 154; // 1 Gilmore, 2 Wallops, 3 SOCC
 // Per filter position k, 16 bytes at 176 + 16 k: slope, its s.d., B1, its s.d., in 10^-6.
 constexpr std::size_t HeaderCalibration = 176;
-constexpr std::size_t ChannelConstants = 520; // see ReadHirsChannelConstants
+constexpr std::size_t ChannelConstants = 520;   // see ReadHirsChannelConstants
 constexpr std::size_t ReferenceEllipsoid = 760; // 8 characters
 constexpr std::size_t PositionVector = 812;     // X, Y, Z in 10^-5 km
 constexpr std::size_t VelocityVector = 824;     // X, Y, Z in 10^-8 km/s
@@ -51,7 +51,7 @@ constexpr double C2 = 1.4387752;
 double HirsWavenumberAt(TBytes table, std::size_t offset, int channel)
 {
     return ReadScaled(table, offset + 12 * static_cast<std::size_t>(channel - 1),
-                  channel <= 12 ? 1e-6 : 1e-5);
+                      channel <= 12 ? 1e-6 : 1e-5);
 }
 
 std::string DateText(TBytes header, std::size_t offset)
@@ -129,9 +129,10 @@ void DecodeHirsHeaderDiagnostics(TBytes header, std::vector<std::string>& lines)
     for (int c = 1; c <= HirsVisibleChannel; ++c) {
         const std::size_t entry =
             HeaderCalibration + 16 * static_cast<std::size_t>(HirsPositionTable[c]);
-        lines.push_back(Format("      Channel: %.2d  slope= %.4g (s.d. %.4g)  B1= %.4g (s.d. %.4g)",
-                               c, ReadScaled(header, entry, 1e-6), ReadScaled(header, entry + 4, 1e-6),
-                               ReadScaled(header, entry + 8, 1e-6), ReadScaled(header, entry + 12, 1e-6)));
+        lines.push_back(
+            Format("      Channel: %.2d  slope= %.4g (s.d. %.4g)  B1= %.4g (s.d. %.4g)", c,
+                   ReadScaled(header, entry, 1e-6), ReadScaled(header, entry + 4, 1e-6),
+                   ReadScaled(header, entry + 8, 1e-6), ReadScaled(header, entry + 12, 1e-6)));
     }
     lines.push_back("  Channel temperature-radiance:");
     for (int c = 1; c <= HirsInfraredChannels; ++c) {
@@ -139,7 +140,8 @@ void DecodeHirsHeaderDiagnostics(TBytes header, std::vector<std::string>& lines)
         const double wavenumber = HirsWavenumberAt(header, ChannelConstants, c);
         lines.push_back(Format("      Channel: %.2d (%.2fum) wavenumber=%.0f  C1=%.4f  C2=%.4f", c,
                                Divide(10000, wavenumber), wavenumber,
-                               ReadScaled(header, entry + 4, 1e-6), ReadScaled(header, entry + 8, 1e-6)));
+                               ReadScaled(header, entry + 4, 1e-6),
+                               ReadScaled(header, entry + 8, 1e-6)));
     }
     lines.push_back("  Navigation");
     lines.push_back("  Reference ellipsoid: " + ReadText(header, ReferenceEllipsoid, 8));
@@ -180,7 +182,8 @@ void DecodeHirsLine(TDecodeContext& context, TStream& stream)
 
     TScanLinePen pen = BeginScanLine(context, 3);
     for (std::size_t j = 0; j < HirsFootprints; ++j) {
-        const int count = HirsCount(ReadBE16(record, RawCounts + CountBlockSize * j + 2 * position));
+        const int count =
+            HirsCount(ReadBE16(record, RawCounts + CountBlockSize * j + 2 * position));
         TFootprintPlace place;
         if (!LocateFootprint(context, record, EarthLocation + 8 * j, place))
             continue;

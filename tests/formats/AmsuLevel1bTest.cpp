@@ -242,16 +242,15 @@ TEST(AmsuLevel1bTest, AmsuBLineFailureKeepsWhatWasDrawn)
     TMemoryStream stream(Join({TByteVector(512, 0), header.Bytes, line.Bytes, line.Bytes}));
     TDecoderRig rig;
     rig.Context.Channel = 20;
-    EXPECT_THROW(DecodeLevel1b(rig.Context, stream, ReadAmsuBHeader, DecodeAmsuBLine),
-                 EReadError);
+    EXPECT_THROW(DecodeLevel1b(rig.Context, stream, ReadAmsuBHeader, DecodeAmsuBLine), EReadError);
     EXPECT_EQ(rig.Host.Samples.SampleCount(), 2 * 5);
     EXPECT_EQ(rig.Host.Canvas.PenWidth(), 1);
 }
 
 TEST(AmsuLevel1bTest, TruncatedAmsuAFileKeepsTheCompleteLines)
 {
-    EXPECT_EQ(SamplesBeforeCutLine(AmsuAHeader(3).Bytes, AmsuALine().Bytes, AmsuARecordSize / 2,
-                                   15, ReadAmsuAHeader, DecodeAmsuALine),
+    EXPECT_EQ(SamplesBeforeCutLine(AmsuAHeader(3).Bytes, AmsuALine().Bytes, AmsuARecordSize / 2, 15,
+                                   ReadAmsuAHeader, DecodeAmsuALine),
               2 * AmsuAFootprints);
 }
 

@@ -49,7 +49,8 @@ TRecordBuilder HirsLine()
 TEST(HirsLevel1bTest, FilterPositions)
 {
     // Positions 1-20 hold these channels.
-    const int channelAt[21] = {0, 1, 17, 2, 3, 13, 4, 18, 11, 19, 7, 8, 20, 10, 14, 6, 5, 15, 12, 16, 9};
+    const int channelAt[21] = {0, 1,  17, 2,  3, 13, 4,  18, 11, 19, 7,
+                               8, 20, 10, 14, 6, 5,  15, 12, 16, 9};
     for (int k = 1; k <= 20; ++k)
         EXPECT_EQ(HirsPositionTable[static_cast<std::size_t>(channelAt[k])], k) << k;
     EXPECT_EQ(HirsPositionTable[17], 2);
@@ -261,7 +262,7 @@ TEST(HirsLevel1bTest, ChannelsReadTheirFilterPosition)
                     channel <= 12 ? 900000000 : 90000000); // 900 cm-1 in either scale
         TRecordBuilder line = HirsLine();
         for (int k = 1; k <= 20; ++k) {
-            line.BE32(Coefficients(k) + 4, 1000000);                      // 0.001 per count
+            line.BE32(Coefficients(k) + 4, 1000000); // 0.001 per count
             line.BE32(Coefficients(k) + 8, k == position ? 100000000 : 50000000);
             for (int j = 0; j < HirsFootprints; ++j)
                 line.BE16(CountWord(j, k), k == position ? 0x1000 : 0x1FFF);
@@ -371,8 +372,8 @@ TEST(HirsLevel1bTest, DamagedInputOnlyRaisesOurErrors)
         for (int j = 0; j < HirsFootprints; ++j)
             line.BE16(CountWord(j, k), static_cast<std::uint16_t>(0x1000 + 37 * j));
     }
-    const TByteVector valid = Join({TByteVector(512, 0), HirsHeader().Bytes, line.Bytes,
-                                    line.Bytes, line.Bytes});
+    const TByteVector valid =
+        Join({TByteVector(512, 0), HirsHeader().Bytes, line.Bytes, line.Bytes, line.Bytes});
     FuzzDecoder(valid, [](TDecoderRig& rig, TStream& stream, int round) {
         rig.Context.Channel = 1 + round % 20;
         DecodeLevel1b(rig.Context, stream, ReadHirsHeader, DecodeHirsLine);

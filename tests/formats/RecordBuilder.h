@@ -109,15 +109,19 @@ inline std::int32_t SamplesBeforeCutLine(const TByteVector& header, const TByteV
 }
 
 // Runs a whole decode on damaged copies of a valid stream (bytes changed, cut short, or
-// replaced by noise); decode is told the round, to vary the channel. Any outcome is fine except a crash, a hang or an exception that is not
-// one of ours: those fail the test.
+// replaced by noise); decode is told the round, to vary the channel. Any outcome is fine except a
+// crash, a hang or an exception that is not one of ours: those fail the test. Some copies must
+// still reach the scan lines.
 inline void FuzzDecoder(const TByteVector& valid,
-                        const std::function<void(TDecoderRig&, TStream&, int)>& decode, int rounds = 240)
+                        const std::function<void(TDecoderRig&, TStream&, int)>& decode,
+                        int rounds = 240)
 {
     std::mt19937 random(20240601u);
     auto below = [&random](std::size_t n) {
-        return n == 0 ? std::size_t{0} : std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+        return n == 0 ? std::size_t{0}
+                      : std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
     };
+    std::int64_t plotted = 0;
     for (int round = 0; round < rounds; ++round) {
         TByteVector bytes = valid;
         if (round % 4 == 3) {
@@ -136,7 +140,9 @@ inline void FuzzDecoder(const TByteVector& valid,
             decode(rig, stream, round);
         } catch (const EVeltraError&) {
         }
+        plotted += rig.Host.Samples.SampleCount();
     }
+    EXPECT_GT(plotted, 0) << "no damaged copy reached the scan lines";
 }
 
 } // namespace veltra::test

@@ -20,7 +20,8 @@ struct TCanvasCall {
     int A = 0, B = 0, C = 0, D = 0; // Frame: left, top, right, bottom
 };
 
-// Records MoveTo/LineTo/FrameRect/pen changes; draws nothing but fills and keeps pixels for FillRect.
+// Records MoveTo/LineTo/FrameRect/pen changes; draws nothing but fills and keeps pixels for
+// FillRect.
 class TRecordingCanvas : public TCanvas {
 public:
     TRecordingCanvas(int width = 1000, int height = 800) : width_(width), height_(height) {}
