@@ -162,17 +162,28 @@ TEST(HirsLevel1bTest, PacsDataSources)
     }
 }
 
-// A year that makes no date fails while its line is made; the lines before it stay.
-TEST(HirsLevel1bTest, InvalidYearFailsAtItsLine)
+// A year that makes no date fails while its line is made, and a zero wavenumber while its
+// wavelength is worked out; the lines before stay.
+TEST(HirsLevel1bTest, HeaderFailuresKeepTheLinesBefore)
 {
-    const std::pair<std::size_t, std::size_t> cases[] = {{84, 1}, {96, 2}};
-    for (const auto& [yearOffset, linesKept] : cases) {
+    struct TCase {
+        std::size_t Offset; // a 16-bit year or a 32-bit wavenumber set to 0
+        bool Year;
+        std::size_t LinesKept;
+    } cases[] = {{84, true, 1}, {96, true, 2}, {520 + 12 * 4, false, 32}};
+    for (const TCase& c : cases) {
         TRecordBuilder header = HirsHeader();
-        header.BE16(yearOffset, 0);
+        if (c.Year)
+            header.BE16(c.Offset, 0);
+        else
+            header.BE32(c.Offset, 0); // channel 5
         TDecoderRig rig;
         TMemoryStream stream(header.Bytes);
-        EXPECT_THROW(ReadHirsHeader(rig.Context, stream), EConvertError);
-        EXPECT_EQ(rig.Host.Lines.size(), linesKept);
+        if (c.Year)
+            EXPECT_THROW(ReadHirsHeader(rig.Context, stream), EConvertError);
+        else
+            EXPECT_THROW(ReadHirsHeader(rig.Context, stream), EArithmeticError);
+        EXPECT_EQ(rig.Host.Lines.size(), c.LinesKept);
         EXPECT_EQ(rig.Host.Code, 0);
         EXPECT_EQ(rig.Context.RecordSize, 0);
     }
