@@ -119,15 +119,15 @@ void DecodeAappLine(TDecodeContext& context, TStream& stream)
     // Level 1d footprints hold 40 values from 1852: HIRS 1-20, AMSU-A 1-15, AMSU-B 16-20.
     const std::string sensor = context.Host.SensorName();
     const bool microwave = sensor == "AMSU-A" || sensor == "AMSU-B";
+    const std::uint8_t code = context.Host.SensorCode();
     TLineLayout layout{};
-    switch (context.Host.SensorCode()) {
+    switch (code) {
     case SensorHirs: layout = {56, 120, 1472, 80}; break;
     case SensorAmsuA: layout = {30, 100, 768, 60}; break;
     case SensorAmsuB: layout = {90, 56, 2144, 20}; break;
     case SensorLevel1d: layout = {56, 48, microwave ? 1928u : 1848u, 160}; break;
     default: return;
     }
-    const std::uint8_t code = context.Host.SensorCode();
     const int channel = context.Channel;
     const bool visible = channel == HirsVisibleChannel &&
                          (code == SensorHirs || (code == SensorLevel1d && !microwave));
