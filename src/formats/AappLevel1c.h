@@ -8,7 +8,15 @@ namespace veltra {
 
 constexpr int AappHeaderReadSize = 576;
 
+// Seeks to byte 0 and reads the start of the header record: sets SensorCode and RecordSize
+// from the family and the instrument (RecordSize 0 for an instrument it does not know),
+// RecordCount, SatelliteName and the channel constants; clears the satellite label's hint;
+// seeks to the first scan-line record.
 void ReadAappHeader(TDecodeContext& context, TStream& stream);
+
+// Reads one scan-line record of RecordSize bytes and plots its footprints for Channel; does
+// nothing when RecordSize is 0. For Level 1d the selected sensor (SensorName "AMSU-A" or
+// "AMSU-B", else HIRS) chooses the values.
 void DecodeAappLine(TDecodeContext& context, TStream& stream);
 
 } // namespace veltra

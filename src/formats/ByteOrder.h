@@ -22,4 +22,11 @@ std::string ReadText(TBytes bytes, std::size_t offset, std::size_t width);
 // One byte at offset.
 std::uint8_t ReadByte(TBytes bytes, std::size_t offset);
 
+// A physical quantity stored as a signed 32-bit number in units of scale (10^-4 degree,
+// 10^-6 cm-1, ...), converted in double precision.
+inline double ReadScaled(TBytes bytes, std::size_t offset, double scale)
+{
+    return ReadBE32(bytes, offset) * scale;
+}
+
 } // namespace veltra

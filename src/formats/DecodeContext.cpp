@@ -15,6 +15,15 @@ TBytes TDecodeContext::ReadRecord(TStream& stream)
     return TBytes(RecordBuffer.data(), RecordBuffer.size());
 }
 
+TBytes TDecodeContext::ReadHeader(TStream& stream, std::int32_t size)
+{
+    if (size <= 0)
+        throw EReadError("No header size known");
+    RecordBuffer.assign(static_cast<size_t>(size), 0);
+    stream.ReadBuffer(RecordBuffer.data(), size);
+    return TBytes(RecordBuffer.data(), RecordBuffer.size());
+}
+
 TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth)
 {
     context.Host.MapCanvas().SetPenWidth(penWidth);
@@ -24,6 +33,14 @@ TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth)
 void EndScanLine(TDecodeContext& context)
 {
     context.Host.MapCanvas().SetPenWidth(1);
+}
+
+bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t offset,
+                     TFootprintPlace& place)
+{
+    place.Latitude = static_cast<float>(ReadScaled(record, offset, 1e-4));
+    place.Longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4));
+    return context.Host.Projection().LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
 }
 
 void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, std::int32_t x, std::int32_t y,

@@ -2,6 +2,7 @@
 // The state of one decoding pass over one stream, shared by the header readers and the
 // scan-line decoders, and the per-footprint plotting step they all use.
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -42,6 +43,9 @@ struct TDecodeContext {
 
     // Reads one whole record of RecordSize bytes into RecordBuffer (EReadError when short).
     TBytes ReadRecord(TStream& stream);
+    // Reads the first size bytes of a header into RecordBuffer (EReadError when short). They
+    // stay there until the next read, so the pass can take the record count from them.
+    TBytes ReadHeader(TStream& stream, std::int32_t size);
 };
 
 // Drawing state of one scan line: footprints are joined within a line, never across lines.
@@ -54,6 +58,18 @@ struct TScanLinePen {
 TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth);
 // Sets the pen width back to 1.
 void EndScanLine(TDecodeContext& context);
+
+// Where a footprint lies: its latitude and longitude in degrees, stored in the record as two
+// signed 32-bit numbers in units of 10^-4 degree, and the pixel the projection gives them.
+struct TFootprintPlace {
+    float Latitude = 0;
+    float Longitude = 0;
+    std::int32_t X = 0;
+    std::int32_t Y = 0;
+};
+// Reads the footprint's position at offset and projects it; false when it is not visible.
+bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t offset,
+                     TFootprintPlace& place);
 
 // The common per-footprint step, for a footprint the projection placed at (x, y): records the
 // sample and joins it to the previous footprint of the line unless the horizontal jump exceeds

@@ -16,11 +16,12 @@
 namespace veltra::test {
 
 struct TCanvasCall {
-    enum Kind { Move, Line, Width, Colour } What;
-    int A = 0, B = 0;
+    enum Kind { Move, Line, Width, Colour, Frame } What;
+    int A = 0, B = 0, C = 0, D = 0; // Frame: left, top, right, bottom
 };
 
-// Records MoveTo/LineTo/pen changes; draws nothing but fills and keeps pixels for FillRect.
+// Records MoveTo/LineTo/FrameRect/pen changes; draws nothing but fills and keeps pixels for
+// FillRect.
 class TRecordingCanvas : public TCanvas {
 public:
     TRecordingCanvas(int width = 1000, int height = 800) : width_(width), height_(height) {}
@@ -52,7 +53,10 @@ public:
                              points[i].Y});
     }
     void FillRect(int, int, int, int, TColour c) override { fill_ = c; }
-    void FrameRect(int, int, int, int) override {}
+    void FrameRect(int left, int top, int right, int bottom) override
+    {
+        Calls.push_back({TCanvasCall::Frame, left, top, right, bottom});
+    }
     TFont Font() const override { return font_; }
     void SetFont(const TFont& f) override { font_ = f; }
     int TextWidth(const std::string& t) override { return 5 * static_cast<int>(t.size()); }

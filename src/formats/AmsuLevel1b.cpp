@@ -1,0 +1,169 @@
+#include "formats/AmsuLevel1b.h"
+
+#include <cstdint>
+#include <string>
+
+#include "base/Errors.h"
+#include "base/Numbers.h"
+#include "formats/HirsLevel1b.h"
+
+namespace veltra {
+
+namespace {
+
+// AMSU-A counts: 17 unsigned 16-bit words w0-w16 per footprint at 904 + 34 i. Channels 1 and
+// 2 are sampled twice (w0 and w2, w1 and w3); channel c from 3 to 15 is w(c + 1).
+int AmsuACount(TBytes record, std::size_t footprint, int channel)
+{
+    const std::size_t block = 904 + 34 * footprint;
+    auto word = [&](int w) {
+        return static_cast<int>(ReadBE16(record, block + 2 * static_cast<std::size_t>(w)));
+    };
+    if (channel <= 2)
+        return (word(channel - 1) + word(channel + 1)) / 2;
+    return word(channel + 1);
+}
+
+// AMSU-B counts: 6 unsigned 16-bit words w0-w5 per footprint at 1480 + 12 i; channel c is
+// w(c - 15), w0 is not a channel.
+int AmsuBCount(TBytes record, std::size_t footprint, int channel)
+{
+    return ReadBE16(record, 1480 + 12 * footprint + 2 * static_cast<std::size_t>(channel - 15));
+}
+
+struct TAmsuLayout {
+    std::uint8_t SensorCode;
+    int RecordSize;
+    int HeaderReadSize;
+    std::size_t RecordCountOffset;
+    std::size_t HeaderConstants; // see ReadAmsuChannelConstants
+    int FirstChannel;
+    int LastChannel;
+    // Per channel, three signed 32-bit calibration coefficients a2, a1, a0 (radiance =
+    // a2 C^2 + a1 C + a0 in mW/(m2 sr cm-1) for a count C), each in its own unit.
+    std::size_t Coefficients;
+    double A2Unit;
+    double A1Unit;
+    double A0Unit;
+    std::size_t EarthLocation; // 8 bytes per footprint
+    int Footprints;
+    int (*Count)(TBytes record, std::size_t footprint, int channel);
+};
+
+const TAmsuLayout AmsuA = {.SensorCode = SensorAmsuA,
+                           .RecordSize = AmsuARecordSize,
+                           .HeaderReadSize = AmsuAHeaderReadSize,
+                           .RecordCountOffset = AmsuARecordCountOffset,
+                           .HeaderConstants = 688,
+                           .FirstChannel = 1,
+                           .LastChannel = 15,
+                           .Coefficients = 80,
+                           .A2Unit = 1e-19,
+                           .A1Unit = 1e-13,
+                           .A0Unit = 1e-9,
+                           .EarthLocation = 652,
+                           .Footprints = AmsuAFootprints,
+                           .Count = AmsuACount};
+const TAmsuLayout AmsuB = {.SensorCode = SensorAmsuB,
+                           .RecordSize = AmsuBRecordSize,
+                           .HeaderReadSize = AmsuBHeaderReadSize,
+                           .RecordCountOffset = AmsuBRecordCountOffset,
+                           .HeaderConstants = 324,
+                           .FirstChannel = 16,
+                           .LastChannel = 20,
+                           .Coefficients = 60,
+                           .A2Unit = 1e-16,
+                           .A1Unit = 1e-10,
+                           .A0Unit = 1e-6,
+                           .EarthLocation = 752,
+                           .Footprints = AmsuBFootprints,
+                           .Count = AmsuBCount};
+
+void ReadAmsuHeader(TDecodeContext& context, TStream& stream, const TAmsuLayout& layout)
+{
+    const TBytes header = context.ReadHeader(stream, layout.HeaderReadSize);
+    context.Host.SetSensorCode(layout.SensorCode);
+    context.RecordSize = layout.RecordSize;
+    context.RecordCount = ReadBE16(header, layout.RecordCountOffset);
+    ReadAmsuChannelConstants(context, header, layout.HeaderConstants, layout.FirstChannel,
+                             layout.LastChannel);
+}
+
+void PlotAmsuLine(TDecodeContext& context, TBytes record, const TAmsuLayout& layout, int channel,
+                  double a2, double a1, double a0)
+{
+    const double wavenumber = context.AmsuWavenumber[static_cast<std::size_t>(channel - 1)];
+    TScanLinePen pen = BeginScanLine(context, 3);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(layout.Footprints); ++i) {
+        const int count = layout.Count(record, i, channel);
+        TFootprintPlace place;
+        if (!LocateFootprint(context, record, layout.EarthLocation + 8 * i, place))
+            continue;
+        const double radiance = a2 * count * count + a1 * count + a0;
+        const float temperature =
+            ToSingle(BandCorrectedTemperature(context, channel, radiance, wavenumber));
+        PlotFootprint(context, pen, place.X, place.Y, place.Latitude, place.Longitude, temperature,
+                      context.Host.ColourForTemperature(temperature));
+    }
+    EndScanLine(context);
+}
+
+void DecodeAmsuLine(TDecodeContext& context, TStream& stream, const TAmsuLayout& layout,
+                    bool lineGuarded)
+{
+    const TBytes record = context.ReadRecord(stream);
+    const int channel = context.Channel;
+    if (channel < layout.FirstChannel || channel > layout.LastChannel)
+        throw EConvertError("The sensor has no channel " + std::to_string(channel));
+    const std::size_t entry =
+        layout.Coefficients + 12 * static_cast<std::size_t>(channel - layout.FirstChannel);
+    const double a2 = ReadScaled(record, entry, layout.A2Unit);
+    const double a1 = ReadScaled(record, entry + 4, layout.A1Unit);
+    const double a0 = ReadScaled(record, entry + 8, layout.A0Unit);
+    if (!lineGuarded) {
+        PlotAmsuLine(context, record, layout, channel, a2, a1, a0);
+        return;
+    }
+    try {
+        PlotAmsuLine(context, record, layout, channel, a2, a1, a0);
+    } catch (const EVeltraError&) {
+        // The rest of this line is lost; the pass goes on with the next one.
+        context.Host.MapCanvas().SetPenWidth(1);
+    }
+}
+
+} // namespace
+
+void ReadAmsuChannelConstants(TDecodeContext& context, TBytes table, std::size_t offset,
+                              int firstChannel, int lastChannel)
+{
+    for (int c = firstChannel; c <= lastChannel; ++c) {
+        const std::size_t entry = offset + 12 * static_cast<std::size_t>(c - firstChannel);
+        const auto index = static_cast<std::size_t>(c - 1);
+        context.AmsuWavenumber.at(index) = ReadScaled(table, entry, 1e-6);
+        context.BandCorrA.at(index) = ReadScaled(table, entry + 4, 1e-6);
+        context.BandCorrB.at(index) = ReadScaled(table, entry + 8, 1e-6);
+    }
+}
+
+void ReadAmsuAHeader(TDecodeContext& context, TStream& stream)
+{
+    ReadAmsuHeader(context, stream, AmsuA);
+}
+
+void ReadAmsuBHeader(TDecodeContext& context, TStream& stream)
+{
+    ReadAmsuHeader(context, stream, AmsuB);
+}
+
+void DecodeAmsuALine(TDecodeContext& context, TStream& stream)
+{
+    DecodeAmsuLine(context, stream, AmsuA, false);
+}
+
+void DecodeAmsuBLine(TDecodeContext& context, TStream& stream)
+{
+    DecodeAmsuLine(context, stream, AmsuB, true);
+}
+
+} // namespace veltra

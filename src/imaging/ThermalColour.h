@@ -1,0 +1,58 @@
+#pragma once
+// The thermal colour scale: brightness temperatures painted as a hue ramp from red (warmest,
+// hue 0) through yellow, green, cyan, blue and magenta to a pinkish purple (coldest, hue 315),
+// with two marker colours for temperatures outside the displayed range, and its exact inverse
+// for the cursor read-out. Also the scale bar under the map and its two labels.
+#include <string>
+
+#include "base/Canvas.h"
+
+namespace veltra {
+
+// Hue span of the ramp in degrees: the coldest end stops short of red.
+constexpr float HueSpan = 315.0f;
+
+// Marker colours for temperatures below and above the displayed range.
+constexpr int BelowRangeRed = 170, BelowRangeGreen = 190, BelowRangeBlue = 190;
+constexpr int AboveRangeRed = 100, AboveRangeGreen = 100, AboveRangeBlue = 85;
+constexpr TColour BelowRangeColour = PackColour(BelowRangeRed, BelowRangeGreen, BelowRangeBlue);
+constexpr TColour AboveRangeColour = PackColour(AboveRangeRed, AboveRangeGreen, AboveRangeBlue);
+
+// A grey level g (0-255) as a packed colour with R = G = B = g: g * 65793.
+constexpr TColour GreyColour(int grey)
+{
+    return static_cast<TColour>(grey & 255) * 65793u;
+}
+
+// Six-sector HSV to RGB: hue in degrees [0, 360), saturation and value 0-1, results 0-1.
+// A hue of exactly 360 counts as 0. A hue whose 60-degree sector, truncated toward zero, falls
+// outside 0-5 (360 and above, -60 and below, not a number) leaves r, g and b as they were.
+void HSVToRGB(float hue, float saturation, float value, float& r, float& g, float& b);
+
+// RGB (0-1) to hue in degrees [0, 360), saturation and value (0-1). Greys have hue 0.
+void RGBToHSV(float r, float g, float b, float& hue, float& saturation, float& value);
+
+// The colour of temperature t (kelvin) in the range [tMin, tMax], components 0-255. Below the
+// range, or not a number: the below-range colour; above it: the above-range colour.
+void TemperatureToColour(double t, double tMin, double tMax, int& r, int& g, int& b);
+
+// The temperature of a ramp colour. The marker colours set t to tMin (below-range) or tMax
+// (above-range) and give false; greys (black and white included) give false and leave t as it
+// was; any other colour sets t and gives true.
+bool ColourToTemperature(int r, int g, int b, float& t, float tMin, float tMax);
+
+// TemperatureToColour of a single-precision temperature, packed R + G * 256 + B * 65536.
+TColour ColourForTemperature(float t, double tMin, double tMax);
+
+// Paints the scale bar on a canvas of the bar's own size: a 1-pixel black frame, and inside it
+// one column per temperature step from tMin at the left to tMax at the right.
+void PaintBoxScalePaint(TCanvas& bar, double tMin, double tMax);
+
+// The captions beside the bar, in kelvin ("150K") or degrees Celsius ("-123C").
+struct TScaleLabels {
+    std::string MinTemp;
+    std::string MaxTemp;
+};
+TScaleLabels ScaleLabelTexts(double tMin, double tMax, bool celsius);
+
+} // namespace veltra
