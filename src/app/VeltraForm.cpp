@@ -622,6 +622,8 @@ void TFormVeltra::DrawChannel()
                             static_cast<TColour>(BackgroundColour->Value));
         for (int i = 0; i < Streams.Count(); ++i)
             DecodeStream(*this, Streams.Items(i));
+        // A pass that failed part-way may have left its footprint pen behind.
+        MapBitmap->SetPenWidth(1);
         MapBitmap->SetPenColour(OverlayColour);
         Cartog->Draw(MapBitmap.get(), 0, 0);
         if (Checked(TCheckBoxId::Gridlines))
@@ -679,8 +681,8 @@ void TFormVeltra::PaintBoxScalePaint(TCanvas& bar)
 {
     veltra::PaintBoxScalePaint(bar, MinTemp, MaxTemp);
     const auto labels = ScaleLabelTexts(MinTemp, MaxTemp, Checked(TCheckBoxId::TempsInC));
-    MinTempLabel = labels.first;
-    MaxTempLabel = labels.second;
+    MinTempLabel = labels.MinTemp;
+    MaxTempLabel = labels.MaxTemp;
     view_.SetLabelCaption(TLabelId::MinTemp, MinTempLabel);
     view_.SetLabelCaption(TLabelId::MaxTemp, MaxTempLabel);
 }

@@ -19,7 +19,7 @@ void PutBE16(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint16_t
 }
 
 // An archive header naming NOAA-15 followed by a HIRS data-set header with the given record
-// count and realistic wavenumbers (channel 8 at 898.67 cm-1).
+// count and a wavenumber for every channel (channel 8 at 898.67 cm-1).
 std::vector<std::uint8_t> HirsFileHeader(std::uint16_t records)
 {
     std::vector<std::uint8_t> bytes(512 + 4608, 0);
@@ -32,10 +32,13 @@ std::vector<std::uint8_t> HirsFileHeader(std::uint16_t records)
     PutBE16(bytes, 512 + 96, 2005);
     PutBE16(bytes, 512 + 98, 2);
     PutBE16(bytes, 512 + 128, records);
-    const std::int32_t wavenumber = 898670000; // channel 8, 10^-6 cm-1
-    const std::size_t at = 520 + 12 * 7;
-    for (int i = 0; i < 4; ++i)
-        h[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(wavenumber) >> (24 - 8 * i));
+    for (int channel = 1; channel <= 19; ++channel) {
+        // 10^-6 cm-1 for channels 1-12, 10^-5 for 13-19; channel 8 at 898.67 cm-1.
+        const std::int32_t wavenumber = channel <= 12 ? 898670000 : 219000000;
+        const std::size_t at = 520 + 12 * static_cast<std::size_t>(channel - 1);
+        for (int i = 0; i < 4; ++i)
+            h[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(wavenumber) >> (24 - 8 * i));
+    }
     return bytes;
 }
 
