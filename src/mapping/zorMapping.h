@@ -188,6 +188,8 @@ private:
     // must still write the pixel.
     bool ForwardPixel(double latitude, double longitude, double& px, double& py,
                       bool& store) const;
+    template <typename T, typename Convert>
+    bool StoreForward(float latitude, float longitude, T& x, T& y, Convert convert) const;
     void VanDerGrinten(double latitude, double deltaLon, double& x, double& y) const;
     bool InverseDegrees(std::int32_t x, std::int32_t y, double& latitude,
                         double& longitude) const;

@@ -258,8 +258,11 @@ void TMapping::VanDerGrinten(double latitude, double deltaLon, double& x, double
         y = -y;
 }
 
-bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x,
-                          std::int32_t& y) const
+// Runs the forward transform and stores the pixel in the caller's type: rounded to whole
+// pixels or as singles. The zoomed Mercator is visible only inside the bitmap, tested on the
+// stored values.
+template <typename T, typename Convert>
+bool TMapping::StoreForward(float latitude, float longitude, T& x, T& y, Convert convert) const
 {
     try {
         double px = 0, py = 0;
@@ -267,34 +270,26 @@ bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x,
         const bool visible = ForwardPixel(latitude, longitude, px, py, store);
         if (!visible && !store)
             return false;
-        const std::int32_t rx = RoundHalfEven(px), ry = RoundHalfEven(py);
-        x = rx;
-        y = ry;
+        const T cx = convert(px), cy = convert(py);
+        x = cx;
+        y = cy;
         if (Projection == pkMercatorZoomed)
-            return rx >= 0 && rx < Width && ry >= 0 && ry < Height;
+            return cx >= 0 && cx < Width && cy >= 0 && cy < Height;
         return visible;
     } catch (const EArithmeticError&) {
         return false;
     }
 }
 
+bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x,
+                          std::int32_t& y) const
+{
+    return StoreForward(latitude, longitude, x, y, RoundHalfEven);
+}
+
 bool TMapping::LatLonToXYF(float latitude, float longitude, float& x, float& y) const
 {
-    try {
-        double px = 0, py = 0;
-        bool store = false;
-        const bool visible = ForwardPixel(latitude, longitude, px, py, store);
-        if (!visible && !store)
-            return false;
-        const float fx = ToSingle(px), fy = ToSingle(py);
-        x = fx;
-        y = fy;
-        if (Projection == pkMercatorZoomed)
-            return fx >= 0 && fx < Width && fy >= 0 && fy < Height;
-        return visible;
-    } catch (const EArithmeticError&) {
-        return false;
-    }
+    return StoreForward(latitude, longitude, x, y, ToSingle);
 }
 
 bool TMapping::XYToLatLon(std::int32_t x, std::int32_t y, float& latitude,
