@@ -47,11 +47,22 @@ int ToMeridian(std::int64_t degrees)
     return static_cast<int>(degrees);
 }
 
-int TruncToInt(double value)
+// Whole degrees of a range end. Ends far beyond a few turns mean a region no map shows; they
+// are refused (an arithmetic fault: no graticule) rather than walked meridian by meridian.
+constexpr double RangeLimit = 100000;
+
+int TruncDegrees(double value)
 {
-    if (!(std::fabs(value) < 2147483000.0))
+    if (!(std::fabs(value) <= RangeLimit))
         throw EArithmeticError();
     return static_cast<int>(std::trunc(value));
+}
+
+int RoundDegrees(double value)
+{
+    if (!(std::fabs(value) <= RangeLimit))
+        throw EArithmeticError();
+    return RoundHalfEven(value);
 }
 
 std::string MeridianLabel(int n)
@@ -151,7 +162,7 @@ void TMapping::DrawGridlinesOnCanvas(TCanvas* canvas, std::int32_t lonStep,
             }
             break;
         case pkVanDerGrinten: {
-            const int centre = RoundHalfEven(CentreLongitude);
+            const int centre = RoundDegrees(CentreLongitude);
             lonFrom = centre - 179;
             lonTo = centre + 179;
             break;
@@ -166,10 +177,10 @@ void TMapping::DrawGridlinesOnCanvas(TCanvas* canvas, std::int32_t lonStep,
                     latStep = 5;
             }
             const double lon0 = CentreLongitude, lat0 = CentreLatitude;
-            lonFrom = TruncToInt(lon0 - LongitudeSpan / 2.0) - 1;
-            lonTo = RoundHalfEven(lon0 + LongitudeSpan / 2.0) + 1;
-            latFrom = TruncToInt(lat0 - LatitudeSpan / 2.0) - 1;
-            latTo = RoundHalfEven(lat0 + LatitudeSpan / 2.0) + 1;
+            lonFrom = TruncDegrees(lon0 - LongitudeSpan / 2.0) - 1;
+            lonTo = RoundDegrees(lon0 + LongitudeSpan / 2.0) + 1;
+            latFrom = TruncDegrees(lat0 - LatitudeSpan / 2.0) - 1;
+            latTo = RoundDegrees(lat0 + LatitudeSpan / 2.0) + 1;
             if (Projection == pkPlateCarreeNorth) {
                 lonFrom = -179;
                 lonTo = 179;

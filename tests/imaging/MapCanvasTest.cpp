@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/MapCanvas.h"
+#include "mapping/zorMapping.h"
 
 namespace veltra {
 namespace {
@@ -250,6 +251,24 @@ TEST(MapCanvas, TextUsesTheBundledFont)
     canvas.TextOut(INT_MAX - 5, INT_MIN + 3, label);
     canvas.TextOut(-1000, 10, label);
     EXPECT_TRUE(PixelsOf(canvas, Odd).empty());
+}
+
+TEST(MapCanvas, CarriesTheGraticule)
+{
+    TMapping mapping;
+    mapping.SetProjection(pkOrthographic);
+    ApplyRegionPreset(mapping, 0);
+    mapping.SetWidth(400);
+    mapping.SetHeight(300);
+    TMapCanvas canvas(400, 300, PackColour(0, 0, 80));
+    const TColour label = PackColour(255, 255, 0);
+    mapping.DrawGridlines(&canvas, 10, 10, label, Red, 0, 0, false, {});
+    EXPECT_EQ(canvas.ModifiedCount(), 1);
+    EXPECT_GT(PixelsOf(canvas, Red).size(), 2000u);
+    EXPECT_GT(PixelsOf(canvas, label).size(), 200u);
+    EXPECT_EQ(Colours(canvas), (std::set<TColour>{PackColour(0, 0, 80), Red, label, Black}));
+    // The centre meridian (10E) is a line through the middle column.
+    EXPECT_EQ(canvas.Pixel(200, 250), Red);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <set>
 #include <string>
 
@@ -107,6 +108,18 @@ TEST(Graticule, NothingForNoProjectionOrAnUnknownKind)
     mapping.DrawGridlinesOnCanvas(&plain, 10, 10, LabelColour, LineColour, 0, 0, true, {});
     EXPECT_EQ(plain.Modified, 0);
     EXPECT_FALSE(plain.Drawn.empty());
+}
+
+TEST(Graticule, RegionWithoutWholeDegreeRangesDrawsNothing)
+{
+    for (float centre : {1e9f, std::numeric_limits<float>::quiet_NaN()})
+        for (std::uint8_t kind : {pkPlateCarreeZoomed, pkVanDerGrinten}) {
+            TMapping mapping = MakeMapping(kind, Europe);
+            mapping.SetCentreLongitude(centre);
+            TGridCanvas canvas = Draw(mapping, {.NoLabels = false});
+            EXPECT_TRUE(canvas.Drawn.empty());
+            EXPECT_EQ(canvas.CurrentFont.Name, "Original");
+        }
 }
 
 TEST(Graticule, RangesPerKind)
