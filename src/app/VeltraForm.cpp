@@ -648,7 +648,8 @@ void TFormVeltra::ImageDisplayMouseMove(int x, int y)
     std::string text;
     float latitude = 0, longitude = 0;
     if (Mapping->CanLocate() && Mapping->XYToLatLon(x, y, latitude, longitude))
-        text = Format("Lat: %.0f%s  Lon: %.0f%s  ", latitude, DegreeSign, longitude, DegreeSign);
+        text = Format("Lat: %.0f%s  Lon: %.0f%s  ", latitude, DegreeSign.c_str(), longitude,
+                      DegreeSign.c_str());
     const TColour colour = MapBitmap->Pixel(x, y);
     float temperature = 0;
     if (ColourToTemperature(RedOf(colour), GreenOf(colour), BlueOf(colour), temperature,

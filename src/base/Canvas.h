@@ -68,6 +68,10 @@ public:
 
     // The colour of a pixel; 0 outside the surface.
     virtual TColour Pixel(int x, int y) const = 0;
+
+    // Tells the surface that its picture changed as a whole (after the graticule), so a
+    // bitmap shown on screen knows to repaint. Surfaces that do not care ignore it.
+    virtual void MarkModified() {}
 };
 
 // A bitmap: a raster of its own size with its canvas (the map bitmap is a 24-bit one).

@@ -1,0 +1,308 @@
+// The map bitmap on a QImage: pixels written directly for 1-pixel pens and fills, QPainter for
+// wide pens and text, antialiasing always off.
+#include "imaging/MapCanvas.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "base/Errors.h"
+
+// The resource's registration function lives in the global namespace.
+static void RegisterFontResource()
+{
+    Q_INIT_RESOURCE(fonts);
+}
+
+namespace veltra {
+
+namespace {
+
+constexpr int DotLength = 3; // pixels on, then the same off
+
+QColor ToQColor(TColour colour)
+{
+    return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));
+}
+
+// A QFont for a font request: the bundled face at the requested size, never antialiased.
+QFont ToQFont(const TFont& font)
+{
+    QFont qfont(BundledFontFamily());
+    qfont.setPointSize(font.Size > 0 ? font.Size : 8);
+    qfont.setStyleStrategy(QFont::NoAntialias);
+    return qfont;
+}
+
+// Text is measured at the resolution of a bitmap (96 dots per inch), also before the map
+// bitmap has a size.
+const QPaintDevice* MetricsDevice(const QImage& image)
+{
+    static const QImage reference(1, 1, QImage::Format_RGB888);
+    return image.isNull() ? &reference : &image;
+}
+
+// Clips the segment to the rectangle (Liang-Barsky); false when nothing of it is inside.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, double top,
+                 double right, double bottom)
+{
+    const double dx = x1 - x0, dy = y1 - y0;
+    double t0 = 0, t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0 - left, right - x0, y0 - top, bottom - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, r);
+        else
+            t1 = std::min(t1, r);
+    }
+    if (t0 > t1)
+        return false;
+    const double ox = x0, oy = y0;
+    x0 = ox + t0 * dx;
+    y0 = oy + t0 * dy;
+    x1 = ox + t1 * dx;
+    y1 = oy + t1 * dy;
+    return true;
+}
+
+} // namespace
+
+QString BundledFontFamily()
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        throw EVeltraError("Drawing text needs a running QGuiApplication");
+    static const QString family = [] {
+        RegisterFontResource();
+        const int id = QFontDatabase::addApplicationFont(":/fonts/DejaVuSans.ttf");
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        return families.isEmpty() ? QString() : families.first();
+    }();
+    if (family.isEmpty())
+        throw EVeltraError("The bundled font could not be loaded");
+    return family;
+}
+
+TMapCanvas::TMapCanvas(int width, int height, TColour fillColour) : fillColour_(fillColour)
+{
+    Resize(width, height);
+}
+
+void TMapCanvas::Resize(int width, int height)
+{
+    width = std::max(width, 0);
+    height = std::max(height, 0);
+    if (width == image_.width() && height == image_.height() && !image_.isNull())
+        return;
+    QImage resized;
+    if (width > 0 && height > 0) {
+        resized = QImage(width, height, QImage::Format_RGB888);
+        if (resized.isNull())
+            throw EVeltraError("Not enough memory for the map bitmap");
+        resized.fill(ToQColor(fillColour_));
+        const int rows = std::min(height, image_.height());
+        const int bytes = std::min(width, image_.width()) * 3;
+        for (int y = 0; y < rows; ++y)
+            std::memcpy(resized.scanLine(y), image_.constScanLine(y), bytes);
+    }
+    image_ = resized;
+}
+
+void TMapCanvas::SetPixel(int x, int y, TColour colour)
+{
+    uchar* p = image_.scanLine(y) + 3 * x;
+    p[0] = static_cast<uchar>(RedOf(colour));
+    p[1] = static_cast<uchar>(GreenOf(colour));
+    p[2] = static_cast<uchar>(BlueOf(colour));
+}
+
+TColour TMapCanvas::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height())
+        return 0;
+    const uchar* p = image_.constScanLine(y) + 3 * x;
+    return PackColour(p[0], p[1], p[2]);
+}
+
+void TMapCanvas::MoveTo(int x, int y)
+{
+    position_ = {x, y};
+    dotPhase_ = 0;
+}
+
+void TMapCanvas::LineTo(int x, int y)
+{
+    Segment(position_.X, position_.Y, x, y);
+    position_ = {x, y};
+}
+
+void TMapCanvas::Polyline(const TPoint* points, int count)
+{
+    if (points == nullptr || count < 2)
+        return;
+    dotPhase_ = 0;
+    for (int i = 1; i < count; ++i)
+        Segment(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y);
+}
+
+void TMapCanvas::Segment(int x0, int y0, int x1, int y1)
+{
+    if (image_.isNull())
+        return;
+    if (penWidth_ <= 1)
+        ThinSegment(x0, y0, x1, y1);
+    else
+        WideSegment(x0, y0, x1, y1);
+}
+
+// Bresenham's walk along the major axis, pixel i at major = start + i and minor = start +
+// round(i * minor extent / major extent), halves away from the start; the end point is not
+// painted. Only the steps whose major coordinate lies on the bitmap are walked, so a segment
+// with far-out ends costs no more than one across the bitmap.
+void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1)
+{
+    const std::int64_t dx = static_cast<std::int64_t>(x1) - x0;
+    const std::int64_t dy = static_cast<std::int64_t>(y1) - y0;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const std::int64_t major = xMajor ? std::llabs(dx) : std::llabs(dy);
+    const std::int64_t minor = xMajor ? std::llabs(dy) : std::llabs(dx);
+    if (major == 0)
+        return;
+    const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const std::int64_t majorStart = xMajor ? x0 : y0;
+    const std::int64_t minorStart = xMajor ? y0 : x0;
+    const std::int64_t majorLimit = xMajor ? image_.width() : image_.height();
+    const std::int64_t minorLimit = xMajor ? image_.height() : image_.width();
+
+    // Steps i in [0, major) with 0 <= majorStart + majorStep * i < majorLimit.
+    std::int64_t first = 0, last = major - 1;
+    if (majorStep > 0) {
+        first = std::max(first, -majorStart);
+        last = std::min(last, majorLimit - 1 - majorStart);
+    } else {
+        first = std::max(first, majorStart - majorLimit + 1);
+        last = std::min(last, majorStart);
+    }
+    const bool dotted = penStyle_ == TPenStyle::Dot;
+    for (std::int64_t i = first; i <= last; ++i) {
+        if (dotted && (dotPhase_ + i) % (2 * DotLength) >= DotLength)
+            continue;
+        // 128 bits: i and both extents reach 2^32 for ends at opposite ends of the int range.
+        const auto offset = static_cast<std::int64_t>(
+            (2 * static_cast<__int128>(i) * minor + major) / (2 * static_cast<__int128>(major)));
+        const std::int64_t m = minorStart + minorStep * offset;
+        if (m < 0 || m >= minorLimit)
+            continue;
+        const std::int64_t a = majorStart + majorStep * i;
+        if (xMajor)
+            SetPixel(static_cast<int>(a), static_cast<int>(m), penColour_);
+        else
+            SetPixel(static_cast<int>(m), static_cast<int>(a), penColour_);
+    }
+    dotPhase_ = (dotPhase_ + major) % (2 * DotLength);
+}
+
+void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1)
+{
+    // Clip to the bitmap grown by the pen, so QPainter never sees far-out coordinates.
+    const double margin = penWidth_;
+    double ax = x0, ay = y0, bx = x1, by = y1;
+    if (!ClipSegment(ax, ay, bx, by, -margin, -margin, image_.width() + margin,
+                     image_.height() + margin))
+        return;
+    QPainter painter(&image_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QPen(ToQColor(penColour_), penWidth_, Qt::SolidLine, Qt::RoundCap,
+                        Qt::RoundJoin));
+    // QPainter's integer coordinates are pixel corners; half a pixel on puts the stroke's
+    // axis through the pixel centres, so the pen lies symmetrically round the line.
+    const QPointF a(ax + 0.5, ay + 0.5), b(bx + 0.5, by + 0.5);
+    if (a == b)
+        painter.drawPoint(a);
+    else
+        painter.drawLine(a, b);
+}
+
+void TMapCanvas::FillRect(int left, int top, int right, int bottom, TColour colour)
+{
+    fillColour_ = colour;
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, image_.width());
+    bottom = std::min(bottom, image_.height());
+    const uchar rgb[3] = {static_cast<uchar>(RedOf(colour)), static_cast<uchar>(GreenOf(colour)),
+                          static_cast<uchar>(BlueOf(colour))};
+    for (int y = top; y < bottom; ++y) {
+        uchar* p = image_.scanLine(y) + 3 * left;
+        for (int x = left; x < right; ++x, p += 3)
+            std::memcpy(p, rgb, 3);
+    }
+}
+
+void TMapCanvas::FrameRect(int left, int top, int right, int bottom)
+{
+    if (left >= right || top >= bottom)
+        return;
+    auto plot = [this](int x, int y) {
+        if (x >= 0 && y >= 0 && x < image_.width() && y < image_.height())
+            SetPixel(x, y, penColour_);
+    };
+    const int x0 = std::max(left, 0), x1 = std::min(right, image_.width());
+    for (int x = x0; x < x1; ++x) {
+        plot(x, top);
+        plot(x, bottom - 1);
+    }
+    const int y0 = std::max(top, 0), y1 = std::min(bottom, image_.height());
+    for (int y = y0; y < y1; ++y) {
+        plot(left, y);
+        plot(right - 1, y);
+    }
+}
+
+int TMapCanvas::TextWidth(const std::string& text)
+{
+    const QFontMetrics metrics(ToQFont(font_), MetricsDevice(image_));
+    return metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+}
+
+int TMapCanvas::TextHeight(const std::string&)
+{
+    const QFontMetrics metrics(ToQFont(font_), MetricsDevice(image_));
+    return metrics.height();
+}
+
+void TMapCanvas::TextOut(int x, int y, const std::string& text)
+{
+    if (image_.isNull() || text.empty())
+        return;
+    const QFont qfont = ToQFont(font_);
+    const QFontMetrics metrics(qfont, &image_);
+    const QString qtext = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+    // Text wholly off the bitmap is not drawn, which also keeps far-out coordinates away from
+    // QPainter.
+    const std::int64_t width = metrics.horizontalAdvance(qtext), height = metrics.height();
+    if (x >= image_.width() || y >= image_.height() || std::int64_t{x} + width < 0 ||
+        std::int64_t{y} + height < 0)
+        return;
+    QPainter painter(&image_);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.setFont(qfont);
+    painter.setPen(ToQColor(font_.Colour));
+    painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
+}
+
+} // namespace veltra

@@ -1,0 +1,87 @@
+#pragma once
+// The map bitmap: a 24-bit RGB raster (QImage::Format_RGB888) with the drawing verbs the
+// decoders, the overlays, the graticule and the scale bar use. Nothing is antialiased, so a
+// colour read back is exactly the colour drawn. A 1-pixel pen is drawn by our own Bresenham
+// walk, which leaves the end point of every LineTo unpainted so joined segments paint each
+// pixel once; wider pens go through QPainter with round caps and joins. Every font request is
+// served by the small sans face bundled with the program, so labels look the same everywhere.
+// Text needs a QGuiApplication.
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <string>
+
+#include "base/Canvas.h"
+
+namespace veltra {
+
+class TMapCanvas : public TBitmap {
+public:
+    // A bitmap of the given size filled with the fill colour (white by default).
+    explicit TMapCanvas(int width = 0, int height = 0, TColour fillColour = 0xFFFFFF);
+
+    // Changes the size: the pixels both sizes share keep their colour, new ones get the fill
+    // colour. Negative sizes count as 0.
+    void Resize(int width, int height);
+    void SetSize(int width, int height) override { Resize(width, height); }
+    // The colour new pixels get on Resize; FillRect leaves its colour here, as a brush does.
+    TColour FillColour() const override { return fillColour_; }
+    void SetFillColour(TColour colour) override { fillColour_ = colour; }
+
+    QImage& Image() { return image_; }
+    const QImage& Image() const { return image_; }
+
+    // How often the picture was marked as modified as a whole.
+    int ModifiedCount() const { return modified_; }
+    TPoint PenPos() const { return position_; }
+
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+
+    TColour PenColour() const override { return penColour_; }
+    void SetPenColour(TColour colour) override { penColour_ = colour; }
+    int PenWidth() const override { return penWidth_; }
+    void SetPenWidth(int width) override { penWidth_ = width; }
+    TPenStyle PenStyle() const override { return penStyle_; }
+    // Dotted applies to 1-pixel pens (three pixels on, three off); wider pens draw solid.
+    void SetPenStyle(TPenStyle style) override { penStyle_ = style; }
+
+    void MoveTo(int x, int y) override;
+    void LineTo(int x, int y) override;
+    void Polyline(const TPoint* points, int count) override;
+    void FillRect(int left, int top, int right, int bottom, TColour colour) override;
+    void FrameRect(int left, int top, int right, int bottom) override;
+
+    TFont Font() const override { return font_; }
+    void SetFont(const TFont& font) override { font_ = font; }
+    int TextWidth(const std::string& text) override;
+    int TextHeight(const std::string& text) override;
+    void TextOut(int x, int y, const std::string& text) override;
+
+    TColour Pixel(int x, int y) const override;
+    void MarkModified() override { ++modified_; }
+
+private:
+    void SetPixel(int x, int y, TColour colour);
+    // One segment in the pen colour; a 1-pixel pen leaves the end point out.
+    void Segment(int x0, int y0, int x1, int y1);
+    void ThinSegment(int x0, int y0, int x1, int y1);
+    void WideSegment(int x0, int y0, int x1, int y1);
+
+    QImage image_;
+    TColour fillColour_;
+    TColour penColour_ = 0;
+    int penWidth_ = 1;
+    TPenStyle penStyle_ = TPenStyle::Solid;
+    TPoint position_;
+    // Position in the dot pattern, carried across the segments of one stroke.
+    std::int64_t dotPhase_ = 0;
+    TFont font_{"Small Fonts", 7, 0};
+    int modified_ = 0;
+};
+
+// The family name of the bundled face, registered with the font database the first time it
+// is asked for. Raises EVeltraError without a QGuiApplication or when the face is missing.
+QString BundledFontFamily();
+
+} // namespace veltra

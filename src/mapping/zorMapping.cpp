@@ -1,0 +1,349 @@
+// The projection object: setters, the defaults each kind brings, the derived constants, the
+// unit-level helpers and the region presets.
+#include "mapping/zorMapping.h"
+
+#include <cmath>
+
+#include "mapping/MappingMath.h"
+
+namespace veltra {
+
+using namespace mapmath;
+
+namespace {
+
+// First eccentricity squared of the ellipsoid of the Lambert kind (the WGS 72 figure, whose
+// equatorial radius 6378.135 km is also the sphere of the great-circle distances), kept as
+// the single-precision constant 0.0066943177953.
+constexpr float EccentricitySquared = 0.0066943178f;
+// The Lambert cone is drawn on an ellipsoid whose equatorial radius is 1.095 map units.
+constexpr double ConeRadius = 1.095;
+constexpr double EarthRadiusKm = 6378.135;
+
+} // namespace
+
+const std::string DegreeSign = "\xC2\xB0";
+
+bool GreatCircleDistance(double lat1, double lon1, double lat2, double lon2, double& distance)
+{
+    const double p1 = lat1 * DegToRad;
+    const double p2 = lat2 * DegToRad;
+    double cosArc =
+        std::sin(p1) * std::sin(p2) + std::cos(p1) * std::cos(p2) * std::cos((lon2 - lon1) * DegToRad);
+    if (!std::isfinite(cosArc))
+        return false;
+    // Our decision: rounding takes the cosine just past +-1 for a point at the centre or at
+    // its antipode; clamped, those get the distances 0 and half the circumference instead of
+    // no distance at all.
+    if (cosArc > 1.0)
+        cosArc = 1.0;
+    else if (cosArc < -1.0)
+        cosArc = -1.0;
+    distance = std::acos(cosArc) * EarthRadiusKm;
+    return true;
+}
+
+double MercatorOrdinate(double latitude)
+{
+    // At the poles and beyond the ordinate is infinite or undefined: the latitude stands in.
+    if (!(std::fabs(latitude) < 90.0))
+        return latitude;
+    if (latitude > 0)
+        return RadToDeg * std::log(std::tan(Pi / 4 + latitude * Pi / 360));
+    if (latitude < 0)
+        return -RadToDeg * std::log(std::tan(Pi / 4 - latitude * Pi / 360));
+    return 0.0;
+}
+
+double MercatorLatitude(double ordinate)
+{
+    if (ordinate > 0) {
+        const double growth = std::exp(ordinate * Pi / 180);
+        if (!std::isfinite(growth))
+            return ordinate;
+        return (std::atan(growth) - Pi / 4) * 360 / Pi;
+    }
+    if (ordinate < 0) {
+        const double growth = std::exp(-ordinate * Pi / 180);
+        if (!std::isfinite(growth))
+            return ordinate;
+        return (Pi / 4 - std::atan(growth)) * 360 / Pi;
+    }
+    return ordinate; // zero, or not a number
+}
+
+void TMapping::SetProjection(std::uint8_t kind)
+{
+    Projection = kind;
+    switch (kind) {
+    case pkPlateCarreeZoomed:
+        CentreLongitude = 0;
+        break;
+    case pkAzimuthalFixed:
+        Scale = 0.75f;
+        break;
+    case pkAzimuthal:
+    case pkGnomonic:
+        Scale = 0.4f;
+        break;
+    case pkMercator:
+        CentreLongitude = 0;
+        LongitudeSpan = 360;
+        break;
+    case pkOrthographic:
+    case pkCassini:
+        Scale = 0.8f;
+        break;
+    case pkPolarStereographic:
+        Scale = 1.7f;
+        break;
+    case pkAzimuthalWorld:
+        Scale = 0.2f;
+        break;
+    default:
+        break;
+    }
+    Recalculate();
+}
+
+void TMapping::Assign(const TMapping& source)
+{
+    SetProjection(source.Projection);
+    SetHeight(source.GetHeight());
+    SetWidth(source.GetWidth());
+    SetLongitudeSpan(source.LongitudeSpan);
+    SetLatitudeSpan(source.LatitudeSpan);
+    SetCentreLongitude(source.CentreLongitude);
+    SetCentreLatitude(source.CentreLatitude);
+    SetStandardParallel1(source.StandardParallel1);
+    SetStandardParallel2(source.StandardParallel2);
+}
+
+bool TMapping::CanLocate() const
+{
+    return Projection >= pkPlateCarree && Projection <= pkAzimuthalWorld && Projection != pkCassini;
+}
+
+void TMapping::SetLatitudeSpan(float span)
+{
+    LatitudeSpan = span;
+    Recalculate();
+}
+
+void TMapping::SetLongitudeSpan(float span)
+{
+    LongitudeSpan = span;
+    Recalculate();
+}
+
+void TMapping::SetHeight(std::int32_t height)
+{
+    Height = height;
+    if (height != 0)
+        InvHeight = 1.0f / static_cast<float>(height);
+    Recalculate();
+}
+
+void TMapping::SetWidth(std::int32_t width)
+{
+    Width = width;
+    if (width != 0)
+        InvWidth = 1.0f / static_cast<float>(width);
+    Recalculate();
+}
+
+void TMapping::SetCentreLongitude(float longitude)
+{
+    CentreLongitude = longitude;
+    Recalculate();
+}
+
+void TMapping::SetCentreLatitude(float latitude)
+{
+    CentreLatitude = latitude;
+    // The polar and conic kinds need a hemisphere; the equator itself counts as southern.
+    if ((Projection == pkPolarStereographic || Projection == pkLambertConformal) &&
+        std::fabs(latitude) < 0.001f)
+        CentreLatitude = latitude > 0 ? 0.001f : -0.001f;
+    StandardParallel1 = StandardParallel2 = std::fabs(CentreLatitude);
+    SouthernHemisphere = CentreLatitude < 0;
+    SinCentreLatitude = static_cast<float>(std::sin(CentreLatitude * DegToRad));
+    CosCentreLatitude = static_cast<float>(std::cos(CentreLatitude * DegToRad));
+    Recalculate();
+}
+
+void TMapping::SetStandardParallel1(float latitude)
+{
+    StandardParallel1 = std::fabs(latitude);
+    Recalculate();
+}
+
+void TMapping::SetStandardParallel2(float latitude)
+{
+    StandardParallel2 = std::fabs(latitude);
+    Recalculate();
+}
+
+void TMapping::Recalculate()
+{
+    if (Projection != pkAzimuthalWorld && LatitudeSpan > 180)
+        LatitudeSpan = 180;
+    Eccentricity = static_cast<float>(std::sqrt(static_cast<double>(EccentricitySquared)));
+    HalfEccentricity = Eccentricity / 2;
+    RecalculateCone();
+    LongitudeMin = CentreLongitude - LongitudeSpan / 2;
+    LatitudeMin = CentreLatitude - LatitudeSpan / 2;
+    HalfHeight = Height / 2;
+    RecalculateKindScale(LatitudeMin, static_cast<double>(CentreLatitude) + LatitudeSpan / 2.0);
+}
+
+// The Lambert cone after Snyder's ellipsoidal formulas. The cone is set on the complements of
+// the standard parallels (so a centre at 55 degrees gives a cone touching at 35 degrees) and
+// its origin on the centre latitude itself. A fault keeps the fields not yet reached as they
+// were.
+void TMapping::RecalculateCone()
+{
+    const double e = Eccentricity;
+    const double e2 = EccentricitySquared;
+    auto t = [e](double phi) {
+        const double es = e * std::sin(phi);
+        return Divide(std::tan(Pi / 4 - phi / 2), Power((1 - es) / (1 + es), e / 2));
+    };
+    auto m = [e2](double phi) {
+        const double s = std::sin(phi);
+        return Divide(std::cos(phi), Sqrt(1 - e2 * s * s));
+    };
+    try {
+        const double phi1 = (90.0 - StandardParallel1) * DegToRad;
+        const double phi2 = (90.0 - StandardParallel2) * DegToRad;
+        const double t1 = t(phi1), m1 = m(phi1);
+        const double t0 = t(std::fabs(CentreLatitude) * DegToRad);
+        double n;
+        if (phi1 == phi2 || std::fabs(StandardParallel1) <= 0.1f ||
+            std::fabs(StandardParallel2) <= 0.1f) {
+            n = std::sin(phi1);
+        } else {
+            const double t2 = t(phi2), m2 = m(phi2);
+            n = Divide(Ln(m1) - Ln(m2), Ln(t1) - Ln(t2));
+        }
+        ConeConstant = ToSingle(n);
+        InvConeConstant = ToSingle(Divide(1.0, n));
+        const double f = Divide(m1, n * Power(t1, n));
+        ConeScale = ToSingle(f * ConeRadius);
+        InvConeScale = ToSingle(Divide(1.0, ConeScale));
+        ConeRho0 = ToSingle(ConeScale * Power(t0, n));
+        ConeFactor = ToSingle(n * Pi / 180);
+        InvConeFactor = ToSingle(Divide(1.0, ConeFactor));
+    } catch (const EArithmeticError&) {
+    }
+}
+
+void TMapping::RecalculateKindScale(double latMin, double latMax)
+{
+    const double phi0 = CentreLatitude * DegToRad;
+    switch (Projection) {
+    case pkAzimuthal:
+    case pkOrthographic:
+    case pkCassini:
+    case pkGnomonic: {
+        // The latitude span fills the bitmap height: the chord between the two edge
+        // latitudes, seen along the central meridian, is H/W map units long.
+        const float fallback =
+            Projection == pkAzimuthal || Projection == pkGnomonic ? 0.4f : 0.8f;
+        Scale = fallback;
+        if (LatitudeSpan != 0 && Width != 0 && Height != 0) {
+            const double lo = latMin * DegToRad, hi = latMax * DegToRad;
+            const double chord =
+                (std::sin(lo) * std::cos(phi0) - std::cos(lo) * std::sin(phi0)) -
+                (std::sin(hi) * std::cos(phi0) - std::cos(hi) * std::sin(phi0));
+            try {
+                Scale = ToSingle(Divide(static_cast<double>(Height) / Width, std::fabs(chord)));
+            } catch (const EArithmeticError&) {
+            }
+        }
+        break;
+    }
+    case pkMercatorZoomed:
+        try {
+            MercatorSlope = ToSingle(
+                Divide(MercatorOrdinate(latMax) - MercatorOrdinate(latMin), latMax - latMin));
+        } catch (const EArithmeticError&) {
+            MercatorSlope = 1.0f;
+        }
+        try {
+            MercatorOffset = ToSingle(CheckFinite(MercatorOrdinate(CentreLatitude) -
+                                                  MercatorSlope * (LatitudeSpan / 2.0)));
+        } catch (const EArithmeticError&) {
+        }
+        break;
+    case pkPolarStereographic: {
+        if (LatitudeSpan != 0) {
+            // The distances of the region's edge latitudes from the pole, on a stereographic
+            // map of unit globe diameter; the region's height fills the bitmap height.
+            auto g = [this](double latitude) {
+                const double phi = latitude * DegToRad;
+                return SouthernHemisphere ? std::tan((Pi / 2 + phi) / 2)
+                                          : std::tan((Pi / 2 - phi) / 2);
+            };
+            const double v = g(latMin), h = g(latMax);
+            try {
+                Scale = ToSingle(Divide(1.0, std::fabs(h - v)));
+            } catch (const EArithmeticError&) {
+            }
+            try {
+                PolarOffset = ToSingle(CheckFinite((h + v) * Scale / 2));
+            } catch (const EArithmeticError&) {
+                PolarOffset = 0;
+            }
+        } else {
+            Scale = 1.7f;
+            const double c = std::cos(phi0);
+            PolarOffset = static_cast<float>(c * c * 1.7);
+        }
+        try {
+            InvScale = ToSingle(Divide(1.0, Scale));
+        } catch (const EArithmeticError&) {
+            InvScale = 0;
+        }
+        break;
+    }
+    case pkVanDerGrinten:
+        Scale = 0.155f;
+        VdGRadius = static_cast<float>(0.155 * Pi);
+        InvVdGRadius = 1.0f / VdGRadius;
+        break;
+    case pkAzimuthalWorld:
+        try {
+            if (LatitudeSpan != 0 && Width != 0 && Height != 0)
+                Scale = ToSingle(Divide(static_cast<double>(Height) / Width,
+                                        LatitudeSpan * DegToRad));
+            else if (Width < Height)
+                Scale = 0.15915494f;
+            else
+                Scale = ToSingle(CheckFinite(Height * static_cast<double>(InvWidth) / (2 * Pi)));
+        } catch (const EArithmeticError&) {
+            Scale = 1.0f;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool ApplyRegionPreset(TMapping& mapping, int region)
+{
+    mapping.SetLongitudeSpan(150);
+    mapping.SetLatitudeSpan(75);
+    for (const TRegionPreset& preset : RegionPresets) {
+        if (preset.Region != region)
+            continue;
+        mapping.SetCentreLongitude(preset.CentreLongitude);
+        mapping.SetCentreLatitude(preset.CentreLatitude);
+        if (preset.LatitudeSpan != 0)
+            mapping.SetLatitudeSpan(preset.LatitudeSpan);
+        return true;
+    }
+    return false;
+}
+
+} // namespace veltra

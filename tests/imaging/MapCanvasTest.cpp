@@ -1,0 +1,275 @@
+// The map bitmap: end points of 1-pixel lines, exact colours, clipping of far-out lines,
+// wide and dotted pens, resizing, and text in the bundled font.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <climits>
+#include <set>
+#include <vector>
+
+#include "imaging/MapCanvas.h"
+#include "mapping/zorMapping.h"
+
+namespace veltra {
+namespace {
+
+constexpr TColour Black = 0;
+constexpr TColour Red = 255;
+constexpr TColour Odd = PackColour(12, 34, 56);
+
+// The painted pixels of a colour, as (x, y) pairs.
+std::set<std::pair<int, int>> PixelsOf(const TMapCanvas& canvas, TColour colour)
+{
+    std::set<std::pair<int, int>> out;
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x)
+            if (canvas.Pixel(x, y) == colour)
+                out.insert({x, y});
+    return out;
+}
+
+std::set<TColour> Colours(const TMapCanvas& canvas)
+{
+    std::set<TColour> out;
+    for (int y = 0; y < canvas.Height(); ++y)
+        for (int x = 0; x < canvas.Width(); ++x)
+            out.insert(canvas.Pixel(x, y));
+    return out;
+}
+
+TEST(MapCanvas, OnePixelLineLeavesItsEndPointOut)
+{
+    TMapCanvas canvas(20, 20, Black);
+    canvas.SetPenColour(Red);
+    canvas.MoveTo(2, 5);
+    canvas.LineTo(10, 5);
+    std::set<std::pair<int, int>> expected;
+    for (int x = 2; x < 10; ++x)
+        expected.insert({x, 5});
+    EXPECT_EQ(PixelsOf(canvas, Red), expected);
+    EXPECT_EQ(canvas.PenPos().X, 10);
+
+    // Carrying on from the end point paints it as the start of the next segment.
+    canvas.LineTo(10, 9);
+    EXPECT_EQ(canvas.Pixel(10, 5), Red);
+    EXPECT_EQ(canvas.Pixel(10, 8), Red);
+    EXPECT_EQ(canvas.Pixel(10, 9), Black);
+
+    // A line of no length paints nothing.
+    TMapCanvas dot(5, 5, Black);
+    dot.SetPenColour(Red);
+    dot.MoveTo(2, 2);
+    dot.LineTo(2, 2);
+    EXPECT_TRUE(PixelsOf(dot, Red).empty());
+}
+
+TEST(MapCanvas, BresenhamPaintsOnePixelPerStepOfTheMajorAxis)
+{
+    for (auto [x1, y1] : {std::pair{17, 5}, std::pair{-13, 9}, std::pair{4, -19}, std::pair{-6, -6}}) {
+        TMapCanvas canvas(60, 60, Black);
+        canvas.SetPenColour(Red);
+        canvas.MoveTo(30, 30);
+        canvas.LineTo(30 + x1, 30 + y1);
+        const auto painted = PixelsOf(canvas, Red);
+        const int steps = std::max(std::abs(x1), std::abs(y1));
+        ASSERT_EQ(static_cast<int>(painted.size()), steps) << x1 << "," << y1;
+        EXPECT_TRUE(painted.count({30, 30}));
+        EXPECT_FALSE(painted.count({30 + x1, 30 + y1}));
+        // Each painted pixel lies within half a pixel of the ideal line.
+        for (auto [x, y] : painted) {
+            const double cross = std::abs((x - 30.0) * y1 - (y - 30.0) * x1) /
+                                 std::max(std::abs(x1), std::abs(y1));
+            EXPECT_LE(cross, 0.5 + 1e-9) << x << "," << y;
+        }
+    }
+}
+
+TEST(MapCanvas, PolylineLeavesOnlyItsLastPointOut)
+{
+    TMapCanvas canvas(10, 10, Black);
+    canvas.SetPenColour(Red);
+    const TPoint points[] = {{1, 1}, {5, 1}, {5, 5}};
+    canvas.Polyline(points, 3);
+    const auto painted = PixelsOf(canvas, Red);
+    EXPECT_EQ(painted.size(), 8u);
+    EXPECT_TRUE(painted.count({5, 1}));
+    EXPECT_FALSE(painted.count({5, 5}));
+    canvas.Polyline(points, 1); // fewer than two points: nothing
+    EXPECT_EQ(PixelsOf(canvas, Red).size(), 8u);
+}
+
+TEST(MapCanvas, ColoursReadBackExactly)
+{
+    TMapCanvas canvas(8, 6, Black);
+    canvas.FillRect(2, 1, 5, 4, Odd);
+    EXPECT_EQ(PixelsOf(canvas, Odd).size(), 9u);
+    EXPECT_EQ(canvas.Pixel(2, 1), Odd);
+    EXPECT_EQ(canvas.Pixel(5, 1), Black);
+    EXPECT_EQ(canvas.Image().pixel(3, 2), qRgb(12, 34, 56));
+    EXPECT_EQ(canvas.Image().format(), QImage::Format_RGB888);
+    EXPECT_EQ(canvas.FillColour(), Odd);
+
+    canvas.SetPenColour(PackColour(1, 2, 3));
+    canvas.FrameRect(0, 0, 8, 6);
+    EXPECT_EQ(PixelsOf(canvas, PackColour(1, 2, 3)).size(), 2u * 8 + 2u * 4);
+    EXPECT_EQ(canvas.Pixel(7, 5), PackColour(1, 2, 3));
+    EXPECT_EQ(canvas.Pixel(-1, 0), 0u);
+    EXPECT_EQ(canvas.Pixel(0, 6), 0u);
+}
+
+TEST(MapCanvas, FarOutLinesAreClippedQuickly)
+{
+    TMapCanvas canvas(50, 40, Black);
+    canvas.SetPenColour(Red);
+    canvas.MoveTo(INT_MIN, 5);
+    canvas.LineTo(INT_MAX, 5);
+    std::set<std::pair<int, int>> row;
+    for (int x = 0; x < 50; ++x)
+        row.insert({x, 5});
+    EXPECT_EQ(PixelsOf(canvas, Red), row);
+
+    TMapCanvas diagonal(30, 30, Black);
+    diagonal.SetPenColour(Red);
+    diagonal.MoveTo(-2000000000, -2000000000);
+    diagonal.LineTo(2000000000, 2000000000);
+    const auto painted = PixelsOf(diagonal, Red);
+    EXPECT_EQ(painted.size(), 30u);
+    for (auto [x, y] : painted)
+        EXPECT_EQ(x, y);
+
+    TMapCanvas wide(50, 40, Black);
+    wide.SetPenColour(Red);
+    wide.SetPenWidth(3);
+    wide.MoveTo(INT_MIN, 20);
+    wide.LineTo(INT_MAX, 20);
+    EXPECT_EQ(wide.Pixel(0, 20), Red);
+    EXPECT_EQ(wide.Pixel(49, 20), Red);
+    EXPECT_EQ(wide.Pixel(25, 10), Black);
+}
+
+TEST(MapCanvas, WidePensHaveRoundCapsAndNoBlending)
+{
+    TMapCanvas canvas(40, 40, Black);
+    canvas.SetPenColour(Odd);
+    canvas.SetPenWidth(5);
+    canvas.MoveTo(10, 20);
+    canvas.LineTo(30, 20);
+    EXPECT_EQ(canvas.Pixel(30, 20), Odd); // the cap covers the end point
+    EXPECT_EQ(canvas.Pixel(32, 20), Odd);
+    EXPECT_EQ(canvas.Pixel(20, 18), Odd);
+    EXPECT_EQ(canvas.Pixel(20, 22), Odd);
+    EXPECT_EQ(canvas.Pixel(20, 25), Black);
+    EXPECT_EQ(Colours(canvas), (std::set<TColour>{Black, Odd}));
+}
+
+TEST(MapCanvas, DottedPenRunsThreeOnThreeOffAcrossSegments)
+{
+    TMapCanvas canvas(30, 5, Black);
+    canvas.SetPenColour(Red);
+    canvas.SetPenStyle(TPenStyle::Dot);
+    canvas.MoveTo(0, 2);
+    canvas.LineTo(4, 2);
+    canvas.LineTo(14, 2);
+    std::vector<int> row;
+    for (int x = 0; x < 15; ++x)
+        row.push_back(canvas.Pixel(x, 2) == Red);
+    EXPECT_EQ(row, (std::vector<int>{1, 1, 1, 0, 0, 0, 1, 1, 1, 0, 0, 0, 1, 1, 0}));
+    // Wider pens are always solid.
+    canvas.SetPenWidth(2);
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(20, 0);
+    for (int x = 0; x <= 20; ++x)
+        EXPECT_EQ(canvas.Pixel(x, 0), Red) << x;
+}
+
+TEST(MapCanvas, ResizeKeepsWhatBothSizesShare)
+{
+    TMapCanvas canvas(4, 3, PackColour(0, 0, 255));
+    EXPECT_EQ(PixelsOf(canvas, PackColour(0, 0, 255)).size(), 12u);
+    canvas.FillRect(0, 0, 4, 3, Red);
+    canvas.SetFillColour(Odd);
+    canvas.Resize(6, 5);
+    EXPECT_EQ(canvas.Width(), 6);
+    EXPECT_EQ(canvas.Height(), 5);
+    EXPECT_EQ(PixelsOf(canvas, Red).size(), 12u);
+    EXPECT_EQ(PixelsOf(canvas, Odd).size(), 30u - 12u);
+    canvas.Resize(2, 2);
+    EXPECT_EQ(PixelsOf(canvas, Red).size(), 4u);
+    canvas.Resize(-3, 7);
+    EXPECT_EQ(canvas.Width(), 0);
+    EXPECT_EQ(canvas.Height(), 0);
+    // Nothing to draw on: no harm done.
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(5, 5);
+    canvas.FillRect(0, 0, 5, 5, Red);
+    canvas.TextOut(0, 0, "x");
+    EXPECT_EQ(canvas.Pixel(0, 0), 0u);
+}
+
+TEST(MapCanvas, MarkModifiedCounts)
+{
+    TMapCanvas canvas(2, 2);
+    EXPECT_EQ(canvas.ModifiedCount(), 0);
+    TCanvas& surface = canvas;
+    surface.MarkModified();
+    surface.MarkModified();
+    EXPECT_EQ(canvas.ModifiedCount(), 2);
+}
+
+TEST(MapCanvas, TextUsesTheBundledFont)
+{
+    EXPECT_TRUE(QFile::exists(":/fonts/DejaVuSans.ttf"));
+    EXPECT_EQ(BundledFontFamily(), "DejaVu Sans");
+
+    TMapCanvas canvas(80, 30, Black);
+    canvas.SetFont({"Small Fonts", 7, Red});
+    const std::string label = "10\xC2\xB0"
+                              "E";
+    const int tw = canvas.TextWidth(label);
+    const int th = canvas.TextHeight(label);
+    EXPECT_GT(tw, 10);
+    EXPECT_LT(tw, 40);
+    EXPECT_GE(th, 8);
+    EXPECT_LE(th, 14);
+    EXPECT_GT(canvas.TextWidth(label + label), tw);
+
+    canvas.TextOut(5, 6, label);
+    const auto painted = PixelsOf(canvas, Red);
+    EXPECT_GT(painted.size(), 10u);
+    for (auto [x, y] : painted) {
+        EXPECT_GE(x, 5);
+        EXPECT_LT(x, 5 + tw + 1);
+        EXPECT_GE(y, 6);
+        EXPECT_LT(y, 6 + th);
+    }
+    // Glyphs only: no background box, no blended edge pixels.
+    EXPECT_EQ(Colours(canvas), (std::set<TColour>{Black, Red}));
+
+    // A larger size gives larger text; far-out positions draw nothing.
+    canvas.SetFont({"Arial", 14, Odd});
+    EXPECT_GT(canvas.TextHeight(label), th);
+    canvas.TextOut(INT_MAX - 5, INT_MIN + 3, label);
+    canvas.TextOut(-1000, 10, label);
+    EXPECT_TRUE(PixelsOf(canvas, Odd).empty());
+}
+
+TEST(MapCanvas, CarriesTheGraticule)
+{
+    TMapping mapping;
+    mapping.SetProjection(pkOrthographic);
+    ApplyRegionPreset(mapping, 0);
+    mapping.SetWidth(400);
+    mapping.SetHeight(300);
+    TMapCanvas canvas(400, 300, PackColour(0, 0, 80));
+    const TColour label = PackColour(255, 255, 0);
+    mapping.DrawGridlines(&canvas, 10, 10, label, Red, 0, 0, false, {});
+    EXPECT_EQ(canvas.ModifiedCount(), 1);
+    EXPECT_GT(PixelsOf(canvas, Red).size(), 2000u);
+    EXPECT_GT(PixelsOf(canvas, label).size(), 200u);
+    EXPECT_EQ(Colours(canvas), (std::set<TColour>{PackColour(0, 0, 80), Red, label, Black}));
+    // The centre meridian (10E) is a line through the middle column.
+    EXPECT_EQ(canvas.Pixel(200, 250), Red);
+}
+
+} // namespace
+} // namespace veltra
