@@ -198,18 +198,6 @@ void TLineSegment::AddPoint(float lon, float lat)
     MinLon = std::min(MinLon, lon);
 }
 
-std::string ExecutableFolder()
-{
-    std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error || exe.empty())
-        return {};
-    std::string folder = exe.parent_path().string();
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
-}
-
 TCartogList::TCartogList(TAppPathLookup appPathLookup, const std::string& executableFolder)
 {
     capacity_ = InitialCapacity;

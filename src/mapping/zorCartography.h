@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "base/Canvas.h"
+#include "base/Executable.h"
 #include "base/Projector.h"
 
 namespace veltra {
@@ -49,9 +50,6 @@ public:
 
 // The App Paths look-up of the settings store: value name in, full path out ("" for none).
 using TAppPathLookup = std::function<std::string(const std::string&)>;
-
-// The folder of the running executable, with a trailing '/' ("" when it cannot be told).
-std::string ExecutableFolder();
 
 class TCartogList {
 public:

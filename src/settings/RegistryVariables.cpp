@@ -9,17 +9,6 @@ namespace veltra {
 
 namespace {
 
-struct TExecutable {
-    std::mutex lock;
-    std::string path;
-};
-
-TExecutable& Executable()
-{
-    static TExecutable executable;
-    return executable;
-}
-
 std::string KeyOfCompany(const std::string& subkey)
 {
     return std::string("Software/") + CompanyName + "/" + subkey;
@@ -37,41 +26,6 @@ template <typename Operation> auto Silently(Operation operation) -> decltype(ope
 }
 
 } // namespace
-
-void SetExecutablePath(const std::string& path)
-{
-    std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    TExecutable& executable = Executable();
-    const std::lock_guard<std::mutex> guard(executable.lock);
-    executable.path = error ? path : absolute.string();
-}
-
-std::string ExecutablePath()
-{
-    TExecutable& executable = Executable();
-    const std::lock_guard<std::mutex> guard(executable.lock);
-    if (executable.path.empty()) {
-        std::error_code error;
-        const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-        if (!error)
-            executable.path = self.string();
-    }
-    return executable.path;
-}
-
-std::string ExecutableName()
-{
-    return std::filesystem::path(ExecutablePath()).stem().string();
-}
-
-std::string ExecutableFolder()
-{
-    std::string folder = std::filesystem::path(ExecutablePath()).parent_path().string();
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
-}
 
 std::string ProgramKey()
 {

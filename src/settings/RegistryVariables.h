@@ -19,21 +19,13 @@
 #include <optional>
 #include <string>
 
+#include "base/Executable.h"
 #include "settings/SettingsStore.h"
 
 namespace veltra {
 
 inline constexpr const char* CompanyName = "Brenmoor";
 
-// The full path of the running executable. Until it is set, the path the system reports for
-// this process (/proc/self/exe) is used. A relative path is made absolute against the current
-// folder.
-void SetExecutablePath(const std::string& path);
-std::string ExecutablePath();
-// The executable's file name without its extension ("Veltra").
-std::string ExecutableName();
-// The folder of the executable with its trailing separator ("/opt/veltra/bin/").
-std::string ExecutableFolder();
 // "Software/Brenmoor/" + ExecutableName().
 std::string ProgramKey();
 // "Software/Brenmoor/App Paths": each program of the maker keeps its executable path there under

@@ -256,8 +256,13 @@ TEST_F(VeltraForm, StationGroups)
     EXPECT_EQ(form.Streams.Count(), 1);
     EXPECT_EQ(lines, (std::vector<std::string>{"Files:", lone}));
 
-    form.OpenFile(Touch("a_b_c_d_e_f.l1c.bz2", "x"));
-    EXPECT_EQ(form.StationGroupPattern(), (folder_ / "a_*_d_e_*.l1c.BZ2").string());
+    // A compressed group: the pattern carries the inner extension as written, then ".BZ2".
+    const std::string compressed = Touch("a_b_c_d_e_f.l1c.bz2", "x");
+    Touch("a_q_r_d_e_s.L1C.BZ2", "x");
+    Touch("a_q_r_d_e_s.l1b.bz2", "x");
+    form.OpenFile(compressed);
+    EXPECT_EQ(form.Streams.Count(), 2);
+    EXPECT_EQ(form.FileExt(), ".L1C");
 }
 
 TEST_F(VeltraForm, DropOfOneFileOnly)
@@ -278,8 +283,8 @@ TEST_F(VeltraForm, ReadOutPositionsAndUnits)
     form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite); // a picture exists
     form.MinTemp = 150;
     form.MaxTemp = 320;
-    view_.Bitmap->Put(0, 10, 0x0000FF); // pure red reads as MaxTemp
-    form.ImageDisplayMouseMove(0, 10);
+    view_.Bitmap->Put(0, 300, 0x0000FF); // pure red reads as MaxTemp
+    form.ImageDisplayMouseMove(0, 300);
     const std::string text = view_.Labels[TLabelId::CursorLocation];
     EXPECT_EQ(text.substr(0, 5), "Lat: ");
     EXPECT_NE(text.find("\xC2\xB0  Lon: "), std::string::npos);
