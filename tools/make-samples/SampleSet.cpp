@@ -212,10 +212,10 @@ std::string ManifestText(const std::vector<TSampleFile>& files)
         "are one pass received by three stations (fields 1, 4 and 5 agree) and one file of the\n"
         "next revolution that the group leaves out.\n"
         "\n";
-    text += Format("%-50s  %-8s  %-9s  %-7s  %5s  %10s  %s\n", "file", "family", "sensor",
+    text += Format("%-50s  %-8s  %-9s  %-9s  %5s  %10s  %s\n", "file", "family", "sensor",
                    "satellite", "lines", "footprints", "notes");
     for (const TSampleFile& f : files)
-        text += Format("%-50s  %-8s  %-9s  %-7s  %5d  %10d  %s\n", f.Path.c_str(),
+        text += Format("%-50s  %-8s  %-9s  %-9s  %5d  %10d  %s\n", f.Path.c_str(),
                        f.Family.c_str(), f.Sensor.c_str(), f.Satellite.c_str(), f.Lines,
                        f.Footprints, f.Note.c_str());
     return text;
