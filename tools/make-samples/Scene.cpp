@@ -280,7 +280,7 @@ TSceneState TSceneModel::At(double latitude, double longitude, double seconds) c
     const double itcz = std::exp(-std::pow((latitude - itczLatitude) / 5.0, 2)) *
                         SmoothStep(-0.35, 0.45,
                                    SphereNoise(latitude, longitude, 10.0, 3, ItczStrengthSeed));
-    const double cells = 0.8 * SmoothStep(0.05, 0.45, SphereNoise(latitude, longitude, 14.0, 3, CellSeed)) *
+    const double cells = 0.8 * SmoothStep(0.0, 0.6, SphereNoise(latitude, longitude, 12.0, 2, CellSeed)) *
                          (0.35 + 0.65 * midLatitudes);
     const double deep = front + itcz;
     s.Cloud = std::clamp(deep + cells, 0.0, 1.0);
