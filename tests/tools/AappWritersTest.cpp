@@ -65,10 +65,10 @@ TEST(AappWriters, Level1cHeadersAndRecords)
                 EXPECT_EQ(test::AappWord(file, layout.RecordSize, l, layout.Location + 8 * fp + 4),
                           pass.Lines[l].Longitude[fp]);
                 for (int c = first; c < first + ChannelCount(layout.Instrument); ++c)
-                    ExpectStoredValue(
-                        test::AappWord(file, layout.RecordSize, l,
-                                       layout.Values + layout.Stride * fp + 4 * static_cast<std::size_t>(c)),
-                        layout.Instrument, c, pass.Value(l, i, c));
+                    ExpectStoredValue(test::AappWord(file, layout.RecordSize, l,
+                                                     layout.Values + layout.Stride * fp +
+                                                         4 * static_cast<std::size_t>(c)),
+                                      layout.Instrument, c, pass.Value(l, i, c));
             }
     }
 }
@@ -83,10 +83,10 @@ TEST(AappWriters, Level1dPutsThreeSensorsOnTheHirsGrid)
     ASSERT_EQ(file.size(), 4u * 15872u);
     EXPECT_EQ(ReadBE32(file, 24), 15);
     EXPECT_EQ(ReadBE32(file, 72), 3);
-    EXPECT_EQ(ReadBE32(file, 96 + 12 * 11), 1530130000);  // HIRS channel 12
-    EXPECT_EQ(ReadBE32(file, 96 + 12 * 12), 219132000);   // HIRS channel 13, 10^-5
-    EXPECT_EQ(ReadBE32(file, 336), 793883);               // AMSU-A channel 1
-    EXPECT_EQ(ReadBE32(file, 516), 2968720);              // AMSU-B channel 16
+    EXPECT_EQ(ReadBE32(file, 96 + 12 * 11), 1530130000); // HIRS channel 12
+    EXPECT_EQ(ReadBE32(file, 96 + 12 * 12), 219132000);  // HIRS channel 13, 10^-5
+    EXPECT_EQ(ReadBE32(file, 336), 793883);              // AMSU-A channel 1
+    EXPECT_EQ(ReadBE32(file, 516), 2968720);             // AMSU-B channel 16
     EXPECT_EQ(ReadBE32(file, 516 + 12 * 4 + 8), StoredConstants(TInstrument::AmsuB)[4].B);
     for (int l = 0; l < 3; ++l)
         for (int i = 0; i < 56; ++i) {
@@ -94,13 +94,16 @@ TEST(AappWriters, Level1dPutsThreeSensorsOnTheHirsGrid)
             EXPECT_EQ(test::AappWord(file, 15872, l, 48 + 8 * fp), hirs.Lines[l].Latitude[fp]);
             EXPECT_EQ(test::AappWord(file, 15872, l, 52 + 8 * fp), hirs.Lines[l].Longitude[fp]);
             for (int c = 1; c <= 20; ++c)
-                ExpectStoredValue(test::AappWord(file, 15872, l, 1848 + 160 * fp + 4 * static_cast<std::size_t>(c)),
+                ExpectStoredValue(test::AappWord(file, 15872, l,
+                                                 1848 + 160 * fp + 4 * static_cast<std::size_t>(c)),
                                   TInstrument::Hirs, c, hirs.Value(l, i, c));
             for (int c = 1; c <= 15; ++c)
-                ExpectStoredValue(test::AappWord(file, 15872, l, 1928 + 160 * fp + 4 * static_cast<std::size_t>(c)),
+                ExpectStoredValue(test::AappWord(file, 15872, l,
+                                                 1928 + 160 * fp + 4 * static_cast<std::size_t>(c)),
                                   TInstrument::AmsuA, c, amsuA.Value(l, i, c));
             for (int c = 16; c <= 20; ++c)
-                ExpectStoredValue(test::AappWord(file, 15872, l, 1928 + 160 * fp + 4 * static_cast<std::size_t>(c)),
+                ExpectStoredValue(test::AappWord(file, 15872, l,
+                                                 1928 + 160 * fp + 4 * static_cast<std::size_t>(c)),
                                   TInstrument::AmsuB, c, amsuB.Value(l, i, c));
         }
 }

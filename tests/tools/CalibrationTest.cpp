@@ -15,7 +15,8 @@ namespace {
 
 TStoredConstants Stored(TInstrument instrument, int channel)
 {
-    return StoredConstants(instrument)[static_cast<std::size_t>(channel - FirstChannel(instrument))];
+    return StoredConstants(
+        instrument)[static_cast<std::size_t>(channel - FirstChannel(instrument))];
 }
 
 // Forward HIRS calibration, as a decoder does it: count -> radiance -> T* -> T.
@@ -155,7 +156,8 @@ TEST(Calibration, FilterPositionsFollowTheFilterWheel)
 {
     // Positions 1 to 20 hold channels 1, 17, 2, 3, 13, 4, 18, 11, 19, 7, 8, 20, 10, 14, 6, 5,
     // 15, 12, 16, 9.
-    const int channelAt[21] = {0, 1, 17, 2, 3, 13, 4, 18, 11, 19, 7, 8, 20, 10, 14, 6, 5, 15, 12, 16, 9};
+    const int channelAt[21] = {0, 1,  17, 2,  3, 13, 4,  18, 11, 19, 7,
+                               8, 20, 10, 14, 6, 5,  15, 12, 16, 9};
     for (int k = 1; k <= 20; ++k)
         EXPECT_EQ(HirsFilterPosition[static_cast<std::size_t>(channelAt[k])], k);
 }

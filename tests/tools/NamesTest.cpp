@@ -110,7 +110,8 @@ TEST(Names, AappNamesStartWithTheProductTheViewerRecognises)
         EXPECT_EQ(Upper(name).rfind(c.Prefix, 0), 0u) << name;
     }
     const TPassData pass = veltra::test::TestPass(TInstrument::Hirs, 2);
-    EXPECT_EQ(AappFileName("hirsl1c", pass, "gc", ".l1c"), "hirsl1c_noaa15_20080115_0805_50410_gc.l1c");
+    EXPECT_EQ(AappFileName("hirsl1c", pass, "gc", ".l1c"),
+              "hirsl1c_noaa15_20080115_0805_50410_gc.l1c");
 }
 
 TEST(Names, StationsOfOnePassFormAGroupAndTheNextPassStaysOut)

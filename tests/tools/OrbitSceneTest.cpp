@@ -81,8 +81,9 @@ TEST(Orbit, ScanSwathsHaveTheirRealWidth)
         EXPECT_GT(2 * edge, 2000.0);
         EXPECT_LT(2 * edge, 2400.0);
         // Footprints spread out toward the edges.
-        const double centreStep = Distance(orbit.ScanPoint(29100.0, g.ScanAngleDeg(g.Footprints / 2)),
-                                           orbit.ScanPoint(29100.0, g.ScanAngleDeg(g.Footprints / 2 - 1)));
+        const double centreStep =
+            Distance(orbit.ScanPoint(29100.0, g.ScanAngleDeg(g.Footprints / 2)),
+                     orbit.ScanPoint(29100.0, g.ScanAngleDeg(g.Footprints / 2 - 1)));
         const double edgeStep = Distance(left, orbit.ScanPoint(29100.0, g.ScanAngleDeg(1)));
         EXPECT_GT(edgeStep, 1.5 * centreStep);
         // Going south-west, the scan starts on the left: the east side.
@@ -115,12 +116,18 @@ TEST(Scene, LandMaskKnowsEurope)
         bool Land;
     };
     const TPlace places[] = {
-        {"Paris", 48.9, 2.3, true},          {"Madrid", 40.4, -3.7, true},
-        {"Berlin", 52.5, 13.4, true},        {"Warsaw", 52.2, 21.0, true},
-        {"Moscow", 55.8, 37.6, true},        {"Sahara", 25.0, 10.0, true},
-        {"Stockholm region", 61.0, 16.0, true}, {"Bay of Biscay", 45.5, -5.5, false},
-        {"North Sea", 56.5, 3.0, false},     {"Western Mediterranean", 38.5, 5.0, false},
-        {"Mid-Atlantic", 40.0, -35.0, false}, {"Norwegian Sea", 68.0, 3.0, false},
+        {"Paris", 48.9, 2.3, true},
+        {"Madrid", 40.4, -3.7, true},
+        {"Berlin", 52.5, 13.4, true},
+        {"Warsaw", 52.2, 21.0, true},
+        {"Moscow", 55.8, 37.6, true},
+        {"Sahara", 25.0, 10.0, true},
+        {"Stockholm region", 61.0, 16.0, true},
+        {"Bay of Biscay", 45.5, -5.5, false},
+        {"North Sea", 56.5, 3.0, false},
+        {"Western Mediterranean", 38.5, 5.0, false},
+        {"Mid-Atlantic", 40.0, -35.0, false},
+        {"Norwegian Sea", 68.0, 3.0, false},
         {"Central Pacific", 0.0, -150.0, false},
     };
     for (const TPlace& p : places)

@@ -117,9 +117,10 @@ inline double AmsuBValue(TFile file, int line, int footprint, int channel)
 // AAPP: the record after the header; the raw stored word at an offset.
 inline std::int32_t AappWord(TFile file, int size, int line, std::size_t offset)
 {
-    return ReadBE32(file.subspan(static_cast<std::size_t>(size) * static_cast<std::size_t>(line + 1),
-                                 static_cast<std::size_t>(size)),
-                    offset);
+    return ReadBE32(
+        file.subspan(static_cast<std::size_t>(size) * static_cast<std::size_t>(line + 1),
+                     static_cast<std::size_t>(size)),
+        offset);
 }
 
 } // namespace veltra::test

@@ -34,10 +34,10 @@ std::vector<std::uint8_t> Decompress(const std::vector<std::uint8_t>& bytes, std
 {
     std::vector<std::uint8_t> out(size + 1);
     auto length = static_cast<unsigned int>(out.size());
-    const int result = BZ2_bzBuffToBuffDecompress(
-        reinterpret_cast<char*>(out.data()), &length,
-        const_cast<char*>(reinterpret_cast<const char*>(bytes.data())),
-        static_cast<unsigned int>(bytes.size()), 0, 0);
+    const int result =
+        BZ2_bzBuffToBuffDecompress(reinterpret_cast<char*>(out.data()), &length,
+                                   const_cast<char*>(reinterpret_cast<const char*>(bytes.data())),
+                                   static_cast<unsigned int>(bytes.size()), 0, 0);
     EXPECT_EQ(result, BZ_OK);
     out.resize(length);
     return out;

@@ -61,8 +61,8 @@ void PutLineStart(TRecordBuilder& record, const TPassData& pass, std::size_t lin
 }
 
 // The channel values of one footprint, from offset on, one word per channel.
-void PutValues(TRecordBuilder& record, std::size_t offset, const TPassData& pass,
-               std::size_t line, int footprint)
+void PutValues(TRecordBuilder& record, std::size_t offset, const TPassData& pass, std::size_t line,
+               int footprint)
 {
     const int first = pass.FirstChannel();
     for (int c = first; c < first + pass.ChannelCount(); ++c) {
@@ -134,30 +134,28 @@ TFileBytes Level1c(const TPassData& pass)
     TRecordBuilder header(Record(file, size, 0));
     header.PutBE32(AappHeader::Instrument, AappInstrumentId(pass.Instrument));
     PutStoredConstants(header,
-                 pass.Instrument == TInstrument::Hirs ? AappHeader::HirsConstants1c
-                                                      : AappHeader::MicrowaveConstants1c,
-                 pass.Instrument);
+                       pass.Instrument == TInstrument::Hirs ? AappHeader::HirsConstants1c
+                                                            : AappHeader::MicrowaveConstants1c,
+                       pass.Instrument);
     const TAappLayout layout = Level1cLayout(pass.Instrument);
     for (std::size_t l = 0; l < pass.Lines.size(); ++l) {
         TRecordBuilder record(Record(file, size, l + 1));
         PutLineStart(record, pass, l);
         PutLocations(record, layout.Location, pass.Lines[l]);
         for (int i = 0; i < pass.Footprints(); ++i)
-            PutValues(record, layout.Values + layout.Stride * static_cast<std::size_t>(i), pass,
-                      l, i);
+            PutValues(record, layout.Values + layout.Stride * static_cast<std::size_t>(i), pass, l,
+                      i);
     }
     return file;
 }
 
 TFileBytes Level1d(const TPassData& hirs, const TPassData& amsuA, const TPassData& amsuB)
 {
-    const bool sameGrid = hirs.Instrument == TInstrument::Hirs &&
-                          amsuA.Instrument == TInstrument::AmsuA &&
-                          (amsuB.Instrument == TInstrument::AmsuB ||
-                           amsuB.Instrument == TInstrument::Mhs) &&
-                          hirs.Footprints() == 56 && amsuA.Footprints() == 56 &&
-                          amsuB.Footprints() == 56 && amsuA.Lines.size() == hirs.Lines.size() &&
-                          amsuB.Lines.size() == hirs.Lines.size();
+    const bool sameGrid =
+        hirs.Instrument == TInstrument::Hirs && amsuA.Instrument == TInstrument::AmsuA &&
+        (amsuB.Instrument == TInstrument::AmsuB || amsuB.Instrument == TInstrument::Mhs) &&
+        hirs.Footprints() == 56 && amsuA.Footprints() == 56 && amsuB.Footprints() == 56 &&
+        amsuA.Lines.size() == hirs.Lines.size() && amsuB.Lines.size() == hirs.Lines.size();
     if (!sameGrid)
         throw EVeltraError("A Level 1d file needs HIRS, AMSU-A and AMSU-B on one HIRS grid");
     const std::size_t size = Level1dRecordSize;

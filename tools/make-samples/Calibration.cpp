@@ -124,8 +124,8 @@ int HirsCount(const TChannelConstants& constants, const THirsCalibration& calibr
 {
     const double slope = calibration.SlopeValue();
     const double intercept = calibration.InterceptValue();
-    const int guess = GuessCount(SceneRadiance(constants, temperature), slope, intercept,
-                                 HirsCountLimit);
+    const int guess =
+        GuessCount(SceneRadiance(constants, temperature), slope, intercept, HirsCountLimit);
     return NearestCount(guess, -HirsCountLimit, HirsCountLimit, temperature, [&](int count) {
         return ReaderTemperature(constants, count * slope + intercept);
     });
@@ -181,13 +181,11 @@ std::uint16_t AmsuCount(const TChannelConstants& constants, const TAmsuCalibrati
     const double d = radiance - a0;
     const double root = std::sqrt(std::max(0.0, a1 * a1 + 4.0 * a2 * d));
     const double guess = 2.0 * d / (a1 + root);
-    const int first = std::isfinite(guess)
-                          ? static_cast<int>(std::lround(std::clamp(guess, 0.0, 65535.0)))
-                          : 0;
-    return static_cast<std::uint16_t>(
-        NearestCount(first, 0, 65535, temperature, [&](int count) {
-            return ReaderTemperature(constants, calibration.Radiance(count));
-        }));
+    const int first =
+        std::isfinite(guess) ? static_cast<int>(std::lround(std::clamp(guess, 0.0, 65535.0))) : 0;
+    return static_cast<std::uint16_t>(NearestCount(first, 0, 65535, temperature, [&](int count) {
+        return ReaderTemperature(constants, calibration.Radiance(count));
+    }));
 }
 
 } // namespace veltra::samples

@@ -44,8 +44,8 @@ TStoredConstants Microwave(double wavenumber, int index)
 
 } // namespace
 
-const std::array<int, 21> HirsFilterPosition = {0,  1,  3,  4, 6,  16, 15, 10, 11, 20, 13,
-                                                8,  18, 5,  14, 17, 19, 2,  7,  9,  12};
+const std::array<int, 21> HirsFilterPosition = {0, 1,  3, 4,  6,  16, 15, 10, 11, 20, 13,
+                                                8, 18, 5, 14, 17, 19, 2,  7,  9,  12};
 
 TSatellite Noaa15()
 {

@@ -77,7 +77,8 @@ TFileBytes NewLevel1bFile(const TPassData& pass, const std::string& station, int
     if (pass.Lines.empty() || pass.Lines.size() > 65535)
         throw EVeltraError("A Level 1b file holds 1 to 65535 scan lines");
     TFileBytes file = ArchiveHeader(pass, station);
-    file.resize(ArchiveHeaderBytes + (pass.Lines.size() + 1) * static_cast<std::size_t>(recordSize));
+    file.resize(ArchiveHeaderBytes +
+                (pass.Lines.size() + 1) * static_cast<std::size_t>(recordSize));
     TRecordBuilder header(Record(file, recordSize, 0));
     header.PutText(DataSet::CreationSite, "NSS", 3);
     header.PutBE16(DataSet::FormatVersion, 2);
@@ -155,7 +156,8 @@ void PutHirsLine(TRecordBuilder& record, const TPassData& pass, int line,
     record.PutBE16(HirsLine::Quality, data.Quality);
     PutLocations(record, HirsLine::Location, data);
     for (int channel = 1; channel <= 20; ++channel) {
-        const auto k = static_cast<std::size_t>(HirsFilterPosition[static_cast<std::size_t>(channel)]);
+        const auto k =
+            static_cast<std::size_t>(HirsFilterPosition[static_cast<std::size_t>(channel)]);
         const THirsCalibration calibration = HirsLineCalibration(channel, line);
         record.PutBE32(HirsLine::Calibration + 12 * k, 0);
         record.PutBE32(HirsLine::Calibration + 12 * k + 4, calibration.Slope);
@@ -177,8 +179,8 @@ std::vector<TChannelConstants> DecodedConstants(TInstrument instrument)
     const std::vector<TStoredConstants> stored = StoredConstants(instrument);
     std::vector<TChannelConstants> decoded;
     for (std::size_t i = 0; i < stored.size(); ++i)
-        decoded.push_back(Decode(instrument, FirstChannel(instrument) + static_cast<int>(i),
-                                 stored[i]));
+        decoded.push_back(
+            Decode(instrument, FirstChannel(instrument) + static_cast<int>(i), stored[i]));
     return decoded;
 }
 

@@ -70,7 +70,8 @@ std::string AappFileName(const std::string& product, const TPassData& pass,
                          const std::string& station, const std::string& extension)
 {
     const TUtcTime passTime = UtcOf(pass.Info, pass.Info.PassSeconds);
-    const TDateTimeParts date = DecodeDateTime(DateFromYearDay(passTime.Year, passTime.DayOfYear, 0));
+    const TDateTimeParts date =
+        DecodeDateTime(DateFromYearDay(passTime.Year, passTime.DayOfYear, 0));
     return Format("%s_%s_%04d%02d%02d_%02d%02d_%05d_%s%s", product.c_str(),
                   pass.Info.Satellite.ShortName.c_str(), date.Year, date.Month, date.Day,
                   passTime.Hour(), passTime.Minute(), pass.Info.RevolutionAt(pass.Info.PassSeconds),

@@ -42,14 +42,13 @@ TOrbit TOrbit::Through(const TSatellite& satellite, double latitude, double long
     orbit.radius_ = EarthRadiusKm + satellite.AltitudeKm;
     orbit.inclination_ = satellite.InclinationDeg * Degree;
     // Argument of latitude u of the point: sin(latitude) = sin(i) sin(u).
-    const double s = std::clamp(std::sin(latitude * Degree) / std::sin(orbit.inclination_), -1.0,
-                                1.0);
+    const double s =
+        std::clamp(std::sin(latitude * Degree) / std::sin(orbit.inclination_), -1.0, 1.0);
     const double u = descending ? std::numbers::pi - std::asin(s) : std::asin(s);
     const double sinceNode = u / orbit.MeanMotion();
     orbit.nodeTime_ = time - sinceNode;
     // Longitude of the point = node longitude + its angle along the equator - earth rotation.
-    const double alongEquator =
-        std::atan2(std::cos(orbit.inclination_) * std::sin(u), std::cos(u));
+    const double alongEquator = std::atan2(std::cos(orbit.inclination_) * std::sin(u), std::cos(u));
     orbit.nodeLongitude_ = longitude * Degree - alongEquator + EarthRotationRadS * sinceNode;
     return orbit;
 }

@@ -47,8 +47,8 @@ public:
     TGroundPoint ScanPoint(double time, double scanAngleDeg) const;
 
 private:
-    double radius_ = 0;      // km from the earth's centre
-    double inclination_ = 0; // radians
+    double radius_ = 0;        // km from the earth's centre
+    double inclination_ = 0;   // radians
     double nodeLongitude_ = 0; // earth-fixed longitude of the ascending node, radians
     double nodeTime_ = 0;      // seconds, when the satellite crosses it
 

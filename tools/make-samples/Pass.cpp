@@ -93,8 +93,7 @@ double TPassData::LatitudeDeg(int line, int footprint) const
 
 double TPassData::LongitudeDeg(int line, int footprint) const
 {
-    return Lines.at(static_cast<size_t>(line)).Longitude.at(static_cast<size_t>(footprint)) *
-           1e-4;
+    return Lines.at(static_cast<size_t>(line)).Longitude.at(static_cast<size_t>(footprint)) * 1e-4;
 }
 
 TPassData MakePass(const TSceneModel& scene, const TPassInfo& info, TInstrument instrument,

@@ -13,8 +13,8 @@
 namespace veltra::samples {
 
 struct TScanLineData {
-    double Seconds = 0;         // UTC seconds since 00:00 of the pass's day (may pass 86400)
-    std::uint16_t Quality = 0;  // Level 1b HIRS line quality word; not 0 marks a rejected line
+    double Seconds = 0;        // UTC seconds since 00:00 of the pass's day (may pass 86400)
+    std::uint16_t Quality = 0; // Level 1b HIRS line quality word; not 0 marks a rejected line
     std::vector<std::int32_t> Latitude;  // per footprint, 10^-4 degree
     std::vector<std::int32_t> Longitude; // per footprint, 10^-4 degree
     // Per footprint and channel, at [footprint * ChannelCount + channel - FirstChannel]:

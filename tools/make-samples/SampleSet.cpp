@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -135,7 +135,8 @@ TSamplePasses MakeSamplePasses()
 
     const double node = noaa15.Orbit.NodeTime();
     const double period = noaa15.Orbit.PeriodS();
-    p.HirsOrbit = MakePass(scene, noaa15, TInstrument::Hirs, node, LinesFor(TInstrument::Hirs, period));
+    p.HirsOrbit =
+        MakePass(scene, noaa15, TInstrument::Hirs, node, LinesFor(TInstrument::Hirs, period));
     Reject(p.HirsOrbit, OrbitRejectedLines);
     p.AmsuBOrbit =
         MakePass(scene, noaa15, TInstrument::AmsuB, node, LinesFor(TInstrument::AmsuB, period));
@@ -154,36 +155,35 @@ std::vector<TSampleFile> BuildSampleSet(const TSamplePasses& p)
                               europe + TimeSpan(*pass) + RejectedNote(*pass),
                               Level1b(*pass, station)));
     for (const TPassData* pass : {&p.HirsEurope, &p.AmsuAEurope, &p.AmsuBEurope})
-        files.push_back(Entry(AappFileName(AappProduct(pass->Instrument), *pass, aappStation, ".l1c"),
-                              "Level 1c", *pass, europe + TimeSpan(*pass), Level1c(*pass)));
+        files.push_back(
+            Entry(AappFileName(AappProduct(pass->Instrument), *pass, aappStation, ".l1c"),
+                  "Level 1c", *pass, europe + TimeSpan(*pass), Level1c(*pass)));
     files.push_back(Entry(AappFileName(AappProduct(TInstrument::Mhs), p.MhsEurope, "sv", ".l1c"),
                           "Level 1c", p.MhsEurope,
                           "western Europe pass, descending, " + TimeSpan(p.MhsEurope),
                           Level1c(p.MhsEurope)));
-    TSampleFile level1d =
-        Entry(AappFileName(Level1dProduct, p.HirsEurope, aappStation, ".l1d"), "Level 1d",
-              p.HirsEurope,
-              europe + TimeSpan(p.HirsEurope) + "; AMSU-A and AMSU-B on the HIRS footprints",
-              Level1d(p.HirsEurope, p.AmsuAOnHirs, p.AmsuBOnHirs));
+    TSampleFile level1d = Entry(
+        AappFileName(Level1dProduct, p.HirsEurope, aappStation, ".l1d"), "Level 1d", p.HirsEurope,
+        europe + TimeSpan(p.HirsEurope) + "; AMSU-A and AMSU-B on the HIRS footprints",
+        Level1d(p.HirsEurope, p.AmsuAOnHirs, p.AmsuBOnHirs));
     level1d.Sensor = "HIRS+AMSU";
     files.push_back(std::move(level1d));
 
     for (const TStationPart& part : GroupParts) {
         const TPassData slice = SlicePass(p.HirsGroupPass, part.First, part.Count);
-        files.push_back(Entry("group/" + AappFileName(AappProduct(TInstrument::Hirs), slice,
-                                                      part.Station, ".l1c"),
-                              "Level 1c", slice,
-                              Format("station group: lines %d-%d of the pass as received at %s, ",
-                                     part.First + 1, part.First + part.Count, part.Name) +
-                                  TimeSpan(slice),
-                              Level1c(slice)));
+        files.push_back(Entry(
+            "group/" + AappFileName(AappProduct(TInstrument::Hirs), slice, part.Station, ".l1c"),
+            "Level 1c", slice,
+            Format("station group: lines %d-%d of the pass as received at %s, ", part.First + 1,
+                   part.First + part.Count, part.Name) +
+                TimeSpan(slice),
+            Level1c(slice)));
     }
-    files.push_back(Entry("group/" + AappFileName(AappProduct(TInstrument::Hirs), p.HirsNextPass,
-                                                  "lan", ".l1c"),
-                          "Level 1c", p.HirsNextPass,
-                          "the next revolution's pass, not part of the station group, " +
-                              TimeSpan(p.HirsNextPass),
-                          Level1c(p.HirsNextPass)));
+    files.push_back(Entry(
+        "group/" + AappFileName(AappProduct(TInstrument::Hirs), p.HirsNextPass, "lan", ".l1c"),
+        "Level 1c", p.HirsNextPass,
+        "the next revolution's pass, not part of the station group, " + TimeSpan(p.HirsNextPass),
+        Level1c(p.HirsNextPass)));
 
     for (const TPassData* pass : {&p.AmsuBOrbit, &p.HirsOrbit})
         files.push_back(Entry(Level1bFileName(*pass, station), "Level 1b", *pass,
@@ -215,9 +215,9 @@ std::string ManifestText(const std::vector<TSampleFile>& files)
     text += Format("%-50s  %-8s  %-9s  %-9s  %5s  %10s  %s\n", "file", "family", "sensor",
                    "satellite", "lines", "footprints", "notes");
     for (const TSampleFile& f : files)
-        text += Format("%-50s  %-8s  %-9s  %-9s  %5d  %10d  %s\n", f.Path.c_str(),
-                       f.Family.c_str(), f.Sensor.c_str(), f.Satellite.c_str(), f.Lines,
-                       f.Footprints, f.Note.c_str());
+        text +=
+            Format("%-50s  %-8s  %-9s  %-9s  %5d  %10d  %s\n", f.Path.c_str(), f.Family.c_str(),
+                   f.Sensor.c_str(), f.Satellite.c_str(), f.Lines, f.Footprints, f.Note.c_str());
     return text;
 }
 
@@ -258,8 +258,9 @@ std::vector<std::string> WriteSampleSet(const std::string& folder)
         written.push_back(file.Path);
     }
     const std::string manifest = ManifestText(files);
-    WriteFileAtomic((std::filesystem::path(folder) / "MANIFEST.txt").string(),
-                    std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
+    WriteFileAtomic(
+        (std::filesystem::path(folder) / "MANIFEST.txt").string(),
+        std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
     written.push_back("MANIFEST.txt");
     return written;
 }

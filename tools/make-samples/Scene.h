@@ -13,16 +13,16 @@ namespace veltra::samples {
 // channels of all instruments.
 struct TSceneState {
     double Latitude = 0, Longitude = 0; // degrees
-    double Tropical = 0;   // cos^2(latitude): 1 at the equator, 0 at the poles
-    double Wave = 0;       // synoptic wave, -1 (trough) to 1 (ridge)
-    double Cloud = 0;      // cloud cover, 0 to 1
-    double DeepCloud = 0;  // share of the cloud that is deep (cold-topped), 0 to 1
-    double Humidity = 0;   // upper-tropospheric humidity, 0 to 1
-    double Land = 0;       // land fraction, 0 to 1
-    double Snow = 0;       // snow cover of the land, 0 to 1
-    double SurfaceTemperature = 0;  // K
-    double CloudTopTemperature = 0; // K
-    double Daylight = 0;   // 0 at night, 1 in full daylight, a soft edge at the terminator
+    double Tropical = 0;                // cos^2(latitude): 1 at the equator, 0 at the poles
+    double Wave = 0;                    // synoptic wave, -1 (trough) to 1 (ridge)
+    double Cloud = 0;                   // cloud cover, 0 to 1
+    double DeepCloud = 0;               // share of the cloud that is deep (cold-topped), 0 to 1
+    double Humidity = 0;                // upper-tropospheric humidity, 0 to 1
+    double Land = 0;                    // land fraction, 0 to 1
+    double Snow = 0;                    // snow cover of the land, 0 to 1
+    double SurfaceTemperature = 0;      // K
+    double CloudTopTemperature = 0;     // K
+    double Daylight = 0; // 0 at night, 1 in full daylight, a soft edge at the terminator
 };
 
 class TSceneModel {
