@@ -2,13 +2,13 @@
 // File names of the sample passes, in the conventions the viewer recognises.
 //
 // Level 1b, the NOAA archive's data set name plus ".L1B":
-//   NSS.HIRX.NK.D08015.S0712.E0727.B5041010.GC.L1B
+//   NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B
 //   centre . data type (HIRX, AMAX, AMBX) . series and satellite letter . D + year (two
 //   digits) + day of year . S + start hhmm . E + end hhmm . B + revolution at the start (five
 //   digits) + last two digits of the revolution at the end . receiving station.
 //
 // AAPP Level 1c and 1d, six fields joined by underscores:
-//   hirsl1c_noaa15_20080115_0720_50410_gc.l1c
+//   hirsl1c_noaa15_20080115_0805_50410_gc.l1c
 //   product (hirsl1c, amsual1c, amsubl1c, mhsl1c, atovsl1d) _ satellite _ date _ nominal pass
 //   time hhmm _ revolution _ receiving station. The product, the pass time and the revolution
 //   (fields 1, 4 and 5) identify one instrument's pass, so the files in which several stations

@@ -17,7 +17,7 @@ constexpr int SampleDayOfYear = 15;
 
 // The passes the files are made from (kept so tests can compare decoded files with them).
 struct TSamplePasses {
-    // NOAA-15, descending over Europe about 07:12-07:27 UTC, revolution 50410.
+    // NOAA-15, descending over Europe about 07:57-08:11 UTC, revolution 50410.
     TPassData HirsEurope, AmsuAEurope, AmsuBEurope;
     // The same HIRS pass with AMSU-A and AMSU-B on its footprints (Level 1d).
     TPassData AmsuAOnHirs, AmsuBOnHirs;
