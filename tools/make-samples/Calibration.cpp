@@ -26,11 +26,6 @@ constexpr int HirsSpanCount = 3900;
 constexpr double VisibleSlope = 0.025;
 constexpr double VisibleIntercept = -0.5;
 
-std::int32_t Quantise(double value, double scale)
-{
-    return static_cast<std::int32_t>(std::lround(value / scale));
-}
-
 // Of the counts around a first guess, the one whose value (by the given reader function) lies
 // nearest to the target. The reader functions are monotonic, so the neighbours suffice.
 template <typename TValueOf>
@@ -100,7 +95,7 @@ int DecodeSignMagnitude(std::uint16_t word)
 THirsCalibration HirsNominalCalibration(int channel)
 {
     if (channel == 20)
-        return {Quantise(VisibleSlope, 1e-9), Quantise(VisibleIntercept, 1e-6)};
+        return {ToStored(VisibleSlope, 1e-9), ToStored(VisibleIntercept, 1e-6)};
     const TChannelConstants constants =
         Decode(TInstrument::Hirs, channel, StoredConstants(TInstrument::Hirs)[channel - 1]);
     const TCountRange& range = HirsCountRanges[channel - 1];
@@ -108,7 +103,7 @@ THirsCalibration HirsNominalCalibration(int channel)
     const double high = SceneRadiance(constants, range.High);
     const double slope = (high - low) / (2.0 * HirsSpanCount);
     const double intercept = low + HirsSpanCount * slope;
-    return {Quantise(slope, 1e-9), Quantise(intercept, 1e-6)};
+    return {ToStored(slope, 1e-9), ToStored(intercept, 1e-6)};
 }
 
 THirsCalibration HirsLineCalibration(int channel, int line)
@@ -163,9 +158,9 @@ TAmsuCalibration AmsuLineCalibration(TInstrument instrument, const TChannelConst
     const double a2 = u;
     const double a1 = k / 20.0 - 30000.0 * u;
     const double a0 = -600.0 * k + 2.16e8 * u;
-    c.A2 = Quantise(a2, c.Scale2);
-    c.A1 = Quantise(a1, c.Scale1);
-    c.A0 = Quantise(a0, c.Scale0);
+    c.A2 = ToStored(a2, c.Scale2);
+    c.A1 = ToStored(a1, c.Scale1);
+    c.A0 = ToStored(a0, c.Scale0);
     return c;
 }
 

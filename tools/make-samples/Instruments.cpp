@@ -28,24 +28,24 @@ constexpr double AmsuAWavenumbers[15] = {0.793883, 1.047391, 1.677827, 1.761218,
 constexpr double AmsuBWavenumbers[5] = {2.968720, 5.003461, 6.114563, 6.114563, 6.114563};
 constexpr double MhsWavenumbers[5] = {2.968720, 5.236956, 6.114597, 6.114597, 6.348092};
 
-std::int32_t Scaled(double value, double scale)
-{
-    return static_cast<std::int32_t>(std::lround(value / scale));
-}
-
 // Microwave band corrections are close to identity; a small, channel-dependent departure
 // keeps them from looking like placeholders.
 TStoredConstants Microwave(double wavenumber, int index)
 {
     const double a = -0.0031 + 0.0007 * ((index * 5) % 7);
     const double b = 1.000270 - 0.000041 * ((index * 3) % 5);
-    return {Scaled(wavenumber, 1e-6), Scaled(a, 1e-6), Scaled(b, 1e-6)};
+    return {ToStored(wavenumber, 1e-6), ToStored(a, 1e-6), ToStored(b, 1e-6)};
 }
 
 } // namespace
 
 const std::array<int, 21> HirsFilterPosition = {0, 1,  3, 4,  6,  16, 15, 10, 11, 20, 13,
                                                 8, 18, 5, 14, 17, 19, 2,  7,  9,  12};
+
+std::int32_t ToStored(double value, double scale)
+{
+    return static_cast<std::int32_t>(std::lround(value / scale));
+}
 
 TSatellite Noaa15()
 {
@@ -125,8 +125,8 @@ std::vector<TStoredConstants> StoredConstants(TInstrument instrument)
     case TInstrument::Hirs:
         for (int c = 1; c <= 19; ++c) {
             const THirsFigures& f = HirsFigures[c - 1];
-            table.push_back({Scaled(f.Wavenumber, WavenumberScale(instrument, c)),
-                             Scaled(f.A, 1e-6), Scaled(f.B, 1e-6)});
+            table.push_back({ToStored(f.Wavenumber, WavenumberScale(instrument, c)),
+                             ToStored(f.A, 1e-6), ToStored(f.B, 1e-6)});
         }
         break;
     case TInstrument::AmsuA:

@@ -52,6 +52,9 @@ struct TStoredConstants {
     std::int32_t B = 0;
 };
 
+// A physical value as a stored signed 32-bit integer in units of scale (rounded to nearest).
+std::int32_t ToStored(double value, double scale);
+
 // The values a reader takes from the stored integers.
 struct TChannelConstants {
     double Wavenumber = 0; // cm^-1

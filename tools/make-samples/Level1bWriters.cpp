@@ -103,11 +103,6 @@ void CheckInstrument(const TPassData& pass, TInstrument instrument)
         throw EVeltraError("The pass is not a " + InstrumentName(instrument) + " pass");
 }
 
-std::int32_t Scaled(double value, double scale)
-{
-    return static_cast<std::int32_t>(std::lround(value / scale));
-}
-
 void PutHirsHeader(TRecordBuilder& header, const TPassData& pass, const std::string& station)
 {
     const TUtcTime start = UtcOf(pass.Info, pass.Lines.front().Seconds);
@@ -130,10 +125,10 @@ void PutHirsHeader(TRecordBuilder& header, const TPassData& pass, const std::str
         const int k = HirsFilterPosition[static_cast<std::size_t>(channel)];
         const THirsCalibration c = HirsNominalCalibration(channel);
         const std::size_t at = HirsHeader::FilterCalibration + 16 * static_cast<std::size_t>(k);
-        header.PutBE32(at, Scaled(c.SlopeValue(), 1e-6));
-        header.PutBE32(at + 4, Scaled(std::fabs(c.SlopeValue()) * 2e-3, 1e-6));
-        header.PutBE32(at + 8, Scaled(c.InterceptValue(), 1e-6));
-        header.PutBE32(at + 12, Scaled(std::fabs(c.InterceptValue()) * 1e-3, 1e-6));
+        header.PutBE32(at, ToStored(c.SlopeValue(), 1e-6));
+        header.PutBE32(at + 4, ToStored(std::fabs(c.SlopeValue()) * 2e-3, 1e-6));
+        header.PutBE32(at + 8, ToStored(c.InterceptValue(), 1e-6));
+        header.PutBE32(at + 12, ToStored(std::fabs(c.InterceptValue()) * 1e-3, 1e-6));
     }
     PutStoredConstants(header, HirsHeader::Constants, TInstrument::Hirs);
 
@@ -141,12 +136,12 @@ void PutHirsHeader(TRecordBuilder& header, const TPassData& pass, const std::str
     const double t = pass.Lines.front().Seconds;
     const TVector3 r = pass.Info.Orbit.Position(t);
     const TVector3 v = pass.Info.Orbit.Velocity(t);
-    header.PutBE32(HirsHeader::Position, Scaled(r.X, 1e-5));
-    header.PutBE32(HirsHeader::Position + 4, Scaled(r.Y, 1e-5));
-    header.PutBE32(HirsHeader::Position + 8, Scaled(r.Z, 1e-5));
-    header.PutBE32(HirsHeader::Velocity, Scaled(v.X, 1e-8));
-    header.PutBE32(HirsHeader::Velocity + 4, Scaled(v.Y, 1e-8));
-    header.PutBE32(HirsHeader::Velocity + 8, Scaled(v.Z, 1e-8));
+    header.PutBE32(HirsHeader::Position, ToStored(r.X, 1e-5));
+    header.PutBE32(HirsHeader::Position + 4, ToStored(r.Y, 1e-5));
+    header.PutBE32(HirsHeader::Position + 8, ToStored(r.Z, 1e-5));
+    header.PutBE32(HirsHeader::Velocity, ToStored(v.X, 1e-8));
+    header.PutBE32(HirsHeader::Velocity + 4, ToStored(v.Y, 1e-8));
+    header.PutBE32(HirsHeader::Velocity + 8, ToStored(v.Z, 1e-8));
 }
 
 void PutHirsLine(TRecordBuilder& record, const TPassData& pass, int line,

@@ -28,11 +28,6 @@ double NoiseAmplitude(TInstrument instrument, int channel)
     return channel == 20 ? 0.3 : 0.15;
 }
 
-std::int32_t ToStored(double degrees)
-{
-    return static_cast<std::int32_t>(std::lround(degrees * 1e4));
-}
-
 // Fills the values of every channel of the instrument at the line's stored positions.
 void FillValues(const TSceneModel& scene, TInstrument instrument, TScanLineData& line)
 {
@@ -110,8 +105,8 @@ TPassData MakePass(const TSceneModel& scene, const TPassInfo& info, TInstrument 
         line.Seconds = startSeconds + l * geometry.LinePeriodS;
         for (int i = 0; i < geometry.Footprints; ++i) {
             const TGroundPoint p = info.Orbit.ScanPoint(line.Seconds, geometry.ScanAngleDeg(i));
-            line.Latitude.push_back(ToStored(p.Latitude));
-            line.Longitude.push_back(ToStored(p.Longitude));
+            line.Latitude.push_back(ToStored(p.Latitude, 1e-4));
+            line.Longitude.push_back(ToStored(p.Longitude, 1e-4));
         }
         FillValues(scene, instrument, line);
     }
