@@ -1,0 +1,181 @@
+// AAPP Level 1c and Level 1d files: brightness temperatures in hundredths of a kelvin, the
+// header in the first record. Every number is a big-endian signed 32-bit integer.
+#include <cmath>
+#include <span>
+
+#include "base/Errors.h"
+#include "make-samples/RecordBuilder.h"
+#include "make-samples/Writers.h"
+
+namespace veltra::samples {
+
+namespace {
+
+namespace AappHeader {
+constexpr std::size_t Satellite = 24, Instrument = 28, Lines = 72;
+constexpr std::size_t HirsConstants1c = 84, MicrowaveConstants1c = 88; // + 12 per channel
+constexpr std::size_t HirsConstants1d = 96, AmsuAConstants1d = 336, AmsuBConstants1d = 516;
+} // namespace AappHeader
+
+// Each scan line begins with its number and time.
+namespace AappLine {
+constexpr std::size_t Number = 0, Year = 4, Day = 8, Time = 16;
+} // namespace AappLine
+
+// Where one instrument's footprints sit in a Level 1c record: locations at Location + 8 i,
+// the value of channel c at Values + Stride i + 4 (c - FirstChannel).
+struct TAappLayout {
+    std::size_t Location, Values, Stride;
+};
+
+TAappLayout Level1cLayout(TInstrument instrument)
+{
+    switch (instrument) {
+    case TInstrument::Hirs:
+        return {120, 1476, 80};
+    case TInstrument::AmsuA:
+        return {100, 772, 60};
+    case TInstrument::AmsuB:
+    case TInstrument::Mhs:
+        break;
+    }
+    return {56, 2208, 20};
+}
+
+// Level 1d: all three sensors per footprint, 40 values from 1852 + 160 i.
+constexpr std::size_t Level1dLocation = 48, Level1dValues = 1852, Level1dStride = 160;
+constexpr std::size_t Level1dAmsuA = 80, Level1dAmsuB = 140; // byte offsets within a footprint
+
+std::span<std::uint8_t> Record(TFileBytes& file, std::size_t recordSize, std::size_t index)
+{
+    return std::span<std::uint8_t>(file).subspan(recordSize * index, recordSize);
+}
+
+void PutLineStart(TRecordBuilder& record, const TPassData& pass, std::size_t line)
+{
+    const TUtcTime time = UtcOf(pass.Info, pass.Lines[line].Seconds);
+    record.PutBE32(AappLine::Number, static_cast<std::int32_t>(line + 1));
+    record.PutBE32(AappLine::Year, time.Year);
+    record.PutBE32(AappLine::Day, time.DayOfYear);
+    record.PutBE32(AappLine::Time, time.Milliseconds);
+}
+
+// The channel values of one footprint, from offset on, one word per channel.
+void PutValues(TRecordBuilder& record, std::size_t offset, const TPassData& pass, std::size_t line,
+               int footprint)
+{
+    const int first = pass.FirstChannel();
+    for (int c = first; c < first + pass.ChannelCount(); ++c) {
+        const double value = pass.Value(static_cast<int>(line), footprint, c);
+        const bool visible = pass.Instrument == TInstrument::Hirs && c == 20;
+        record.PutBE32(offset + 4 * static_cast<std::size_t>(c - first),
+                       visible ? AappVisible(value) : AappTemperature(value));
+    }
+}
+
+TFileBytes NewAappFile(std::size_t recordSize, std::size_t lines, std::int32_t satellite)
+{
+    if (lines > 1000000)
+        throw EVeltraError("Too many scan lines for one file");
+    TFileBytes file(recordSize * (lines + 1), 0);
+    TRecordBuilder header(Record(file, recordSize, 0));
+    header.PutBE32(AappHeader::Satellite, satellite);
+    header.PutBE32(AappHeader::Lines, static_cast<std::int32_t>(lines));
+    return file;
+}
+
+} // namespace
+
+int Level1cRecordSize(TInstrument instrument)
+{
+    switch (instrument) {
+    case TInstrument::Hirs:
+        return 6656;
+    case TInstrument::AmsuA:
+        return 3072;
+    case TInstrument::AmsuB:
+    case TInstrument::Mhs:
+        break;
+    }
+    return 4608;
+}
+
+std::int32_t AappInstrumentId(TInstrument instrument)
+{
+    switch (instrument) {
+    case TInstrument::Hirs:
+        return 5;
+    case TInstrument::AmsuA:
+        return 10;
+    case TInstrument::AmsuB:
+        return 11;
+    case TInstrument::Mhs:
+        break;
+    }
+    return 12;
+}
+
+std::int32_t AappTemperature(double kelvin)
+{
+    return static_cast<std::int32_t>(std::lrint(kelvin * 100.0));
+}
+
+std::int32_t AappVisible(double albedoPercent)
+{
+    return static_cast<std::int32_t>(std::lrint(albedoPercent * 2.55 * 20.0));
+}
+
+TFileBytes Level1c(const TPassData& pass)
+{
+    if (pass.Footprints() != ScanGeometry(pass.Instrument).Footprints)
+        throw EVeltraError("A Level 1c file holds an instrument on its own footprint grid");
+    const auto size = static_cast<std::size_t>(Level1cRecordSize(pass.Instrument));
+    TFileBytes file = NewAappFile(size, pass.Lines.size(), pass.Info.Satellite.AappId);
+    TRecordBuilder header(Record(file, size, 0));
+    header.PutBE32(AappHeader::Instrument, AappInstrumentId(pass.Instrument));
+    PutStoredConstants(header,
+                       pass.Instrument == TInstrument::Hirs ? AappHeader::HirsConstants1c
+                                                            : AappHeader::MicrowaveConstants1c,
+                       pass.Instrument);
+    const TAappLayout layout = Level1cLayout(pass.Instrument);
+    for (std::size_t l = 0; l < pass.Lines.size(); ++l) {
+        TRecordBuilder record(Record(file, size, l + 1));
+        PutLineStart(record, pass, l);
+        PutLocations(record, layout.Location, pass.Lines[l]);
+        for (int i = 0; i < pass.Footprints(); ++i)
+            PutValues(record, layout.Values + layout.Stride * static_cast<std::size_t>(i), pass, l,
+                      i);
+    }
+    return file;
+}
+
+TFileBytes Level1d(const TPassData& hirs, const TPassData& amsuA, const TPassData& amsuB)
+{
+    const bool sameGrid =
+        hirs.Instrument == TInstrument::Hirs && amsuA.Instrument == TInstrument::AmsuA &&
+        (amsuB.Instrument == TInstrument::AmsuB || amsuB.Instrument == TInstrument::Mhs) &&
+        hirs.Footprints() == 56 && amsuA.Footprints() == 56 && amsuB.Footprints() == 56 &&
+        amsuA.Lines.size() == hirs.Lines.size() && amsuB.Lines.size() == hirs.Lines.size();
+    if (!sameGrid)
+        throw EVeltraError("A Level 1d file needs HIRS, AMSU-A and AMSU-B on one HIRS grid");
+    const std::size_t size = Level1dRecordSize;
+    TFileBytes file = NewAappFile(size, hirs.Lines.size(), hirs.Info.Satellite.AappId);
+    TRecordBuilder header(Record(file, size, 0));
+    PutStoredConstants(header, AappHeader::HirsConstants1d, TInstrument::Hirs);
+    PutStoredConstants(header, AappHeader::AmsuAConstants1d, TInstrument::AmsuA);
+    PutStoredConstants(header, AappHeader::AmsuBConstants1d, amsuB.Instrument);
+    for (std::size_t l = 0; l < hirs.Lines.size(); ++l) {
+        TRecordBuilder record(Record(file, size, l + 1));
+        PutLineStart(record, hirs, l);
+        PutLocations(record, Level1dLocation, hirs.Lines[l]);
+        for (int i = 0; i < 56; ++i) {
+            const std::size_t at = Level1dValues + Level1dStride * static_cast<std::size_t>(i);
+            PutValues(record, at, hirs, l, i);
+            PutValues(record, at + Level1dAmsuA, amsuA, l, i);
+            PutValues(record, at + Level1dAmsuB, amsuB, l, i);
+        }
+    }
+    return file;
+}
+
+} // namespace veltra::samples

@@ -1,0 +1,268 @@
+#include "make-samples/SampleSet.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/Errors.h"
+#include "base/Format.h"
+#include "make-samples/Compression.h"
+#include "make-samples/Names.h"
+
+namespace veltra::samples {
+
+namespace {
+
+// NOAA-15 crosses 50 N, 10 E going south at 08:05 UTC: a morning pass over central Europe
+// with the day/night edge of a January morning inside the swath.
+constexpr double Noaa15PassSeconds = 8 * 3600 + 5 * 60;
+constexpr int Noaa15Revolution = 50410;
+// Metop-A crosses 50 N, 5 E going south at 08:55 UTC.
+constexpr double MetopPassSeconds = 8 * 3600 + 55 * 60;
+constexpr int MetopRevolution = 6460;
+
+// Lines whose HIRS quality word is set (a reader skips them).
+constexpr int EuropeRejectedLines[] = {17, 61, 62, 118};
+constexpr int OrbitRejectedLines[] = {100, 350, 351, 700};
+
+// The parts of the group pass each station received: first line and line count.
+struct TStationPart {
+    const char* Station;
+    const char* Name;
+    int First, Count;
+};
+constexpr TStationPart GroupParts[] = {
+    {"dun", "Dundee", 0, 90},
+    {"lan", "Lannion", 55, 95},
+    {"mas", "Maspalomas", 115, 84},
+};
+
+TPassInfo PassInfo(const TSatellite& satellite, double latitude, double longitude,
+                   double passSeconds, int revolution)
+{
+    TPassInfo info;
+    info.Satellite = satellite;
+    info.Orbit = TOrbit::Through(satellite, latitude, longitude, true, passSeconds);
+    info.Year = SampleYear;
+    info.DayOfYear = SampleDayOfYear;
+    info.Revolution = revolution;
+    info.PassSeconds = passSeconds;
+    return info;
+}
+
+// A pass of the instrument from `before` seconds ahead of the pass time, lasting `duration`.
+TPassData PassAround(const TSceneModel& scene, const TPassInfo& info, TInstrument instrument,
+                     double before, double duration)
+{
+    return MakePass(scene, info, instrument, info.PassSeconds - before,
+                    LinesFor(instrument, duration));
+}
+
+void Reject(TPassData& pass, std::span<const int> lines)
+{
+    for (int line : lines)
+        if (line < static_cast<int>(pass.Lines.size()))
+            pass.Lines[static_cast<std::size_t>(line)].Quality = 1;
+}
+
+std::string TimeSpan(const TPassData& pass)
+{
+    const TUtcTime start = UtcOf(pass.Info, pass.Lines.front().Seconds);
+    const TUtcTime end = UtcOf(pass.Info, pass.Lines.back().Seconds);
+    return Format("%02d:%02d-%02d:%02d UTC", start.Hour(), start.Minute(), end.Hour(),
+                  end.Minute());
+}
+
+std::string RejectedNote(const TPassData& pass)
+{
+    std::string lines;
+    for (std::size_t l = 0; l < pass.Lines.size(); ++l)
+        if (pass.Lines[l].Quality != 0)
+            lines += (lines.empty() ? "" : ", ") + std::to_string(l + 1);
+    return lines.empty() ? "" : "; quality word set on lines " + lines;
+}
+
+TSampleFile Entry(std::string path, std::string family, const TPassData& pass, std::string note,
+                  TFileBytes bytes)
+{
+    TSampleFile file;
+    file.Path = std::move(path);
+    file.Family = std::move(family);
+    file.Sensor = InstrumentName(pass.Instrument);
+    file.Satellite = pass.Info.Satellite.Name;
+    file.Lines = static_cast<int>(pass.Lines.size());
+    file.Footprints = pass.Footprints();
+    file.Note = std::move(note);
+    file.Bytes = std::move(bytes);
+    return file;
+}
+
+TSampleFile Compressed(const TSampleFile& plain)
+{
+    TSampleFile file = plain;
+    file.Path += ".bz2";
+    file.Note = "bzip2 copy of " + plain.Path;
+    file.Bytes = Bzip2Compress(plain.Bytes);
+    return file;
+}
+
+} // namespace
+
+TSamplePasses MakeSamplePasses()
+{
+    const TSceneModel scene(SampleDayOfYear);
+    const TPassInfo noaa15 = PassInfo(Noaa15(), 50.0, 10.0, Noaa15PassSeconds, Noaa15Revolution);
+    const TPassInfo metop = PassInfo(MetopA(), 50.0, 5.0, MetopPassSeconds, MetopRevolution);
+
+    TSamplePasses p;
+    // Europe: from about 76 N to 26 N, eight minutes before to seven after the pass time.
+    p.HirsEurope = PassAround(scene, noaa15, TInstrument::Hirs, 480, 900);
+    Reject(p.HirsEurope, EuropeRejectedLines);
+    p.AmsuAEurope = PassAround(scene, noaa15, TInstrument::AmsuA, 480, 900);
+    p.AmsuBEurope = PassAround(scene, noaa15, TInstrument::AmsuB, 480, 900);
+    p.AmsuAOnHirs = ResamplePass(scene, p.HirsEurope, TInstrument::AmsuA);
+    p.AmsuBOnHirs = ResamplePass(scene, p.HirsEurope, TInstrument::AmsuB);
+    p.MhsEurope = PassAround(scene, metop, TInstrument::Mhs, 480, 900);
+
+    // From near the northernmost point of the orbit down to about 10 N.
+    p.HirsGroupPass = PassAround(scene, noaa15, TInstrument::Hirs, 580, 1270);
+    TPassInfo next = noaa15;
+    next.PassSeconds += noaa15.Orbit.PeriodS();
+    p.HirsNextPass = PassAround(scene, next, TInstrument::Hirs, 300, 700);
+
+    const double node = noaa15.Orbit.NodeTime();
+    const double period = noaa15.Orbit.PeriodS();
+    p.HirsOrbit =
+        MakePass(scene, noaa15, TInstrument::Hirs, node, LinesFor(TInstrument::Hirs, period));
+    Reject(p.HirsOrbit, OrbitRejectedLines);
+    p.AmsuBOrbit =
+        MakePass(scene, noaa15, TInstrument::AmsuB, node, LinesFor(TInstrument::AmsuB, period));
+    return p;
+}
+
+std::vector<TSampleFile> BuildSampleSet(const TSamplePasses& p)
+{
+    const std::string station = "GC";
+    const std::string aappStation = "gc";
+    std::vector<TSampleFile> files;
+    const std::string europe = "Europe pass, descending, ";
+
+    for (const TPassData* pass : {&p.HirsEurope, &p.AmsuAEurope, &p.AmsuBEurope})
+        files.push_back(Entry(Level1bFileName(*pass, station), "Level 1b", *pass,
+                              europe + TimeSpan(*pass) + RejectedNote(*pass),
+                              Level1b(*pass, station)));
+    for (const TPassData* pass : {&p.HirsEurope, &p.AmsuAEurope, &p.AmsuBEurope})
+        files.push_back(
+            Entry(AappFileName(AappProduct(pass->Instrument), *pass, aappStation, ".l1c"),
+                  "Level 1c", *pass, europe + TimeSpan(*pass), Level1c(*pass)));
+    files.push_back(Entry(AappFileName(AappProduct(TInstrument::Mhs), p.MhsEurope, "sv", ".l1c"),
+                          "Level 1c", p.MhsEurope,
+                          "western Europe pass, descending, " + TimeSpan(p.MhsEurope),
+                          Level1c(p.MhsEurope)));
+    TSampleFile level1d = Entry(
+        AappFileName(Level1dProduct, p.HirsEurope, aappStation, ".l1d"), "Level 1d", p.HirsEurope,
+        europe + TimeSpan(p.HirsEurope) + "; AMSU-A and AMSU-B on the HIRS footprints",
+        Level1d(p.HirsEurope, p.AmsuAOnHirs, p.AmsuBOnHirs));
+    level1d.Sensor = "HIRS+AMSU";
+    files.push_back(std::move(level1d));
+
+    for (const TStationPart& part : GroupParts) {
+        const TPassData slice = SlicePass(p.HirsGroupPass, part.First, part.Count);
+        files.push_back(Entry(
+            "group/" + AappFileName(AappProduct(TInstrument::Hirs), slice, part.Station, ".l1c"),
+            "Level 1c", slice,
+            Format("station group: lines %d-%d of the pass as received at %s, ", part.First + 1,
+                   part.First + part.Count, part.Name) +
+                TimeSpan(slice),
+            Level1c(slice)));
+    }
+    files.push_back(Entry(
+        "group/" + AappFileName(AappProduct(TInstrument::Hirs), p.HirsNextPass, "lan", ".l1c"),
+        "Level 1c", p.HirsNextPass,
+        "the next revolution's pass, not part of the station group, " + TimeSpan(p.HirsNextPass),
+        Level1c(p.HirsNextPass)));
+
+    for (const TPassData* pass : {&p.AmsuBOrbit, &p.HirsOrbit})
+        files.push_back(Entry(Level1bFileName(*pass, station), "Level 1b", *pass,
+                              "one whole revolution from the ascending node, " + TimeSpan(*pass) +
+                                  RejectedNote(*pass),
+                              Level1b(*pass, station)));
+
+    // Compressed copies of one file of each family: Level 1b HIRS, Level 1c AMSU-A, Level 1d.
+    const std::size_t compressed[] = {0, 4, 7};
+    for (std::size_t index : compressed)
+        files.push_back(Compressed(files[index]));
+    return files;
+}
+
+std::string ManifestText(const std::vector<TSampleFile>& files)
+{
+    std::string text =
+        "Veltra sample passes\n"
+        "\n"
+        "Synthetic data made by tools/make-samples, not observations: an analytic scene of\n"
+        "15 January 2008 (warm tropics, cold poles, a wave train with a polar-front cloud band,\n"
+        "crude continents, morning sunlight) seen by NOAA-15 and Metop-A along computed orbits.\n"
+        "Level 1b counts are the exact inverse of the calibration the viewer applies.\n"
+        "\n"
+        "AAPP names: product_satellite_date_passtime_revolution_station; the files in group/\n"
+        "are one pass received by three stations (fields 1, 4 and 5 agree) and one file of the\n"
+        "next revolution that the group leaves out.\n"
+        "\n";
+    text += Format("%-50s  %-8s  %-9s  %-9s  %5s  %10s  %s\n", "file", "family", "sensor",
+                   "satellite", "lines", "footprints", "notes");
+    for (const TSampleFile& f : files)
+        text +=
+            Format("%-50s  %-8s  %-9s  %-9s  %5d  %10d  %s\n", f.Path.c_str(), f.Family.c_str(),
+                   f.Sensor.c_str(), f.Satellite.c_str(), f.Lines, f.Footprints, f.Note.c_str());
+    return text;
+}
+
+void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes)
+{
+    std::string temp = path + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        throw EWriteError("Cannot create a file beside " + path + ": " + std::strerror(errno));
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+    }
+    // Files are readable by everyone, as an ordinary file written by the user would be.
+    ok = ::fchmod(fd, 0644) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        ::unlink(temp.c_str());
+        throw EWriteError("Cannot write " + path + ": " + reason);
+    }
+}
+
+std::vector<std::string> WriteSampleSet(const std::string& folder)
+{
+    const std::vector<TSampleFile> files = BuildSampleSet(MakeSamplePasses());
+    std::vector<std::string> written;
+    for (const TSampleFile& file : files) {
+        const std::filesystem::path path = std::filesystem::path(folder) / file.Path;
+        std::filesystem::create_directories(path.parent_path());
+        WriteFileAtomic(path.string(), file.Bytes);
+        written.push_back(file.Path);
+    }
+    const std::string manifest = ManifestText(files);
+    WriteFileAtomic(
+        (std::filesystem::path(folder) / "MANIFEST.txt").string(),
+        std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
+    written.push_back("MANIFEST.txt");
+    return written;
+}
+
+} // namespace veltra::samples

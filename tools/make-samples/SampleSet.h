@@ -1,0 +1,58 @@
+#pragma once
+// The sample set: which passes, which files, their names and descriptions, and writing them
+// into a folder with a MANIFEST.txt. Everything is a fixed function of the constants below, so
+// two runs give the same bytes.
+#include <span>
+#include <string>
+#include <vector>
+
+#include "make-samples/Pass.h"
+#include "make-samples/Writers.h"
+
+namespace veltra::samples {
+
+// The day every sample pass flies on: 15 January 2008.
+constexpr int SampleYear = 2008;
+constexpr int SampleDayOfYear = 15;
+
+// The passes the files are made from (kept so tests can compare decoded files with them).
+struct TSamplePasses {
+    // NOAA-15, descending over Europe about 07:57-08:11 UTC, revolution 50410.
+    TPassData HirsEurope, AmsuAEurope, AmsuBEurope;
+    // The same HIRS pass with AMSU-A and AMSU-B on its footprints (Level 1d).
+    TPassData AmsuAOnHirs, AmsuBOnHirs;
+    // Metop-A MHS over western Europe about 08:47-09:02 UTC.
+    TPassData MhsEurope;
+    // NOAA-15 HIRS from the Arctic to the tropics, whose parts three stations received, and the
+    // next revolution's pass as received by one of them.
+    TPassData HirsGroupPass, HirsNextPass;
+    // NOAA-15 over one whole revolution, from ascending node to ascending node.
+    TPassData HirsOrbit, AmsuBOrbit;
+};
+
+TSamplePasses MakeSamplePasses();
+
+struct TSampleFile {
+    std::string Path;      // relative to the output folder, "/" between folders
+    std::string Family;    // "Level 1b", "Level 1c", "Level 1d"
+    std::string Sensor;    // "HIRS", "AMSU-A", "AMSU-B", "MHS", "HIRS+AMSU"
+    std::string Satellite; // "NOAA-15", "Metop-A"
+    int Lines = 0;
+    int Footprints = 0;
+    std::string Note;
+    TFileBytes Bytes;
+};
+
+// Every file of the set, in manifest order.
+std::vector<TSampleFile> BuildSampleSet(const TSamplePasses& passes);
+std::string ManifestText(const std::vector<TSampleFile>& files);
+
+// Replaces a file atomically: the bytes go to a temporary file beside it, which is then
+// renamed over it. Raises EWriteError.
+void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Makes the folder (and its sub-folders) and writes the whole set and MANIFEST.txt into it.
+// Returns the files written (without their bytes' copies kept).
+std::vector<std::string> WriteSampleSet(const std::string& folder);
+
+} // namespace veltra::samples
