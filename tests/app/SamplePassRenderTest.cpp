@@ -1,0 +1,470 @@
+// The generated sample passes opened and rendered by the controller as a user would: open,
+// the load timer's sensor detection, channel, projection and region changes. The footprint
+// positions are read from the files here independently (their offsets in each format), so the
+// checks do not rest on the decoders: the sample list must hold exactly the footprints the
+// projection can show, in drawing order, and their pixels must carry colours of the ramp.
+//
+// The map is the plain raster test bitmap at 800 x 600. No outline file lies beside the test
+// executable, so nothing but footprints is drawn on the background.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <span>
+
+#include "app/FakeView.h"
+#include "app/VeltraForm.h"
+#include "base/Format.h"
+#include "base/Stream.h"
+#include "formats/ByteOrder.h"
+#include "imaging/ThermalColour.h"
+#include "mapping/zorMapping.h"
+
+using namespace veltra;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Sample(const std::string& name)
+{
+    return std::string(VELTRA_SAMPLES_DIR) + "/" + name;
+}
+
+const std::string HirsEurope = "NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B";
+const std::string HirsOrbit = "NSS.HIRX.NK.D08015.S0728.E0910.B5041010.GC.L1B";
+const std::string Level1d = "atovsl1d_noaa15_20080115_0805_50410_gc.l1d";
+const std::string GroupMember = "group/hirsl1c_noaa15_20080115_0805_50410_dun.l1c";
+
+// Where a format keeps its scan lines and each footprint's latitude and longitude (two signed
+// 32-bit numbers in 10^-4 degree).
+struct TLayout {
+    std::size_t FirstRecord;  // byte offset of the first scan line
+    std::size_t RecordSize;   // bytes per scan line
+    std::size_t Position;     // offset of footprint 0's latitude in a record
+    int Footprints;
+    bool QualityWord;         // Level 1b HIRS: a non-zero word at 18 rejects the line
+};
+
+constexpr TLayout HirsLevel1bLayout{512 + 4608, 4608, 1000, 56, true};
+constexpr TLayout HirsLevel1cLayout{6656, 6656, 120, 56, false};
+constexpr TLayout Level1dLayout{15872, 15872, 48, 56, false};
+
+struct TFootprint {
+    float Latitude, Longitude;
+    std::size_t Record; // byte offset of its scan line
+    int Index;          // footprint in the line
+};
+
+// Every footprint of the accepted scan lines, in record order.
+std::vector<std::vector<TFootprint>> ReadFootprints(const std::vector<std::uint8_t>& bytes,
+                                                    const TLayout& layout)
+{
+    std::vector<std::vector<TFootprint>> lines;
+    for (std::size_t r = layout.FirstRecord; r + layout.RecordSize <= bytes.size();
+         r += layout.RecordSize) {
+        const TBytes record(bytes.data() + r, layout.RecordSize);
+        if (layout.QualityWord && ReadBE16(record, 18) != 0)
+            continue;
+        std::vector<TFootprint> line;
+        for (int i = 0; i < layout.Footprints; ++i) {
+            const std::size_t at = layout.Position + 8 * static_cast<std::size_t>(i);
+            line.push_back({static_cast<float>(ReadBE32(record, at) * 1e-4),
+                            static_cast<float>(ReadBE32(record, at + 4) * 1e-4), r, i});
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+std::vector<TFootprint> Visible(const TMapping& mapping,
+                                const std::vector<std::vector<TFootprint>>& lines)
+{
+    std::vector<TFootprint> visible;
+    for (const auto& line : lines)
+        for (const TFootprint& f : line) {
+            std::int32_t x = 0, y = 0;
+            if (mapping.LatLonToXY(f.Latitude, f.Longitude, x, y))
+                visible.push_back(f);
+        }
+    return visible;
+}
+
+// The samples are exactly the visible footprints, in order.
+testing::AssertionResult SamplesAreVisibleFootprints(const TFormVeltra& form,
+                                                     const std::vector<TFootprint>& visible)
+{
+    if (form.SampleCount() != static_cast<std::int32_t>(visible.size()))
+        return testing::AssertionFailure()
+               << form.SampleCount() << " samples for " << visible.size() << " visible footprints";
+    for (std::size_t i = 0; i < visible.size(); ++i) {
+        const TSample& s = form.Samples[static_cast<std::int32_t>(i)];
+        if (s.Latitude != visible[i].Latitude || s.Longitude != visible[i].Longitude)
+            return testing::AssertionFailure()
+                   << "sample " << i << " at " << s.Latitude << ", " << s.Longitude
+                   << " instead of " << visible[i].Latitude << ", " << visible[i].Longitude;
+    }
+    return testing::AssertionSuccess();
+}
+
+// What the pixels under a set of footprints hold, each pixel counted once (several footprints
+// may fall on one pixel of a world map).
+struct TPixelCensus {
+    int Inside = 0;   // pixels under the footprints that lie on the bitmap
+    int Ramp = 0;     // of those, pixels the colour scale reads back as a temperature
+    int Grey = 0;     // of those, grey pixels other than black, as the visible channel paints
+    int Coloured = 0; // of those, pixels that are not grey (R, G and B not all equal)
+};
+
+template <typename Points> TPixelCensus Census(const TFormVeltra& form, const Points& points)
+{
+    TPixelCensus census;
+    const TBitmap& bitmap = *form.MapBitmap;
+    std::set<std::pair<int, int>> seen;
+    for (const auto& point : points) {
+        std::int32_t x = 0, y = 0;
+        if (!form.Mapping->LatLonToXY(point.Latitude, point.Longitude, x, y) || x < 0 || y < 0 ||
+            x >= bitmap.Width() || y >= bitmap.Height() || !seen.insert({x, y}).second)
+            continue;
+        ++census.Inside;
+        const TColour c = bitmap.Pixel(x, y);
+        float t = 0;
+        census.Ramp += ColourToTemperature(RedOf(c), GreenOf(c), BlueOf(c), t,
+                                           static_cast<float>(form.MinTemp),
+                                           static_cast<float>(form.MaxTemp));
+        const bool grey = RedOf(c) == GreenOf(c) && GreenOf(c) == BlueOf(c);
+        census.Grey += grey && c != 0;
+        census.Coloured += !grey;
+    }
+    return census;
+}
+
+std::span<const TSample> SamplesOf(const TFormVeltra& form)
+{
+    return {form.Samples.Data(), static_cast<std::size_t>(form.SampleCount())};
+}
+
+class SamplePassRender : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(fs::exists(Sample(HirsEurope))) << "build the samples target first";
+        form_ = std::make_unique<TFormVeltra>(
+            view_, std::vector<std::string>{},
+            (fs::temp_directory_path() / "veltra-no-outlines" / "veltra").string());
+        form_->FormCreate();
+        form_->FormShow();
+        form_->TimerResizeTimer();
+        form_->DiagnosticLinesList = &diagnostics_;
+    }
+
+    TFormVeltra& Open(const std::string& name)
+    {
+        form_->OpenFile(Sample(name));
+        form_->TimerLoadTimer();
+        return *form_;
+    }
+
+    // Runs an action that renders and returns the strokes the footprints were drawn in: every
+    // sample is either a pen move (the start of a stroke) or a line to it.
+    template <typename Action> int Render(Action action)
+    {
+        const int lines = view_.Bitmap->Lines;
+        const int fills = view_.Bitmap->Fills;
+        action();
+        EXPECT_EQ(view_.Bitmap->Fills, fills + 1) << "one render pass";
+        return form_->SampleCount() - (view_.Bitmap->Lines - lines);
+    }
+
+    // On the raster bitmap a 1-pixel line leaves its end point unpainted, and a footprint's own
+    // pixel is painted by the segment that starts there, towards the next footprint that lies
+    // on another pixel. So each stroke can leave at most one pixel under its footprints
+    // showing the background, its last; every other one holds a ramp colour, its own line's or
+    // that of a later line drawn over it.
+    void ExpectRampUnderSamples(int strokes, const char* what)
+    {
+        const TPixelCensus census = Census(*form_, SamplesOf(*form_));
+        EXPECT_GT(census.Inside, 0) << what;
+        EXPECT_GE(census.Ramp, census.Inside - strokes) << what;
+    }
+
+    // The visible channel paints grey levels (black on the night side), which the read-out
+    // cannot turn into temperatures: no ramp colour anywhere under the samples.
+    void ExpectGreysUnderSamples()
+    {
+        const TPixelCensus census = Census(*form_, SamplesOf(*form_));
+        EXPECT_EQ(census.Coloured, 0);
+        EXPECT_GT(census.Grey, census.Inside / 4);
+    }
+
+    test::TFakeView view_;
+    std::vector<std::string> diagnostics_;
+    std::unique_ptr<TFormVeltra> form_;
+};
+
+std::vector<std::uint8_t> Bytes(const std::string& name)
+{
+    return ReadWholeFile(Sample(name));
+}
+
+std::vector<TColour> Pixels(const TBitmap& bitmap)
+{
+    std::vector<TColour> pixels;
+    for (int y = 0; y < bitmap.Height(); ++y)
+        for (int x = 0; x < bitmap.Width(); ++x)
+            pixels.push_back(bitmap.Pixel(x, y));
+    return pixels;
+}
+
+} // namespace
+
+// The HIRS Level 1b Europe pass on the default orthographic Europe map, channel 8.
+TEST_F(SamplePassRender, HirsEuropePassPaintsItsFootprintsWhereTheyLie)
+{
+    TFormVeltra& form = *form_;
+    const int strokes = Render([&] { Open(HirsEurope); });
+    EXPECT_EQ(form.Mapping->Projection, pkOrthographic);
+    EXPECT_EQ(form.MapBitmap->Width(), 800);
+    EXPECT_EQ(form.MapBitmap->Height(), 600);
+    EXPECT_EQ(form.SensorName(), "HIRS");
+    EXPECT_EQ(view_.ChannelTabIndex, 7);
+    EXPECT_DOUBLE_EQ(form.MaxTemp, 330.0);
+
+    const auto lines = ReadFootprints(Bytes(HirsEurope), HirsLevel1bLayout);
+    EXPECT_EQ(lines.size(), 141u - 4u); // four lines carry a quality flag
+    const auto visible = Visible(*form.Mapping, lines);
+    EXPECT_EQ(visible.size(), lines.size() * 56); // the whole pass lies on the Europe globe
+    EXPECT_TRUE(SamplesAreVisibleFootprints(form, visible));
+    // One stroke per scan line: no line wraps round the globe.
+    EXPECT_EQ(strokes, static_cast<int>(lines.size()));
+    const TPixelCensus census = Census(form, SamplesOf(form));
+    EXPECT_GT(census.Inside, form.SampleCount() * 9 / 10);
+    // At most one unpainted line end per scan line, 137 of the 7672 footprints: at least 98 %
+    // of the pixels under the samples show the ramp.
+    EXPECT_GE(census.Ramp, census.Inside - strokes);
+    EXPECT_GE(census.Ramp * 100, census.Inside * 98);
+
+    // The read-out over a footprint in mid-swath of a mid-pass line: its position and a
+    // temperature read back from the colour, close to the temperatures of the footprint and its
+    // neighbour (whose segment paints the pixel).
+    const std::int32_t mid = 70 * 56 + 28;
+    const TSample& s = form.Samples[mid];
+    std::int32_t x = 0, y = 0;
+    ASSERT_TRUE(form.Mapping->LatLonToXY(s.Latitude, s.Longitude, x, y));
+    form.ImageDisplayMouseMove(x, y);
+    const std::string& text = view_.Labels[TLabelId::CursorLocation];
+    float latitude = 0, longitude = 0, readOut = 0;
+    ASSERT_EQ(std::sscanf(text.c_str(), "Lat: %f\xC2\xB0  Lon: %f\xC2\xB0  %fK", &latitude,
+                          &longitude, &readOut),
+              3)
+        << text;
+    EXPECT_NEAR(latitude, s.Latitude, 1.0);
+    EXPECT_NEAR(longitude, s.Longitude, 1.0);
+    const float low = std::min(s.Temperature, form.Samples[mid + 1].Temperature);
+    const float high = std::max(s.Temperature, form.Samples[mid + 1].Temperature);
+    EXPECT_GE(readOut, std::floor(low) - 1) << text;
+    EXPECT_LE(readOut, std::ceil(high) + 1) << text;
+
+    EXPECT_EQ(view_.Labels[TLabelId::SatName], "NOAA-15 - " + form.ChannelCaption());
+    EXPECT_EQ(form.ChannelCaption().rfind("Channel 8 (", 0), 0u);
+    EXPECT_EQ(view_.Caption, form.BaseCaption() + " - NOAA-15, , 2008 Jan 15, 07:57-08:11 UTC");
+    EXPECT_TRUE(view_.Enabled[TMenuItem::FileSaveRaw]);
+    EXPECT_EQ(diagnostics_.front(), "Files:");
+    EXPECT_EQ(diagnostics_[1], Sample(HirsEurope));
+    EXPECT_EQ(diagnostics_[2], "Archive Retrieval System header decoded:");
+}
+
+// A station group: three stations' parts of one pass, all drawn, the samples of the last only.
+TEST_F(SamplePassRender, StationGroupDrawsEveryStreamKeepsTheLastOnesSamples)
+{
+    TFormVeltra& form = *form_;
+    view_.Boxes[TCheckBoxId::OpenGroup] = true;
+    Render([&] { Open(GroupMember); });
+    ASSERT_EQ(form.Streams.Count(), 3); // the next revolution's file is not in the group
+    ASSERT_EQ(diagnostics_.size(), 4u);
+    EXPECT_EQ(form.SensorName(), "HIRS");
+
+    // The list is in stream order; the last stream's footprints are the samples.
+    const std::string last = diagnostics_.back();
+    const auto lastLines = ReadFootprints(ReadWholeFile(last), HirsLevel1cLayout);
+    EXPECT_TRUE(SamplesAreVisibleFootprints(form, Visible(*form.Mapping, lastLines)));
+
+    // Every member's footprints are painted: under each member's footprints at most one
+    // pixel per scan line (its unpainted end) does not hold a ramp colour.
+    for (std::size_t m = 1; m < diagnostics_.size(); ++m) {
+        const auto lines = ReadFootprints(ReadWholeFile(diagnostics_[m]), HirsLevel1cLayout);
+        const TPixelCensus census = Census(form, Visible(*form.Mapping, lines));
+        EXPECT_GT(census.Inside, 1000) << diagnostics_[m];
+        EXPECT_GE(census.Ramp, census.Inside - static_cast<int>(lines.size())) << diagnostics_[m];
+    }
+    const std::vector<TColour> group = Pixels(*form.MapBitmap);
+    const int groupPainted =
+        static_cast<int>(std::count_if(group.begin(), group.end(), [](TColour c) { return c != 0; }));
+
+    // The last member alone paints less of the map.
+    view_.Boxes[TCheckBoxId::OpenGroup] = false;
+    const std::int32_t samples = form.SampleCount();
+    Render([&] {
+        form.OpenFile(last);
+        form.TimerLoadTimer();
+    });
+    EXPECT_EQ(form.Streams.Count(), 1);
+    EXPECT_EQ(form.SampleCount(), samples);
+    const std::vector<TColour> alone = Pixels(*form.MapBitmap);
+    const int alonePainted = static_cast<int>(std::count_if(alone.begin(), alone.end(),
+                                                            [](TColour c) { return c != 0; }));
+    EXPECT_LT(alonePainted * 3, groupPainted * 2);
+}
+
+// The bzip2 copy is decompressed in memory and renders exactly as the plain file.
+TEST_F(SamplePassRender, CompressedCopyRendersAsThePlainFile)
+{
+    TFormVeltra& form = *form_;
+    Render([&] { Open(HirsEurope + ".bz2"); });
+    ASSERT_EQ(form.Streams.Count(), 1);
+    EXPECT_EQ(form.FileExt(), ".L1B");
+    const std::vector<TColour> compressed = Pixels(*form.MapBitmap);
+    const std::vector<TSample> compressedSamples(form.Samples.Data(),
+                                                 form.Samples.Data() + form.SampleCount());
+    const std::string caption = view_.Caption;
+    const std::string label = view_.Labels[TLabelId::SatName];
+
+    Render([&] { Open(HirsEurope); });
+    ASSERT_GT(form.SampleCount(), 0);
+    ASSERT_EQ(static_cast<std::size_t>(form.SampleCount()), compressedSamples.size());
+    EXPECT_EQ(std::memcmp(form.Samples.Data(), compressedSamples.data(),
+                          compressedSamples.size() * sizeof(TSample)),
+              0);
+    EXPECT_TRUE(Pixels(*form.MapBitmap) == compressed);
+    EXPECT_EQ(view_.Caption, caption);
+    EXPECT_EQ(view_.Labels[TLabelId::SatName], label);
+}
+
+// The Level 1d file under each sensor tab: the values of that sensor's block, on the HIRS grid.
+TEST_F(SamplePassRender, Level1dRendersEachSensorsBlock)
+{
+    TFormVeltra& form = *form_;
+    Render([&] { Open(Level1d); });
+    ASSERT_EQ(view_.SensorTabs, (std::vector<std::string>{"HIRS", "AMSU-A", "AMSU-B"}));
+    const std::vector<std::uint8_t> bytes = Bytes(Level1d);
+    const auto lines = ReadFootprints(bytes, Level1dLayout);
+    ASSERT_EQ(lines.size(), 141u);
+
+    // Each footprint holds 40 values of 4 bytes from 1852 + 160 i: HIRS channels 1-20, then
+    // AMSU-A 1-15 and AMSU-B 16-20, so a channel's value sits at base + 160 i + 4 c.
+    const struct {
+        int Sensor;
+        int ChannelTab;
+        int Channel;
+        std::size_t Base;
+        const char* Unit;
+    } cases[] = {{0, 11, 12, 1848, "um)"},
+                 {0, 19, 20, 1848, "(visible)"},
+                 {1, 4, 5, 1928, "GHz)"},
+                 {2, 2, 18, 1928, "GHz)"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("channel " + std::to_string(c.Channel));
+        Render([&] {
+            form.SelectSensorTab(c.Sensor);
+            form.TabControlSensorChange();
+        });
+        const int strokes = Render([&] {
+            form.SelectChannelTab(c.ChannelTab);
+            form.TabControlChannelChange();
+        });
+        EXPECT_EQ(form.SensorName(), view_.SensorTabs[static_cast<std::size_t>(c.Sensor)]);
+        const auto visible = Visible(*form.Mapping, lines);
+        ASSERT_TRUE(SamplesAreVisibleFootprints(form, visible));
+        // Temperatures in hundredths of a kelvin; the visible channel's samples carry 0.
+        int wrong = 0;
+        for (std::size_t i = 0; i < visible.size(); ++i) {
+            const std::size_t at = visible[i].Record + c.Base +
+                                   160 * static_cast<std::size_t>(visible[i].Index) +
+                                   4 * static_cast<std::size_t>(c.Channel);
+            const float expected =
+                c.Channel == 20 ? 0.0f : static_cast<float>(ReadBE32(bytes, at) / 100.0);
+            wrong += std::fabs(form.Samples[static_cast<std::int32_t>(i)].Temperature - expected) >
+                     1e-3f;
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_NE(form.ChannelCaption().find(c.Unit), std::string::npos) << form.ChannelCaption();
+        EXPECT_EQ(view_.Labels[TLabelId::SatName], "NOAA-15 - " + form.ChannelCaption());
+        if (c.Channel == 20) // the visible channel paints greys, black on the night side
+            ExpectGreysUnderSamples();
+        else
+            ExpectRampUnderSamples(strokes, "Level 1d");
+    }
+    // Each tab remembered its channel position.
+    EXPECT_EQ(form.HirsChannel, 20);
+    EXPECT_EQ(form.AmsuAChannel, 5);
+    EXPECT_EQ(form.AmsuBChannel, 3);
+}
+
+// Every HIRS channel in turn on the Europe pass.
+TEST_F(SamplePassRender, EveryHirsChannelRerenders)
+{
+    TFormVeltra& form = *form_;
+    Open(HirsEurope);
+    const auto visible = Visible(*form.Mapping, ReadFootprints(Bytes(HirsEurope), HirsLevel1bLayout));
+    for (int tab = 0; tab < 20; ++tab) {
+        SCOPED_TRACE("channel " + std::to_string(tab + 1));
+        const int strokes = Render([&] {
+            form.SelectChannelTab(tab);
+            form.TabControlChannelChange();
+        });
+        EXPECT_TRUE(SamplesAreVisibleFootprints(form, visible));
+        EXPECT_EQ(form.ChannelCaption().rfind(Format("Channel %d (", tab + 1), 0), 0u);
+        if (tab == 19)
+            ExpectGreysUnderSamples();
+        else
+            ExpectRampUnderSamples(strokes, "channel");
+    }
+}
+
+// The whole-orbit file in every menu projection over every region: each change renders once,
+// and the samples are exactly the footprints the new projection shows.
+TEST_F(SamplePassRender, EveryProjectionAndRegionKeepsSamplesConsistent)
+{
+    TFormVeltra& form = *form_;
+    Open(HirsOrbit);
+    const auto lines = ReadFootprints(Bytes(HirsOrbit), HirsLevel1bLayout);
+    ASSERT_EQ(lines.size(), 955u - 4u);
+    const TMenuItem projections[] = {
+        TMenuItem::ProjectionPlateCarree,   TMenuItem::ProjectionPlateCarreeZoomed,
+        TMenuItem::ProjectionMercator,      TMenuItem::ProjectionMercatorZoomed,
+        TMenuItem::ProjectionOrthographic,  TMenuItem::ProjectionPolarStereographic};
+    const TMenuItem regions[] = {TMenuItem::RegionAtlantic,     TMenuItem::RegionIndianOcean,
+                                 TMenuItem::RegionNorthAmerica, TMenuItem::RegionNorthPole,
+                                 TMenuItem::RegionSouthAmerica, TMenuItem::RegionEurope};
+    int worldSamples = 0;
+    for (TMenuItem projection : projections) {
+        int strokes = Render([&] { form.MenuOptionsMapProjectionClick(projection); });
+        for (std::size_t r = 0; r <= std::size(regions); ++r) {
+            SCOPED_TRACE(Format("projection %d, region step %zu", form.Mapping->Projection, r));
+            ASSERT_TRUE(SamplesAreVisibleFootprints(form, Visible(*form.Mapping, lines)));
+            if (form.SampleCount() > 0)
+                ExpectRampUnderSamples(strokes, "projection and region");
+            if (form.Mapping->Projection == pkPlateCarree)
+                worldSamples = form.SampleCount();
+            if (r == std::size(regions))
+                break;
+            const int fills = view_.Bitmap->Fills;
+            const float longitude = form.Mapping->CentreLongitude;
+            const float latitude = form.Mapping->CentreLatitude;
+            const int lineCount = view_.Bitmap->Lines;
+            form.MenuOptionsRegionClick(regions[r]);
+            // A region whose centre is the one shown already needs no new picture.
+            const bool moved = form.Mapping->CentreLongitude != longitude ||
+                               form.Mapping->CentreLatitude != latitude;
+            EXPECT_EQ(view_.Bitmap->Fills, fills + (moved ? 1 : 0));
+            if (moved)
+                strokes = form.SampleCount() - (view_.Bitmap->Lines - lineCount);
+        }
+    }
+    // The world map shows the whole revolution.
+    EXPECT_EQ(worldSamples, static_cast<int>(lines.size()) * 56);
+}
