@@ -1,0 +1,247 @@
+// Render pass over the full-orbit HIRS Level 1b sample (955 lines of 56 footprints, four of
+// them flagged bad) on an 800 x 600 map bitmap, in footprints per second, and the two halves of
+// it measured apart, to tell whether drawing or decoding dominates:
+//   RenderPass        the controller's DrawChannel on the Qt map canvas: background fill,
+//                     decoding, projecting and drawing every footprint, country outlines;
+//   DecodeAndProject  the decoding pass alone on a canvas whose drawing calls do nothing;
+//   DrawOnly          the pen, move and line calls of one decoding pass, recorded and replayed
+//                     on the Qt map canvas.
+// Each runs on the whole-world plate carree (kind 1), where the whole orbit is visible, and on
+// the default orthographic map of Europe (kind 7), where about a third of it is.
+// Items are the footprints read from the file (951 x 56 per pass); the counter "drawn" is the
+// footprints the projection placed on the map.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/VeltraForm.h"
+#include "app/VeltraView.h"
+#include "formats/DecodeStream.h"
+#include "imaging/MapCanvas.h"
+#include "mapping/zorMapping.h"
+
+namespace {
+
+using namespace veltra;
+
+const std::string OrbitFile =
+    std::string(VELTRA_SAMPLES_DIR) + "/NSS.HIRX.NK.D08015.S0728.E0910.B5041010.GC.L1B";
+constexpr int FootprintsRead = (955 - 4) * 56;
+
+// The program's folder in the build tree, where Countries.dat is copied: beside the samples.
+std::string ExecutableInBuildTree()
+{
+    return (std::filesystem::path(VELTRA_SAMPLES_DIR).parent_path() / "src" / "app" / "Veltra")
+        .string();
+}
+
+// A bitmap that ignores every drawing call.
+class TNullBitmap : public TBitmap {
+public:
+    int Width() const override { return 800; }
+    int Height() const override { return 600; }
+    TColour PenColour() const override { return 0; }
+    void SetPenColour(TColour) override {}
+    int PenWidth() const override { return 1; }
+    void SetPenWidth(int) override {}
+    TPenStyle PenStyle() const override { return TPenStyle::Solid; }
+    void SetPenStyle(TPenStyle) override {}
+    void MoveTo(int, int) override {}
+    void LineTo(int, int) override {}
+    void Polyline(const TPoint*, int) override {}
+    void FillRect(int, int, int, int, TColour) override {}
+    void FrameRect(int, int, int, int) override {}
+    TFont Font() const override { return {}; }
+    void SetFont(const TFont&) override {}
+    int TextWidth(const std::string&) override { return 0; }
+    int TextHeight(const std::string&) override { return 0; }
+    void TextOut(int, int, const std::string&) override {}
+    TColour Pixel(int, int) const override { return 0; }
+    void SetSize(int, int) override {}
+    TColour FillColour() const override { return 0; }
+    void SetFillColour(TColour) override {}
+};
+
+// The pen calls of a decoding pass, to replay on another canvas.
+struct TPenCall {
+    enum Kind { Width, Colour, Move, Line } What;
+    int A, B;
+};
+
+class TRecordingBitmap : public TNullBitmap {
+public:
+    std::vector<TPenCall> Calls;
+    void SetPenColour(TColour c) override
+    {
+        Calls.push_back({TPenCall::Colour, static_cast<int>(c), 0});
+    }
+    void SetPenWidth(int w) override { Calls.push_back({TPenCall::Width, w, 0}); }
+    void MoveTo(int x, int y) override { Calls.push_back({TPenCall::Move, x, y}); }
+    void LineTo(int x, int y) override { Calls.push_back({TPenCall::Line, x, y}); }
+};
+
+enum class TCanvasKind { Qt, Null, Recording };
+
+// A window without a screen: 800 x 600 image control, no dialogs, no timers.
+class TBenchView : public TVeltraView {
+public:
+    explicit TBenchView(TCanvasKind kind) : kind_(kind) {}
+    TBitmap* Bitmap = nullptr;
+
+    void SetWindowCaption(const std::string&) override {}
+    void SetMenuEnabled(TMenuItem, bool) override {}
+    void SetMenuChecked(TMenuItem, bool) override {}
+    void SetSensorTabs(const std::vector<std::string>&) override {}
+    void SetSensorTabIndex(int) override {}
+    void SetChannelTabs(const std::vector<std::string>&) override {}
+    void SetChannelTabIndex(int) override {}
+    void SetLabelCaption(TLabelId, const std::string&) override {}
+    void SetLabelHint(TLabelId, const std::string&) override {}
+    void SetHintHidePause(int) override {}
+    bool IsChecked(TCheckBoxId) const override { return false; }
+    void SetCheckBoxVisible(TCheckBoxId, bool) override {}
+    void SetScaleBarHeight(int) override {}
+    int TextHeight(const std::string&) const override { return 13; }
+    void ImageDisplaySize(int& width, int& height) const override
+    {
+        width = 800;
+        height = 600;
+    }
+    void InvalidateImage() override {}
+    void InvalidateScale() override {}
+    void StartTimer(TTimerId, int) override {}
+    void StopTimer(TTimerId) override {}
+    void BeginBusyCursor() override {}
+    void EndBusyCursor() override {}
+    void RegisterDropTarget() override {}
+    void UnregisterDropTarget() override {}
+    bool ExecuteOpenDialog(TOpenDialogRequest&) override { return false; }
+    bool ExecuteSaveDialog(TSaveDialogRequest&) override { return false; }
+    void ShowMessage(const std::string&) override {}
+    void ShowError(const std::string&) override {}
+    void SetExitCode(int) override {}
+    void ShowDiagnostics() override {}
+    void ShowAbout() override {}
+    void Close() override {}
+    std::unique_ptr<TBitmap> CreateBitmap() override
+    {
+        std::unique_ptr<TBitmap> bitmap;
+        if (kind_ == TCanvasKind::Qt)
+            bitmap = std::make_unique<TMapCanvas>();
+        else if (kind_ == TCanvasKind::Null)
+            bitmap = std::make_unique<TNullBitmap>();
+        else
+            bitmap = std::make_unique<TRecordingBitmap>();
+        Bitmap = bitmap.get();
+        return bitmap;
+    }
+    void SaveJPEG(TBitmap&, const std::string&, int, const std::string&) override {}
+
+private:
+    TCanvasKind kind_;
+};
+
+// The main window with the orbit file open on HIRS channel 8, in the projection of the
+// benchmark's argument; the load timer has rendered it once.
+struct TViewer {
+    TBenchView View;
+    TFormVeltra Form;
+
+    TViewer(TCanvasKind canvas, int projection)
+        : View(canvas), Form(View, {}, ExecutableInBuildTree())
+    {
+        Form.FormCreate();
+        Form.FormShow();
+        Form.TimerResizeTimer();
+        if (projection == pkPlateCarree)
+            Form.MenuOptionsMapProjectionClick(TMenuItem::ProjectionPlateCarree);
+        Form.OpenFile(OrbitFile);
+        Form.TimerLoadTimer();
+    }
+
+    bool Ready(benchmark::State& state)
+    {
+        if (Form.Streams.Count() != 1 || Form.SampleCount() == 0) {
+            state.SkipWithError(("no samples from " + OrbitFile + "; build the samples target")
+                                    .c_str());
+            return false;
+        }
+        return true;
+    }
+};
+
+void Report(benchmark::State& state, std::int32_t drawn)
+{
+    state.SetItemsProcessed(state.iterations() * FootprintsRead);
+    state.counters["drawn"] = drawn;
+}
+
+void RenderPass(benchmark::State& state)
+{
+    TViewer viewer(TCanvasKind::Qt, static_cast<int>(state.range(0)));
+    if (!viewer.Ready(state))
+        return;
+    for (auto _ : state)
+        viewer.Form.DrawChannel();
+    Report(state, viewer.Form.SampleCount());
+}
+
+void DecodeAndProject(benchmark::State& state)
+{
+    TViewer viewer(TCanvasKind::Null, static_cast<int>(state.range(0)));
+    if (!viewer.Ready(state))
+        return;
+    for (auto _ : state)
+        DecodeStream(viewer.Form, viewer.Form.Streams.Items(0));
+    Report(state, viewer.Form.SampleCount());
+}
+
+void DrawOnly(benchmark::State& state)
+{
+    TViewer viewer(TCanvasKind::Recording, static_cast<int>(state.range(0)));
+    if (!viewer.Ready(state))
+        return;
+    auto& recording = static_cast<TRecordingBitmap&>(*viewer.View.Bitmap);
+    recording.Calls.clear();
+    DecodeStream(viewer.Form, viewer.Form.Streams.Items(0));
+    const std::vector<TPenCall> calls = recording.Calls;
+    TMapCanvas canvas(800, 600, 0);
+    for (auto _ : state) {
+        for (const TPenCall& call : calls) {
+            switch (call.What) {
+            case TPenCall::Width: canvas.SetPenWidth(call.A); break;
+            case TPenCall::Colour: canvas.SetPenColour(static_cast<TColour>(call.A)); break;
+            case TPenCall::Move: canvas.MoveTo(call.A, call.B); break;
+            case TPenCall::Line: canvas.LineTo(call.A, call.B); break;
+            }
+        }
+        benchmark::DoNotOptimize(canvas.Image().constBits());
+    }
+    Report(state, viewer.Form.SampleCount());
+}
+
+BENCHMARK(RenderPass)->ArgName("kind")->Arg(pkPlateCarree)->Arg(pkOrthographic)->Unit(benchmark::kMillisecond);
+BENCHMARK(DecodeAndProject)->ArgName("kind")->Arg(pkPlateCarree)->Arg(pkOrthographic)->Unit(benchmark::kMillisecond);
+BENCHMARK(DrawOnly)->ArgName("kind")->Arg(pkPlateCarree)->Arg(pkOrthographic)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+// The map canvas draws text through Qt's font machinery, which wants a QGuiApplication; with
+// no display the offscreen platform serves.
+int main(int argc, char** argv)
+{
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QGuiApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
