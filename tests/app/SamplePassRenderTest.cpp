@@ -302,8 +302,8 @@ TEST_F(SamplePassRender, StationGroupDrawsEveryStreamKeepsTheLastOnesSamples)
         EXPECT_GE(census.Ramp, census.Inside - static_cast<int>(lines.size())) << diagnostics_[m];
     }
     const std::vector<TColour> group = Pixels(*form.MapBitmap);
-    const int groupPainted =
-        static_cast<int>(std::count_if(group.begin(), group.end(), [](TColour c) { return c != 0; }));
+    const int groupPainted = static_cast<int>(
+        std::count_if(group.begin(), group.end(), [](TColour c) { return c != 0; }));
 
     // The last member alone paints less of the map.
     view_.Boxes[TCheckBoxId::OpenGroup] = false;
@@ -409,7 +409,8 @@ TEST_F(SamplePassRender, EveryHirsChannelRerenders)
 {
     TFormVeltra& form = *form_;
     Open(HirsEurope);
-    const auto visible = Visible(*form.Mapping, ReadFootprints(Bytes(HirsEurope), HirsLevel1bLayout));
+    const auto visible =
+        Visible(*form.Mapping, ReadFootprints(Bytes(HirsEurope), HirsLevel1bLayout));
     for (int tab = 0; tab < 20; ++tab) {
         SCOPED_TRACE("channel " + std::to_string(tab + 1));
         const int strokes = Render([&] {

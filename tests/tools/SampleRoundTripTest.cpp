@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <set>
+#include <stdexcept>
 
 #include "base/Format.h"
 #include "bzip/BZip2.h"
@@ -216,7 +218,8 @@ testing::AssertionResult SamplesMatch(const test::TFakeHost& host,
             // Sample temperature 0; the footprint is painted in the grey of its albedo.
             const int grey = RedOf(drawn[i].Colour);
             const int difference = ((grey - GreyOf(e.Value)) % 256 + 384) % 256 - 128;
-            valued = s.Temperature == 0.0f && drawn[i].Colour == static_cast<TColour>(grey) * 65793u &&
+            valued = s.Temperature == 0.0f &&
+                     drawn[i].Colour == static_cast<TColour>(grey) * 65793u &&
                      std::abs(difference) <= 1;
         } else {
             const double error = std::fabs(s.Temperature - e.Value);
@@ -284,8 +287,9 @@ void ExpectLevel1bTexts(const test::TFakeHost& host, const TPassData& pass, cons
     EXPECT_TRUE(has(Format("  Data records: %d", file.Lines)));
     EXPECT_TRUE(has(Format("  Earth located: %d", file.Lines)));
     for (int c = 1; c <= 19; ++c) {
-        const TChannelConstants k = samples::Decode(
-            TInstrument::Hirs, c, StoredConstants(TInstrument::Hirs)[static_cast<std::size_t>(c - 1)]);
+        const TStoredConstants stored =
+            StoredConstants(TInstrument::Hirs)[static_cast<std::size_t>(c - 1)];
+        const TChannelConstants k = samples::Decode(TInstrument::Hirs, c, stored);
         EXPECT_TRUE(has(Format("      Channel: %.2d (%.2fum) wavenumber=%.0f  C1=%.4f  C2=%.4f", c,
                                10000.0 / k.Wavenumber, k.Wavenumber, k.A, k.B)))
             << "channel " << c;
@@ -306,7 +310,8 @@ void CheckFile(const TSampleFile& file)
             const bool dropRejected = file.Family == "Level 1b" && reading.Sensor == "HIRS";
             const TPassData* pass = nullptr;
             int first = 0;
-            ASSERT_TRUE(FindSource(file, reading, channel, host->Samples[0], dropRejected, pass, first));
+            ASSERT_TRUE(
+                FindSource(file, reading, channel, host->Samples[0], dropRejected, pass, first));
             const auto expected =
                 ExpectedFootprints(*pass, first, file.Lines, channel, dropRejected);
             int rejected = 0;
