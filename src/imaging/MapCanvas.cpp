@@ -163,8 +163,10 @@ void TMapCanvas::Segment(int x0, int y0, int x1, int y1)
         return;
     if (penWidth_ <= 1)
         ThinSegment(x0, y0, x1, y1);
-    else
+    else if (penWidth_ <= 2 * MaxStampRadius - 2)
         WideSegment(x0, y0, x1, y1);
+    else
+        WideSegmentPainted(x0, y0, x1, y1);
 }
 
 // Bresenham's walk along the major axis, pixel i at major = start + i and minor = start +
@@ -215,7 +217,65 @@ void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1)
     dotPhase_ = (dotPhase_ + major) % (2 * DotLength);
 }
 
+// A round pen is a disc swept along the line: the disc (pixels whose centres lie within half
+// the pen width of its centre) is stamped at every pixel of the Bresenham walk, both ends
+// included, which gives round caps and joins. Footprints are drawn this way tens of thousands
+// of times a render, so it is done here rather than through a painter per segment.
 void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1)
+{
+    // Clip to the bitmap grown by the pen, so the walk never leaves the neighbourhood of it.
+    const double margin = penWidth_;
+    double ax = x0, ay = y0, bx = x1, by = y1;
+    if (!ClipSegment(ax, ay, bx, by, -margin, -margin, image_.width() + margin,
+                     image_.height() + margin))
+        return;
+    const int radius = penWidth_ / 2 + 1;
+    const double r2 = penWidth_ * penWidth_ / 4.0;
+    // Half the span of the disc on each row offset, from -radius to radius (-1: no pixel).
+    int halfSpan[2 * MaxStampRadius + 1];
+    for (int dy = -radius; dy <= radius; ++dy) {
+        const double rest = r2 - static_cast<double>(dy) * dy;
+        halfSpan[dy + radius] = rest < 0 ? -1 : static_cast<int>(std::floor(std::sqrt(rest)));
+    }
+    const uchar rgb[3] = {static_cast<uchar>(RedOf(penColour_)),
+                          static_cast<uchar>(GreenOf(penColour_)),
+                          static_cast<uchar>(BlueOf(penColour_))};
+    const int width = image_.width(), height = image_.height();
+    uchar* bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    auto stamp = [&](int cx, int cy) {
+        for (int dy = -radius; dy <= radius; ++dy) {
+            const int y = cy + dy, half = halfSpan[dy + radius];
+            if (half < 0 || y < 0 || y >= height)
+                continue;
+            const int left = std::max(cx - half, 0), right = std::min(cx + half, width - 1);
+            uchar* p = bits + y * stride + 3 * left;
+            for (int x = left; x <= right; ++x, p += 3)
+                std::memcpy(p, rgb, 3);
+        }
+    };
+    int x = static_cast<int>(std::lround(ax)), y = static_cast<int>(std::lround(ay));
+    const int xe = static_cast<int>(std::lround(bx)), ye = static_cast<int>(std::lround(by));
+    const int dx = std::abs(xe - x), sx = x < xe ? 1 : -1;
+    const int dy = -std::abs(ye - y), sy = y < ye ? 1 : -1;
+    int error = dx + dy;
+    for (;;) {
+        stamp(x, y);
+        if (x == xe && y == ye)
+            break;
+        const int e2 = 2 * error;
+        if (e2 >= dy) {
+            error += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            error += dx;
+            y += sy;
+        }
+    }
+}
+
+void TMapCanvas::WideSegmentPainted(int x0, int y0, int x1, int y1)
 {
     // Clip to the bitmap grown by the pen, so QPainter never sees far-out coordinates.
     const double margin = penWidth_;

@@ -66,7 +66,10 @@ private:
     // One segment in the pen colour; a 1-pixel pen leaves the end point out.
     void Segment(int x0, int y0, int x1, int y1);
     void ThinSegment(int x0, int y0, int x1, int y1);
+    // Pens up to this radius are stamped by our own walk, wider ones go through QPainter.
+    static constexpr int MaxStampRadius = 16;
     void WideSegment(int x0, int y0, int x1, int y1);
+    void WideSegmentPainted(int x0, int y0, int x1, int y1);
 
     QImage image_;
     TColour fillColour_;
