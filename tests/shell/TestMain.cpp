@@ -1,21 +1,3 @@
-// The shell tests need a QApplication: they run offscreen, with the standard paths in Qt's
-// test mode under a throw-away home folder, so nothing is written to the user's desktop files.
-#include <gtest/gtest.h>
+#include "support/QtTestMain.h"
 
-#include <QApplication>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 1;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_DATA_HOME", (home.path() + "/share").toLocal8Bit());
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return veltra::test::RunQtTests(argc, argv); }
