@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QTabBar>
 #include <QTimer>
 #include <QUrl>
@@ -68,16 +69,35 @@ protected:
     }
 };
 
-// Channel tabs are 29 x 22 pixels, so all twenty HIRS channels fit across the window; a font
-// too wide for that widens them.
+// Channel tabs are 29 x 22 pixels, so all twenty HIRS channels fit across the window. The
+// styles keep 12 pixels either side of a tab's text, which would leave no room for two digits
+// in 29 pixels; these tabs keep 4. A font too wide for that widens them.
+constexpr int ChannelTabPadding = 8;
+
+class TChannelTabStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override
+    {
+        return metric == PM_TabBarTabHSpace ? ChannelTabPadding
+                                            : QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 class TChannelTabBar : public QTabBar {
 public:
-    using QTabBar::QTabBar;
+    explicit TChannelTabBar(QWidget* parent) : QTabBar(parent)
+    {
+        auto* style = new TChannelTabStyle;
+        style->setParent(this);
+        setStyle(style);
+    }
 
 protected:
     QSize tabSizeHint(int index) const override
     {
-        return {std::max(29, fontMetrics().horizontalAdvance(tabText(index)) + 10), 22};
+        const int text = fontMetrics().horizontalAdvance(tabText(index));
+        return {std::max(29, text + ChannelTabPadding + 2), 22};
     }
 };
 
