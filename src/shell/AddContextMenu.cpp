@@ -106,18 +106,19 @@ void RegisterShellVerb(const std::string& verb, const std::string& extensions,
                     "Icon=" + id + "\n"
                     "Exec=" + exec + "\n",
                     true);
-    WriteAtomically(dataHome + "/applications/" + id + ".desktop",
-                    QString("[Desktop Entry]\n"
-                            "Type=Application\n"
-                            "Name=%1\n"
-                            "GenericName=ATOVS sounder data viewer\n"
-                            "Comment=Shows HIRS, AMSU-A and AMSU-B/MHS brightness temperatures on a map\n"
-                            "Icon=%2\n"
-                            "Exec=%3\n"
-                            "Terminal=false\n"
-                            "Categories=Science;Geoscience;Qt;\n"
-                            "MimeType=%4\n")
-                        .arg(version::ProductName, id, exec, mimeTypes),
+    // The same verb as an application entry of its own, hidden from the menus: "Open With"
+    // offers it for the type on desktops without service menus, and it never shadows the
+    // installed entry of the program, which lists all the data types.
+    WriteAtomically(dataHome + "/applications/" + id + "-" + action + ".desktop",
+                    "[Desktop Entry]\n"
+                    "Type=Application\n"
+                    "Name=" + name + "\n"
+                    "Comment=Open in " + version::ProductName + "\n"
+                    "Icon=" + id + "\n"
+                    "Exec=" + exec + "\n"
+                    "Terminal=false\n"
+                    "NoDisplay=true\n"
+                    "MimeType=" + mimeTypes + "\n",
                     false);
 }
 

@@ -2,8 +2,9 @@
 // The file-manager verb: an entry in the context menu of data files that opens them in this
 // program. On a Linux desktop the file type registered for an extension is the MIME type the
 // shared MIME database gives a file of that name; the verb is a KDE service menu for that type,
-// and an application entry for the same type puts the program under "Open With" on the other
-// desktops. Both files are rewritten at every start, so they run the executable that ran last.
+// and a hidden application entry named after the verb, for the same type, puts it under "Open
+// With" on the other desktops. Both files are rewritten at every start, so they run the
+// executable that ran last.
 #include <string>
 
 namespace veltra {

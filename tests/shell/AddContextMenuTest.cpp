@@ -17,7 +17,7 @@ const char* const Id = "example.brenmoor.Veltra";
 
 QString DataHome() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
 QString ServiceMenu() { return DataHome() + "/kio/servicemenus/" + Id + "-atovs-process.desktop"; }
-QString Application() { return DataHome() + "/applications/" + Id + ".desktop"; }
+QString Application() { return DataHome() + "/applications/" + Id + "-atovs-process.desktop"; }
 
 QString Read(const QString& path)
 {
@@ -91,7 +91,8 @@ TEST_F(AddContextMenuTest, RegisteredTypeGetsTheVerbWithTheRunningExecutable)
     EXPECT_TRUE(QFileInfo(ServiceMenu()).isExecutable());
 
     const QString app = Read(Application());
-    EXPECT_TRUE(app.contains("Type=Application\n"));
+    EXPECT_TRUE(app.contains("Type=Application\nName=ATOVS process\n"));
+    EXPECT_TRUE(app.contains("NoDisplay=true\n"));
     EXPECT_TRUE(app.contains("MimeType=application/x-atovs-l1b;\n"));
     EXPECT_TRUE(app.contains(exec));
 
