@@ -116,7 +116,8 @@ bool Encode(const QImage& rgb, int quality, const std::string& comment,
     jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),
                       static_cast<unsigned int>(comment.size()));
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(static_cast<int>(cinfo.next_scanline)));
+        const int y = static_cast<int>(cinfo.next_scanline);
+        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(y)); // libjpeg only reads it
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);

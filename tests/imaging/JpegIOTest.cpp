@@ -84,8 +84,8 @@ bool DecodeInto(std::FILE* file, TDecoded& out)
 TDecoded Decode(const QString& path)
 {
     TDecoded out;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.toLocal8Bit().constData(), "rb"),
-                                                          std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        std::fopen(path.toLocal8Bit().constData(), "rb"), std::fclose);
     if (file)
         out.Ok = DecodeInto(file.get(), out);
     return out;

@@ -97,8 +97,8 @@ TEST_F(AddContextMenuTest, RegisteredTypeGetsTheVerbWithTheRunningExecutable)
     EXPECT_TRUE(app.contains(exec));
 
     // No temporary files are left beside them.
-    EXPECT_EQ(1, QDir(QFileInfo(ServiceMenu()).path()).entryList(QDir::Files | QDir::Hidden).size());
-    EXPECT_EQ(1, QDir(QFileInfo(Application()).path()).entryList(QDir::Files | QDir::Hidden).size());
+    for (const QString& written : {ServiceMenu(), Application()})
+        EXPECT_EQ(1, QFileInfo(written).dir().entryList(QDir::Files | QDir::Hidden).size());
 }
 
 TEST_F(AddContextMenuTest, SeveralExtensionsShareOneVerb)

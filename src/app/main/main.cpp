@@ -21,7 +21,8 @@ namespace {
 
 bool HasDisplay()
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 const char* const NoDisplay =
@@ -63,7 +64,8 @@ int main(int argc, char** argv)
 
     int status = 0;
     {
-        TMainWindow window(std::move(arguments), QCoreApplication::applicationFilePath().toStdString());
+        TMainWindow window(std::move(arguments),
+                           QCoreApplication::applicationFilePath().toStdString());
         auto* diagnostics = new TFormATOVSDiagnostics(&window);
         window.AttachDiagnostics(diagnostics);
         window.AttachAbout(new TFormAboutBox(&window));

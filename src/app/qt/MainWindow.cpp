@@ -325,7 +325,9 @@ void TMainWindow::CreateControls()
         if (form_ && form_->MapBitmap)
             painter.drawImage(0, 0, MapBitmapImage(*form_->MapBitmap));
     };
-    image->OnMouseMove = [this](int x, int y) { Guarded([&] { form_->ImageDisplayMouseMove(x, y); }); };
+    image->OnMouseMove = [this](int x, int y) {
+        Guarded([&] { form_->ImageDisplayMouseMove(x, y); });
+    };
     image->OnLeave = [this] { Guarded([&] { form_->ImageDisplayMouseLeave(); }); };
     image->OnResize = [this] {
         if (form_)
@@ -456,7 +458,10 @@ QCheckBox* TMainWindow::CheckBox(TCheckBoxId box) const
     return checkBoxes_[static_cast<std::size_t>(box)];
 }
 
-QLabel* TMainWindow::Label(TLabelId label) const { return labels_[static_cast<std::size_t>(label)]; }
+QLabel* TMainWindow::Label(TLabelId label) const
+{
+    return labels_[static_cast<std::size_t>(label)];
+}
 
 void TMainWindow::AttachDiagnostics(TFormATOVSDiagnostics* window)
 {
@@ -508,9 +513,15 @@ void TMainWindow::SetWindowCaption(const std::string& caption)
     setWindowTitle(QString::fromStdString(caption));
 }
 
-void TMainWindow::SetMenuEnabled(TMenuItem item, bool enabled) { Action(item)->setEnabled(enabled); }
+void TMainWindow::SetMenuEnabled(TMenuItem item, bool enabled)
+{
+    Action(item)->setEnabled(enabled);
+}
 
-void TMainWindow::SetMenuChecked(TMenuItem item, bool checked) { Action(item)->setChecked(checked); }
+void TMainWindow::SetMenuChecked(TMenuItem item, bool checked)
+{
+    Action(item)->setChecked(checked);
+}
 
 void TMainWindow::SetSensorTabs(const std::vector<std::string>& captions)
 {

@@ -108,7 +108,10 @@ int TQImageBitmap::TextWidth(const std::string& text)
     return QFontMetrics(QtFont(), &image_).horizontalAdvance(QString::fromStdString(text));
 }
 
-int TQImageBitmap::TextHeight(const std::string&) { return QFontMetrics(QtFont(), &image_).height(); }
+int TQImageBitmap::TextHeight(const std::string&)
+{
+    return QFontMetrics(QtFont(), &image_).height();
+}
 
 void TQImageBitmap::TextOut(int x, int y, const std::string& text)
 {
