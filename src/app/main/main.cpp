@@ -1,0 +1,78 @@
+// The viewer's entry point: the application object, the main window, then the diagnostics
+// and about windows, and the message loop. The program ends when the main window closes.
+//
+// A program that has a display shows its window. Without one (neither DISPLAY nor
+// WAYLAND_DISPLAY) it can still render unattended: with two or more arguments it runs on Qt's
+// offscreen platform, saves the picture of the first argument beside it and ends.
+#include <QApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/qt/MainWindow.h"
+#include "shell/AboutBox.h"
+#include "shell/AppIcon.h"
+#include "shell/ATOVSDiagnostics.h"
+#include "shell/VersionInfo.h"
+
+namespace {
+
+bool HasDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+const char* const NoDisplay =
+    "veltra: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+    "Veltra shows its map in a window and needs a display for that.\n"
+    "Without a display it can render a file unattended when given two arguments:\n"
+    "    veltra FILE save\n"
+    "draws FILE with the stored settings, saves the picture as FILE.jpg beside it\n"
+    "(FILE.l1b.bz2 gives FILE.l1b.jpg) and ends.\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace veltra;
+    // An explicit QT_QPA_PLATFORM is the user's choice and is kept.
+    if (!HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (argc < 3) {
+            std::fputs(NoDisplay, stderr);
+            return 1;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    QApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(version::Maker);
+    QCoreApplication::setApplicationName(version::ProductName);
+    QCoreApplication::setApplicationVersion(version::FileVersion);
+    QGuiApplication::setDesktopFileName(version::DesktopId);
+    QApplication::setWindowIcon(AppIcon());
+
+    // >>> Settings store: install the per-user JSON settings store here, before the main
+    // window reads its settings, and keep it until the window has been destroyed (the window
+    // and its check boxes write their settings back as they are destroyed). <<<
+
+    std::vector<std::string> arguments;
+    for (const QString& argument : QCoreApplication::arguments().mid(1))
+        arguments.push_back(argument.toStdString());
+
+    int status = 0;
+    {
+        TMainWindow window(std::move(arguments),
+                           QCoreApplication::applicationFilePath().toStdString());
+        auto* diagnostics = new TFormATOVSDiagnostics(&window);
+        window.AttachDiagnostics(diagnostics);
+        window.AttachAbout(new TFormAboutBox(&window));
+        window.show();
+        status = QApplication::exec();
+        if (status == 0)
+            status = window.ExitCode();
+    }
+    return status;
+}

@@ -1,0 +1,119 @@
+#pragma once
+// The Qt main window: the controls, menus, timers and dialogs of the viewer, and nothing
+// more. It owns the controller TFormVeltra and implements the view the controller talks to;
+// every event it receives is forwarded, in one line, to the controller operation of the same
+// name, inside one guard that keeps exceptions from leaving a Qt handler.
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/VeltraForm.h"
+#include "app/VeltraView.h"
+
+class QAction;
+class QCheckBox;
+class QDialog;
+class QLabel;
+class QTabBar;
+class QTimer;
+
+namespace veltra {
+
+class TFormATOVSDiagnostics;
+
+// "Veltra - from Brenmoor": the title of the program's message boxes.
+QString ApplicationTitle();
+
+class TMainWindow : public QMainWindow, public TVeltraView {
+public:
+    // arguments: the command line without the program name; executable: the running program.
+    TMainWindow(std::vector<std::string> arguments, std::string executable);
+    ~TMainWindow() override;
+
+    TFormVeltra& Form() { return *form_; }
+    // The secondary windows, created after this one: the diagnostics window's line list
+    // becomes the controller's diagnostics lines.
+    void AttachDiagnostics(TFormATOVSDiagnostics* window);
+    void AttachAbout(QDialog* window);
+    // The status the program ends with.
+    int ExitCode() const { return exitCode_; }
+
+    // TVeltraView
+    void SetWindowCaption(const std::string& caption) override;
+    void SetMenuEnabled(TMenuItem item, bool enabled) override;
+    void SetMenuChecked(TMenuItem item, bool checked) override;
+    void SetSensorTabs(const std::vector<std::string>& captions) override;
+    void SetSensorTabIndex(int index) override;
+    void SetChannelTabs(const std::vector<std::string>& captions) override;
+    void SetChannelTabIndex(int index) override;
+    void SetLabelCaption(TLabelId label, const std::string& caption) override;
+    void SetLabelHint(TLabelId label, const std::string& hint) override;
+    void SetHintHidePause(int milliseconds) override;
+    bool IsChecked(TCheckBoxId box) const override;
+    void SetCheckBoxVisible(TCheckBoxId box, bool visible) override;
+    void SetScaleBarHeight(int height) override;
+    int TextHeight(const std::string& text) const override;
+    void ImageDisplaySize(int& width, int& height) const override;
+    void InvalidateImage() override;
+    void InvalidateScale() override;
+    void StartTimer(TTimerId timer, int milliseconds) override;
+    void StopTimer(TTimerId timer) override;
+    void BeginBusyCursor() override;
+    void EndBusyCursor() override;
+    void RegisterDropTarget() override;
+    void UnregisterDropTarget() override;
+    bool ExecuteOpenDialog(TOpenDialogRequest& request) override;
+    bool ExecuteSaveDialog(TSaveDialogRequest& request) override;
+    void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    void SetExitCode(int code) override { exitCode_ = code; }
+    void ShowDiagnostics() override;
+    void ShowAbout() override;
+    void Close() override;
+    std::unique_ptr<TBitmap> CreateBitmap() override;
+    void SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
+                  const std::string& comment) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // Runs one controller operation; a failure is shown to the user and never leaves the
+    // handler. False when the operation failed.
+    template <class Operation> bool Guarded(Operation&& operation) noexcept;
+    void CreateMenus();
+    void CreateControls();
+    QWidget* CreateStatusStrip();
+    void PaintScale(QWidget& bar);
+    void LoadTimerFired();
+    bool Headless() const;
+    QAction* Action(TMenuItem item) const;
+    QCheckBox* CheckBox(TCheckBoxId box) const;
+    QLabel* Label(TLabelId label) const;
+
+    std::unique_ptr<TFormVeltra> form_;
+    std::array<QAction*, static_cast<std::size_t>(TMenuItem::HelpAbout) + 1> actions_{};
+    QTabBar* TabControlSensor = nullptr;
+    QTabBar* TabControlChannel = nullptr;
+    QWidget* ImageDisplay = nullptr;
+    QWidget* PaintBoxScale = nullptr;
+    std::array<QCheckBox*, 4> checkBoxes_{};
+    std::array<QLabel*, 4> labels_{};
+    QTimer* TimerLoad = nullptr;
+    QTimer* TimerResize = nullptr;
+    TFormATOVSDiagnostics* diagnostics_ = nullptr;
+    QDialog* about_ = nullptr;
+    bool dropTarget_ = false;
+    bool shown_ = false;
+    bool errorShown_ = false;
+    int busy_ = 0;
+    int exitCode_ = 0;
+};
+
+} // namespace veltra

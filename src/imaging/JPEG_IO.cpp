@@ -1,0 +1,157 @@
+#include "imaging/JPEG_IO.h"
+
+#include <QImage>
+#include <QSaveFile>
+#include <QString>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "base/Errors.h"
+
+namespace veltra {
+namespace {
+
+// libjpeg reports a fatal error by calling error_exit, which must not return. Unwinding a C++
+// exception through the C library is not safe, so error_exit jumps back to the setjmp in
+// Encode instead; no object with a destructor lives in the frames it jumps over.
+struct TErrorManager {
+    jpeg_error_mgr Public;
+    std::jmp_buf Jump;
+};
+
+[[noreturn]] void ErrorExit(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<TErrorManager*>(cinfo->err)->Jump, 1);
+}
+
+// Warnings and trace messages would go to stderr; the caller only needs success or failure.
+void OutputMessage(j_common_ptr) {}
+
+// Destination that collects the encoded bytes in a vector owned by the caller, so that no
+// buffer allocated inside the library can leak when an error jumps out half way.
+constexpr std::size_t ChunkSize = 65536;
+
+struct TVectorDestination {
+    jpeg_destination_mgr Public;
+    std::vector<unsigned char>* Bytes;
+};
+
+[[noreturn]] void OutOfMemory(j_compress_ptr cinfo)
+{
+    cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
+    std::abort(); // error_exit never returns
+}
+
+// Grows the vector by one chunk past `used` bytes; false when memory runs out.
+bool GrowDestination(TVectorDestination& dest, std::size_t used)
+{
+    try {
+        dest.Bytes->resize(used + ChunkSize);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    dest.Public.next_output_byte = dest.Bytes->data() + used;
+    dest.Public.free_in_buffer = ChunkSize;
+    return true;
+}
+
+void InitDestination(j_compress_ptr cinfo)
+{
+    auto& dest = *reinterpret_cast<TVectorDestination*>(cinfo->dest);
+    if (!GrowDestination(dest, 0))
+        OutOfMemory(cinfo);
+}
+
+boolean EmptyOutputBuffer(j_compress_ptr cinfo)
+{
+    // libjpeg calls this only when the whole buffer is full; free_in_buffer is stale here.
+    auto& dest = *reinterpret_cast<TVectorDestination*>(cinfo->dest);
+    if (!GrowDestination(dest, dest.Bytes->size()))
+        OutOfMemory(cinfo);
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo)
+{
+    auto& dest = *reinterpret_cast<TVectorDestination*>(cinfo->dest);
+    dest.Bytes->resize(dest.Bytes->size() - dest.Public.free_in_buffer);
+}
+
+// Encodes an RGB888 image into bytes; false on any encoder error (an empty image included).
+bool Encode(const QImage& rgb, int quality, const std::string& comment,
+            std::vector<unsigned char>& bytes)
+{
+    jpeg_compress_struct cinfo;
+    TErrorManager errors;
+    TVectorDestination dest;
+    cinfo.err = jpeg_std_error(&errors.Public);
+    errors.Public.error_exit = ErrorExit;
+    errors.Public.output_message = OutputMessage;
+    if (setjmp(errors.Jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+
+    dest.Public.init_destination = InitDestination;
+    dest.Public.empty_output_buffer = EmptyOutputBuffer;
+    dest.Public.term_destination = TermDestination;
+    dest.Bytes = &bytes;
+    cinfo.dest = &dest.Public;
+
+    cinfo.image_width = static_cast<JDIMENSION>(rgb.width());
+    cinfo.image_height = static_cast<JDIMENSION>(rgb.height());
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo); // YCbCr output for RGB input
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    // A COM marker holds at most 65533 bytes; libjpeg raises an error for a longer one.
+    jpeg_write_marker(&cinfo, JPEG_COM, reinterpret_cast<const JOCTET*>(comment.data()),
+                      static_cast<unsigned int>(comment.size()));
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = static_cast<int>(cinfo.next_scanline);
+        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(y)); // libjpeg only reads it
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+} // namespace
+
+void SaveJPEG(const QImage& image, const std::string& fileName, int quality,
+              const std::string& comment)
+{
+    const char* const failure = "Error writing JPEG to file";
+    if (image.isNull())
+        throw EWriteError(failure);
+    const QImage rgb = image.format() == QImage::Format_RGB888
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB888);
+    std::vector<unsigned char> bytes;
+    if (rgb.isNull() || !Encode(rgb, quality, comment, bytes))
+        throw EWriteError(failure);
+
+    // QSaveFile writes a temporary file in the target's folder and renames it over the target
+    // on commit; when anything fails it removes the temporary file and leaves the target alone.
+    QSaveFile file(QString::fromStdString(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        throw EWriteError(failure);
+    const auto size = static_cast<qint64>(bytes.size());
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+        file.cancelWriting();
+        throw EWriteError(failure);
+    }
+    if (!file.commit())
+        throw EWriteError(failure);
+}
+
+} // namespace veltra

@@ -1,0 +1,447 @@
+// The main window over the real controller: controls, captions and hints, menus and their
+// check marks, tabs, check boxes, the scale bar, drops, dialogs and the failure guard.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+#include "app/qt/Adapters.h"
+#include "app/qt/MainWindow.h"
+#include "shell/ATOVSDiagnostics.h"
+
+namespace veltra {
+namespace {
+
+std::string Executable() { return QCoreApplication::applicationFilePath().toStdString(); }
+
+QStringList TabTexts(const QTabBar& bar)
+{
+    QStringList texts;
+    for (int i = 0; i < bar.count(); ++i)
+        texts << bar.tabText(i);
+    return texts;
+}
+
+QStringList Numbers(int first, int last)
+{
+    QStringList texts;
+    for (int i = first; i <= last; ++i)
+        texts << QString::number(i);
+    return texts;
+}
+
+QStringList ActionTexts(const QMenu& menu)
+{
+    QStringList texts;
+    for (const QAction* action : menu.actions())
+        texts << (action->isSeparator() ? "-" : action->text());
+    return texts;
+}
+
+// Answers the next modal dialog that opens while it lives; stops looking when destroyed.
+class TDialogAnswer {
+public:
+    explicit TDialogAnswer(std::function<void(QDialog&)> answer)
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this, answer] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                timer_.stop();
+                answered_ = true;
+                answer(*dialog);
+                // A dialog the answer failed to close would hang the test: fail instead.
+                QTimer::singleShot(2000, dialog, [dialog] {
+                    if (dialog->isVisible()) {
+                        ADD_FAILURE() << "the dialog was left open";
+                        dialog->reject();
+                    }
+                });
+            }
+        });
+        timer_.start(10);
+    }
+    bool Answered() const { return answered_; }
+
+private:
+    QTimer timer_;
+    bool answered_ = false;
+};
+
+// Drags and drops urls on the window as the desktop would; true when the drop was taken.
+bool Drop(QWidget& window, const QList<QUrl>& urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    if (!enter.isAccepted())
+        return false;
+    EXPECT_EQ(Qt::CopyAction, enter.dropAction());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    return drop.isAccepted();
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder_.isValid());
+        window_ = std::make_unique<TMainWindow>(std::vector<std::string>{}, Executable());
+        diagnostics_ = new TFormATOVSDiagnostics(window_.get());
+        window_->AttachDiagnostics(diagnostics_);
+    }
+
+    void Show()
+    {
+        window_->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    QString MakeFile(const QString& name)
+    {
+        QFile file(folder_.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return file.fileName();
+    }
+
+    template <class T> T* Child(const char* name)
+    {
+        T* child = window_->findChild<T*>(name);
+        EXPECT_NE(nullptr, child) << name;
+        return child;
+    }
+    QAction* Action(const char* name) { return Child<QAction>(name); }
+    QLabel* Label(const char* name) { return Child<QLabel>(name); }
+    QCheckBox* Box(const char* name) { return Child<QCheckBox>(name); }
+    QTabBar* Tabs(const char* name) { return Child<QTabBar>(name); }
+    TFormVeltra& Form() { return window_->Form(); }
+
+    QTemporaryDir folder_;
+    std::unique_ptr<TMainWindow> window_;
+    TFormATOVSDiagnostics* diagnostics_ = nullptr;
+};
+
+TEST_F(MainWindowTest, ControlsCarryTheirCaptionsHintsAndNames)
+{
+    EXPECT_EQ("Veltra - Brenmoor", window_->windowTitle());
+    EXPECT_EQ((QStringList{"HIRS", "AMSU-A", "AMSU-B"}), TabTexts(*Tabs("TabControlSensor")));
+    EXPECT_EQ(0, Tabs("TabControlSensor")->currentIndex());
+    EXPECT_EQ(Numbers(1, 20), TabTexts(*Tabs("TabControlChannel")));
+    EXPECT_EQ(0, Tabs("TabControlChannel")->currentIndex());
+    EXPECT_EQ(QSize(29, 22), Tabs("TabControlChannel")->tabRect(0).size());
+
+    struct TBox {
+        const char* Name;
+        const char* Caption;
+        const char* Hint;
+        const char* PersistedAs;
+    };
+    const TBox boxes[] = {
+        {"CheckBoxTempsInC", "K/C", "Show temperatures in Kelvin or Celsius", "TempsInC"},
+        {"CheckBoxFixMaxTemp", "Fixed", "Fix to maximum temperature to 350K", "FixMaxTemp"},
+        {"CheckBoxGridlines", "Gridlines", "Check to display gridlines", "ShowGridlines"},
+        {"CheckBoxOpenGroup", "Open group",
+         "Check to open files from all stations - program restart required", "OpenGroup"},
+    };
+    for (const TBox& expected : boxes) {
+        QCheckBox* box = Box(expected.Name);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(expected.Caption, box->text());
+        EXPECT_EQ(expected.Hint, box->toolTip());
+        EXPECT_EQ(expected.PersistedAs, PersistedName(*box));
+        EXPECT_FALSE(box->isChecked());
+    }
+    EXPECT_TRUE(Box("CheckBoxOpenGroup")->isHidden());
+
+    EXPECT_EQ("MinT", Label("LabelMinTemp")->text());
+    EXPECT_TRUE(Label("LabelMinTemp")->alignment() & Qt::AlignRight);
+    EXPECT_EQ("MaxT", Label("LabelMaxTemp")->text());
+    EXPECT_EQ("Satellite Name", Label("LabelSatName")->text());
+    EXPECT_EQ("", Label("LabelCursorLocation")->text());
+
+    auto* image = Child<QWidget>("ImageDisplay");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(Qt::CrossCursor, image->cursor().shape());
+    EXPECT_TRUE(image->hasMouseTracking());
+    EXPECT_EQ(129, Child<QWidget>("PaintBoxScale")->width());
+}
+
+TEST_F(MainWindowTest, FirstShowingSizesTheScaleBarAndShowsOpenGroup)
+{
+    Show();
+    EXPECT_TRUE(Box("CheckBoxOpenGroup")->isVisible());
+    auto* bar = Child<QWidget>("PaintBoxScale");
+    EXPECT_EQ(window_->TextHeight("Cy") * 17 / 13, bar->height());
+    EXPECT_EQ(129, bar->width());
+
+    // Painting the bar writes the limits beside it, in kelvin until K/C is checked.
+    bar->repaint();
+    EXPECT_EQ("200K", Label("LabelMinTemp")->text());
+    EXPECT_EQ("320K", Label("LabelMaxTemp")->text());
+    QTest::mouseClick(Box("CheckBoxTempsInC"), Qt::LeftButton);
+    EXPECT_TRUE(window_->IsChecked(TCheckBoxId::TempsInC));
+    bar->repaint();
+    EXPECT_EQ("-73C", Label("LabelMinTemp")->text());
+    EXPECT_EQ("47C", Label("LabelMaxTemp")->text());
+}
+
+TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
+{
+    QStringList titles;
+    for (const QAction* action : window_->menuBar()->actions())
+        titles << action->text();
+    EXPECT_EQ((QStringList{"&File", "&View", "&Options", "&Help"}), titles);
+    EXPECT_EQ((QStringList{"&Open...", "Save &As...", "Save &brightness temperatures", "-",
+                           "E&xit"}),
+              ActionTexts(*Child<QMenu>("MenuFile")));
+    EXPECT_EQ(QStringList{"&Diagnostics..."}, ActionTexts(*Child<QMenu>("MenuView")));
+    EXPECT_EQ((QStringList{"&Background", "Map &projection", "Map &region"}),
+              ActionTexts(*Child<QMenu>("MenuOptions")));
+    EXPECT_EQ((QStringList{"&Black", "&White"}),
+              ActionTexts(*Child<QMenu>("MenuOptionsBackground")));
+    EXPECT_EQ((QStringList{"&Mercator", "Mercator (zoomed)", "&Orthographic", "Plate &Caree",
+                           "Plate Caree (zoomed)", "&Polar stereographic"}),
+              ActionTexts(*Child<QMenu>("MenuOptionsMapProjection")));
+    EXPECT_EQ((QStringList{"&Atlantic", "&Europe", "&Indian Ocean", "&North America",
+                           "North &pole", "&South America"}),
+              ActionTexts(*Child<QMenu>("MenuOptionsRegion")));
+    EXPECT_EQ(QStringList{"&About..."}, ActionTexts(*Child<QMenu>("MenuHelp")));
+
+    EXPECT_TRUE(Action("MenuFileOpen")->isEnabled());
+    EXPECT_FALSE(Action("MenuFileSaveAs")->isEnabled());
+    EXPECT_FALSE(Action("MenuFileSaveRaw")->isEnabled());
+    EXPECT_FALSE(Action("MenuFileOpen")->shortcut().isEmpty());
+    EXPECT_FALSE(Action("MenuFileExit")->shortcut().isEmpty());
+}
+
+TEST_F(MainWindowTest, CheckMarksMoveWithinEachRadioGroup)
+{
+    Show();
+    // With no stored settings: black background, orthographic projection, Europe.
+    EXPECT_TRUE(Action("MenuOptionsBackgroundBlack")->isChecked());
+    EXPECT_TRUE(Action("MenuOptionsOrthographic")->isChecked());
+    EXPECT_TRUE(Action("MenuOptionsRegionEurope")->isChecked());
+
+    // Clicking an item in its open menu.
+    auto click = [](QMenu* menu, QAction* action) {
+        menu->popup(QPoint(0, 0));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    };
+    click(Child<QMenu>("MenuOptionsBackground"), Action("MenuOptionsBackgroundWhite"));
+    EXPECT_TRUE(Action("MenuOptionsBackgroundWhite")->isChecked());
+    EXPECT_FALSE(Action("MenuOptionsBackgroundBlack")->isChecked());
+
+    click(Child<QMenu>("MenuOptionsMapProjection"), Action("MenuOptionsMercator"));
+    EXPECT_TRUE(Action("MenuOptionsMercator")->isChecked());
+    EXPECT_FALSE(Action("MenuOptionsOrthographic")->isChecked());
+    Action("MenuOptionsPolarStereographic")->trigger();
+    EXPECT_TRUE(Action("MenuOptionsPolarStereographic")->isChecked());
+
+    click(Child<QMenu>("MenuOptionsRegion"), Action("MenuOptionsRegionAtlantic"));
+    EXPECT_TRUE(Action("MenuOptionsRegionAtlantic")->isChecked());
+    EXPECT_FALSE(Action("MenuOptionsRegionEurope")->isChecked());
+    Action("MenuOptionsRegionNorthPole")->trigger();
+    EXPECT_TRUE(Action("MenuOptionsRegionNorthPole")->isChecked());
+
+    // Exactly one item of each group carries the mark.
+    for (const char* menu : {"MenuOptionsBackground", "MenuOptionsMapProjection",
+                             "MenuOptionsRegion"}) {
+        int checked = 0;
+        for (const QAction* action : Child<QMenu>(menu)->actions())
+            checked += action->isChecked();
+        EXPECT_EQ(1, checked) << menu;
+    }
+}
+
+TEST_F(MainWindowTest, TabClicksSelectChannelAndSensor)
+{
+    Show();
+    QTabBar* channels = Tabs("TabControlChannel");
+    QTest::mouseClick(channels, Qt::LeftButton, {}, channels->tabRect(2).center());
+    EXPECT_EQ(2, channels->currentIndex());
+    EXPECT_EQ(2, Form().ChannelTabIndex);
+    // A finished render pass enables saving.
+    EXPECT_TRUE(Action("MenuFileSaveAs")->isEnabled());
+
+    QTabBar* sensors = Tabs("TabControlSensor");
+    QTest::mouseClick(sensors, Qt::LeftButton, {}, sensors->tabRect(1).center());
+    EXPECT_EQ(1, Form().SensorTabIndex);
+    EXPECT_EQ("AMSU-A", Form().SensorName());
+    EXPECT_EQ(Numbers(1, 15), TabTexts(*channels));
+    EXPECT_EQ(14, channels->currentIndex()); // AMSU-A starts on channel 15
+}
+
+TEST_F(MainWindowTest, CheckBoxesRerenderWithTheirNewState)
+{
+    Show();
+    QTest::mouseClick(Box("CheckBoxFixMaxTemp"), Qt::LeftButton);
+    EXPECT_TRUE(window_->IsChecked(TCheckBoxId::FixMaxTemp));
+    EXPECT_EQ(350.0, Form().MaxTemp);
+    QTest::mouseClick(Box("CheckBoxFixMaxTemp"), Qt::LeftButton);
+    EXPECT_NE(350.0, Form().MaxTemp);
+
+    QTest::mouseClick(Box("CheckBoxGridlines"), Qt::LeftButton);
+    EXPECT_TRUE(window_->IsChecked(TCheckBoxId::Gridlines));
+    QTest::mouseClick(Box("CheckBoxOpenGroup"), Qt::LeftButton);
+    EXPECT_TRUE(window_->IsChecked(TCheckBoxId::OpenGroup));
+}
+
+TEST_F(MainWindowTest, OneDroppedFileOpensTwoAreIgnored)
+{
+    const QString first = MakeFile("NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B");
+    const QString second = MakeFile("other.L1B");
+    // Before the window has been shown it is no drop target.
+    EXPECT_FALSE(Drop(*window_, {QUrl::fromLocalFile(first)}));
+    EXPECT_EQ("", Form().FileName);
+
+    Show();
+    auto* timer = Child<QTimer>("TimerLoad");
+    EXPECT_FALSE(Drop(*window_, {QUrl("https://www.brenmoor.example/x.L1B")}));
+    EXPECT_TRUE(Drop(*window_, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)}));
+    EXPECT_EQ("", Form().FileName);
+    EXPECT_FALSE(timer->isActive());
+
+    EXPECT_TRUE(Drop(*window_, {QUrl::fromLocalFile(first)}));
+    EXPECT_EQ(first.toStdString(), Form().FileName);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(800, timer->interval());
+    // The load timer detects the sensor from the name and renders.
+    EXPECT_TRUE(QTest::qWaitFor([timer] { return !timer->isActive(); }, 3000));
+    EXPECT_EQ((QStringList{"HIRS"}), TabTexts(*Tabs("TabControlSensor")));
+    EXPECT_EQ(7, Tabs("TabControlChannel")->currentIndex());
+}
+
+TEST_F(MainWindowTest, ResizingFollowsTheImageAfterTheBurst)
+{
+    Show();
+    auto* timer = Child<QTimer>("TimerResize");
+    window_->resize(window_->width() + 50, window_->height() + 30);
+    QApplication::processEvents();
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_TRUE(QTest::qWaitFor([timer] { return !timer->isActive(); }, 3000));
+    auto* image = Child<QWidget>("ImageDisplay");
+    ASSERT_TRUE(Form().MapBitmap);
+    EXPECT_EQ(image->width(), Form().MapBitmap->Width());
+    EXPECT_EQ(image->height(), Form().MapBitmap->Height());
+    EXPECT_EQ(image->size(), MapBitmapImage(*Form().MapBitmap).size());
+}
+
+TEST_F(MainWindowTest, MouseOverTheImageReadsOutAndLeavingClearsIt)
+{
+    Show();
+    auto* image = Child<QWidget>("ImageDisplay");
+    QTest::mouseMove(image, QPoint(12, 9));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Form().LastMouseX == 12; }, 2000));
+    EXPECT_EQ(9, Form().LastMouseY);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(image, &leave);
+    EXPECT_EQ(0, Form().LastMouseX);
+    EXPECT_EQ("", Label("LabelCursorLocation")->text());
+}
+
+TEST_F(MainWindowTest, OpenDialogStartsInTheDataFolderWithTheSecondFilter)
+{
+    Show();
+    const QString file = MakeFile("hirsl1c_x.l1c");
+    TDialogAnswer answer([&](QDialog& dialog) {
+        auto* files = dynamic_cast<QFileDialog*>(&dialog);
+        ASSERT_NE(nullptr, files);
+        EXPECT_EQ("OpenDialog", files->objectName());
+        EXPECT_EQ(3, files->nameFilters().size());
+        EXPECT_TRUE(files->selectedNameFilter().startsWith("Eumetsat files"));
+        EXPECT_EQ(QFileInfo(QString::fromStdString(Executable())).absolutePath(),
+                  files->directory().absolutePath());
+        EXPECT_EQ(QFileDialog::ExistingFile, files->fileMode());
+        // Typed into the name box, as selectFile leaves a focused box alone.
+        files->setDirectory(folder_.path());
+        files->findChild<QLineEdit*>("fileNameEdit")->setText(file);
+        dialog.accept(); // QFileDialog::accept, through the public base
+    });
+    Action("MenuFileOpen")->trigger();
+    EXPECT_TRUE(answer.Answered());
+    EXPECT_EQ(file.toStdString(), Form().FileName);
+    EXPECT_TRUE(Child<QTimer>("TimerLoad")->isActive());
+
+    // The next time the dialog starts where the file was chosen; cancelling opens nothing.
+    TDialogAnswer cancel([&](QDialog& dialog) {
+        auto* files = dynamic_cast<QFileDialog*>(&dialog);
+        ASSERT_NE(nullptr, files);
+        EXPECT_EQ(QDir(folder_.path()).absolutePath(), files->directory().absolutePath());
+        EXPECT_TRUE(files->selectedNameFilter().startsWith("Eumetsat files"));
+        dialog.reject();
+    });
+    Action("MenuFileOpen")->trigger();
+    EXPECT_TRUE(cancel.Answered());
+    EXPECT_EQ(file.toStdString(), Form().FileName);
+}
+
+TEST_F(MainWindowTest, FailedSaveIsShownAndNeverLeavesTheHandler)
+{
+    // Opened but never rendered nor sized: the empty map cannot be written.
+    const QString file = MakeFile("x.L1C");
+    Form().OpenFile(file.toStdString());
+    window_->SetMenuEnabled(TMenuItem::FileSaveAs, true);
+    const QString target = folder_.filePath("x.L1C.jpg");
+    TDialogAnswer answer([&](QDialog& dialog) {
+        auto* files = dynamic_cast<QFileDialog*>(&dialog);
+        ASSERT_NE(nullptr, files);
+        EXPECT_EQ("SaveDialog", files->objectName());
+        EXPECT_EQ(QStringList{"JPEG files (*.jpg *.JPG)"}, files->nameFilters());
+        EXPECT_EQ("jpg", files->defaultSuffix());
+        EXPECT_FALSE(files->testOption(QFileDialog::DontConfirmOverwrite));
+        EXPECT_EQ(QStringList{target}, files->selectedFiles());
+        dialog.accept(); // QFileDialog::accept, through the public base
+    });
+    testing::internal::CaptureStderr();
+    Action("MenuFileSaveAs")->trigger();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(answer.Answered());
+    EXPECT_NE(std::string::npos, errors.find("veltra: Error writing JPEG to file")) << errors;
+    EXPECT_FALSE(QFileInfo::exists(target));
+}
+
+TEST_F(MainWindowTest, DiagnosticsShowTheControllersLines)
+{
+    Form().DiagnosticLines() = {"Files:", "/data/a.l1c"};
+    int rows = -1;
+    TDialogAnswer answer([&rows, this](QDialog& dialog) {
+        EXPECT_EQ(diagnostics_, &dialog);
+        rows = dialog.findChild<QListWidget*>("ListBoxDiags")->count();
+        dialog.accept();
+    });
+    Action("MenuViewDiagnostics")->trigger();
+    EXPECT_TRUE(answer.Answered());
+    EXPECT_EQ(2, rows);
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindow)
+{
+    Show();
+    Action("MenuFileExit")->trigger();
+    EXPECT_FALSE(window_->isVisible());
+}
+
+} // namespace
+} // namespace veltra
