@@ -8,10 +8,14 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/qt/MainWindow.h"
+#include "base/Executable.h"
+#include "settings/SettingsStore.h"
+#include "settings/qt/JsonSettingsStore.h"
 #include "shell/AboutBox.h"
 #include "shell/AppIcon.h"
 #include "shell/ATOVSDiagnostics.h"
@@ -54,9 +58,11 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(version::DesktopId);
     QApplication::setWindowIcon(AppIcon());
 
-    // >>> Settings store: install the per-user JSON settings store here, before the main
-    // window reads its settings, and keep it until the window has been destroyed (the window
-    // and its check boxes write their settings back as they are destroyed). <<<
+    // The per-user settings, under the key named after this executable; installed before the
+    // main window reads them and kept until it has been destroyed (the window and its check
+    // boxes write their settings back as they are destroyed).
+    SetExecutablePath(QCoreApplication::applicationFilePath().toStdString());
+    SetDefaultSettingsStore(std::make_shared<TJsonSettingsStore>());
 
     std::vector<std::string> arguments;
     for (const QString& argument : QCoreApplication::arguments().mid(1))
@@ -74,5 +80,6 @@ int main(int argc, char** argv)
         if (status == 0)
             status = window.ExitCode();
     }
+    SetDefaultSettingsStore(nullptr);
     return status;
 }

@@ -1,28 +1,33 @@
 #include "app/qt/Adapters.h"
 
-#include <QCheckBox>
-
-#include "app/qt/QImageBitmap.h"
+#include "imaging/MapCanvas.h"
+#include "settings/qt/zorCheckBox.h"
 
 namespace veltra {
 
-std::unique_ptr<TBitmap> CreateMapBitmap() { return std::make_unique<TQImageBitmap>(); }
+std::unique_ptr<TBitmap> CreateMapBitmap()
+{
+    return std::make_unique<TMapCanvas>();
+}
 
 const QImage& MapBitmapImage(const TBitmap& bitmap)
 {
-    return static_cast<const TQImageBitmap&>(bitmap).Image();
+    return static_cast<const TMapCanvas&>(bitmap).Image();
 }
 
-// Not persisted yet: the persisting check box of the settings library replaces the plain one.
 QCheckBox* CreatePersistentCheckBox(QWidget* parent, const QString& objectName,
                                     const QString& caption, const QString& persistedName)
 {
-    auto* box = new QCheckBox(caption, parent);
+    auto* box = new TzorCheckBox(caption, parent);
     box->setObjectName(objectName);
-    box->setProperty("NamedAs", persistedName);
+    box->SetNamedAs(persistedName);
+    box->Restore();
     return box;
 }
 
-QString PersistedName(const QCheckBox& box) { return box.property("NamedAs").toString(); }
+QString PersistedName(const QCheckBox& box)
+{
+    return static_cast<const TzorCheckBox&>(box).NamedAs();
+}
 
 } // namespace veltra

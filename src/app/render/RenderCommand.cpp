@@ -15,7 +15,7 @@
 #include "imaging/BrightnessTemperatures.h"
 #include "imaging/MapCanvas.h"
 #include "mapping/zorCartography.h"
-#include "settings/SettingsStore.h"
+#include "settings/RegistryVariables.h"
 
 #ifndef VELTRA_VERSION
 #define VELTRA_VERSION "1.0.0"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QImage>
 #include <filesystem>
 #include <fstream>
@@ -17,17 +18,12 @@ struct TResult {
     std::string Out, Err;
 };
 
-TResult Run(std::vector<std::string> arguments)
+TResult Render(std::vector<std::string> arguments)
 {
     std::ostringstream out, err;
     const std::string executable = std::string(VELTRA_BINARY_DIR) + "/src/app/veltra-render";
     const int status = RunRender(arguments, executable, out, err);
     return {status, out.str(), err.str()};
-}
-
-std::string Sample(const std::string& name)
-{
-    return std::string(VELTRA_SAMPLES_DIR) + "/" + name;
 }
 
 // The first sample whose name contains the marker.
@@ -58,7 +54,7 @@ protected:
 
 TEST_F(RenderCommand, HelpAndVersion)
 {
-    const TResult help = Run({"--help"});
+    const TResult help = Render({"--help"});
     EXPECT_EQ(help.Status, 0);
     for (const char* option : {"--sensor NAME", "--channel N", "--projection CODE", "--region CODE",
                                "--size WxH", "--background black|white", "--gridlines", "--fixed",
@@ -66,7 +62,7 @@ TEST_F(RenderCommand, HelpAndVersion)
                                "--png OUT", "--bt OUT", "--diagnostics", "--info", "--readout X,Y",
                                "--help, --version"})
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
-    const TResult version = Run({"--version"});
+    const TResult version = Render({"--version"});
     EXPECT_EQ(version.Status, 0);
     EXPECT_EQ(version.Out.rfind("veltra-render ", 0), 0u);
 }
@@ -97,7 +93,7 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {file, "--jpeg"},
     };
     for (const auto& arguments : bad) {
-        const TResult r = Run(arguments);
+        const TResult r = Render(arguments);
         EXPECT_EQ(r.Status, 2) << (arguments.empty() ? "" : arguments[0]);
         EXPECT_EQ(r.Err.rfind("veltra-render: ", 0), 0u);
         EXPECT_NE(r.Err.find("Usage: veltra-render"), std::string::npos);
@@ -107,10 +103,10 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
 
 TEST_F(RenderCommand, MissingInputsExitWithThree)
 {
-    EXPECT_EQ(Run({Out("missing.L1B")}).Status, 3);
-    EXPECT_EQ(Run({folder_.string()}).Status, 3);
+    EXPECT_EQ(Render({Out("missing.L1B")}).Status, 3);
+    EXPECT_EQ(Render({folder_.string()}).Status, 3);
     const std::string file = SampleWith(".HIRX.");
-    EXPECT_EQ(Run({"--countries", Out("none.dat"), file}).Status, 3);
+    EXPECT_EQ(Render({"--countries", Out("none.dat"), file}).Status, 3);
 }
 
 TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
@@ -118,18 +114,18 @@ TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
     const std::string file = SampleWith(".HIRX.");
     for (const char* option : {"--jpeg", "--png", "--bt"}) {
         const std::string target = Out("no-such-folder/picture");
-        const TResult r = Run({option, target, file});
+        const TResult r = Render({option, target, file});
         EXPECT_EQ(r.Status, 4) << option;
         EXPECT_FALSE(fs::exists(target));
     }
     fs::create_directories(Out("existing-folder"));
-    EXPECT_EQ(Run({"--png", Out("existing-folder"), file}).Status, 4);
+    EXPECT_EQ(Render({"--png", Out("existing-folder"), file}).Status, 4);
 }
 
 TEST_F(RenderCommand, HirsPassInfoPictureAndSamples)
 {
     const std::string file = SampleWith(".HIRX.");
-    const TResult r = Run({"--info", "--png", Out("a.png"), "--bt", Out("a.bt"), "--jpeg",
+    const TResult r = Render({"--info", "--png", Out("a.png"), "--bt", Out("a.bt"), "--jpeg",
                            Out("a.jpg"), "--readout", "400,300", file});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_NE(r.Out.find("sensor=HIRS\n"), std::string::npos);
@@ -156,7 +152,7 @@ TEST_F(RenderCommand, HirsPassInfoPictureAndSamples)
 TEST_F(RenderCommand, OptionsChangeThePicture)
 {
     const std::string file = SampleWith(".HIRX.");
-    ASSERT_EQ(Run({"--png", Out("base.png"), file}).Status, 0);
+    ASSERT_EQ(Render({"--png", Out("base.png"), file}).Status, 0);
     const QImage base(QString::fromStdString(Out("base.png")));
     const std::vector<std::vector<std::string>> variants = {
         {"--projection", "9"}, {"--region", "5"},    {"--background", "white"},
@@ -166,11 +162,24 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
     for (const auto& v : variants) {
         std::vector<std::string> arguments = v;
         arguments.insert(arguments.end(), {"--png", Out("v.png"), file});
-        ASSERT_EQ(Run(arguments).Status, 0) << v[0];
+        ASSERT_EQ(Render(arguments).Status, 0) << v[0];
         EXPECT_NE(QImage(QString::fromStdString(Out("v.png"))), base) << v[0];
     }
-    // Celsius changes the read-out, not the picture.
-    const TResult kelvin = Run({"--readout", "400,300", file});
-    const TResult celsius = Run({"--celsius", "--readout", "400,300", file});
+    // Celsius changes the read-out over a footprint, not the picture.
+    QPoint footprint(-1, -1);
+    for (int y = 0; y < base.height() && footprint.x() < 0; y += 3)
+        for (int x = 0; x < base.width(); x += 3) {
+            const QColor c = base.pixelColor(x, y);
+            if (c.hsvSaturation() > 200 && c.value() > 200) {
+                footprint = QPoint(x, y);
+                break;
+            }
+        }
+    ASSERT_GE(footprint.x(), 0);
+    const std::string at = std::to_string(footprint.x()) + "," + std::to_string(footprint.y());
+    const TResult kelvin = Render({"--readout", at, file});
+    const TResult celsius = Render({"--celsius", "--readout", at, file});
+    EXPECT_EQ(kelvin.Out.substr(kelvin.Out.size() - 2), "K\n");
+    EXPECT_EQ(celsius.Out.substr(celsius.Out.size() - 2), "C\n");
     EXPECT_NE(kelvin.Out, celsius.Out);
 }
