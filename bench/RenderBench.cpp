@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/VeltraForm.h"
+#include "app/render/HeadlessView.h"
 #include "app/VeltraView.h"
 #include "formats/DecodeStream.h"
 #include "imaging/MapCanvas.h"
@@ -87,47 +88,12 @@ public:
 
 enum class TCanvasKind { Qt, Null, Recording };
 
-// A window without a screen: 800 x 600 image control, no dialogs, no timers.
-class TBenchView : public TVeltraView {
+// The batch renderer's window without a screen, 800 x 600, with the bitmap of the benchmark.
+class TBenchView : public THeadlessView {
 public:
-    explicit TBenchView(TCanvasKind kind) : kind_(kind) {}
+    explicit TBenchView(TCanvasKind kind) : THeadlessView(800, 600), kind_(kind) {}
     TBitmap* Bitmap = nullptr;
 
-    void SetWindowCaption(const std::string&) override {}
-    void SetMenuEnabled(TMenuItem, bool) override {}
-    void SetMenuChecked(TMenuItem, bool) override {}
-    void SetSensorTabs(const std::vector<std::string>&) override {}
-    void SetSensorTabIndex(int) override {}
-    void SetChannelTabs(const std::vector<std::string>&) override {}
-    void SetChannelTabIndex(int) override {}
-    void SetLabelCaption(TLabelId, const std::string&) override {}
-    void SetLabelHint(TLabelId, const std::string&) override {}
-    void SetHintHidePause(int) override {}
-    bool IsChecked(TCheckBoxId) const override { return false; }
-    void SetCheckBoxVisible(TCheckBoxId, bool) override {}
-    void SetScaleBarHeight(int) override {}
-    int TextHeight(const std::string&) const override { return 13; }
-    void ImageDisplaySize(int& width, int& height) const override
-    {
-        width = 800;
-        height = 600;
-    }
-    void InvalidateImage() override {}
-    void InvalidateScale() override {}
-    void StartTimer(TTimerId, int) override {}
-    void StopTimer(TTimerId) override {}
-    void BeginBusyCursor() override {}
-    void EndBusyCursor() override {}
-    void RegisterDropTarget() override {}
-    void UnregisterDropTarget() override {}
-    bool ExecuteOpenDialog(TOpenDialogRequest&) override { return false; }
-    bool ExecuteSaveDialog(TSaveDialogRequest&) override { return false; }
-    void ShowMessage(const std::string&) override {}
-    void ShowError(const std::string&) override {}
-    void SetExitCode(int) override {}
-    void ShowDiagnostics() override {}
-    void ShowAbout() override {}
-    void Close() override {}
     std::unique_ptr<TBitmap> CreateBitmap() override
     {
         std::unique_ptr<TBitmap> bitmap;
@@ -140,7 +106,6 @@ public:
         Bitmap = bitmap.get();
         return bitmap;
     }
-    void SaveJPEG(TBitmap&, const std::string&, int, const std::string&) override {}
 
 private:
     TCanvasKind kind_;

@@ -151,8 +151,11 @@ TMainWindow::TMainWindow(std::vector<std::string> arguments, std::string executa
     setWindowTitle(QString("%1 - %2").arg(TFormVeltra::ProductName, TFormVeltra::MakerName));
     CreateMenus();
     CreateControls();
+    // The design size is the smallest; the window opens larger so the labels under the map
+    // fit.
     resize(628, 521 + menuBar()->sizeHint().height());
     setMinimumSize(size());
+    resize(880, 660);
 
     RegisterShellVerb("ATOVS process", ".L1B", executable);
     form_ = std::make_unique<TFormVeltra>(*this, std::move(arguments), std::move(executable));
@@ -409,12 +412,19 @@ QWidget* TMainWindow::CreateStatusStrip()
     bar->OnPaint = [this](QWidget& widget) { PaintScale(widget); };
     layout->addWidget(bar);
 
-    layout->addWidget(label(TLabelId::MaxTemp, "LabelMaxTemp", "MaxT"));
+    QLabel* maxTemp = label(TLabelId::MaxTemp, "LabelMaxTemp", "MaxT");
+    maxTemp->setMinimumWidth(maxTemp->fontMetrics().horizontalAdvance("-000C"));
+    layout->addWidget(maxTemp);
     layout->addSpacing(8);
-    layout->addWidget(label(TLabelId::SatName, "LabelSatName", "Satellite Name"));
-    layout->addSpacing(8);
-    layout->addWidget(label(TLabelId::CursorLocation, "LabelCursorLocation", ""));
-    layout->addStretch(1);
+    // The satellite and read-out texts are long: in a narrow window they are cut rather than
+    // pushed over the scale bar.
+    for (auto [id, name] : {std::pair{TLabelId::SatName, "LabelSatName"},
+                            std::pair{TLabelId::CursorLocation, "LabelCursorLocation"}}) {
+        QLabel* text = label(id, name, id == TLabelId::SatName ? "Satellite Name" : "");
+        text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        layout->addWidget(text, 1);
+        layout->addSpacing(8);
+    }
     return strip;
 }
 
