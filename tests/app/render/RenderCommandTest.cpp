@@ -183,3 +183,35 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
     EXPECT_EQ(celsius.Out.substr(celsius.Out.size() - 2), "C\n");
     EXPECT_NE(kelvin.Out, celsius.Out);
 }
+
+TEST_F(RenderCommand, GroupCountriesAndDiagnostics)
+{
+    const std::string member = SampleWith("_0805_50410_dun.l1c");
+    ASSERT_FALSE(member.empty());
+    const TResult alone = Render({"--info", member});
+    const TResult group = Render({"--group", "--info", "--diagnostics", member});
+    ASSERT_EQ(group.Status, 0) << group.Err;
+    EXPECT_NE(alone.Out.find("streams=1\n"), std::string::npos);
+    EXPECT_NE(group.Out.find("streams=3\n"), std::string::npos);
+    // The diagnostics follow the info lines: "Files:" and the three members.
+    const auto files = group.Out.find("Files:\n");
+    ASSERT_NE(files, std::string::npos);
+    EXPECT_GT(files, group.Out.find("streams=3"));
+    EXPECT_NE(group.Out.find("_dun.l1c\n", files), std::string::npos);
+    EXPECT_NE(group.Out.find("_lan.l1c\n", files), std::string::npos);
+    EXPECT_EQ(group.Out.find("_50411_", files), std::string::npos);
+
+    // An outline file of its own replaces the one beside the program: an empty list draws
+    // no outlines, so the picture differs only where outlines were.
+    std::ofstream(Out("empty.dat"), std::ios::binary) << "# -b";
+    ASSERT_EQ(Render({"--png", Out("outlines.png"), member}).Status, 0);
+    ASSERT_EQ(Render({"--countries", Out("empty.dat"), "--png", Out("none.png"), member}).Status, 0);
+    const QImage outlines(QString::fromStdString(Out("outlines.png")));
+    const QImage none(QString::fromStdString(Out("none.png")));
+    int grey = 0;
+    for (int y = 0; y < none.height(); ++y)
+        for (int x = 0; x < none.width(); ++x)
+            grey += none.pixel(x, y) == qRgb(128, 128, 128);
+    EXPECT_EQ(grey, 0);
+    EXPECT_NE(outlines, none);
+}
