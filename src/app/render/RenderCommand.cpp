@@ -283,6 +283,16 @@ void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
     }
 }
 
+// Text on standard output is an output too: a pipe closed early or a full disk must not
+// end in success.
+int Written(std::ostream& out)
+{
+    out.flush();
+    if (!out)
+        throw TOutputError{"cannot write to standard output"};
+    return RenderOk;
+}
+
 int Render(const TRenderOptions& o, const std::string& executable, std::ostream& out)
 {
     if (!Readable(o.File))
@@ -320,7 +330,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     WriteOutputs(form, view, o);
     PrintText(form, o, out);
     form.FormDestroy();
-    return RenderOk;
+    return Written(out);
 }
 
 } // namespace
@@ -361,11 +371,11 @@ int RunRender(const std::vector<std::string>& arguments, const std::string& exec
         const TRenderOptions options = ParseArguments(arguments);
         if (options.Help) {
             out << RenderUsage();
-            return RenderOk;
+            return Written(out);
         }
         if (options.Version) {
             out << "veltra-render " << VELTRA_VERSION << '\n';
-            return RenderOk;
+            return Written(out);
         }
         return Render(options, executable, out);
     } catch (const TUsageError& e) {

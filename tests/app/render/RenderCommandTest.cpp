@@ -122,6 +122,19 @@ TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
     EXPECT_EQ(Render({"--png", Out("existing-folder"), file}).Status, 4);
 }
 
+TEST_F(RenderCommand, TextThatCannotBeWrittenExitsWithFour)
+{
+    const std::string file = SampleWith(".HIRX.");
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--info", file}, {"--readout", "10,10", file}, {"--help"}}) {
+        std::ostringstream out, err;
+        out.setstate(std::ios::badbit); // as a closed pipe or a full disk leaves standard output
+        const int status = RunRender(arguments, "veltra-render", out, err);
+        EXPECT_EQ(status, 4) << arguments.front();
+        EXPECT_NE(err.str().find("standard output"), std::string::npos);
+    }
+}
+
 TEST_F(RenderCommand, HirsPassInfoPictureAndSamples)
 {
     const std::string file = SampleWith(".HIRX.");
