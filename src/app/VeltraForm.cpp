@@ -448,18 +448,21 @@ void TFormVeltra::TimerLoadTimer()
         }
         return;
     }
-    TabControlSensorChange();
-    if (unattended) {
-        try {
-            if (PictureFileName.empty())
-                throw EWriteError("Nothing to save: no stream could be opened for " + FileName);
-            SaveDefaultImage();
-        } catch (const std::exception& e) {
-            view_.ShowError(e.what());
-            view_.SetExitCode(4);
-        }
-        view_.Close();
+    if (!unattended) {
+        TabControlSensorChange();
+        return;
     }
+    // Unattended, nobody is there to close the window: whatever fails, the run ends.
+    try {
+        TabControlSensorChange();
+        if (PictureFileName.empty())
+            throw EWriteError("Nothing to save: no stream could be opened for " + FileName);
+        SaveDefaultImage();
+    } catch (const std::exception& e) {
+        view_.ShowError(e.what());
+        view_.SetExitCode(4);
+    }
+    view_.Close();
 }
 
 void TFormVeltra::SaveDefaultImage()

@@ -328,6 +328,24 @@ TEST_F(VeltraForm, UnattendedSaveAndItsFailure)
     EXPECT_TRUE(view_.Closed);
 }
 
+TEST_F(VeltraForm, UnattendedRunEndsEvenWhenTheRenderPassFails)
+{
+    const std::string file = Touch("NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B");
+    Create({file, "save"});
+    view_.FailRender = true;
+    form_->TimerLoadTimer();
+    EXPECT_TRUE(view_.SavedJpegs.empty());
+    EXPECT_EQ(view_.Errors, std::vector<std::string>{"Render failed"});
+    EXPECT_NE(view_.ExitCode, 0);
+    EXPECT_TRUE(view_.Closed);
+
+    // With the window in the user's hands the failure goes to the caller, which shows it.
+    TFormVeltra attended(view_, {}, (folder_ / "bin" / "veltra").string());
+    attended.FormCreate();
+    attended.OpenFile(file);
+    EXPECT_THROW(attended.TimerLoadTimer(), EVeltraError);
+}
+
 TEST_F(VeltraForm, BrightnessTemperatureFileNames)
 {
     TFormVeltra& form = Create();
