@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -176,9 +177,14 @@ bool Readable(const std::string& name)
     return std::filesystem::is_regular_file(name, error);
 }
 
-// Text the program keeps as single bytes (header fields) shown as UTF-8.
-std::string Latin1ToUtf8(const std::string& text)
+// A diagnostics line as UTF-8: file names already are; header fields are single-byte text,
+// so a line that is not valid UTF-8 is taken as Latin-1.
+std::string DiagnosticLineUtf8(const std::string& text)
 {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    if (!utf8.hasError())
+        return text;
     std::string out;
     for (const unsigned char c : text) {
         if (c < 0x80) {
@@ -276,7 +282,7 @@ void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
     }
     if (o.Diagnostics)
         for (const auto& line : form.DiagnosticLines())
-            out << Latin1ToUtf8(line) << '\n';
+            out << DiagnosticLineUtf8(line) << '\n';
     for (const auto& r : o.Readouts) {
         form.ImageDisplayMouseMove(r.X, r.Y);
         out << form.CursorLocation << '\n';

@@ -214,6 +214,14 @@ TEST_F(RenderCommand, GroupCountriesAndDiagnostics)
     EXPECT_NE(group.Out.find("_lan.l1c\n", files), std::string::npos);
     EXPECT_EQ(group.Out.find("_50411_", files), std::string::npos);
 
+    // A file name that is not plain ASCII is listed as it is, not encoded a second time.
+    const fs::path accented = folder_ / "M\xC3\xBCller";
+    fs::create_directories(accented);
+    fs::copy_file(member, accented / fs::path(member).filename());
+    const TResult named =
+        Render({"--diagnostics", (accented / fs::path(member).filename()).string()});
+    EXPECT_NE(named.Out.find("M\xC3\xBCller/"), std::string::npos) << named.Out;
+
     // An outline file of its own replaces the one beside the program: an empty list draws
     // no outlines, so the picture differs only where outlines were.
     std::ofstream(Out("empty.dat"), std::ios::binary) << "# -b";
