@@ -113,6 +113,14 @@ bool FileExists(const std::string& name)
     return !name.empty() && fs::exists(name, error) && !fs::is_directory(name, error);
 }
 
+// Only regular files are opened: opening a named pipe for reading would wait for a writer
+// and freeze the window, and folders and devices hold no data set.
+bool OpensAsFile(const std::string& name)
+{
+    std::error_code error;
+    return fs::is_regular_file(name, error);
+}
+
 // Case-insensitive match of a name against a pattern where "*" matches any run of
 // characters and "?" any one character.
 bool WildcardMatch(const std::string& pattern, const std::string& name)
@@ -408,6 +416,8 @@ void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
         TMemoryStream& target = *memory;
         Streams.Add(std::move(memory));
         std::unique_ptr<TFileStream> file;
+        if (!OpensAsFile(name))
+            continue;
         try {
             file = std::make_unique<TFileStream>(name);
         } catch (const std::exception&) {
@@ -427,6 +437,8 @@ void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
 void TFormVeltra::OpenPlain(const std::vector<std::string>& names)
 {
     for (const auto& name : names) {
+        if (!OpensAsFile(name))
+            continue;
         try {
             Streams.Add(std::make_unique<TFileStream>(name));
             PictureFileName = FileName + ".jpg";

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/FakeView.h"
 #include "app/VeltraForm.h"
@@ -263,6 +267,36 @@ TEST_F(VeltraForm, StationGroups)
     form.OpenFile(compressed);
     EXPECT_EQ(form.Streams.Count(), 2);
     EXPECT_EQ(form.FileExt(), ".L1C");
+}
+
+// A named pipe is a name that exists but holds no data set; opening it for reading would wait
+// for a writer. If the open does block, the test plays the writer so that it ends.
+TEST_F(VeltraForm, NamedPipeIsSkippedWithoutWaiting)
+{
+    TFormVeltra& form = Create();
+    const fs::path pipe = folder_ / "a_p_q_d_e_f.l1c";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    auto opening = std::async(std::launch::async, [&] { form.OpenFile(pipe.string()); });
+    const bool returned = opening.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    if (!returned) {
+        const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+        opening.wait();
+        if (writer >= 0)
+            ::close(writer);
+    }
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(form.Streams.Count(), 0);
+    EXPECT_EQ(form.PictureFileName, "");
+
+    // In a station group the pipe is listed with the others but not opened.
+    view_.Boxes[TCheckBoxId::OpenGroup] = true;
+    std::vector<std::string> lines;
+    form.DiagnosticLinesList = &lines;
+    const std::string first = Touch("a_b_c_d_e_f.l1c");
+    form.OpenFile(first);
+    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(form.Streams.Count(), 1);
+    EXPECT_EQ(form.PictureFileName, first + ".jpg");
 }
 
 TEST_F(VeltraForm, DropOfOneFileOnly)
