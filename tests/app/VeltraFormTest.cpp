@@ -396,6 +396,15 @@ TEST_F(VeltraForm, BrightnessTemperatureFileNames)
     EXPECT_EQ(view_.Messages[0], "Raw data saved to: " + form.RawFileName());
     EXPECT_EQ(fs::file_size(form.RawFileName()), 0u); // no footprint: an empty file
 
+    // A write that fails is reported, not passed over in silence, and not confirmed.
+    fs::remove(form.RawFileName());
+    fs::create_directories(fs::path(form.RawFileName()) / "occupied");
+    form.MenuFileSaveRawClick();
+    EXPECT_EQ(view_.Messages.size(), 1u);
+    EXPECT_EQ(view_.Errors,
+              std::vector<std::string>{"Error writing brightness temperatures to " +
+                                       form.RawFileName()});
+
     form.OpenFile(Touch("NSS.AMBX.NK.D1.S1.E1.B1.GC.l1b.bz2", "x"));
     form.TimerLoadTimer();
     EXPECT_EQ(form.RawFileName(), (folder_ / "NSS.AMBX.NK.D1.S1.E1.B1.GC.l1b.amsu-b.c5.bt").string());
