@@ -411,6 +411,7 @@ void TFormVeltra::OpenFile(const std::string& name)
 
 void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
 {
+    std::int64_t budget = DecompressedLimit;
     for (const auto& name : names) {
         auto memory = std::make_unique<TMemoryStream>();
         TMemoryStream& target = *memory;
@@ -425,10 +426,11 @@ void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
         }
         try {
             TBZDecompressionStream decompressor(*file);
-            DecompressWhole(decompressor, target);
+            DecompressWhole(decompressor, target, budget);
         } catch (const std::exception&) {
             // Corrupt data: keep what was decompressed before the failure.
         }
+        budget = std::max<std::int64_t>(budget - target.Size(), 0);
         FileExt_ = UpperCase(ExtensionOf(WithoutExtension(FileName)));
         PictureFileName = WithoutExtension(FileName) + ".jpg";
     }

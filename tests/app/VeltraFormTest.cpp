@@ -299,6 +299,31 @@ TEST_F(VeltraForm, NamedPipeIsSkippedWithoutWaiting)
     EXPECT_EQ(form.PictureFileName, first + ".jpg");
 }
 
+// The files of a compressed station group share one limit on what they decompress into
+// memory, so a folder full of decompression bombs cannot exhaust it.
+TEST_F(VeltraForm, CompressedGroupSharesOneDecompressionLimit)
+{
+    TFormVeltra& form = Create();
+    const std::string sample =
+        std::string(VELTRA_SAMPLES_DIR) + "/amsual1c_noaa15_20080115_0805_50410_gc.l1c.bz2";
+    const fs::path first = folder_ / "amsual1c_noaa15_20080115_0805_50410_gc.l1c.bz2";
+    fs::copy_file(sample, first);
+    form.OpenFile(first.string());
+    ASSERT_EQ(form.Streams.Count(), 1);
+    auto size = [&](int i) { return form.Streams.Items(i)->Seek(0, TSeekOrigin::End); };
+    const std::int64_t whole = size(0);
+    ASSERT_GT(whole, 2000);
+
+    fs::copy_file(sample, folder_ / "amsual1c_noaa15_20080115_0805_50410_lan.l1c.bz2");
+    view_.Boxes[TCheckBoxId::OpenGroup] = true;
+    form.DecompressedLimit = whole + 1000;
+    form.OpenFile(first.string());
+    ASSERT_EQ(form.Streams.Count(), 2);
+    const std::int64_t a = size(0), b = size(1);
+    EXPECT_EQ(a + b, whole + 1000);
+    EXPECT_EQ(std::max(a, b), whole);
+}
+
 TEST_F(VeltraForm, DropOfOneFileOnly)
 {
     TFormVeltra& form = Create();
