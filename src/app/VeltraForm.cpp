@@ -113,6 +113,14 @@ bool FileExists(const std::string& name)
     return !name.empty() && fs::exists(name, error) && !fs::is_directory(name, error);
 }
 
+// Only regular files are opened: opening a named pipe for reading would wait for a writer
+// and freeze the window, and folders and devices hold no data set.
+bool OpensAsFile(const std::string& name)
+{
+    std::error_code error;
+    return fs::is_regular_file(name, error);
+}
+
 // Case-insensitive match of a name against a pattern where "*" matches any run of
 // characters and "?" any one character.
 bool WildcardMatch(const std::string& pattern, const std::string& name)
@@ -403,11 +411,14 @@ void TFormVeltra::OpenFile(const std::string& name)
 
 void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
 {
+    std::int64_t budget = DecompressedLimit;
     for (const auto& name : names) {
         auto memory = std::make_unique<TMemoryStream>();
         TMemoryStream& target = *memory;
         Streams.Add(std::move(memory));
         std::unique_ptr<TFileStream> file;
+        if (!OpensAsFile(name))
+            continue;
         try {
             file = std::make_unique<TFileStream>(name);
         } catch (const std::exception&) {
@@ -415,10 +426,11 @@ void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
         }
         try {
             TBZDecompressionStream decompressor(*file);
-            DecompressWhole(decompressor, target);
+            DecompressWhole(decompressor, target, budget);
         } catch (const std::exception&) {
             // Corrupt data: keep what was decompressed before the failure.
         }
+        budget = std::max<std::int64_t>(budget - target.Size(), 0);
         FileExt_ = UpperCase(ExtensionOf(WithoutExtension(FileName)));
         PictureFileName = WithoutExtension(FileName) + ".jpg";
     }
@@ -427,6 +439,8 @@ void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
 void TFormVeltra::OpenPlain(const std::vector<std::string>& names)
 {
     for (const auto& name : names) {
+        if (!OpensAsFile(name))
+            continue;
         try {
             Streams.Add(std::make_unique<TFileStream>(name));
             PictureFileName = FileName + ".jpg";
@@ -448,18 +462,21 @@ void TFormVeltra::TimerLoadTimer()
         }
         return;
     }
-    TabControlSensorChange();
-    if (unattended) {
-        try {
-            if (PictureFileName.empty())
-                throw EWriteError("Nothing to save: no stream could be opened for " + FileName);
-            SaveDefaultImage();
-        } catch (const std::exception& e) {
-            view_.ShowError(e.what());
-            view_.SetExitCode(4);
-        }
-        view_.Close();
+    if (!unattended) {
+        TabControlSensorChange();
+        return;
     }
+    // Unattended, nobody is there to close the window: whatever fails, the run ends.
+    try {
+        TabControlSensorChange();
+        if (PictureFileName.empty())
+            throw EWriteError("Nothing to save: no stream could be opened for " + FileName);
+        SaveDefaultImage();
+    } catch (const std::exception& e) {
+        view_.ShowError(e.what());
+        view_.SetExitCode(4);
+    }
+    view_.Close();
 }
 
 void TFormVeltra::SaveDefaultImage()

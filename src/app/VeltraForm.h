@@ -11,6 +11,7 @@
 
 #include "app/VeltraView.h"
 #include "base/Stream.h"
+#include "bzip/BZip2.h"
 #include "formats/DecodeHost.h"
 #include "formats/Samples.h"
 
@@ -156,6 +157,9 @@ public:
     std::string SensorName_;
     // Owned by the diagnostics window; set when that window is created.
     std::vector<std::string>* DiagnosticLinesList = nullptr;
+    // The most that the compressed files of one open, a station group together, may
+    // decompress into memory: a folder of decompression bombs cannot exhaust it.
+    std::int64_t DecompressedLimit = DecompressWholeLimit;
 
     // State of the controls, as the window shows it.
     std::string WindowCaption;

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStringDecoder>
 
 #include "shell/VersionInfo.h"
 
@@ -26,12 +27,21 @@ TFormATOVSDiagnostics::TFormATOVSDiagnostics(QWidget* parent) : QDialog(parent)
     connect(ButtonClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
+// The file names come from the platform as UTF-8; the header fields are single-byte text.
+// A line that is not valid UTF-8 is taken as Latin-1.
+static QString DiagnosticLineText(const std::string& line)
+{
+    const QByteArrayView bytes(line.data(), static_cast<qsizetype>(line.size()));
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
 void TFormATOVSDiagnostics::showEvent(QShowEvent* event)
 {
     ListBoxDiags->clear();
     for (const std::string& line : lines_)
-        ListBoxDiags->addItem(
-            QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+        ListBoxDiags->addItem(DiagnosticLineText(line));
     QDialog::showEvent(event);
 }
 

@@ -40,6 +40,7 @@ public:
     bool Closed = false;
     std::vector<std::string> SavedJpegs;
     bool FailJpeg = false;
+    bool FailRender = false; // the render pass raises as it finishes the picture
     TRasterBitmap* Bitmap = nullptr;
 
     void SetWindowCaption(const std::string& c) override { Caption = c; }
@@ -73,7 +74,12 @@ public:
         w = ImageWidth;
         h = ImageHeight;
     }
-    void InvalidateImage() override { ++ImageInvalidations; }
+    void InvalidateImage() override
+    {
+        if (FailRender)
+            throw EVeltraError("Render failed");
+        ++ImageInvalidations;
+    }
     void InvalidateScale() override { ++ScaleInvalidations; }
     void StartTimer(TTimerId t, int) override
     {

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/FakeView.h"
 #include "app/VeltraForm.h"
@@ -265,6 +269,61 @@ TEST_F(VeltraForm, StationGroups)
     EXPECT_EQ(form.FileExt(), ".L1C");
 }
 
+// A named pipe is a name that exists but holds no data set; opening it for reading would wait
+// for a writer. If the open does block, the test plays the writer so that it ends.
+TEST_F(VeltraForm, NamedPipeIsSkippedWithoutWaiting)
+{
+    TFormVeltra& form = Create();
+    const fs::path pipe = folder_ / "a_p_q_d_e_f.l1c";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    auto opening = std::async(std::launch::async, [&] { form.OpenFile(pipe.string()); });
+    const bool returned = opening.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+    if (!returned) {
+        const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+        opening.wait();
+        if (writer >= 0)
+            ::close(writer);
+    }
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(form.Streams.Count(), 0);
+    EXPECT_EQ(form.PictureFileName, "");
+
+    // In a station group the pipe is listed with the others but not opened.
+    view_.Boxes[TCheckBoxId::OpenGroup] = true;
+    std::vector<std::string> lines;
+    form.DiagnosticLinesList = &lines;
+    const std::string first = Touch("a_b_c_d_e_f.l1c");
+    form.OpenFile(first);
+    EXPECT_EQ(lines.size(), 3u);
+    EXPECT_EQ(form.Streams.Count(), 1);
+    EXPECT_EQ(form.PictureFileName, first + ".jpg");
+}
+
+// The files of a compressed station group share one limit on what they decompress into
+// memory, so a folder full of decompression bombs cannot exhaust it.
+TEST_F(VeltraForm, CompressedGroupSharesOneDecompressionLimit)
+{
+    TFormVeltra& form = Create();
+    const std::string sample =
+        std::string(VELTRA_SAMPLES_DIR) + "/amsual1c_noaa15_20080115_0805_50410_gc.l1c.bz2";
+    const fs::path first = folder_ / "amsual1c_noaa15_20080115_0805_50410_gc.l1c.bz2";
+    fs::copy_file(sample, first);
+    form.OpenFile(first.string());
+    ASSERT_EQ(form.Streams.Count(), 1);
+    auto size = [&](int i) { return form.Streams.Items(i)->Seek(0, TSeekOrigin::End); };
+    const std::int64_t whole = size(0);
+    ASSERT_GT(whole, 2000);
+
+    fs::copy_file(sample, folder_ / "amsual1c_noaa15_20080115_0805_50410_lan.l1c.bz2");
+    view_.Boxes[TCheckBoxId::OpenGroup] = true;
+    form.DecompressedLimit = whole + 1000;
+    form.OpenFile(first.string());
+    ASSERT_EQ(form.Streams.Count(), 2);
+    const std::int64_t a = size(0), b = size(1);
+    EXPECT_EQ(a + b, whole + 1000);
+    EXPECT_EQ(std::max(a, b), whole);
+}
+
 TEST_F(VeltraForm, DropOfOneFileOnly)
 {
     TFormVeltra& form = Create();
@@ -328,6 +387,24 @@ TEST_F(VeltraForm, UnattendedSaveAndItsFailure)
     EXPECT_TRUE(view_.Closed);
 }
 
+TEST_F(VeltraForm, UnattendedRunEndsEvenWhenTheRenderPassFails)
+{
+    const std::string file = Touch("NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B");
+    Create({file, "save"});
+    view_.FailRender = true;
+    form_->TimerLoadTimer();
+    EXPECT_TRUE(view_.SavedJpegs.empty());
+    EXPECT_EQ(view_.Errors, std::vector<std::string>{"Render failed"});
+    EXPECT_NE(view_.ExitCode, 0);
+    EXPECT_TRUE(view_.Closed);
+
+    // With the window in the user's hands the failure goes to the caller, which shows it.
+    TFormVeltra attended(view_, {}, (folder_ / "bin" / "veltra").string());
+    attended.FormCreate();
+    attended.OpenFile(file);
+    EXPECT_THROW(attended.TimerLoadTimer(), EVeltraError);
+}
+
 TEST_F(VeltraForm, BrightnessTemperatureFileNames)
 {
     TFormVeltra& form = Create();
@@ -343,6 +420,15 @@ TEST_F(VeltraForm, BrightnessTemperatureFileNames)
     ASSERT_EQ(view_.Messages.size(), 1u);
     EXPECT_EQ(view_.Messages[0], "Raw data saved to: " + form.RawFileName());
     EXPECT_EQ(fs::file_size(form.RawFileName()), 0u); // no footprint: an empty file
+
+    // A write that fails is reported, not passed over in silence, and not confirmed.
+    fs::remove(form.RawFileName());
+    fs::create_directories(fs::path(form.RawFileName()) / "occupied");
+    form.MenuFileSaveRawClick();
+    EXPECT_EQ(view_.Messages.size(), 1u);
+    EXPECT_EQ(view_.Errors,
+              std::vector<std::string>{"Error writing brightness temperatures to " +
+                                       form.RawFileName()});
 
     form.OpenFile(Touch("NSS.AMBX.NK.D1.S1.E1.B1.GC.l1b.bz2", "x"));
     form.TimerLoadTimer();

@@ -40,12 +40,14 @@ TEST(DiagnosticsWindowTest, ShowsTheCurrentLinesEachTimeAndCloses)
     TFormATOVSDiagnostics window;
     auto* list = Child<QListWidget>(window, "ListBoxDiags");
     ASSERT_TRUE(list);
-    window.Lines() = {"Files:", "/data/NSS.HIRX.NK.D10196.L1B", "Station \xE9t\xE9"};
+    window.Lines() = {"Files:", "/data/NSS.HIRX.NK.D10196.L1B", "Station \xE9t\xE9",
+                      "/data/M\xC3\xBCller/NSS.HIRX.NK.D10196.L1B"};
     window.show();
-    ASSERT_EQ(3, list->count());
+    ASSERT_EQ(4, list->count());
     EXPECT_EQ("Files:", list->item(0)->text());
-    // Header bytes are single-byte text, shown as Latin-1.
+    // Header bytes are single-byte text, shown as Latin-1; file names come as UTF-8.
     EXPECT_EQ(QString::fromUtf8("Station été"), list->item(2)->text());
+    EXPECT_EQ(QString::fromUtf8("/data/Müller/NSS.HIRX.NK.D10196.L1B"), list->item(3)->text());
 
     QTest::mouseClick(Child<QPushButton>(window, "ButtonClose"), Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());

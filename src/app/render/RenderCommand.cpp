@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
@@ -176,9 +177,14 @@ bool Readable(const std::string& name)
     return std::filesystem::is_regular_file(name, error);
 }
 
-// Text the program keeps as single bytes (header fields) shown as UTF-8.
-std::string Latin1ToUtf8(const std::string& text)
+// A diagnostics line as UTF-8: file names already are; header fields are single-byte text,
+// so a line that is not valid UTF-8 is taken as Latin-1.
+std::string DiagnosticLineUtf8(const std::string& text)
 {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    if (!utf8.hasError())
+        return text;
     std::string out;
     for (const unsigned char c : text) {
         if (c < 0x80) {
@@ -276,11 +282,21 @@ void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
     }
     if (o.Diagnostics)
         for (const auto& line : form.DiagnosticLines())
-            out << Latin1ToUtf8(line) << '\n';
+            out << DiagnosticLineUtf8(line) << '\n';
     for (const auto& r : o.Readouts) {
         form.ImageDisplayMouseMove(r.X, r.Y);
         out << form.CursorLocation << '\n';
     }
+}
+
+// Text on standard output is an output too: a pipe closed early or a full disk must not
+// end in success.
+int Written(std::ostream& out)
+{
+    out.flush();
+    if (!out)
+        throw TOutputError{"cannot write to standard output"};
+    return RenderOk;
 }
 
 int Render(const TRenderOptions& o, const std::string& executable, std::ostream& out)
@@ -320,7 +336,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     WriteOutputs(form, view, o);
     PrintText(form, o, out);
     form.FormDestroy();
-    return RenderOk;
+    return Written(out);
 }
 
 } // namespace
@@ -361,11 +377,11 @@ int RunRender(const std::vector<std::string>& arguments, const std::string& exec
         const TRenderOptions options = ParseArguments(arguments);
         if (options.Help) {
             out << RenderUsage();
-            return RenderOk;
+            return Written(out);
         }
         if (options.Version) {
             out << "veltra-render " << VELTRA_VERSION << '\n';
-            return RenderOk;
+            return Written(out);
         }
         return Render(options, executable, out);
     } catch (const TUsageError& e) {

@@ -122,6 +122,19 @@ TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
     EXPECT_EQ(Render({"--png", Out("existing-folder"), file}).Status, 4);
 }
 
+TEST_F(RenderCommand, TextThatCannotBeWrittenExitsWithFour)
+{
+    const std::string file = SampleWith(".HIRX.");
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--info", file}, {"--readout", "10,10", file}, {"--help"}}) {
+        std::ostringstream out, err;
+        out.setstate(std::ios::badbit); // as a closed pipe or a full disk leaves standard output
+        const int status = RunRender(arguments, "veltra-render", out, err);
+        EXPECT_EQ(status, 4) << arguments.front();
+        EXPECT_NE(err.str().find("standard output"), std::string::npos);
+    }
+}
+
 TEST_F(RenderCommand, HirsPassInfoPictureAndSamples)
 {
     const std::string file = SampleWith(".HIRX.");
@@ -200,6 +213,14 @@ TEST_F(RenderCommand, GroupCountriesAndDiagnostics)
     EXPECT_NE(group.Out.find("_dun.l1c\n", files), std::string::npos);
     EXPECT_NE(group.Out.find("_lan.l1c\n", files), std::string::npos);
     EXPECT_EQ(group.Out.find("_50411_", files), std::string::npos);
+
+    // A file name that is not plain ASCII is listed as it is, not encoded a second time.
+    const fs::path accented = folder_ / "M\xC3\xBCller";
+    fs::create_directories(accented);
+    fs::copy_file(member, accented / fs::path(member).filename());
+    const TResult named =
+        Render({"--diagnostics", (accented / fs::path(member).filename()).string()});
+    EXPECT_NE(named.Out.find("M\xC3\xBCller/"), std::string::npos) << named.Out;
 
     // An outline file of its own replaces the one beside the program: an empty list draws
     // no outlines, so the picture differs only where outlines were.
