@@ -329,7 +329,9 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     form.TimerResizeTimer();
     // Open, then what the load timer does.
     form.OpenFile(o.File);
-    if (form.Streams.Count() == 0)
+    // No stream could be opened (a compressed file leaves an empty memory stream behind, so
+    // the picture name tells): the input is unreadable.
+    if (form.PictureFileName.empty())
         throw TInputError{"cannot read " + o.File};
     form.TabControlSensorChange();
     SelectSensorAndChannel(form, o);
