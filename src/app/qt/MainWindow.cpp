@@ -380,11 +380,11 @@ QWidget* TMainWindow::CreateStatusStrip()
         {TCheckBoxId::OpenGroup, "CheckBoxOpenGroup", "Open group",
          "Check to open files from all stations - program restart required", "OpenGroup"},
     };
-    for (const TBox& spec : boxes) {
-        QCheckBox* box = CreatePersistentCheckBox(strip, spec.Name, spec.Caption, spec.PersistedAs);
-        box->setToolTip(spec.Hint);
-        checkBoxes_[static_cast<std::size_t>(spec.Id)] = box;
-        layout->addWidget(box);
+    for (const TBox& box : boxes) {
+        QCheckBox* widget = CreatePersistentCheckBox(strip, box.Name, box.Caption, box.PersistedAs);
+        widget->setToolTip(box.Hint);
+        checkBoxes_[static_cast<std::size_t>(box.Id)] = widget;
+        layout->addWidget(widget);
     }
     CheckBox(TCheckBoxId::OpenGroup)->setVisible(false);
     connect(CheckBox(TCheckBoxId::TempsInC), &QCheckBox::clicked, this,
