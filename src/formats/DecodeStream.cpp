@@ -14,34 +14,18 @@ namespace veltra {
 
 namespace {
 
-// Where each Level 1b data-set header keeps its count of data records.
-constexpr std::int64_t HirsRecordCountOffset = 128;
-constexpr std::int64_t AmsuARecordCountOffset = 144;
-constexpr std::int64_t AmsuBRecordCountOffset = 132;
-
-std::int32_t ReadRecordCount(TStream& stream, std::int64_t offsetInHeader)
-{
-    std::uint8_t word[2];
-    stream.Seek(ArchiveHeaderSize + offsetInHeader, TSeekOrigin::Beginning);
-    stream.ReadBuffer(word, 2);
-    return ReadBE16(TBytes(word, 2), 0);
-}
-
-// The data-set header of the selected sensor, then the position of the first scan line.
+// The data-set header of the selected sensor (its reader also takes the count of data
+// records from it), then the position of the first scan line.
 void ReadLevel1bHeaders(TDecodeContext& context, TStream& stream)
 {
     ReadArchiveHeader(context, stream);
     const std::string sensor = context.Host.SensorName();
-    if (sensor == "HIRS") {
+    if (sensor == "HIRS")
         ReadHirsHeader(context, stream);
-        context.RecordCount = ReadRecordCount(stream, HirsRecordCountOffset);
-    } else if (sensor == "AMSU-A") {
+    else if (sensor == "AMSU-A")
         ReadAmsuAHeader(context, stream);
-        context.RecordCount = ReadRecordCount(stream, AmsuARecordCountOffset);
-    } else if (sensor == "AMSU-B") {
+    else if (sensor == "AMSU-B")
         ReadAmsuBHeader(context, stream);
-        context.RecordCount = ReadRecordCount(stream, AmsuBRecordCountOffset);
-    }
     stream.Seek(ArchiveHeaderSize + static_cast<std::int64_t>(context.RecordSize),
                 TSeekOrigin::Beginning);
 }

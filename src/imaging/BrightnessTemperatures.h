@@ -14,8 +14,4 @@ namespace veltra {
 // that name is then left as it was.
 void SaveBrightnessTemperatures(const TSampleList& samples, const std::string& fileName);
 
-// Writes bytes to a file atomically: a temporary file in the same folder, flushed, then
-// renamed over the target. Raises EWriteError on any failure and removes the temporary file.
-void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size);
-
 } // namespace veltra

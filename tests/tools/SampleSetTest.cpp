@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 
+#include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "formats/ByteOrder.h"
 #include "make-samples/SampleSet.h"
@@ -180,10 +181,10 @@ TEST(SampleSet, AtomicWriteReplacesAFile)
     const std::filesystem::path path =
         std::filesystem::path(testing::TempDir()) / "veltra-atomic-write-test.bin";
     const std::vector<std::uint8_t> first = {1, 2, 3}, second = {9, 8};
-    WriteFileAtomic(path.string(), first);
-    WriteFileAtomic(path.string(), second);
+    veltra::WriteFileAtomically(path.string(), first);
+    veltra::WriteFileAtomically(path.string(), second);
     EXPECT_EQ(ReadFile(path), second);
     std::filesystem::remove(path);
-    EXPECT_THROW(WriteFileAtomic((path / "no-such-folder" / "x").string(), first),
+    EXPECT_THROW(veltra::WriteFileAtomically((path / "no-such-folder" / "x").string(), first),
                  veltra::EWriteError);
 }

@@ -1,12 +1,9 @@
 #include "make-samples/SampleSet.h"
 
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "make-samples/Compression.h"
@@ -221,32 +218,6 @@ std::string ManifestText(const std::vector<TSampleFile>& files)
     return text;
 }
 
-void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes)
-{
-    std::string temp = path + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        throw EWriteError("Cannot create a file beside " + path + ": " + std::strerror(errno));
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<std::size_t>(n);
-    }
-    // Files are readable by everyone, as an ordinary file written by the user would be.
-    ok = ::fchmod(fd, 0644) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        ::unlink(temp.c_str());
-        throw EWriteError("Cannot write " + path + ": " + reason);
-    }
-}
-
 std::vector<std::string> WriteSampleSet(const std::string& folder)
 {
     const std::vector<TSampleFile> files = BuildSampleSet(MakeSamplePasses());
@@ -254,11 +225,11 @@ std::vector<std::string> WriteSampleSet(const std::string& folder)
     for (const TSampleFile& file : files) {
         const std::filesystem::path path = std::filesystem::path(folder) / file.Path;
         std::filesystem::create_directories(path.parent_path());
-        WriteFileAtomic(path.string(), file.Bytes);
+        WriteFileAtomically(path.string(), file.Bytes);
         written.push_back(file.Path);
     }
     const std::string manifest = ManifestText(files);
-    WriteFileAtomic(
+    WriteFileAtomically(
         (std::filesystem::path(folder) / "MANIFEST.txt").string(),
         std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
     written.push_back("MANIFEST.txt");

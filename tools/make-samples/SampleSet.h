@@ -47,10 +47,6 @@ struct TSampleFile {
 std::vector<TSampleFile> BuildSampleSet(const TSamplePasses& passes);
 std::string ManifestText(const std::vector<TSampleFile>& files);
 
-// Replaces a file atomically: the bytes go to a temporary file beside it, which is then
-// renamed over it. Raises EWriteError.
-void WriteFileAtomic(const std::string& path, std::span<const std::uint8_t> bytes);
-
 // Makes the folder (and its sub-folders) and writes the whole set and MANIFEST.txt into it.
 // Returns the files written (without their bytes' copies kept).
 std::vector<std::string> WriteSampleSet(const std::string& folder);

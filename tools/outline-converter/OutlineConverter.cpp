@@ -32,6 +32,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/AtomicFile.h"
+
 namespace {
 
 struct TMinutePoint {
@@ -186,27 +188,15 @@ void PutLittleEndian(std::string& out, std::uint32_t value, int bytes)
         out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
-// Written beside the target and renamed over it, so a reader never sees half a file.
 bool WriteAtomically(const std::string& fileName, const std::string& bytes)
 {
-    const std::string temporary = fileName + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::cerr << "outline-converter: cannot write " << temporary << "\n";
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), fileName.c_str()) != 0) {
-        std::cerr << "outline-converter: cannot replace " << fileName << ": "
-                  << std::strerror(errno) << "\n";
-        std::remove(temporary.c_str());
+    try {
+        veltra::WriteFileAtomically(fileName, bytes.data(), bytes.size());
+        return true;
+    } catch (const std::exception& e) {
+        std::cerr << "outline-converter: " << e.what() << "\n";
         return false;
     }
-    return true;
 }
 
 int Usage()
