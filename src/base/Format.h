@@ -9,7 +9,6 @@ std::string Format(const char* pattern, ...) __attribute__((format(printf, 1, 2)
 
 // Upper-case copy of an ASCII text (file names and extensions are compared this way).
 std::string UpperCase(std::string text);
-std::string LowerCase(std::string text);
 bool StartsWith(const std::string& text, const std::string& prefix);
 
 // Parses a whole decimal integer, surrounding blanks allowed; raises EConvertError otherwise.

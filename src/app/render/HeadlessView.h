@@ -16,7 +16,6 @@ public:
     THeadlessView(int width, int height) : width_(width), height_(height) {}
 
     void SetChecked(TCheckBoxId box, bool checked) { boxes_[box] = checked; }
-    const std::vector<std::string>& Errors() const { return errors_; }
 
     void SetWindowCaption(const std::string&) override {}
     void SetMenuEnabled(TMenuItem, bool) override {}
@@ -44,7 +43,7 @@ public:
     bool ExecuteOpenDialog(TOpenDialogRequest&) override { return false; }
     bool ExecuteSaveDialog(TSaveDialogRequest&) override { return false; }
     void ShowMessage(const std::string&) override {}
-    void ShowError(const std::string& text) override { errors_.push_back(text); }
+    void ShowError(const std::string&) override {}
     void SetExitCode(int) override {}
     void ShowDiagnostics() override {}
     void ShowAbout() override {}
@@ -56,7 +55,6 @@ public:
 private:
     int width_, height_;
     std::map<TCheckBoxId, bool> boxes_;
-    std::vector<std::string> errors_;
 };
 
 } // namespace veltra
