@@ -116,12 +116,10 @@ std::int64_t TBZDecompressionStream::Read(void* buffer, std::int64_t count)
             firstStream_ = false;
             state_ = TState::Decompressing;
         }
-        // The source running out here is either the clean end or a stream cut short; both end
-        // the data with what was decompressed so far.
-        if (library_.avail_in == 0 && !FillInput()) {
-            state_ = TState::Ended;
-            break;
-        }
+        // The source running out is either the clean end or a stream cut short. The library may
+        // still hold output of the input it has taken (a block decoded but not yet delivered):
+        // drain it first, so that what a cut stream yields never depends on the read sizes.
+        const bool sourceEnded = library_.avail_in == 0 && !FillInput();
         const std::int64_t room = std::min<std::int64_t>(count - delivered, UINT_MAX);
         library_.next_out = out + delivered;
         library_.avail_out = static_cast<unsigned>(room);
@@ -129,6 +127,10 @@ std::int64_t TBZDecompressionStream::Read(void* buffer, std::int64_t count)
         const std::int64_t produced = room - library_.avail_out;
         delivered += produced;
         streamOutput_ += produced;
+        if (sourceEnded && result == BZ_OK && produced == 0) {
+            state_ = TState::Ended;
+            break;
+        }
         if (result == BZ_DATA_ERROR_MAGIC && !firstStream_ && streamOutput_ == 0) {
             // Bytes after a complete stream that do not start another one: trailing garbage.
             EndDecompressor();

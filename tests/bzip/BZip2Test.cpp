@@ -229,6 +229,23 @@ TEST(BZip2, TruncatedFileEndsAfterWhatCouldBeDecompressed)
     EXPECT_TRUE(std::equal(content.begin(), content.end(), plain.begin()));
 }
 
+TEST(BZip2, StreamWithoutItsTrailerGivesEveryBlockWhateverTheReadSize)
+{
+    // The last 10 bytes hold the end-of-stream marker and the combined CRC: without them every
+    // block is still whole, and the decompressor holds the last one when the source runs out.
+    const TBytes plain = RandomBytes(280000, 17);
+    TBytes packed = Compress(plain, 1);
+    packed.resize(packed.size() - 10);
+    for (const std::int64_t chunk : {1, 4095, 32768, 1 << 20}) {
+        TMemoryStream source(packed);
+        TBZDecompressionStream stream(source);
+        TBytes content, buffer(static_cast<std::size_t>(chunk));
+        for (std::int64_t n; (n = stream.Read(buffer.data(), chunk)) > 0;)
+            content.insert(content.end(), buffer.begin(), buffer.begin() + n);
+        EXPECT_TRUE(content == plain) << chunk << ": " << content.size() << " bytes";
+    }
+}
+
 TEST(BZip2, ConcatenatedStreamsGiveOneByteSequence)
 {
     // What pbzip2 and lbzip2 write: one complete stream per chunk of the input.
