@@ -138,9 +138,12 @@ void DecodeHirsHeaderDiagnostics(TBytes header, std::vector<std::string>& lines)
     for (int c = 1; c <= HirsInfraredChannels; ++c) {
         const std::size_t entry = ChannelConstants + 12 * static_cast<std::size_t>(c - 1);
         const double wavenumber = HirsWavenumberAt(header, ChannelConstants, c);
-        lines.push_back(Format("      Channel: %.2d (%.2fum) wavenumber=%.0f  C1=%.4f  C2=%.4f", c,
-                               Divide(10000, wavenumber), wavenumber,
-                               ReadScaled(header, entry + 4, 1e-6),
+        // A zero wavenumber has no wavelength; the line goes without it rather than costing the
+        // header (and with it the whole pass).
+        const std::string wavelength =
+            wavenumber == 0 ? "" : Format(" (%.2fum)", Divide(10000, wavenumber));
+        lines.push_back(Format("      Channel: %.2d%s wavenumber=%.0f  C1=%.4f  C2=%.4f", c,
+                               wavelength.c_str(), wavenumber, ReadScaled(header, entry + 4, 1e-6),
                                ReadScaled(header, entry + 8, 1e-6)));
     }
     lines.push_back("  Navigation");
