@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -115,5 +116,23 @@ private:
     int busy_ = 0;
     int exitCode_ = 0;
 };
+
+// The one guard round every handler: a failure is shown and never leaves it.
+template <class Operation> inline bool TMainWindow::Guarded(Operation&& operation) noexcept
+{
+    try {
+        try {
+            operation();
+            return true;
+        } catch (const std::exception& e) {
+            ShowError(e.what());
+        } catch (...) {
+            ShowError("Unexpected failure");
+        }
+    } catch (...) {
+        std::fputs("veltra: a failure could not be shown\n", stderr);
+    }
+    return false;
+}
 
 } // namespace veltra

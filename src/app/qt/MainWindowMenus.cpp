@@ -1,0 +1,111 @@
+// The menus of the main window: every action with its shortcut, built in one place.
+#include <QAction>
+#include <QActionGroup>
+#include <QMenuBar>
+
+#include <initializer_list>
+
+#include "app/qt/MainWindow.h"
+
+namespace veltra {
+namespace {
+
+QKeySequence StandardShortcut(QKeySequence::StandardKey key, const char* fallback)
+{
+    const QList<QKeySequence> bindings = QKeySequence::keyBindings(key);
+    return bindings.isEmpty() ? QKeySequence(fallback) : bindings.first();
+}
+
+struct TMenuEntry {
+    TMenuItem Item;
+    const char* Name;
+    const char* Caption;
+};
+
+} // namespace
+
+void TMainWindow::CreateMenus()
+{
+    auto add = [this](QMenu* menu, const TMenuEntry& entry) {
+        QAction* action = menu->addAction(entry.Caption);
+        action->setObjectName(entry.Name);
+        actions_[static_cast<std::size_t>(entry.Item)] = action;
+        return action;
+    };
+    auto plain = [this, add](QMenu* menu, const TMenuEntry& entry, void (TFormVeltra::*handler)()) {
+        connect(add(menu, entry), &QAction::triggered, this,
+                [this, handler] { Guarded([&] { (form_.get()->*handler)(); }); });
+    };
+    auto radio = [this, add](QMenu* menu, std::initializer_list<TMenuEntry> entries,
+                             void (TFormVeltra::*handler)(TMenuItem)) {
+        auto* group = new QActionGroup(menu);
+        for (const TMenuEntry& entry : entries) {
+            QAction* action = add(menu, entry);
+            action->setCheckable(true);
+            group->addAction(action);
+            const TMenuItem item = entry.Item;
+            connect(action, &QAction::triggered, this,
+                    [this, handler, item] { Guarded([&] { (form_.get()->*handler)(item); }); });
+        }
+    };
+
+    QMenu* file = menuBar()->addMenu("&File");
+    file->setObjectName("MenuFile");
+    plain(file, {TMenuItem::FileOpen, "MenuFileOpen", "&Open..."}, &TFormVeltra::MenuFileOpenClick);
+    plain(file, {TMenuItem::FileSaveAs, "MenuFileSaveAs", "Save &As..."},
+          &TFormVeltra::MenuFileSaveAsClick);
+    plain(file, {TMenuItem::FileSaveRaw, "MenuFileSaveRaw", "Save &brightness temperatures"},
+          &TFormVeltra::MenuFileSaveRawClick);
+    file->addSeparator();
+    plain(file, {TMenuItem::FileExit, "MenuFileExit", "E&xit"}, &TFormVeltra::MenuFileExitClick);
+    Action(TMenuItem::FileOpen)->setShortcut(StandardShortcut(QKeySequence::Open, "Ctrl+O"));
+    Action(TMenuItem::FileSaveAs)
+        ->setShortcut(StandardShortcut(QKeySequence::SaveAs, "Ctrl+Shift+S"));
+    Action(TMenuItem::FileExit)->setShortcut(StandardShortcut(QKeySequence::Quit, "Ctrl+Q"));
+    Action(TMenuItem::FileSaveAs)->setEnabled(false);
+    Action(TMenuItem::FileSaveRaw)->setEnabled(false);
+
+    QMenu* view = menuBar()->addMenu("&View");
+    view->setObjectName("MenuView");
+    plain(view, {TMenuItem::ViewDiagnostics, "MenuViewDiagnostics", "&Diagnostics..."},
+          &TFormVeltra::MenuViewDiagnosticsClick);
+
+    QMenu* options = menuBar()->addMenu("&Options");
+    options->setObjectName("MenuOptions");
+    QMenu* background = options->addMenu("&Background");
+    background->setObjectName("MenuOptionsBackground");
+    radio(background,
+          {{TMenuItem::BackgroundBlack, "MenuOptionsBackgroundBlack", "&Black"},
+           {TMenuItem::BackgroundWhite, "MenuOptionsBackgroundWhite", "&White"}},
+          &TFormVeltra::MenuOptionsBackgroundClick);
+    Action(TMenuItem::BackgroundBlack)->setChecked(true);
+    QMenu* projection = options->addMenu("Map &projection");
+    projection->setObjectName("MenuOptionsMapProjection");
+    radio(projection,
+          {{TMenuItem::ProjectionMercator, "MenuOptionsMercator", "&Mercator"},
+           {TMenuItem::ProjectionMercatorZoomed, "MenuOptionsMercatorZoomed", "Mercator (zoomed)"},
+           {TMenuItem::ProjectionOrthographic, "MenuOptionsOrthographic", "&Orthographic"},
+           {TMenuItem::ProjectionPlateCarree, "MenuOptionsPlateCaree", "Plate &Caree"},
+           {TMenuItem::ProjectionPlateCarreeZoomed, "MenuOptionsPlateCareeZoomed",
+            "Plate Caree (zoomed)"},
+           {TMenuItem::ProjectionPolarStereographic, "MenuOptionsPolarStereographic",
+            "&Polar stereographic"}},
+          &TFormVeltra::MenuOptionsMapProjectionClick);
+    QMenu* region = options->addMenu("Map &region");
+    region->setObjectName("MenuOptionsRegion");
+    radio(region,
+          {{TMenuItem::RegionAtlantic, "MenuOptionsRegionAtlantic", "&Atlantic"},
+           {TMenuItem::RegionEurope, "MenuOptionsRegionEurope", "&Europe"},
+           {TMenuItem::RegionIndianOcean, "MenuOptionsRegionIndianOcean", "&Indian Ocean"},
+           {TMenuItem::RegionNorthAmerica, "MenuOptionsRegionNorthAmerica", "&North America"},
+           {TMenuItem::RegionNorthPole, "MenuOptionsRegionNorthPole", "North &pole"},
+           {TMenuItem::RegionSouthAmerica, "MenuOptionsRegionSouthAmerica", "&South America"}},
+          &TFormVeltra::MenuOptionsRegionClick);
+
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->setObjectName("MenuHelp");
+    plain(help, {TMenuItem::HelpAbout, "MenuHelpAbout", "&About..."},
+          &TFormVeltra::MenuHelpAboutClick);
+}
+
+} // namespace veltra
