@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: a normal build, then a
-# build with AddressSanitizer and UndefinedBehaviorSanitizer. Exits non-zero on any failure.
+# build with AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes every reader briefly.
+# Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -22,4 +23,6 @@ run_suite() {
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DVELTRA_SANITIZE=ON -DVELTRA_BUILD_BENCH=OFF
-echo "All tests passed in both builds."
+echo "== fuzzing: every reader for a short while"
+./scripts/fuzz.sh 10
+echo "All tests passed in both builds, and fuzzing found nothing."

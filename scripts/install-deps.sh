@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     bzip2 fonts-dejavu-core
     xvfb xauth imagemagick
+    clang libfuzzer-14-dev libclang-rt-14-dev
 )
 
 missing=()
