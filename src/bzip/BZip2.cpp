@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <vector>
 
 #include "base/Format.h"
 
@@ -189,11 +190,18 @@ void DecompressWhole(TStream& source, TMemoryStream& target, std::int64_t limit)
     constexpr std::int64_t ChunkSize = 32768;
     std::unique_ptr<std::uint8_t[]> chunk(new std::uint8_t[ChunkSize]);
     std::int64_t total = 0;
+    std::vector<std::uint8_t>& bytes = target.Bytes();
+    const std::int64_t ceiling = target.Position() + limit;
     for (;;) {
         const std::int64_t n = source.Read(chunk.get(), ChunkSize);
         if (n <= 0)
             return;
         const std::int64_t kept = std::min(n, limit - total);
+        const std::int64_t needed = target.Position() + kept;
+        const auto capacity = static_cast<std::int64_t>(bytes.capacity());
+        if (needed > capacity)
+            bytes.reserve(static_cast<std::size_t>(
+                std::min(std::max(needed, 2 * capacity), std::max(ceiling, needed))));
         target.WriteBuffer(chunk.get(), kept);
         total += kept;
         if (kept < n)

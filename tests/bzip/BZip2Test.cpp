@@ -303,6 +303,8 @@ TEST(BZip2, DecompressWholeKeepsWhatArrivedBeforeAFailure)
     TMemoryStream target2;
     EXPECT_THROW(DecompressWhole(stream2, target2, 50000), EBZDecompressionError);
     EXPECT_EQ(target2.Size(), 50000);
+    // The buffer grew by doubling but not beyond the limit (32768 would have doubled to 65536).
+    EXPECT_EQ(target2.Bytes().capacity(), 50000u);
 }
 
 TEST(BZip2, EmptyAndDamagedSourcesNeverCrash)
