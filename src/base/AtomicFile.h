@@ -10,8 +10,8 @@
 
 namespace veltra {
 
-// Raises EWriteError on any failure and removes the temporary file. New files are readable by
-// everyone (mode 0644), as an ordinary file written by the user would be.
+// Raises EWriteError on any failure and removes the temporary file. A new file gets the mode
+// the user's umask gives (0644 under the usual 022); a replaced file keeps the mode it had.
 void WriteFileAtomically(const std::string& fileName, const void* data, std::size_t size);
 
 inline void WriteFileAtomically(const std::string& fileName, std::span<const std::uint8_t> bytes)
