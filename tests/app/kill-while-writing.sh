@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Kills the viewer while it saves its picture and writes the settings, and the batch renderer
+# while it writes its pictures and the brightness-temperature export, with SIGKILL at random
+# moments, many times. After every kill each file must be either what it was before that run,
+# untouched, or the whole file a complete run writes: never a part of one. The viewer writes
+# the settings several times in a run, so there any whole settings file that kept the earlier
+# settings will do.
+# Usage: kill-while-writing.sh VIEWER RENDERER SAMPLE [ROUNDS]
+set -euo pipefail
+viewer=$1 render=$2 sample=$3 rounds=${4:-20}
+work=$(mktemp -d)
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME=$work/config
+pass=$work/$(basename "$sample")
+cp "$sample" "$pass"
+settings=$XDG_CONFIG_HOME/Brenmoor/registry.json
+mkdir -p "$(dirname "$settings")"
+
+viewer_run() { "$viewer" "$pass" save; }
+render_run() { "$render" "$pass" --projection 3 --jpeg "$work/out.jpg" --png "$work/out.png" --bt "$work/out.bt"; }
+viewer_files=("$pass.jpg" "$settings")
+render_files=("$work/out.jpg" "$work/out.png" "$work/out.bt")
+
+# The files as they were before any run: other settings than a run leaves, other pictures.
+printf '{"Software":{"Brenmoor":{"App Paths":{"Veltra":"/old/Veltra"},"Veltra":{"MapProjection":3}}}}\n' \
+    >"$settings"
+for f in "${viewer_files[0]}" "${render_files[@]}"; do echo "previous $f" >"$f"; done
+whole_settings() { # the JSON document ends, and the projection set before is still there
+    [ "$(tail -c 2 "$1" | od -An -c | tr -d ' ')" = '}\n' ] && grep -q '"MapProjection": 3' "$1"
+}
+snapshot() { # FOLDER FILE...: copies of the files, by their position in the list
+    local folder=$1 i=0; shift
+    for f in "$@"; do cp "$f" "$folder/$i"; i=$((i + 1)); done
+}
+
+for program in viewer render; do
+    declare -n files=${program}_files
+    before=$work/$program/before complete=$work/$program/complete
+    mkdir -p "$before" "$complete"
+    snapshot "$before" "${files[@]}"
+    # One complete run gives the new files and how long a run takes.
+    start=$(date +%s%N)
+    ${program}_run >/dev/null 2>&1
+    duration_ms=$((($(date +%s%N) - start) / 1000000 + 1))
+    snapshot "$complete" "${files[@]}"
+    # Back to the previous files; every killed run starts from them or from the complete ones.
+    i=0
+    for f in "${files[@]}"; do cp "$before/$i" "$f"; i=$((i + 1)); done
+    for round in $(seq "$rounds"); do
+        snapshot "$before" "${files[@]}"
+        ${program}_run >/dev/null 2>&1 &
+        pid=$!
+        delay_ms=$((RANDOM * RANDOM % duration_ms))
+        sleep "$((delay_ms / 1000)).$(printf %03d $((delay_ms % 1000)))"
+        kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        i=0
+        for f in "${files[@]}"; do
+            if ! cmp -s "$f" "$before/$i" && ! cmp -s "$f" "$complete/$i" &&
+                ! { [ "$f" = "$settings" ] && whole_settings "$f"; }; then
+                echo "FAIL: $program killed after ${delay_ms} ms left $f neither as it was nor whole" >&2
+                exit 1
+            fi
+            i=$((i + 1))
+        done
+    done
+    echo "$program: $rounds runs killed within ${duration_ms} ms, every file whole"
+done
