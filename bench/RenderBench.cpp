@@ -161,8 +161,10 @@ void DecodeAndProject(benchmark::State& state)
     TViewer viewer(TCanvasKind::Null, static_cast<int>(state.range(0)));
     if (!viewer.Ready(state))
         return;
-    for (auto _ : state)
+    for (auto _ : state) {
+        viewer.Form.Samples.Reset(); // as the render pass does before its first stream
         DecodeStream(viewer.Form, viewer.Form.Streams.Items(0));
+    }
     Report(state, viewer.Form.SampleCount());
 }
 

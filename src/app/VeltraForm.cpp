@@ -113,14 +113,6 @@ bool FileExists(const std::string& name)
     return !name.empty() && fs::exists(name, error) && !fs::is_directory(name, error);
 }
 
-// Only regular files are opened: opening a named pipe for reading would wait for a writer
-// and freeze the window, and folders and devices hold no data set.
-bool OpensAsFile(const std::string& name)
-{
-    std::error_code error;
-    return fs::is_regular_file(name, error);
-}
-
 // Case-insensitive match of a name against a pattern where "*" matches any run of
 // characters and "?" any one character.
 bool WildcardMatch(const std::string& pattern, const std::string& name)
@@ -413,24 +405,10 @@ void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
 {
     std::int64_t budget = DecompressedLimit;
     for (const auto& name : names) {
-        auto memory = std::make_unique<TMemoryStream>();
-        TMemoryStream& target = *memory;
-        Streams.Add(std::move(memory));
-        std::unique_ptr<TFileStream> file;
-        if (!OpensAsFile(name))
+        const std::int64_t kept = Streams.AddCompressedFile(name, budget);
+        if (kept < 0)
             continue;
-        try {
-            file = std::make_unique<TFileStream>(name);
-        } catch (const std::exception&) {
-            continue; // a file that cannot be opened is skipped
-        }
-        try {
-            TBZDecompressionStream decompressor(*file);
-            DecompressWhole(decompressor, target, budget);
-        } catch (const std::exception&) {
-            // Corrupt data: keep what was decompressed before the failure.
-        }
-        budget = std::max<std::int64_t>(budget - target.Size(), 0);
+        budget = std::max<std::int64_t>(budget - kept, 0);
         FileExt_ = UpperCase(ExtensionOf(WithoutExtension(FileName)));
         PictureFileName = WithoutExtension(FileName) + ".jpg";
     }
@@ -438,16 +416,9 @@ void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
 
 void TFormVeltra::OpenPlain(const std::vector<std::string>& names)
 {
-    for (const auto& name : names) {
-        if (!OpensAsFile(name))
-            continue;
-        try {
-            Streams.Add(std::make_unique<TFileStream>(name));
+    for (const auto& name : names)
+        if (Streams.AddPlainFile(name))
             PictureFileName = FileName + ".jpg";
-        } catch (const std::exception&) {
-            // A member of the group that cannot be opened is skipped.
-        }
-    }
 }
 
 void TFormVeltra::TimerLoadTimer()
@@ -637,8 +608,10 @@ void TFormVeltra::DrawChannel()
         view_.InvalidateScale();
         MapBitmap->FillRect(0, 0, MapBitmap->Width(), MapBitmap->Height(),
                             static_cast<TColour>(BackgroundColour->Value));
-        for (int i = 0; i < Streams.Count(); ++i)
-            DecodeStream(*this, Streams.Items(i));
+        Samples.Reset(); // once: the list holds the footprints of every stream
+        for (decodingStream_ = 0; decodingStream_ < Streams.Count(); ++decodingStream_)
+            Streams.SetOutcome(decodingStream_,
+                               DecodeStream(*this, Streams.Items(decodingStream_)));
         // A pass that failed part-way may have left its footprint pen behind.
         MapBitmap->SetPenWidth(1);
         MapBitmap->SetPenColour(OverlayColour);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/StreamList.h"
 #include "app/VeltraView.h"
 #include "base/Stream.h"
 #include "bzip/BZip2.h"
@@ -21,18 +22,6 @@ class TCartogList;
 class TMapping;
 class TRegistryInteger;
 class TRegistryString;
-
-// The open input streams, in the order the render pass decodes them; owns them.
-class TStreamList {
-public:
-    void Add(std::unique_ptr<TStream> stream) { streams_.push_back(std::move(stream)); }
-    void Clear() { streams_.clear(); }
-    int Count() const { return static_cast<int>(streams_.size()); }
-    TStream* Items(int index) const { return streams_[static_cast<std::size_t>(index)].get(); }
-
-private:
-    std::vector<std::unique_ptr<TStream>> streams_;
-};
 
 // Upper limit of the temperature range for each HIRS channel position 1-19.
 double HirsMaxTemp(int position);
@@ -107,10 +96,11 @@ public:
     std::string BaseCaption() const override { return BaseCaption_; }
     TCanvas& MapCanvas() override;
     const TProjector& Projection() const override;
-    void ResetSamples() override { Samples.Reset(); }
-    void AddSample(float latitude, float longitude, float temperature) override
+    void AddSample(float latitude, float longitude, float temperature,
+                   TSampleOrigin origin) override
     {
-        Samples.AddSample(latitude, longitude, temperature);
+        origin.Stream = decodingStream_;
+        Samples.AddSample(latitude, longitude, temperature, origin);
     }
     std::int32_t SampleCount() const override { return Samples.SampleCount(); }
     std::uint8_t SensorCode() const override { return SensorCode_; }
@@ -190,6 +180,7 @@ private:
     std::vector<std::string> arguments_;
     std::string executable_;
     std::vector<std::string> noDiagnostics_;
+    int decodingStream_ = 0; // index in Streams of the stream the render pass decodes
 };
 
 } // namespace veltra

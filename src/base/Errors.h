@@ -4,12 +4,24 @@
 // transforms, and in settings access.
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace veltra {
 
 class EVeltraError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    // message for developers and logs; reason for the person looking at the data file, in
+    // their terms ("zero band-correction divisor for channel 8").
+    EVeltraError(const std::string& message, std::string reason)
+        : std::runtime_error(message), reason_(std::move(reason))
+    {
+    }
+    // Empty when the kind of failure is all that is known.
+    const std::string& Reason() const { return reason_; }
+
+private:
+    std::string reason_;
 };
 
 // A read that could not deliver every byte asked for, or a read past the end of a buffer.
@@ -38,6 +50,13 @@ class EArithmeticError : public EVeltraError {
 public:
     EArithmeticError() : EVeltraError("Invalid floating point operation") {}
     using EVeltraError::EVeltraError;
+};
+
+// Bytes that cannot be the layout the file's name announces (an unknown instrument, a header
+// the layout cannot hold). The message is the reason, already in the user's terms.
+class EFormatError : public EVeltraError {
+public:
+    explicit EFormatError(const std::string& reason) : EVeltraError(reason, reason) {}
 };
 
 // A text that is not a number, or a date or time that cannot be encoded.

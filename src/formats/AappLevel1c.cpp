@@ -71,7 +71,8 @@ TConstantTables ChooseLayout(TDecodeContext& context, TBytes header)
         context.RecordSize = Level1dRecordSize;
         return {96, 336, 516};
     }
-    switch (ReadBE32(header, InstrumentIdentifier)) {
+    const std::int32_t instrument = ReadBE32(header, InstrumentIdentifier);
+    switch (instrument) {
     case InstrumentHirs:
         context.Host.SetSensorCode(SensorHirs);
         context.RecordSize = Level1cHirsRecordSize;
@@ -85,7 +86,10 @@ TConstantTables ChooseLayout(TDecodeContext& context, TBytes header)
         context.Host.SetSensorCode(SensorAmsuB);
         context.RecordSize = Level1cAmsuBRecordSize;
         return {0, 0, 88};
-    default: context.RecordSize = 0; return {};
+    default:
+        context.RecordSize = 0;
+        context.FamilyMismatch = "unknown instrument " + std::to_string(instrument);
+        return {};
     }
 }
 
@@ -135,7 +139,7 @@ void DecodeAappLine(TDecodeContext& context, TStream& stream)
     TScanLinePen pen = BeginScanLine(context, context.Host.MapCanvas().Width() > 950 ? 5 : 3);
     for (std::size_t i = 0; i < static_cast<std::size_t>(layout.Footprints); ++i) {
         TFootprintPlace place;
-        if (!LocateFootprint(context, record, layout.EarthLocation + 8 * i, place))
+        if (!LocateFootprint(context, record, layout.EarthLocation, i, place))
             continue;
         const std::int32_t value = ReadBE32(record, layout.Values + layout.Stride * i +
                                                         4 * static_cast<std::size_t>(channel));
@@ -147,8 +151,7 @@ void DecodeAappLine(TDecodeContext& context, TStream& stream)
             temperature = ToSingle(value / 100.0); // hundredths of a kelvin
             colour = context.Host.ColourForTemperature(temperature);
         }
-        PlotFootprint(context, pen, place.X, place.Y, place.Latitude, place.Longitude, temperature,
-                      colour);
+        PlotFootprint(context, pen, place, temperature, colour);
     }
     EndScanLine(context);
 }

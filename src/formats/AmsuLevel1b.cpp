@@ -97,12 +97,12 @@ void PlotAmsuLine(TDecodeContext& context, TBytes record, const TAmsuLayout& lay
     for (std::size_t i = 0; i < static_cast<std::size_t>(layout.Footprints); ++i) {
         const int count = layout.Count(record, i, channel);
         TFootprintPlace place;
-        if (!LocateFootprint(context, record, layout.EarthLocation + 8 * i, place))
+        if (!LocateFootprint(context, record, layout.EarthLocation, i, place))
             continue;
         const double radiance = a2 * count * count + a1 * count + a0;
         const float temperature =
             ToSingle(BandCorrectedTemperature(context, channel, radiance, wavenumber));
-        PlotFootprint(context, pen, place.X, place.Y, place.Latitude, place.Longitude, temperature,
+        PlotFootprint(context, pen, place, temperature,
                       context.Host.ColourForTemperature(temperature));
     }
     EndScanLine(context);

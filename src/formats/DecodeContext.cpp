@@ -35,18 +35,22 @@ void EndScanLine(TDecodeContext& context)
     context.Host.MapCanvas().SetPenWidth(1);
 }
 
-bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t offset,
-                     TFootprintPlace& place)
+bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t locations,
+                     std::size_t footprint, TFootprintPlace& place)
 {
+    const std::size_t offset = locations + 8 * footprint;
+    place.Footprint = static_cast<std::int32_t>(footprint);
     place.Latitude = static_cast<float>(ReadScaled(record, offset, 1e-4));
     place.Longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4));
     return context.Host.Projection().LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
 }
 
-void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, std::int32_t x, std::int32_t y,
-                   float latitude, float longitude, float temperature, TColour colour)
+void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintPlace& place,
+                   float temperature, TColour colour)
 {
-    context.Host.AddSample(latitude, longitude, temperature);
+    context.Host.AddSample(place.Latitude, place.Longitude, temperature,
+                           TSampleOrigin{context.ScanLine, place.Footprint, 0});
+    const std::int32_t x = place.X, y = place.Y;
     TCanvas& canvas = context.Host.MapCanvas();
     canvas.SetPenColour(colour);
     const std::int64_t jump = std::llabs(static_cast<std::int64_t>(x) - pen.PreviousX);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "base/DateTime.h"
@@ -40,6 +41,13 @@ struct TDecodeContext {
     std::array<double, 20> BandCorrB{};
     TDateTime ArchiveStart = 0;
     TDateTime ArchiveEnd = 0;
+    // The scan-line record being decoded (0-based) and how many were decoded whole.
+    std::int32_t ScanLine = 0;
+    std::int32_t LinesDecoded = 0;
+    // Set by a header reader that finds, without failing, that the stream is not of the family
+    // its name says (an AAPP instrument it does not know): the reason, in the user's terms.
+    // The pass then decodes nothing from the stream.
+    std::string FamilyMismatch;
 
     // Reads one whole record of RecordSize bytes into RecordBuffer (EReadError when short).
     TBytes ReadRecord(TStream& stream);
@@ -62,19 +70,21 @@ void EndScanLine(TDecodeContext& context);
 // Where a footprint lies: its latitude and longitude in degrees, stored in the record as two
 // signed 32-bit numbers in units of 10^-4 degree, and the pixel the projection gives them.
 struct TFootprintPlace {
+    std::int32_t Footprint = 0; // 0-based index in the scan line
     float Latitude = 0;
     float Longitude = 0;
     std::int32_t X = 0;
     std::int32_t Y = 0;
 };
-// Reads the footprint's position at offset and projects it; false when it is not visible.
-bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t offset,
-                     TFootprintPlace& place);
+// Reads the position of a footprint from the record's earth-location block (8 bytes per
+// footprint from offset locations) and projects it; false when it is not visible.
+bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t locations,
+                     std::size_t footprint, TFootprintPlace& place);
 
-// The common per-footprint step, for a footprint the projection placed at (x, y): records the
-// sample and joins it to the previous footprint of the line unless the horizontal jump exceeds
-// three quarters of the bitmap width (a swath wrapping round a world map).
-void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, std::int32_t x, std::int32_t y,
-                   float latitude, float longitude, float temperature, TColour colour);
+// The common per-footprint step, for a footprint the projection placed: records the sample
+// with its origin and joins it to the previous footprint of the line unless the horizontal
+// jump exceeds three quarters of the bitmap width (a swath wrapping round a world map).
+void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintPlace& place,
+                   float temperature, TColour colour);
 
 } // namespace veltra

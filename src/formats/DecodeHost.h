@@ -9,6 +9,7 @@
 
 #include "base/Canvas.h"
 #include "base/Projector.h"
+#include "formats/Samples.h"
 
 namespace veltra {
 
@@ -29,9 +30,11 @@ public:
     // Colour of a brightness temperature in the displayed range (kelvin).
     virtual TColour ColourForTemperature(float temperature) = 0;
 
-    // The sample list: emptied at the start of every pass, one entry per footprint drawn.
-    virtual void ResetSamples() = 0;
-    virtual void AddSample(float latitude, float longitude, float temperature) = 0;
+    // The sample list, one entry per footprint drawn. The render pass empties it once before
+    // its first stream, so it holds the footprints of every stream in drawing order. The pass
+    // gives the scan line and footprint of the origin; the host knows the stream.
+    virtual void AddSample(float latitude, float longitude, float temperature,
+                           TSampleOrigin origin) = 0;
     virtual std::int32_t SampleCount() const = 0;
 
     // Record layout of the last header read; survives from one pass to the next.

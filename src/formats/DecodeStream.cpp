@@ -26,6 +26,8 @@ void ReadLevel1bHeaders(TDecodeContext& context, TStream& stream)
         ReadAmsuAHeader(context, stream);
     else if (sensor == "AMSU-B")
         ReadAmsuBHeader(context, stream);
+    else
+        context.FamilyMismatch = "no HIRX, AMAX or AMBX in its name";
     stream.Seek(ArchiveHeaderSize + static_cast<std::int64_t>(context.RecordSize),
                 TSeekOrigin::Beginning);
 }
@@ -43,12 +45,76 @@ void DecodeScanLines(TDecodeContext& context, TStream& stream)
     } else if (context.RecordSize != 0) {
         decodeLine = DecodeAappLine;
     }
-    if (decodeLine == nullptr)
+    if (decodeLine == nullptr) {
+        if (context.FamilyMismatch.empty())
+            context.FamilyMismatch = "no scan-line layout for its sensor";
         return;
+    }
     // The count is taken from the header as it stands: a count larger than the file ends with
     // a short read, which ends the pass.
-    for (std::int32_t line = 0; line < context.RecordCount; ++line)
+    for (context.ScanLine = 0; context.ScanLine < context.RecordCount; ++context.ScanLine) {
         decodeLine(context, stream);
+        context.LinesDecoded = context.ScanLine + 1;
+    }
+}
+
+// The layout the file's name announces, with its article, as the reasons name it.
+std::string AnnouncedFamily(const TDecodeContext& context)
+{
+    if (context.Family == TInputFamily::ifLevel1c)
+        return "an AAPP Level 1c file";
+    if (context.Family == TInputFamily::ifLevel1d)
+        return "an AAPP Level 1d file";
+    const std::string sensor = context.Host.SensorName();
+    if (sensor == "HIRS" || sensor == "AMSU-A" || sensor == "AMSU-B")
+        return "a Level 1b " + sensor + " file";
+    return "a supported Level 1b file";
+}
+
+// A failure in the user's terms: the reason the error carries, else one for its kind;
+// shortRead names a read that found the file ended ("" when the caller words it).
+std::string FailureReason(const std::exception& failure, const std::string& shortRead)
+{
+    const auto* error = dynamic_cast<const EVeltraError*>(&failure);
+    if (error != nullptr && !error->Reason().empty())
+        return error->Reason();
+    if (dynamic_cast<const EReadError*>(&failure) != nullptr)
+        return shortRead;
+    if (dynamic_cast<const EArithmeticError*>(&failure) != nullptr)
+        return "arithmetic fault";
+    if (dynamic_cast<const EConvertError*>(&failure) != nullptr)
+        return "a date or number that cannot be converted";
+    return std::string("unexpected failure: ") + failure.what();
+}
+
+// How the pass ended, from how far it got. failure: the reason of the failure that ended it
+// ("" for a short read in the scan lines); failed: whether one did.
+TStreamOutcome DescribeEnd(const TDecodeContext& context, bool headersRead, bool failed,
+                           const std::string& failure)
+{
+    TStreamOutcome outcome{TStreamEnd::NotDecoded, context.LinesDecoded,
+                           headersRead ? context.RecordCount : 0, ""};
+    const std::string notOfFamily = "not " + AnnouncedFamily(context) + ": ";
+    if (!headersRead)
+        outcome.Reason = notOfFamily + failure;
+    else if (!context.FamilyMismatch.empty())
+        outcome.Reason = notOfFamily + context.FamilyMismatch;
+    else if (context.RecordCount <= 0)
+        outcome.Reason =
+            notOfFamily + Format("no scan lines (record count %d)", context.RecordCount);
+    if (!outcome.Reason.empty())
+        return outcome;
+    outcome.End = TStreamEnd::StoppedEarly;
+    if (context.LinesDecoded >= context.RecordCount)
+        outcome.End = TStreamEnd::Complete;
+    else if (failed && failure.empty())
+        outcome.Reason =
+            Format("truncated: %d of %d scan lines", context.LinesDecoded, context.RecordCount);
+    else
+        outcome.Reason = Format("stopped at scan line %d of %d: ", context.LinesDecoded + 1,
+                                context.RecordCount) +
+                         failure;
+    return outcome;
 }
 
 } // namespace
@@ -76,10 +142,10 @@ std::string FormChannelCaption(const TDecodeContext& context, const std::string&
                   Divide(10000.0, context.HirsWavenumber[index]));
 }
 
-void DecodeStream(TDecodeHost& host, TStream* stream)
+TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
 {
     if (stream == nullptr)
-        return;
+        return {TStreamEnd::NotDecoded, 0, 0, "cannot be opened"};
     std::string channelCaption;
     if (!host.SelectedChannelCaption(channelCaption))
         throw EVeltraError("List index out of bounds (-1)");
@@ -87,26 +153,31 @@ void DecodeStream(TDecodeHost& host, TStream* stream)
     context.Channel = StrToInt(channelCaption);
     context.Family = InputFamilyOf(host.FileExt());
     stream->Seek(0, TSeekOrigin::Beginning);
-    host.ResetSamples();
     host.SetSaveRawEnabled(false);
 
+    bool headersRead = false, failed = false;
+    std::string failure;
     try {
         if (context.Family == TInputFamily::ifLevel1b)
             ReadLevel1bHeaders(context, *stream);
         else
             ReadAappHeader(context, *stream);
+        headersRead = true;
         if (context.RecordSize != 0)
             context.RecordBuffer.resize(static_cast<std::size_t>(context.RecordSize));
         DecodeScanLines(context, *stream);
         context.RecordBuffer = {};
         host.SetChannelCaption(FormChannelCaption(context, host.SensorName(), context.Channel));
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         // A short read, a date that cannot be encoded or an arithmetic fault ends the pass
-        // for this stream; what was drawn stays.
+        // for this stream; what was drawn stays, and the outcome says why it ended.
+        failed = true;
+        failure = FailureReason(e, headersRead ? "" : "header too short");
     }
     host.SetSatelliteLabel(host.SatelliteName() + " - " + host.ChannelCaption());
     if (host.SampleCount() > 0)
         host.SetSaveRawEnabled(true);
+    return DescribeEnd(context, headersRead, failed, failure);
 }
 
 } // namespace veltra

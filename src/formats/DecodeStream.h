@@ -1,6 +1,7 @@
 #pragma once
 // The decoding pass: one open input stream to coloured footprints on the map and samples in
 // the sample list, for the channel selected in the channel tabs.
+#include <cstdint>
 #include <string>
 
 #include "base/Stream.h"
@@ -11,10 +12,28 @@ namespace veltra {
 // The family from the upper-case file extension: ".L1C", ".L1D", anything else Level 1b.
 TInputFamily InputFamilyOf(const std::string& fileExt);
 
+// How the decoding pass ended for one stream.
+enum class TStreamEnd {
+    Complete,     // every scan line the header counts was decoded
+    StoppedEarly, // the scan lines before a failure were decoded, and drawn
+    NotDecoded,   // nothing: the stream is not of the family its name says, or is absent
+};
+
+struct TStreamOutcome {
+    TStreamEnd End = TStreamEnd::Complete;
+    std::int32_t LinesDecoded = 0;
+    std::int32_t LinesCounted = 0; // the header's count of scan lines; 0 when none was read
+    // Short and in the user's terms ("truncated: 41 of 141 scan lines"); empty when complete.
+    std::string Reason;
+
+    bool IsComplete() const { return End == TStreamEnd::Complete; }
+};
+
 // Runs the pass; nothing is done for a null stream. Failures while reading headers and scan
-// lines end the pass silently, keeping what was drawn. A selected channel caption that is not
-// an integer raises EConvertError before anything is read.
-void DecodeStream(TDecodeHost& host, TStream* stream);
+// lines end the pass for the stream, keeping what was drawn, and are described in the
+// outcome. A selected channel caption that is not an integer raises EConvertError before
+// anything is read.
+TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream);
 
 // The caption of the displayed channel: frequency in GHz for the microwave sensors, wavelength
 // in micrometres for HIRS, "(visible)" for HIRS channel 20. Raises on a zero wavenumber.

@@ -97,6 +97,10 @@ double BandCorrectedTemperature(const TDecodeContext& context, int channel, doub
     if (channel < 1 || channel > static_cast<int>(context.BandCorrB.size()))
         throw EConvertError("No band correction for channel " + std::to_string(channel));
     const auto index = static_cast<std::size_t>(channel - 1);
+    if (context.BandCorrB[index] == 0)
+        throw EArithmeticError("Floating point division by zero",
+                               "zero band-correction divisor for channel " +
+                                   std::to_string(channel));
     return Divide(InversePlanck(radiance, wavenumber) - context.BandCorrA[index],
                   context.BandCorrB[index]);
 }
@@ -188,7 +192,7 @@ void DecodeHirsLine(TDecodeContext& context, TStream& stream)
         const int count =
             HirsCount(ReadBE16(record, RawCounts + CountBlockSize * j + 2 * position));
         TFootprintPlace place;
-        if (!LocateFootprint(context, record, EarthLocation + 8 * j, place))
+        if (!LocateFootprint(context, record, EarthLocation, j, place))
             continue;
         const double value = count * slope + intercept;
         float temperature = 0;
@@ -200,8 +204,7 @@ void DecodeHirsLine(TDecodeContext& context, TStream& stream)
             temperature = ToSingle(BandCorrectedTemperature(context, channel, value, wavenumber));
             colour = context.Host.ColourForTemperature(temperature);
         }
-        PlotFootprint(context, pen, place.X, place.Y, place.Latitude, place.Longitude, temperature,
-                      colour);
+        PlotFootprint(context, pen, place, temperature, colour);
     }
     EndScanLine(context);
 }

@@ -16,6 +16,7 @@
 #include <memory>
 #include <set>
 #include <span>
+#include <tuple>
 
 #include "app/FakeView.h"
 #include "app/VeltraForm.h"
@@ -278,8 +279,9 @@ TEST_F(SamplePassRender, HirsEuropePassPaintsItsFootprintsWhereTheyLie)
     EXPECT_EQ(diagnostics_[2], "Archive Retrieval System header decoded:");
 }
 
-// A station group: three stations' parts of one pass, all drawn, the samples of the last only.
-TEST_F(SamplePassRender, StationGroupDrawsEveryStreamKeepsTheLastOnesSamples)
+// A station group: three stations' parts of one pass, all drawn and all in the sample list,
+// stream after stream, each sample knowing its stream, scan line and footprint.
+TEST_F(SamplePassRender, StationGroupDrawsAndExportsEveryStream)
 {
     TFormVeltra& form = *form_;
     view_.Boxes[TCheckBoxId::OpenGroup] = true;
@@ -288,10 +290,30 @@ TEST_F(SamplePassRender, StationGroupDrawsEveryStreamKeepsTheLastOnesSamples)
     ASSERT_EQ(diagnostics_.size(), 4u);
     EXPECT_EQ(form.SensorName(), "HIRS");
 
-    // The list is in stream order; the last stream's footprints are the samples.
-    const std::string last = diagnostics_.back();
-    const auto lastLines = ReadFootprints(ReadWholeFile(last), HirsLevel1cLayout);
-    EXPECT_TRUE(SamplesAreVisibleFootprints(form, Visible(*form.Mapping, lastLines)));
+    std::vector<TFootprint> visible;
+    std::vector<TSampleOrigin> origins;
+    for (int m = 0; m < 3; ++m) {
+        const auto lines =
+            ReadFootprints(ReadWholeFile(form.Streams.FileName(m)), HirsLevel1cLayout);
+        for (std::size_t l = 0; l < lines.size(); ++l)
+            for (std::size_t f = 0; f < lines[l].size(); ++f) {
+                std::int32_t x = 0, y = 0;
+                if (!form.Mapping->LatLonToXY(lines[l][f].Latitude, lines[l][f].Longitude, x, y))
+                    continue;
+                visible.push_back(lines[l][f]);
+                origins.push_back({static_cast<std::int32_t>(l), static_cast<std::int32_t>(f), m});
+            }
+        EXPECT_TRUE(form.Streams.Outcome(m).IsComplete()) << form.Streams.Outcome(m).Reason;
+    }
+    EXPECT_TRUE(SamplesAreVisibleFootprints(form, visible));
+    for (std::int32_t i = 0; i < form.SampleCount(); i += 97) {
+        const TSampleOrigin& o = form.Samples.Origin(i);
+        const TSampleOrigin& expected = origins[static_cast<std::size_t>(i)];
+        EXPECT_EQ(std::tie(o.Stream, o.ScanLine, o.Footprint),
+                  std::tie(expected.Stream, expected.ScanLine, expected.Footprint))
+            << "sample " << i;
+    }
+    EXPECT_TRUE(form.Streams.Problems().empty());
 
     // Every member's footprints are painted: under each member's footprints at most one
     // pixel per scan line (its unpainted end) does not hold a ramp colour.
@@ -305,15 +327,15 @@ TEST_F(SamplePassRender, StationGroupDrawsEveryStreamKeepsTheLastOnesSamples)
     const int groupPainted = static_cast<int>(
         std::count_if(group.begin(), group.end(), [](TColour c) { return c != 0; }));
 
-    // The last member alone paints less of the map.
+    // The last member alone paints less of the map and has fewer samples.
     view_.Boxes[TCheckBoxId::OpenGroup] = false;
     const std::int32_t samples = form.SampleCount();
     Render([&] {
-        form.OpenFile(last);
+        form.OpenFile(diagnostics_.back());
         form.TimerLoadTimer();
     });
     EXPECT_EQ(form.Streams.Count(), 1);
-    EXPECT_EQ(form.SampleCount(), samples);
+    EXPECT_LT(form.SampleCount(), samples);
     const std::vector<TColour> alone = Pixels(*form.MapBitmap);
     const int alonePainted = static_cast<int>(std::count_if(alone.begin(), alone.end(),
                                                             [](TColour c) { return c != 0; }));

@@ -285,7 +285,8 @@ TEST_F(VeltraForm, NamedPipeIsSkippedWithoutWaiting)
             ::close(writer);
     }
     EXPECT_TRUE(returned);
-    EXPECT_EQ(form.Streams.Count(), 0);
+    ASSERT_EQ(form.Streams.Count(), 1); // listed, not opened
+    EXPECT_EQ(form.Streams.Items(0), nullptr);
     EXPECT_EQ(form.PictureFileName, "");
 
     // In a station group the pipe is listed with the others but not opened.
@@ -295,7 +296,11 @@ TEST_F(VeltraForm, NamedPipeIsSkippedWithoutWaiting)
     const std::string first = Touch("a_b_c_d_e_f.l1c");
     form.OpenFile(first);
     EXPECT_EQ(lines.size(), 3u);
-    EXPECT_EQ(form.Streams.Count(), 1);
+    ASSERT_EQ(form.Streams.Count(), 2);
+    const int piped = form.Streams.FileName(0) == pipe.string() ? 0 : 1;
+    EXPECT_EQ(form.Streams.Items(piped), nullptr);
+    EXPECT_EQ(form.Streams.Note(piped), "cannot be opened");
+    EXPECT_NE(form.Streams.Items(1 - piped), nullptr);
     EXPECT_EQ(form.PictureFileName, first + ".jpg");
 }
 

@@ -61,7 +61,6 @@ TEST(DecodeStream, HirsHeaderWithNoRecordsDrawsNothingButLabelsThePicture)
     DecodeStream(host, &stream);
     EXPECT_EQ(host.Code, SensorHirs);
     EXPECT_EQ(host.SampleCount(), 0);
-    EXPECT_EQ(host.Samples.Length(), 4096);
     EXPECT_FALSE(host.SaveRaw);
     EXPECT_EQ(host.Canvas.Count(TCanvasCall::Line), 0);
     EXPECT_EQ(host.Canvas.Count(TCanvasCall::Move), 0);
@@ -128,9 +127,10 @@ TEST(PlotFootprint, JoinsFootprintsUnlessTheJumpExceedsThreeQuartersOfTheWidth)
     test::TFakeHost host; // 1000 pixels wide
     TDecodeContext context(host);
     TScanLinePen pen = BeginScanLine(context, 3);
-    PlotFootprint(context, pen, 100, 10, 1, 2, 250, 7);
-    PlotFootprint(context, pen, 850, 10, 1, 2, 250, 7); // jump 750: joined
-    PlotFootprint(context, pen, 99, 10, 1, 2, 250, 7);  // jump 751: broken
+    context.ScanLine = 4;
+    PlotFootprint(context, pen, {0, 1, 2, 100, 10}, 250, 7);
+    PlotFootprint(context, pen, {1, 1, 2, 850, 10}, 250, 7); // jump 750: joined
+    PlotFootprint(context, pen, {5, 1, 2, 99, 10}, 250, 7);  // jump 751: broken
     EndScanLine(context);
     std::vector<TCanvasCall::Kind> kinds;
     for (const auto& c : host.Canvas.Calls)
@@ -139,9 +139,85 @@ TEST(PlotFootprint, JoinsFootprintsUnlessTheJumpExceedsThreeQuartersOfTheWidth)
     EXPECT_EQ(kinds, (std::vector<TCanvasCall::Kind>{TCanvasCall::Move, TCanvasCall::Line,
                                                      TCanvasCall::Move}));
     EXPECT_EQ(host.SampleCount(), 3);
+    EXPECT_EQ(host.Samples.Origin(2).ScanLine, 4);
+    EXPECT_EQ(host.Samples.Origin(2).Footprint, 5);
     EXPECT_EQ(host.Canvas.PenWidth(), 1);
     EXPECT_EQ(host.Canvas.Calls.front().What, TCanvasCall::Width);
     EXPECT_EQ(host.Canvas.Calls.front().A, 3);
+}
+
+// Scan-line records of the HIRS layout; a nonzero quality word (bytes 18-19) makes the
+// decoder pass over a line without calibrating it.
+std::vector<std::uint8_t> WithHirsLines(std::vector<std::uint8_t> bytes, int lines,
+                                        bool rejected)
+{
+    for (int i = 0; i < lines; ++i) {
+        std::vector<std::uint8_t> line(4608, 0);
+        line[19] = rejected ? 1 : 0;
+        bytes.insert(bytes.end(), line.begin(), line.end());
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size)
+{
+    bytes.resize(size);
+    return bytes;
+}
+
+TEST(DecodeStream, OutcomeSaysHowEachBrokenInputEnded)
+{
+    std::mt19937 random(11);
+    std::vector<std::uint8_t> noise(3000);
+    for (auto& b : noise)
+        b = static_cast<std::uint8_t>(random());
+    const std::size_t headers = 512 + 4608;
+    const struct {
+        const char* Name;
+        std::string Ext, Sensor;
+        std::vector<std::uint8_t> Bytes;
+        TStreamEnd End;
+        int Decoded, Counted;
+        std::string Reason;
+    } cases[] = {
+        {"random", ".L1B", "HIRS", noise, TStreamEnd::NotDecoded, 0, 0,
+         "not a Level 1b HIRS file: header too short"},
+        {"empty", ".L1B", "HIRS", {}, TStreamEnd::NotDecoded, 0, 0,
+         "not a Level 1b HIRS file: header too short"},
+        {"cut in the header", ".L1B", "HIRS", Cut(HirsFileHeader(5), 2000),
+         TStreamEnd::NotDecoded, 0, 0, "not a Level 1b HIRS file: header too short"},
+        {"cut mid-record", ".L1B", "HIRS",
+         Cut(WithHirsLines(HirsFileHeader(141), 42, true), headers + 41 * 4608 + 100),
+         TStreamEnd::StoppedEarly, 41, 141, "truncated: 41 of 141 scan lines"},
+        {"zero record count", ".L1B", "HIRS", HirsFileHeader(0), TStreamEnd::NotDecoded, 0, 0,
+         "not a Level 1b HIRS file: no scan lines (record count 0)"},
+        {"Level 1b named Level 1c", ".L1C", "HIRS", HirsFileHeader(3), TStreamEnd::NotDecoded,
+         0, 0, "not an AAPP Level 1c file: unknown instrument 538988115"},
+        {"no sensor in the name", ".L1B", "UNSUPPORTED L1B VARIANT", HirsFileHeader(3),
+         TStreamEnd::NotDecoded, 0, 0,
+         "not a supported Level 1b file: no HIRX, AMAX or AMBX in its name"},
+        {"zero band correction", ".L1B", "HIRS", WithHirsLines(HirsFileHeader(3), 3, false),
+         TStreamEnd::StoppedEarly, 0, 3,
+         "stopped at scan line 1 of 3: zero band-correction divisor for channel 8"},
+        {"complete", ".L1B", "HIRS", WithHirsLines(HirsFileHeader(2), 2, true),
+         TStreamEnd::Complete, 2, 2, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        test::TFakeHost host;
+        host.Ext = c.Ext;
+        host.Sensor = c.Sensor;
+        TMemoryStream stream(c.Bytes);
+        const TStreamOutcome outcome = DecodeStream(host, &stream);
+        EXPECT_EQ(outcome.End, c.End);
+        EXPECT_EQ(outcome.LinesDecoded, c.Decoded);
+        if (c.End != TStreamEnd::NotDecoded) {
+            EXPECT_EQ(outcome.LinesCounted, c.Counted);
+        }
+        EXPECT_EQ(outcome.Reason, c.Reason);
+    }
+    test::TFakeHost host;
+    EXPECT_EQ(DecodeStream(host, nullptr).End, TStreamEnd::NotDecoded);
 }
 
 TEST(DecodeStream, RandomAndTruncatedInputNeverEscapesThePass)

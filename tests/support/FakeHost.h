@@ -131,8 +131,10 @@ public:
     TCanvas& MapCanvas() override { return Canvas; }
     const TProjector& Projection() const override { return Projector; }
     TColour ColourForTemperature(float t) override { return Colour(t); }
-    void ResetSamples() override { Samples.Reset(); }
-    void AddSample(float lat, float lon, float t) override { Samples.AddSample(lat, lon, t); }
+    void AddSample(float lat, float lon, float t, TSampleOrigin origin) override
+    {
+        Samples.AddSample(lat, lon, t, origin);
+    }
     std::int32_t SampleCount() const override { return Samples.SampleCount(); }
     std::uint8_t SensorCode() const override { return Code; }
     void SetSensorCode(std::uint8_t c) override { Code = c; }

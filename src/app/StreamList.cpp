@@ -1,0 +1,94 @@
+#include "app/StreamList.h"
+
+#include <filesystem>
+
+#include "base/Errors.h"
+#include "base/Format.h"
+#include "bzip/BZip2.h"
+
+namespace veltra {
+
+namespace {
+
+constexpr const char* CannotOpen = "cannot be opened";
+
+// Only regular files are opened: opening a named pipe for reading would wait for a writer
+// and freeze the window, and folders and devices hold no data set.
+std::unique_ptr<TFileStream> OpenRegularFile(const std::string& name)
+{
+    std::error_code error;
+    try {
+        if (std::filesystem::is_regular_file(name, error))
+            return std::make_unique<TFileStream>(name);
+    } catch (const std::exception&) {
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool TStreamList::AddPlainFile(const std::string& name)
+{
+    auto file = OpenRegularFile(name);
+    const bool opened = file != nullptr;
+    Add(name, std::move(file), opened ? "" : CannotOpen);
+    return opened;
+}
+
+std::int64_t TStreamList::AddCompressedFile(const std::string& name, std::int64_t limit)
+{
+    auto file = OpenRegularFile(name);
+    if (!file) {
+        Add(name, nullptr, CannotOpen);
+        return -1;
+    }
+    auto target = std::make_unique<TMemoryStream>();
+    std::string note;
+    try {
+        TBZDecompressionStream decompressor(*file);
+        DecompressWhole(decompressor, *target, limit);
+    } catch (const std::exception& e) {
+        // Corrupt data: keep what was decompressed before the failure.
+        const auto* error = dynamic_cast<const EVeltraError*>(&e);
+        note = error != nullptr && !error->Reason().empty()
+                   ? error->Reason()
+                   : Format("compressed data damaged after %lld bytes",
+                            static_cast<long long>(target->Size()));
+    }
+    const std::int64_t kept = target->Size();
+    Add(name, std::move(target), note);
+    return kept;
+}
+
+void TStreamList::Add(std::string fileName, std::unique_ptr<TStream> stream, std::string note)
+{
+    entries_.push_back(TEntry{std::move(fileName), std::move(stream), std::move(note), {}});
+}
+
+void TStreamList::SetNote(int index, std::string note)
+{
+    At(index).Note = std::move(note);
+}
+
+void TStreamList::SetOutcome(int index, TStreamOutcome outcome)
+{
+    At(index).Outcome = std::move(outcome);
+}
+
+std::vector<TStreamProblem> TStreamList::Problems() const
+{
+    std::vector<TStreamProblem> problems;
+    for (const TEntry& entry : entries_) {
+        std::string reason = entry.Note;
+        // An absent stream has only its note to tell; its outcome would repeat it.
+        if (entry.Stream && !entry.Outcome.IsComplete())
+            reason += (reason.empty() ? "" : "; ") + entry.Outcome.Reason;
+        else if (!entry.Stream && reason.empty())
+            reason = entry.Outcome.Reason.empty() ? CannotOpen : entry.Outcome.Reason;
+        if (!reason.empty())
+            problems.push_back({entry.FileName, reason});
+    }
+    return problems;
+}
+
+} // namespace veltra

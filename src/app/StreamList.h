@@ -1,0 +1,61 @@
+#pragma once
+// The inputs of the render pass: one entry per file of the open (the file, or every file of a
+// station group), in the order the pass decodes them, with what opening and decoding each one
+// found out.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/Stream.h"
+#include "formats/DecodeStream.h"
+
+namespace veltra {
+
+// A stream the user should hear about, with the reason in their terms.
+struct TStreamProblem {
+    std::string FileName;
+    std::string Reason;
+};
+
+class TStreamList {
+public:
+    // stream: null when the file could not be opened; note: what opening found wrong
+    // ("cannot be opened", a compressed file cut short), empty when nothing.
+    void Add(std::string fileName, std::unique_ptr<TStream> stream, std::string note = {});
+    // Opens a plain file, or lists it with a null stream and a note when it cannot be opened.
+    // True when it was opened.
+    bool AddPlainFile(const std::string& name);
+    // Decompresses a bzip2 file whole into memory, keeping at most limit bytes; damaged data
+    // keep what came before the damage, with a note. Returns the bytes kept, or -1 (and lists
+    // the file with a null stream) when it cannot be opened.
+    std::int64_t AddCompressedFile(const std::string& name, std::int64_t limit);
+    void Clear() { entries_.clear(); }
+    int Count() const { return static_cast<int>(entries_.size()); }
+    // The open stream, null when the file could not be opened. Owned by the list.
+    TStream* Items(int index) const { return At(index).Stream.get(); }
+    const std::string& FileName(int index) const { return At(index).FileName; }
+    const std::string& Note(int index) const { return At(index).Note; }
+    void SetNote(int index, std::string note);
+    // How the last render pass ended for the stream (complete before the first pass).
+    const TStreamOutcome& Outcome(int index) const { return At(index).Outcome; }
+    void SetOutcome(int index, TStreamOutcome outcome);
+
+    // Every stream with a note or not decoded completely, in order. A note and the outcome's
+    // reason are joined with "; ".
+    std::vector<TStreamProblem> Problems() const;
+
+private:
+    struct TEntry {
+        std::string FileName;
+        std::unique_ptr<TStream> Stream;
+        std::string Note;
+        TStreamOutcome Outcome;
+    };
+    const TEntry& At(int index) const { return entries_[static_cast<std::size_t>(index)]; }
+    TEntry& At(int index) { return entries_[static_cast<std::size_t>(index)]; }
+
+    std::vector<TEntry> entries_;
+};
+
+} // namespace veltra
