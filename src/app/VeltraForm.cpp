@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 
+#include "app/MapNavigation.h"
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "bzip/BZip2.h"
@@ -31,46 +32,6 @@ constexpr const char* UnsupportedLevel1b = "Unsupported L1B variant";
 constexpr std::array<double, 20> HirsMaxTemps = {280, 265, 240, 250, 265, 280, 290,
                                                  330, 270, 310, 275, 260, 300, 290,
                                                  280, 260, 350, 340, 340, 0};
-
-struct TMenuValue {
-    TMenuItem Item;
-    std::int32_t Value;
-};
-
-constexpr TMenuValue BackgroundItems[] = {{TMenuItem::BackgroundBlack, 0},
-                                          {TMenuItem::BackgroundWhite, 0xFFFFFF}};
-constexpr TMenuValue ProjectionItems[] = {{TMenuItem::ProjectionMercator, 5},
-                                          {TMenuItem::ProjectionMercatorZoomed, 6},
-                                          {TMenuItem::ProjectionOrthographic, 7},
-                                          {TMenuItem::ProjectionPolarStereographic, 9},
-                                          {TMenuItem::ProjectionPlateCarree, 1},
-                                          {TMenuItem::ProjectionPlateCarreeZoomed, 2}};
-constexpr TMenuValue RegionItems[] = {
-    {TMenuItem::RegionEurope, 0},   {TMenuItem::RegionIndianOcean, 1},
-    {TMenuItem::RegionNorthAmerica, 2}, {TMenuItem::RegionAtlantic, 3},
-    {TMenuItem::RegionSouthAmerica, 4}, {TMenuItem::RegionNorthPole, 5}};
-
-template <std::size_t N>
-bool ValueOfItem(const TMenuValue (&table)[N], TMenuItem item, std::int32_t& value)
-{
-    for (const auto& entry : table)
-        if (entry.Item == item) {
-            value = entry.Value;
-            return true;
-        }
-    return false;
-}
-
-template <std::size_t N>
-bool ItemOfValue(const TMenuValue (&table)[N], std::int32_t value, TMenuItem& item)
-{
-    for (const auto& entry : table)
-        if (entry.Value == value) {
-            item = entry.Item;
-            return true;
-        }
-    return false;
-}
 
 std::vector<std::string> NumberTabs(int first, int last)
 {
@@ -194,6 +155,7 @@ void TFormVeltra::FormCreate()
     MapProjection = std::make_unique<TRegistryInteger>("MapProjection", 7);
     MapRegion = std::make_unique<TRegistryInteger>("MapRegion", 0);
     Mapping->SetProjection(static_cast<std::uint8_t>(MapProjection->Value));
+    Navigation = std::make_unique<TMapNavigation>(*Mapping);
     Mapping->SetLongitudeSpan(150.0f);
     Mapping->SetLatitudeSpan(75.0f);
     SetRegionPreset();
@@ -208,6 +170,7 @@ void TFormVeltra::FormCreate()
     AmsuBChannel = 20;
     HirsChannel = 8;
     OpenFilterIndex = std::make_unique<TRegistryInteger>("OpenFilterIndex", 2);
+    FillFootprints = std::make_unique<TRegistryBoolean>("FillFootprints", false);
     Streams.Clear();
 }
 
@@ -216,6 +179,7 @@ void TFormVeltra::FormShow()
     view_.SetScaleBarHeight(view_.TextHeight("Cy") * 17 / 13);
     view_.SetCheckBoxVisible(TCheckBoxId::OpenGroup, true);
     ShowBackgroundChoice();
+    view_.SetMenuChecked(TMenuItem::ViewFillFootprints, FillFootprints->Value);
     ApplyProjection();
     ApplyRegion();
     view_.RegisterDropTarget();
@@ -231,93 +195,15 @@ void TFormVeltra::FormDestroy()
         return;
     view_.UnregisterDropTarget();
     Cartog.reset();
+    Navigation.reset();
     Mapping.reset();
     BackgroundColour.reset();
     MapProjection.reset();
     MapRegion.reset();
     OpenFilterIndex.reset();
     DataFolder.reset();
+    FillFootprints.reset();
     Streams.Clear();
-}
-
-// ---------------------------------------------------------------------------------------
-// Menus
-
-void TFormVeltra::MenuFileExitClick()
-{
-    view_.Close();
-}
-
-void TFormVeltra::MenuViewDiagnosticsClick()
-{
-    view_.ShowDiagnostics();
-}
-
-void TFormVeltra::MenuHelpAboutClick()
-{
-    view_.ShowAbout();
-}
-
-void TFormVeltra::MenuOptionsBackgroundClick(TMenuItem item)
-{
-    const std::int32_t old = BackgroundColour->Value;
-    ValueOfItem(BackgroundItems, item, BackgroundColour->Value);
-    ShowBackgroundChoice();
-    if (BackgroundColour->Value != old)
-        DrawChannel();
-}
-
-void TFormVeltra::ShowBackgroundChoice()
-{
-    TMenuItem item;
-    if (ItemOfValue(BackgroundItems, BackgroundColour->Value, item))
-        view_.SetMenuChecked(item, true);
-}
-
-void TFormVeltra::MenuOptionsMapProjectionClick(TMenuItem item)
-{
-    const std::int32_t old = MapProjection->Value;
-    ValueOfItem(ProjectionItems, item, MapProjection->Value);
-    if (MapProjection->Value != old)
-        ApplyProjection();
-}
-
-void TFormVeltra::ApplyProjection()
-{
-    TMenuItem item;
-    if (ItemOfValue(ProjectionItems, MapProjection->Value, item))
-        view_.SetMenuChecked(item, true);
-    const auto kind = static_cast<std::uint8_t>(MapProjection->Value);
-    if (kind != Mapping->Projection) {
-        Mapping->SetProjection(kind);
-        DrawChannel();
-    }
-}
-
-void TFormVeltra::MenuOptionsRegionClick(TMenuItem item)
-{
-    const std::int32_t old = MapRegion->Value;
-    ValueOfItem(RegionItems, item, MapRegion->Value);
-    if (MapRegion->Value != old)
-        ApplyRegion();
-}
-
-void TFormVeltra::ApplyRegion()
-{
-    const float longitude = Mapping->CentreLongitude;
-    const float latitude = Mapping->CentreLatitude;
-    SetRegionPreset();
-    if (Mapping->CentreLongitude != longitude || Mapping->CentreLatitude != latitude)
-        DrawChannel();
-}
-
-void TFormVeltra::SetRegionPreset()
-{
-    if (ApplyRegionPreset(*Mapping, MapRegion->Value)) {
-        TMenuItem item;
-        if (ItemOfValue(RegionItems, MapRegion->Value, item))
-            view_.SetMenuChecked(item, true);
-    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -598,6 +484,7 @@ bool TFormVeltra::SelectedChannelCaption(std::string& caption) const
 
 void TFormVeltra::DrawChannel()
 {
+    ++RenderPasses;
     SaveAsEnabled = false;
     view_.SetMenuEnabled(TMenuItem::FileSaveAs, false);
     SetSaveRawEnabled(false);

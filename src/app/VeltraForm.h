@@ -19,7 +19,9 @@
 namespace veltra {
 
 class TCartogList;
+class TMapNavigation;
 class TMapping;
+class TRegistryBoolean;
 class TRegistryInteger;
 class TRegistryString;
 
@@ -37,6 +39,8 @@ public:
     static constexpr TColour OverlayColour = 0x808080;
     static constexpr TColour GridLineColour = 255;
     static constexpr int JpegQuality = 80;
+    // Zoom factor of one wheel notch or one Zoom in.
+    static constexpr double ZoomStep = 1.25;
     // The comment every saved picture carries.
     static std::string JpegComment();
 
@@ -58,6 +62,11 @@ public:
     void MenuFileSaveRawClick();
     void MenuFileExitClick();
     void MenuViewDiagnosticsClick();
+    void MenuViewZoomInClick();
+    void MenuViewZoomOutClick();
+    void MenuViewFitToPassClick();
+    void MenuViewResetViewClick();
+    void MenuViewFillFootprintsClick();
     void MenuHelpAboutClick();
     void MenuOptionsBackgroundClick(TMenuItem item);
     void MenuOptionsMapProjectionClick(TMenuItem item);
@@ -85,6 +94,14 @@ public:
     void DrawChannel();
     void ImageDisplayMouseMove(int x, int y);
     void ImageDisplayMouseLeave();
+    // Navigation (VeltraFormNavigation.cpp): notches of the wheel, positive away from the
+    // user (zoom in); a drag with the left button pans.
+    void ImageDisplayMouseWheel(int x, int y, double notches);
+    void ImageDisplayMouseDown(int x, int y);
+    void ImageDisplayMouseDrag(int x, int y);
+    void ImageDisplayMouseUp();
+    void RequestRender();
+    void TimerRenderTimer();
     void CheckBoxTempsInCClick();
     void PaintBoxScalePaint(TCanvas& bar);
     TColour ColourForTemperature(float temperature) override;
@@ -150,6 +167,11 @@ public:
     // The most that the compressed files of one open, a station group together, may
     // decompress into memory: a folder of decompression bombs cannot exhaust it.
     std::int64_t DecompressedLimit = DecompressWholeLimit;
+    // Zoom and pan of the map (MapNavigation.h); created with the projection.
+    std::unique_ptr<TMapNavigation> Navigation;
+    std::unique_ptr<TRegistryBoolean> FillFootprints;
+    // Render passes drawn so far.
+    std::uint64_t RenderPasses = 0;
 
     // State of the controls, as the window shows it.
     std::string WindowCaption;
@@ -170,6 +192,7 @@ public:
 
 private:
     bool Checked(TCheckBoxId box) const { return view_.IsChecked(box); }
+    void ApplyChoice(std::int32_t& setting, std::int32_t value, void (TFormVeltra::*apply)());
     void SetSensorTabList(std::vector<std::string> tabs);
     void SetChannelTabList(std::vector<std::string> tabs, int index);
     void OpenCompressed(const std::vector<std::string>& names);

@@ -16,6 +16,11 @@ enum class TMenuItem {
     FileSaveRaw,
     FileExit,
     ViewDiagnostics,
+    ViewZoomIn,
+    ViewZoomOut,
+    ViewFitToPass,
+    ViewResetView,
+    ViewFillFootprints,
     BackgroundBlack,
     BackgroundWhite,
     ProjectionMercator,
@@ -35,7 +40,7 @@ enum class TMenuItem {
 
 enum class TCheckBoxId { TempsInC, FixMaxTemp, Gridlines, OpenGroup };
 enum class TLabelId { MinTemp, MaxTemp, SatName, CursorLocation };
-enum class TTimerId { Load, Resize };
+enum class TTimerId { Load, Resize, Render };
 
 struct TOpenDialogRequest {
     std::string Filter;        // "Compressed files (*.bz2)|*.bz2|..." pairs of caption and masks

@@ -72,6 +72,7 @@ TMainWindow::~TMainWindow()
 {
     TimerLoad->stop();
     TimerResize->stop();
+    TimerRender->stop();
     Guarded([this] { form_->FormDestroy(); });
     while (busy_ > 0)
         EndBusyCursor();
@@ -111,6 +112,11 @@ bool TMainWindow::Headless() const
 QAction* TMainWindow::Action(TMenuItem item) const
 {
     return actions_[static_cast<std::size_t>(item)];
+}
+
+QTimer* TMainWindow::Timer(TTimerId timer) const
+{
+    return timer == TTimerId::Load ? TimerLoad : timer == TTimerId::Resize ? TimerResize : TimerRender;
 }
 
 QCheckBox* TMainWindow::CheckBox(TCheckBoxId box) const
@@ -249,12 +255,12 @@ void TMainWindow::InvalidateScale() { PaintBoxScale->update(); }
 
 void TMainWindow::StartTimer(TTimerId timer, int milliseconds)
 {
-    (timer == TTimerId::Load ? TimerLoad : TimerResize)->start(milliseconds);
+    Timer(timer)->start(milliseconds);
 }
 
 void TMainWindow::StopTimer(TTimerId timer)
 {
-    (timer == TTimerId::Load ? TimerLoad : TimerResize)->stop();
+    Timer(timer)->stop();
 }
 
 void TMainWindow::BeginBusyCursor()

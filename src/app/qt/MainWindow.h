@@ -95,6 +95,7 @@ private:
     void LoadTimerFired();
     bool Headless() const;
     QAction* Action(TMenuItem item) const;
+    QTimer* Timer(TTimerId timer) const;
     QCheckBox* CheckBox(TCheckBoxId box) const;
     QLabel* Label(TLabelId label) const;
 
@@ -108,6 +109,7 @@ private:
     std::array<QLabel*, 4> labels_{};
     QTimer* TimerLoad = nullptr;
     QTimer* TimerResize = nullptr;
+    QTimer* TimerRender = nullptr;
     TFormATOVSDiagnostics* diagnostics_ = nullptr;
     QDialog* about_ = nullptr;
     bool dropTarget_ = false;

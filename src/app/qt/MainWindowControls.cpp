@@ -70,6 +70,16 @@ void TMainWindow::CreateControls()
         Guarded([&] { form_->ImageDisplayMouseMove(x, y); });
     };
     image->OnLeave = [this] { Guarded([&] { form_->ImageDisplayMouseLeave(); }); };
+    image->OnPress = [this](int x, int y) {
+        Guarded([&] { form_->ImageDisplayMouseDown(x, y); });
+    };
+    image->OnDrag = [this](int x, int y) {
+        Guarded([&] { form_->ImageDisplayMouseDrag(x, y); });
+    };
+    image->OnRelease = [this] { Guarded([&] { form_->ImageDisplayMouseUp(); }); };
+    image->OnWheel = [this](int x, int y, double notches) {
+        Guarded([&] { form_->ImageDisplayMouseWheel(x, y, notches); });
+    };
     image->OnResize = [this] {
         if (form_)
             Guarded([&] { form_->TabControlChannelResize(); });
@@ -91,6 +101,11 @@ void TMainWindow::CreateControls()
     TimerResize->setInterval(400);
     connect(TimerResize, &QTimer::timeout, this,
             [this] { Guarded([&] { form_->TimerResizeTimer(); }); });
+    TimerRender = new QTimer(this);
+    TimerRender->setObjectName("TimerRender");
+    TimerRender->setSingleShot(true);
+    connect(TimerRender, &QTimer::timeout, this,
+            [this] { Guarded([&] { form_->TimerRenderTimer(); }); });
 }
 
 // The strip under the map: the check boxes, the scale bar between its two limits, the

@@ -69,6 +69,25 @@ void TMainWindow::CreateMenus()
     view->setObjectName("MenuView");
     plain(view, {TMenuItem::ViewDiagnostics, "MenuViewDiagnostics", "&Diagnostics..."},
           &TFormVeltra::MenuViewDiagnosticsClick);
+    view->addSeparator();
+    plain(view, {TMenuItem::ViewZoomIn, "MenuViewZoomIn", "Zoom &in"},
+          &TFormVeltra::MenuViewZoomInClick);
+    plain(view, {TMenuItem::ViewZoomOut, "MenuViewZoomOut", "Zoom &out"},
+          &TFormVeltra::MenuViewZoomOutClick);
+    plain(view, {TMenuItem::ViewFitToPass, "MenuViewFitToPass", "&Fit to pass"},
+          &TFormVeltra::MenuViewFitToPassClick);
+    plain(view, {TMenuItem::ViewResetView, "MenuViewResetView", "&Reset view"},
+          &TFormVeltra::MenuViewResetViewClick);
+    view->addSeparator();
+    plain(view, {TMenuItem::ViewFillFootprints, "MenuViewFillFootprints", "Fill &footprints"},
+          &TFormVeltra::MenuViewFillFootprintsClick);
+    Action(TMenuItem::ViewFillFootprints)->setCheckable(true);
+    // The bare keys work without a modifier, as in map viewers; the platform's own zoom keys
+    // as well.
+    Action(TMenuItem::ViewZoomIn)
+        ->setShortcuts({QKeySequence("+"), QKeySequence("="), QKeySequence::ZoomIn});
+    Action(TMenuItem::ViewZoomOut)->setShortcuts({QKeySequence("-"), QKeySequence::ZoomOut});
+    Action(TMenuItem::ViewResetView)->setShortcut(QKeySequence("0"));
 
     QMenu* options = menuBar()->addMenu("&Options");
     options->setObjectName("MenuOptions");

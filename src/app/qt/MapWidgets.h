@@ -2,6 +2,7 @@
 // The small widgets the main window is built from: a widget that hands its events to the
 // window, and the tab bars of the sensors and channels.
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QTabBar>
 #include <QWidget>
 
@@ -20,6 +21,12 @@ public:
     std::function<void(int, int)> OnMouseMove;
     std::function<void()> OnLeave;
     std::function<void()> OnResize;
+    // The left button: pressed, moved while held, released.
+    std::function<void(int, int)> OnPress;
+    std::function<void(int, int)> OnDrag;
+    std::function<void()> OnRelease;
+    // Wheel notches (120ths of the angle, as Qt counts) at a position.
+    std::function<void(int, int, double)> OnWheel;
 
 protected:
     void paintEvent(QPaintEvent*) override
@@ -30,8 +37,29 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override
     {
         const QPoint at = event->position().toPoint();
+        if ((event->buttons() & Qt::LeftButton) && OnDrag)
+            OnDrag(at.x(), at.y());
         if (OnMouseMove)
             OnMouseMove(at.x(), at.y());
+    }
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        const QPoint at = event->position().toPoint();
+        if (event->button() == Qt::LeftButton && OnPress)
+            OnPress(at.x(), at.y());
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() == Qt::LeftButton && OnRelease)
+            OnRelease();
+    }
+    void wheelEvent(QWheelEvent* event) override
+    {
+        const QPoint at = event->position().toPoint();
+        const int delta = event->angleDelta().y();
+        if (delta != 0 && OnWheel)
+            OnWheel(at.x(), at.y(), delta / 120.0);
+        event->accept();
     }
     void leaveEvent(QEvent*) override
     {

@@ -5,10 +5,12 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <ostream>
 
+#include "app/MapNavigation.h"
 #include "app/VeltraForm.h"
 #include "app/render/HeadlessView.h"
 #include "base/Errors.h"
@@ -55,6 +57,8 @@ struct TRenderOptions {
     std::optional<std::string> Countries, Jpeg, Png, Bt;
     bool Diagnostics = false, Info = false;
     std::vector<TReadout> Readouts;
+    // The view after the region preset, degrees; not a number: as the preset has it.
+    float CentreLatitude = NAN, CentreLongitude = NAN, LongitudeSpan = NAN, LatitudeSpan = NAN;
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -80,6 +84,31 @@ void ParsePair(const std::string& name, const std::string& text, char separator,
     if (at == std::string::npos || !ParseInt(text.substr(0, at), a) ||
         !ParseInt(text.substr(at + 1), b))
         throw TUsageError{name + ": '" + text + "' is not of the form A" + separator + "B"};
+}
+
+// "A" or "A,B" of decimal numbers, each within its range; B stays as it is when absent.
+void ParseDegrees(const std::string& name, const std::string& text, bool needsTwo, float& a,
+                  float& b, float lowA, float highA, float lowB, float highB)
+{
+    auto number = [](const std::string& part, float& value) {
+        const char* end = part.data() + part.size();
+        const auto result = std::from_chars(part.data(), end, value);
+        return !part.empty() && result.ec == std::errc() && result.ptr == end &&
+               std::isfinite(value);
+    };
+    const auto comma = text.find(',');
+    const bool two = comma != std::string::npos;
+    float first = 0, second = 0;
+    if ((needsTwo && !two) || !number(text.substr(0, comma), first) ||
+        (two && !number(text.substr(comma + 1), second)) || !(first >= lowA && first <= highA) ||
+        (two && !(second >= lowB && second <= highB)))
+        throw TUsageError{Format("%s: '%s' is not %s", name.c_str(), text.c_str(),
+                                 needsTwo ? "LAT,LON with LAT in -90..90 and LON in -180..180"
+                                          : "LON[,LAT] with LON in 0..360 and LAT in 0..180 "
+                                            "degrees, above 0")};
+    a = first;
+    if (two)
+        b = second;
 }
 
 TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
@@ -159,6 +188,13 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             TReadout r;
             ParsePair(arg, takeValue(), ',', r.X, r.Y);
             o.Readouts.push_back(r);
+        } else if (arg == "--centre")
+            ParseDegrees(arg, takeValue(), true, o.CentreLatitude, o.CentreLongitude, -90, 90,
+                         -180, 180);
+        else if (arg == "--span") {
+            ParseDegrees(arg, takeValue(), false, o.LongitudeSpan, o.LatitudeSpan, 0, 360, 0, 180);
+            if (!(o.LongitudeSpan > 0) || o.LatitudeSpan == 0)
+                throw TUsageError{"--span: a span must be above 0 degrees"};
         } else if (arg.size() > 1 && arg[0] == '-')
             throw TUsageError{"unknown option " + arg};
         else if (o.File.empty())
@@ -327,6 +363,14 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     form.MapRegion->Value = o.Region;
     form.FormShow();
     form.TimerResizeTimer();
+    if (!std::isnan(o.CentreLatitude) || !std::isnan(o.LongitudeSpan)) {
+        // The latitude span follows the bitmap's shape unless given.
+        const float latitudeSpan = std::isnan(o.LatitudeSpan) && !std::isnan(o.LongitudeSpan)
+                                       ? o.LongitudeSpan * o.Height / o.Width
+                                       : o.LatitudeSpan;
+        form.Navigation->SetView(o.CentreLatitude, o.CentreLongitude, o.LongitudeSpan,
+                                 std::min(latitudeSpan, 180.0f));
+    }
     // Open, then what the load timer does.
     form.OpenFile(o.File);
     // No stream could be opened (a compressed file leaves an empty memory stream behind, so
@@ -365,6 +409,9 @@ Renders FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, wi
   --diagnostics       print the diagnostics lines to standard output, one per line
   --info              print key=value lines to standard output: caption, label (the satellite label
                       text), hint, sensor, channel, mintemp, maxtemp (as %g), samples, streams
+  --centre LAT,LON    centre the view there (degrees), as a pan in the viewer would
+  --span LON[,LAT]    the view's longitude and latitude spans in degrees, as a zoom in the viewer
+                      would; LAT defaults to LON x height / width
   --readout X,Y       print the cursor read-out text at pixel X,Y (may be repeated; one line each)
   --help, --version
 Exit status: 0 success, 2 usage error, 3 input missing or unreadable, 4 an output could not be

@@ -215,7 +215,9 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
     EXPECT_EQ((QStringList{"&Open...", "Save &As...", "Save &brightness temperatures", "-",
                            "E&xit"}),
               ActionTexts(*Child<QMenu>("MenuFile")));
-    EXPECT_EQ(QStringList{"&Diagnostics..."}, ActionTexts(*Child<QMenu>("MenuView")));
+    EXPECT_EQ((QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass",
+                           "&Reset view", "-", "Fill &footprints"}),
+              ActionTexts(*Child<QMenu>("MenuView")));
     EXPECT_EQ((QStringList{"&Background", "Map &projection", "Map &region"}),
               ActionTexts(*Child<QMenu>("MenuOptions")));
     EXPECT_EQ((QStringList{"&Black", "&White"}),

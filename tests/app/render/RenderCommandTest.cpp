@@ -60,6 +60,7 @@ TEST_F(RenderCommand, HelpAndVersion)
                                "--size WxH", "--background black|white", "--gridlines", "--fixed",
                                "--celsius", "--group", "--countries FILE", "--jpeg OUT",
                                "--png OUT", "--bt OUT", "--diagnostics", "--info", "--readout X,Y",
+                               "--centre LAT,LON", "--span LON[,LAT]",
                                "--help, --version"})
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
     const TResult version = Render({"--version"});
@@ -91,6 +92,13 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {"--readout", "10", file},
         {"--readout", "a,b", file},
         {file, "--jpeg"},
+        {"--centre", "91,0", file},
+        {"--centre", "10", file},
+        {"--centre", "10,181", file},
+        {"--span", "0", file},
+        {"--span", "361", file},
+        {"--span", "20,0", file},
+        {"--span", "20,x", file},
     };
     for (const auto& arguments : bad) {
         const TResult r = Render(arguments);
@@ -171,6 +179,7 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
         {"--projection", "9"}, {"--region", "5"},    {"--background", "white"},
         {"--gridlines"},       {"--fixed"},          {"--channel", "12"},
         {"--size", "640x480"}, {"--sensor", "HIRS", "--channel", "20"},
+        {"--span", "40"},      {"--centre", "50,5"},
     };
     for (const auto& v : variants) {
         std::vector<std::string> arguments = v;
@@ -195,6 +204,20 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
     EXPECT_EQ(kelvin.Out.substr(kelvin.Out.size() - 2), "K\n");
     EXPECT_EQ(celsius.Out.substr(celsius.Out.size() - 2), "C\n");
     EXPECT_NE(kelvin.Out, celsius.Out);
+}
+
+// A view from the command line is the one a zoom in the viewer would show: the centre lies
+// at the middle pixel, a span of 20 degrees of longitude on the world Mercator puts 10 degrees
+// either side, and the latitude span of 20 x 600 / 800 = 15 degrees reaches 57.5 at the top.
+TEST_F(RenderCommand, CentreAndSpanSetTheView)
+{
+    const std::string file = SampleWith(".HIRX.");
+    const TResult r = Render({"--projection", "5", "--centre", "50,5", "--span", "20", "--readout",
+                              "400,300", "--readout", "0,300", "--readout", "400,0", file});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "Lat: 50\xC2\xB0  Lon: 5\xC2\xB0  \n"
+                     "Lat: 50\xC2\xB0  Lon: -5\xC2\xB0  \n"
+                     "Lat: 57\xC2\xB0  Lon: 5\xC2\xB0  \n");
 }
 
 TEST_F(RenderCommand, GroupCountriesAndDiagnostics)

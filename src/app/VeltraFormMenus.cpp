@@ -1,0 +1,172 @@
+// The menu handlers of the main window: the choices of the Options menu, which the settings
+// keep, and the View menu.
+#include "app/MapNavigation.h"
+#include "app/VeltraForm.h"
+#include "mapping/zorMapping.h"
+#include "settings/RegistryVariables.h"
+
+namespace veltra {
+
+namespace {
+
+struct TMenuValue {
+    TMenuItem Item;
+    std::int32_t Value;
+};
+
+constexpr TMenuValue BackgroundItems[] = {{TMenuItem::BackgroundBlack, 0},
+                                          {TMenuItem::BackgroundWhite, 0xFFFFFF}};
+constexpr TMenuValue ProjectionItems[] = {
+    {TMenuItem::ProjectionMercator, 5},     {TMenuItem::ProjectionMercatorZoomed, 6},
+    {TMenuItem::ProjectionOrthographic, 7}, {TMenuItem::ProjectionPolarStereographic, 9},
+    {TMenuItem::ProjectionPlateCarree, 1},  {TMenuItem::ProjectionPlateCarreeZoomed, 2}};
+constexpr TMenuValue RegionItems[] = {
+    {TMenuItem::RegionEurope, 0},       {TMenuItem::RegionIndianOcean, 1},
+    {TMenuItem::RegionNorthAmerica, 2}, {TMenuItem::RegionAtlantic, 3},
+    {TMenuItem::RegionSouthAmerica, 4}, {TMenuItem::RegionNorthPole, 5}};
+
+template <std::size_t N>
+bool ValueOfItem(const TMenuValue (&table)[N], TMenuItem item, std::int32_t& value)
+{
+    for (const auto& entry : table)
+        if (entry.Item == item) {
+            value = entry.Value;
+            return true;
+        }
+    return false;
+}
+
+template <std::size_t N>
+bool ItemOfValue(const TMenuValue (&table)[N], std::int32_t value, TMenuItem& item)
+{
+    for (const auto& entry : table)
+        if (entry.Value == value) {
+            item = entry.Item;
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+void TFormVeltra::MenuFileExitClick()
+{
+    view_.Close();
+}
+
+void TFormVeltra::MenuViewDiagnosticsClick()
+{
+    view_.ShowDiagnostics();
+}
+
+void TFormVeltra::MenuViewZoomInClick()
+{
+    if (Navigation->ZoomCentre(ZoomStep))
+        RequestRender();
+}
+
+void TFormVeltra::MenuViewZoomOutClick()
+{
+    if (Navigation->ZoomCentre(1 / ZoomStep))
+        RequestRender();
+}
+
+void TFormVeltra::MenuViewFitToPassClick()
+{
+    if (Navigation->Fit(Samples))
+        RequestRender();
+}
+
+void TFormVeltra::MenuViewResetViewClick()
+{
+    if (Navigation->Reset())
+        RequestRender();
+}
+
+void TFormVeltra::MenuViewFillFootprintsClick()
+{
+    FillFootprints->Value = !FillFootprints->Value;
+    view_.SetMenuChecked(TMenuItem::ViewFillFootprints, FillFootprints->Value);
+    DrawChannel();
+}
+
+void TFormVeltra::MenuHelpAboutClick()
+{
+    view_.ShowAbout();
+}
+
+void TFormVeltra::MenuOptionsBackgroundClick(TMenuItem item)
+{
+    const std::int32_t old = BackgroundColour->Value;
+    ValueOfItem(BackgroundItems, item, BackgroundColour->Value);
+    ShowBackgroundChoice();
+    if (BackgroundColour->Value != old)
+        DrawChannel();
+}
+
+void TFormVeltra::ShowBackgroundChoice()
+{
+    TMenuItem item;
+    if (ItemOfValue(BackgroundItems, BackgroundColour->Value, item))
+        view_.SetMenuChecked(item, true);
+}
+
+void TFormVeltra::MenuOptionsMapProjectionClick(TMenuItem item)
+{
+    std::int32_t value = MapProjection->Value;
+    ValueOfItem(ProjectionItems, item, value);
+    ApplyChoice(MapProjection->Value, value, &TFormVeltra::ApplyProjection);
+}
+
+// A projection or region chosen, even the one shown, brings back the preset view.
+void TFormVeltra::ApplyChoice(std::int32_t& setting, std::int32_t value,
+                              void (TFormVeltra::*apply)())
+{
+    const bool reset = Navigation->Reset();
+    const std::uint64_t passes = RenderPasses;
+    if (value != setting) {
+        setting = value;
+        (this->*apply)();
+    }
+    if (reset && RenderPasses == passes)
+        DrawChannel();
+}
+
+void TFormVeltra::ApplyProjection()
+{
+    TMenuItem item;
+    if (ItemOfValue(ProjectionItems, MapProjection->Value, item))
+        view_.SetMenuChecked(item, true);
+    const auto kind = static_cast<std::uint8_t>(MapProjection->Value);
+    if (kind != Mapping->Projection) {
+        Mapping->SetProjection(kind);
+        DrawChannel();
+    }
+}
+
+void TFormVeltra::MenuOptionsRegionClick(TMenuItem item)
+{
+    std::int32_t value = MapRegion->Value;
+    ValueOfItem(RegionItems, item, value);
+    ApplyChoice(MapRegion->Value, value, &TFormVeltra::ApplyRegion);
+}
+
+void TFormVeltra::ApplyRegion()
+{
+    const float longitude = Mapping->CentreLongitude;
+    const float latitude = Mapping->CentreLatitude;
+    SetRegionPreset();
+    if (Mapping->CentreLongitude != longitude || Mapping->CentreLatitude != latitude)
+        DrawChannel();
+}
+
+void TFormVeltra::SetRegionPreset()
+{
+    if (ApplyRegionPreset(*Mapping, MapRegion->Value)) {
+        TMenuItem item;
+        if (ItemOfValue(RegionItems, MapRegion->Value, item))
+            view_.SetMenuChecked(item, true);
+    }
+}
+
+} // namespace veltra
