@@ -9,7 +9,7 @@ packages=(
     qt6-base-dev libbz2-dev libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     bzip2 fonts-dejavu-core
-    xvfb xauth imagemagick
+    xvfb xauth imagemagick xdotool
     clang libfuzzer-14-dev libclang-rt-14-dev
 )
 
