@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Renders every generated sample pass, plain and compressed, for every sensor and channel the
-# viewer offers for it, with veltra-render; any failure fails the test.
+# viewer offers for it, with veltra-render; any failure fails the test. Every render must draw
+# samples, and every file of the sample set's manifest must get exactly the renders its
+# instruments call for, so a file whose sensor is no longer detected cannot slip through.
 set -euo pipefail
 render=$1
 samples=$2
@@ -15,9 +17,27 @@ channels_of() {
     esac
 }
 
+# The renders each file of the manifest needs, by the instruments its table gives.
+declare -A expected
+while IFS=$'\t' read -r name sensor; do
+    case $sensor in
+        HIRS) expected[$name]=20 ;;
+        AMSU-A) expected[$name]=15 ;;
+        AMSU-B|MHS) expected[$name]=5 ;;
+        HIRS+AMSU) expected[$name]=40 ;;
+        *) echo "FAILED: the manifest's $name has an instrument this test does not know: $sensor"
+           exit 1 ;;
+    esac
+done < <(awk -F '  +' 'table && NF >= 3 { print $1 "\t" $3 } /^file  / { table = 1 }' \
+             "$samples/MANIFEST.txt")
+[ ${#expected[@]} -gt 0 ] || { echo "FAILED: no files in $samples/MANIFEST.txt"; exit 1; }
+
 runs=0
 failures=0
+declare -A done_runs
 while IFS= read -r -d '' file; do
+    name=${file#"$samples"/}
+    done_runs[$name]=0
     case $file in
         *.l1d|*.l1d.bz2|*.L1D|*.L1D.bz2) sensors="HIRS AMSU-A AMSU-B" ;;
         *)
@@ -27,6 +47,7 @@ while IFS= read -r -d '' file; do
     for sensor in $sensors; do
         for channel in $(channels_of "$sensor"); do
             runs=$((runs + 1))
+            done_runs[$name]=$((done_runs[$name] + 1))
             if ! "$render" --sensor "$sensor" --channel "$channel" --size 240x180 \
                     --png "$out/picture.png" --bt "$out/samples.bt" --info "$file" \
                     >"$out/info.txt" 2>"$out/error.txt"; then
@@ -36,8 +57,8 @@ while IFS= read -r -d '' file; do
             fi
             samples_line=$(sed -n 's/^samples=//p' "$out/info.txt")
             size=$(stat -c %s "$out/samples.bt")
-            if [ "$size" -ne $((12 * samples_line)) ]; then
-                echo "FAILED: $file $sensor $channel: $size bytes for $samples_line samples"
+            if [ "${samples_line:-0}" -le 0 ] || [ "$size" -ne $((12 * samples_line)) ]; then
+                echo "FAILED: $file $sensor $channel: $size bytes for ${samples_line:-no} samples"
                 failures=$((failures + 1))
             fi
         done
@@ -45,6 +66,11 @@ while IFS= read -r -d '' file; do
 done < <(find "$samples" -type f \( -iname '*.l1b' -o -iname '*.l1c' -o -iname '*.l1d' \
                                        -o -iname '*.bz2' \) -print0 | sort -z)
 
+for name in "${!expected[@]}" "${!done_runs[@]}"; do
+    if [ "${done_runs[$name]:-0}" -ne "${expected[$name]:-0}" ]; then
+        echo "FAILED: $name rendered ${done_runs[$name]:-0} times, the manifest asks for ${expected[$name]:-0}"
+        failures=$((failures + 1))
+    fi
+done
 echo "$((runs - failures)) passed, $failures failed"
-[ "$runs" -gt 200 ] || { echo "too few renders: $runs"; exit 1; }
 [ "$failures" -eq 0 ]
