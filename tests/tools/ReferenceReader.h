@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "formats/ByteOrder.h"
@@ -121,6 +122,34 @@ inline std::int32_t AappWord(TFile file, int size, int line, std::size_t offset)
         file.subspan(static_cast<std::size_t>(size) * static_cast<std::size_t>(line + 1),
                      static_cast<std::size_t>(size)),
         offset);
+}
+
+// AAPP: where a record keeps its footprints' values, channel c at Values + Stride j + 4 c, in
+// hundredths of a kelvin. Level 1c by instrument, Level 1d by the sensor tab read (HIRS values
+// first, then the microwave ones).
+struct TAappValues {
+    int RecordSize;
+    std::size_t Values, Stride;
+};
+
+inline TAappValues AappValuesOf(bool level1d, const std::string& sensor)
+{
+    if (level1d)
+        return {15872, sensor == "HIRS" ? 1848u : 1928u, 160};
+    if (sensor == "HIRS")
+        return {6656, 1472, 80};
+    if (sensor == "AMSU-A")
+        return {3072, 768, 60};
+    return {4608, 2144, 20}; // AMSU-B and MHS
+}
+
+inline double AappValue(TFile file, const TAappValues& layout, int line, int footprint,
+                        int channel)
+{
+    return AappWord(file, layout.RecordSize, line,
+                    layout.Values + layout.Stride * static_cast<std::size_t>(footprint) +
+                        4 * static_cast<std::size_t>(channel)) /
+           100.0;
 }
 
 } // namespace veltra::test

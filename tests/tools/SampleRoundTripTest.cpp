@@ -1,7 +1,7 @@
 // Every generated sample file decoded by the viewer's own decoding pass: for every sensor tab and
 // every channel the samples must be the pass's footprints in drawing order, at their stored
-// positions and with the scene's values within what the file format can hold. Also the texts
-// a pass leaves behind (satellite name, channel caption, diagnostics lines, captions) and the
+// positions and with the values the file's stored counts (or AAPP temperatures) give. Also the
+// texts a pass leaves behind (satellite name, channel caption, diagnostics lines, captions) and the
 // bzip2 copies, decompressed the way the viewer does it.
 #include <gtest/gtest.h>
 
@@ -13,6 +13,8 @@
 #include <set>
 #include <stdexcept>
 
+#include "ReferenceReader.h"
+#include "SharedSampleSet.h"
 #include "base/Format.h"
 #include "bzip/BZip2.h"
 #include "formats/DecodeStream.h"
@@ -27,14 +29,12 @@ namespace {
 
 const TSamplePasses& Passes()
 {
-    static const TSamplePasses passes = MakeSamplePasses();
-    return passes;
+    return test::SharedPasses();
 }
 
 const std::vector<TSampleFile>& Files()
 {
-    static const std::vector<TSampleFile> files = BuildSampleSet(Passes());
-    return files;
+    return test::SharedSampleSet();
 }
 
 bool IsCompressed(const TSampleFile& file)
@@ -109,36 +109,36 @@ std::unique_ptr<test::TFakeHost> Decode(const std::vector<std::uint8_t>& bytes,
     return host;
 }
 
-// What a footprint should decode to.
+// Where a footprint should be drawn, and which line (of the file) and footprint it is.
 struct TExpectedFootprint {
-    double Latitude, Longitude, Value;
+    double Latitude, Longitude;
+    int Line, Footprint;
 };
 
 // The footprints the decoder must draw, in drawing order, for a file made of `lines` lines of
 // the pass from line `first` on. Level 1b HIRS drops lines whose quality word is set.
 std::vector<TExpectedFootprint> ExpectedFootprints(const TPassData& pass, int first, int lines,
-                                                   int channel, bool dropRejected)
+                                                   bool dropRejected)
 {
     std::vector<TExpectedFootprint> expected;
     for (int l = first; l < first + lines; ++l) {
         if (dropRejected && pass.Lines[static_cast<std::size_t>(l)].Quality != 0)
             continue;
         for (int j = 0; j < pass.Footprints(); ++j)
-            expected.push_back(
-                {pass.LatitudeDeg(l, j), pass.LongitudeDeg(l, j), pass.Value(l, j, channel)});
+            expected.push_back({pass.LatitudeDeg(l, j), pass.LongitudeDeg(l, j), l - first, j});
     }
     return expected;
 }
 
 // The pass and first line a file was made from: the candidate whose footprint at the first
 // drawn position equals the first sample.
-bool FindSource(const TSampleFile& file, const TReading& reading, int channel,
-                const TSample& firstSample, bool dropRejected, const TPassData*& pass, int& first)
+bool FindSource(const TSampleFile& file, const TReading& reading, const TSample& firstSample,
+                bool dropRejected, const TPassData*& pass, int& first)
 {
     for (const TPassData* candidate : reading.Candidates) {
         const int size = static_cast<int>(candidate->Lines.size());
         for (int o = 0; o + file.Lines <= size; ++o) {
-            const auto start = ExpectedFootprints(*candidate, o, 1, channel, dropRejected);
+            const auto start = ExpectedFootprints(*candidate, o, 1, dropRejected);
             if (!start.empty() && std::fabs(start[0].Latitude - firstSample.Latitude) < 5e-5 &&
                 std::fabs(start[0].Longitude - firstSample.Longitude) < 5e-5) {
                 pass = candidate;
@@ -150,17 +150,21 @@ bool FindSource(const TSampleFile& file, const TReading& reading, int channel,
     return false;
 }
 
-// How far a decoded temperature may lie from the scene's: AAPP files hold hundredths of a
-// kelvin (rounded, so half of that, plus single precision); Level 1b counts resolve about
-// 0.05 K, except the shortwave HIRS channels 13-19, whose radiance per count grows so fast
-// with temperature that one count spans up to about 1.5 K in cold scenes.
-double Tolerance(const std::string& family, const std::string& sensor, int channel, double value)
+// The value a footprint must decode to, worked out from what the file stores by the reference
+// reader: Level 1b counts calibrated with the file's own coefficients and constants, AAPP
+// temperatures in hundredths of a kelvin (or twentieths of a grey level for the visible channel).
+double StoredValue(const TSampleFile& file, const std::string& sensor, int line, int footprint,
+                   int channel)
 {
-    if (family != "Level 1b")
-        return 0.005 + 1e-4;
-    if (sensor == "HIRS" && channel >= 13 && channel <= 19 && value < 250.0)
-        return 1.5;
-    return 0.05;
+    const test::TFile bytes(file.Bytes);
+    if (file.Family != "Level 1b")
+        return test::AappValue(bytes, test::AappValuesOf(file.Family == "Level 1d", sensor), line,
+                               footprint, channel);
+    if (sensor == "HIRS")
+        return test::HirsValue(bytes, line, footprint, channel);
+    if (sensor == "AMSU-A")
+        return test::AmsuAValue(bytes, line, footprint, channel);
+    return test::AmsuBValue(bytes, line, footprint, channel);
 }
 
 // The pen colour and position of every footprint drawn, from the recorded canvas calls.
@@ -182,22 +186,24 @@ std::vector<TDrawnFootprint> DrawnFootprints(const test::TRecordingCanvas& canva
     return drawn;
 }
 
-// The grey level (0-255, wrapping) of a visible-channel albedo in percent.
-int GreyOf(double albedo)
+// The grey level (0-255, wrapping) of a visible-channel value: an albedo in percent in Level 1b,
+// twentieths of a grey level in AAPP files (StoredValue gives them divided by 100).
+int GreyOf(const std::string& family, double value)
 {
-    return static_cast<int>(std::lround(albedo * 2.55)) & 255;
+    const double level = family == "Level 1b" ? value * 255 / 100 : std::round(value * 100) / 20;
+    return static_cast<int>(std::nearbyint(level)) & 255;
 }
 
 // Compares the samples and drawing of one decoded channel with the pass; the first mismatch
 // and the number of mismatches make the message.
 testing::AssertionResult SamplesMatch(const test::TFakeHost& host,
                                       const std::vector<TExpectedFootprint>& expected,
-                                      const std::string& family, const std::string& sensor,
+                                      const TSampleFile& file, const std::string& sensor,
                                       int channel)
 {
     if (host.Samples.SampleCount() != static_cast<std::int32_t>(expected.size()))
-        return testing::AssertionFailure() << host.Samples.SampleCount() << " samples, expected "
-                                           << expected.size();
+        return testing::AssertionFailure()
+               << host.Samples.SampleCount() << " samples, expected " << expected.size();
     const std::vector<TDrawnFootprint> drawn = DrawnFootprints(host.Canvas);
     if (drawn.size() != expected.size())
         return testing::AssertionFailure() << drawn.size() << " footprints drawn";
@@ -213,27 +219,26 @@ testing::AssertionResult SamplesMatch(const test::TFakeHost& host,
         const bool placed = std::fabs(s.Latitude - e.Latitude) < 5e-5 &&
                             std::fabs(s.Longitude - e.Longitude) < 5e-5 && drawn[i].X == x &&
                             drawn[i].Y == y;
+        const double value = StoredValue(file, sensor, e.Line, e.Footprint, channel);
         bool valued = false;
         if (visible) {
             // Sample temperature 0; the footprint is painted in the grey of its albedo.
-            const int grey = RedOf(drawn[i].Colour);
-            const int difference = ((grey - GreyOf(e.Value)) % 256 + 384) % 256 - 128;
             valued = s.Temperature == 0.0f &&
-                     drawn[i].Colour == static_cast<TColour>(grey) * 65793u &&
-                     std::abs(difference) <= 1;
+                     drawn[i].Colour == static_cast<TColour>(GreyOf(file.Family, value)) * 65793u;
         } else {
-            const double error = std::fabs(s.Temperature - e.Value);
+            // What single precision keeps of the decoded value, and no more.
+            const double error = std::fabs(s.Temperature - value);
             worst = std::max(worst, error);
-            valued = error <= Tolerance(family, sensor, channel, e.Value) &&
+            valued = error <= 1e-3 &&
                      drawn[i].Colour == static_cast<TColour>(std::lround(s.Temperature));
         }
         if (placed && valued)
             continue;
         if (mismatches++ == 0)
-            firstMismatch = Format("footprint %zu: decoded (%.4f, %.4f) %.3f drawn at (%d, %d) "
-                                   "colour %u; expected (%.4f, %.4f) %.3f",
+            firstMismatch = Format("footprint %zu: decoded (%.4f, %.4f) %.4f drawn at (%d, %d) "
+                                   "colour %u; expected (%.4f, %.4f) %.4f",
                                    i, s.Latitude, s.Longitude, s.Temperature, drawn[i].X,
-                                   drawn[i].Y, drawn[i].Colour, e.Latitude, e.Longitude, e.Value);
+                                   drawn[i].Y, drawn[i].Colour, e.Latitude, e.Longitude, value);
     }
     if (mismatches > 0)
         return testing::AssertionFailure() << mismatches << " mismatches, first " << firstMismatch;
@@ -263,8 +268,8 @@ void ExpectLevel1bTexts(const test::TFakeHost& host, const TPassData& pass, cons
 {
     const TUtcTime start = UtcOf(pass.Info, pass.Lines.front().Seconds);
     const TUtcTime end = UtcOf(pass.Info, pass.Lines.back().Seconds);
-    const std::string times = Format("%02d:%02d-%02d:%02d UTC", start.Hour(), start.Minute(),
-                                     end.Hour(), end.Minute());
+    const std::string times =
+        Format("%02d:%02d-%02d:%02d UTC", start.Hour(), start.Minute(), end.Hour(), end.Minute());
     EXPECT_EQ(host.WindowCaption, host.Base + " - " + file.Satellite + ", , 2008 Jan 15, " + times);
     EXPECT_EQ(host.Hint, file.Satellite + ", 2008 Jan 15 " + times +
                              "\nAcquired: Fairbanks, Alaska, USA\n"
@@ -276,8 +281,8 @@ void ExpectLevel1bTexts(const test::TFakeHost& host, const TPassData& pass, cons
     EXPECT_EQ(host.Lines.front(), "Archive Retrieval System header decoded:");
     EXPECT_TRUE(has("  Data Set Name: " + Level1bDataSetName(pass, "GC")));
     EXPECT_TRUE(has("  Satellite: " + file.Satellite));
-    EXPECT_TRUE(has(Format("    Number of records: %06d (includes 2 header records)",
-                           file.Lines + 2)));
+    EXPECT_TRUE(
+        has(Format("    Number of records: %06d (includes 2 header records)", file.Lines + 2)));
     if (pass.Instrument != TInstrument::Hirs)
         return;
     // The HIRS data-set header: times, counts and every channel's conversion constants.
@@ -310,16 +315,14 @@ void CheckFile(const TSampleFile& file)
             const bool dropRejected = file.Family == "Level 1b" && reading.Sensor == "HIRS";
             const TPassData* pass = nullptr;
             int first = 0;
-            ASSERT_TRUE(
-                FindSource(file, reading, channel, host->Samples[0], dropRejected, pass, first));
-            const auto expected =
-                ExpectedFootprints(*pass, first, file.Lines, channel, dropRejected);
+            ASSERT_TRUE(FindSource(file, reading, host->Samples[0], dropRejected, pass, first));
+            const auto expected = ExpectedFootprints(*pass, first, file.Lines, dropRejected);
             int rejected = 0;
             for (int l = first; dropRejected && l < first + file.Lines; ++l)
                 rejected += pass->Lines[static_cast<std::size_t>(l)].Quality != 0;
             EXPECT_EQ(expected.size(),
                       static_cast<std::size_t>((file.Lines - rejected) * pass->Footprints()));
-            EXPECT_TRUE(SamplesMatch(*host, expected, file.Family, reading.Sensor, channel));
+            EXPECT_TRUE(SamplesMatch(*host, expected, file, reading.Sensor, channel));
 
             EXPECT_EQ(host->Code, ExpectedSensorCode(file, pass->Instrument));
             EXPECT_EQ(host->Satellite, file.Satellite);
@@ -397,8 +400,8 @@ TEST_P(CompressedRoundTrip, DecodesAsThePlainFile)
             ASSERT_GT(fromPlain->Samples.SampleCount(), 0);
             ASSERT_EQ(fromMemory->Samples.SampleCount(), fromPlain->Samples.SampleCount());
             EXPECT_EQ(std::memcmp(fromMemory->Samples.Data(), fromPlain->Samples.Data(),
-                                  sizeof(TSample) * static_cast<std::size_t>(
-                                                        fromPlain->Samples.SampleCount())),
+                                  sizeof(TSample) *
+                                      static_cast<std::size_t>(fromPlain->Samples.SampleCount())),
                       0);
             const auto drawnFromMemory = DrawnFootprints(fromMemory->Canvas);
             const auto drawnFromPlain = DrawnFootprints(fromPlain->Canvas);
@@ -424,8 +427,8 @@ TEST(SampleRoundTripCoverage, EveryFamilyAndSensorIsDecoded)
     for (const TSampleFile& f : Files())
         kinds.insert(f.Family + " " + f.Sensor + (IsCompressed(f) ? " bz2" : ""));
     for (const char* kind :
-         {"Level 1b HIRS", "Level 1b AMSU-A", "Level 1b AMSU-B", "Level 1c HIRS",
-          "Level 1c AMSU-A", "Level 1c AMSU-B", "Level 1c MHS", "Level 1d HIRS+AMSU",
-          "Level 1b HIRS bz2", "Level 1c AMSU-A bz2", "Level 1d HIRS+AMSU bz2"})
+         {"Level 1b HIRS", "Level 1b AMSU-A", "Level 1b AMSU-B", "Level 1c HIRS", "Level 1c AMSU-A",
+          "Level 1c AMSU-B", "Level 1c MHS", "Level 1d HIRS+AMSU", "Level 1b HIRS bz2",
+          "Level 1c AMSU-A bz2", "Level 1d HIRS+AMSU bz2"})
         EXPECT_EQ(kinds.count(kind), 1u) << kind;
 }
