@@ -7,7 +7,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/qt/Adapters.h"
@@ -41,8 +43,17 @@ TEST(ViewerMatchesRender, EverySamplePass)
         TMainWindow window({file}, std::string(VELTRA_BINARY_DIR) + "/src/app/Veltra");
         window.show();
         TFormVeltra& form = window.Form();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form.SaveAsEnabled; }, 10000));
-        QTest::qWait(500); // a resize still pending renders once more
+        // Rendered, at the size the window shows, with no load or resize still to come.
+        const auto settled = [&] {
+            int width = 0, height = 0;
+            window.ImageDisplaySize(width, height);
+            const QList<QTimer*> timers = window.findChildren<QTimer*>();
+            return form.SaveAsEnabled && form.MapBitmap->Width() == width &&
+                   form.MapBitmap->Height() == height &&
+                   std::none_of(timers.begin(), timers.end(),
+                                [](const QTimer* timer) { return timer->isActive(); });
+        };
+        ASSERT_TRUE(QTest::qWaitFor(settled, 10000));
         const int width = form.MapBitmap->Width(), height = form.MapBitmap->Height();
         ASSERT_GT(width, 0);
 
