@@ -22,7 +22,7 @@ function(veltra_test name folder)
     if(NOT sources)
         return()
     endif()
-    add_executable(${name} ${sources})
+    add_executable(${name} ${sources} ${PROJECT_SOURCE_DIR}/tests/support/StrictInternalErrors.cpp)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
     target_compile_definitions(${name} PRIVATE
         VELTRA_SAMPLES_DIR="${VELTRA_SAMPLES_DIR}"

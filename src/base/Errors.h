@@ -24,6 +24,16 @@ private:
     std::string reason_;
 };
 
+// A failure that is not one of the classes above (an index out of range, a failed allocation)
+// is a fault of the program, not of the file being read. Where a guard meets one it reports it
+// as an internal error and goes on; test programs and fuzz targets make it fatal instead, so
+// that such a fault fails them rather than passing for a bad file.
+inline bool& InternalErrorsFatal()
+{
+    static bool fatal = false;
+    return fatal;
+}
+
 // A read that could not deliver every byte asked for, or a read past the end of a buffer.
 class EReadError : public EVeltraError {
 public:

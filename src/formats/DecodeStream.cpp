@@ -73,11 +73,10 @@ std::string AnnouncedFamily(const TDecodeContext& context)
 
 // A failure in the user's terms: the reason the error carries, else one for its kind;
 // shortRead names a read that found the file ended ("" when the caller words it).
-std::string FailureReason(const std::exception& failure, const std::string& shortRead)
+std::string FailureReason(const EVeltraError& failure, const std::string& shortRead)
 {
-    const auto* error = dynamic_cast<const EVeltraError*>(&failure);
-    if (error != nullptr && !error->Reason().empty())
-        return error->Reason();
+    if (!failure.Reason().empty())
+        return failure.Reason();
     if (dynamic_cast<const EReadError*>(&failure) != nullptr)
         return shortRead;
     if (dynamic_cast<const EArithmeticError*>(&failure) != nullptr)
@@ -156,7 +155,7 @@ TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
     host.SetSaveRawEnabled(false);
 
     bool headersRead = false, failed = false;
-    std::string failure;
+    std::string failure, internalError;
     try {
         if (context.Family == TInputFamily::ifLevel1b)
             ReadLevel1bHeaders(context, *stream);
@@ -168,15 +167,23 @@ TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
         DecodeScanLines(context, *stream);
         context.RecordBuffer = {};
         host.SetChannelCaption(FormChannelCaption(context, host.SensorName(), context.Channel));
-    } catch (const std::exception& e) {
+    } catch (const EVeltraError& e) {
         // A short read, a date that cannot be encoded or an arithmetic fault ends the pass
         // for this stream; what was drawn stays, and the outcome says why it ended.
         failed = true;
         failure = FailureReason(e, headersRead ? "" : "header too short");
+    } catch (const std::exception& e) {
+        // Anything else is a fault of the program, not of the file, and is told as such.
+        if (InternalErrorsFatal())
+            throw;
+        internalError = std::string("internal error: ") + e.what();
     }
     host.SetSatelliteLabel(host.SatelliteName() + " - " + host.ChannelCaption());
     if (host.SampleCount() > 0)
         host.SetSaveRawEnabled(true);
+    if (!internalError.empty())
+        return {TStreamEnd::StoppedEarly, context.LinesDecoded,
+                headersRead ? context.RecordCount : 0, internalError};
     return DescribeEnd(context, headersRead, failed, failure);
 }
 

@@ -241,3 +241,24 @@ TEST(DecodeStream, RandomAndTruncatedInputNeverEscapesThePass)
         EXPECT_NO_THROW(DecodeStream(host, &stream));
     }
 }
+
+// A fault of the program (here a host indexing out of range) is no bad file: test programs see
+// it raised, elsewhere the stream ends with it told as an internal error.
+TEST(DecodeStream, ProgramFaultsAreNotTakenForBadFiles)
+{
+    struct TFaultyHost : test::TFakeHost {
+        void AddSample(float, float, float, TSampleOrigin) override
+        {
+            throw std::out_of_range("vector::_M_range_check");
+        }
+    } host;
+    host.ChannelTab = "20";
+    TMemoryStream stream(WithHirsLines(HirsFileHeader(2), 2, false));
+    EXPECT_THROW(DecodeStream(host, &stream), std::out_of_range);
+    InternalErrorsFatal() = false;
+    const TStreamOutcome outcome = DecodeStream(host, &stream);
+    InternalErrorsFatal() = true;
+    EXPECT_EQ(outcome.End, TStreamEnd::StoppedEarly);
+    EXPECT_EQ(outcome.LinesDecoded, 0);
+    EXPECT_EQ(outcome.Reason, "internal error: vector::_M_range_check");
+}

@@ -7,7 +7,12 @@
 #include <cstdlib>
 #include <span>
 
+#include "base/Errors.h"
+
 namespace veltra::fuzz {
+
+// A fault of the program met by a guard stops the run like a crash.
+inline const bool StrictInternalErrors = (InternalErrorsFatal() = true);
 
 inline void Check(bool holds, const char* what)
 {
