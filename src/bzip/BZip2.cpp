@@ -206,7 +206,9 @@ void DecompressWhole(TStream& source, TMemoryStream& target, std::int64_t limit)
         total += kept;
         if (kept < n)
             throw EBZDecompressionError(
-                Format("Decompressed data exceed %lld bytes", static_cast<long long>(limit)));
+                Format("Decompressed data exceed %lld bytes", static_cast<long long>(limit)),
+                Format("decompressed data cut at the memory limit after %lld bytes",
+                       static_cast<long long>(total)));
     }
 }
 

@@ -105,7 +105,8 @@ private:
 
 // Reads the whole decompressed content of source into target, 32768 bytes at a time, until a
 // read returns 0. Whatever arrived before an exception stays in target. Content growing beyond
-// limit bytes (a decompression bomb) raises EBZDecompressionError after limit bytes were kept.
+// limit bytes (a decompression bomb) raises EBZDecompressionError after limit bytes were kept;
+// its reason tells the user the data were cut at the memory limit.
 // The target's buffer grows by doubling but never beyond what the limit lets it hold. The
 // default limit is far above any real pass (a whole orbit of Level 1d is about 15 MB).
 inline constexpr std::int64_t DecompressWholeLimit = std::int64_t{256} << 20;

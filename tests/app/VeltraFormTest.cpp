@@ -327,6 +327,10 @@ TEST_F(VeltraForm, CompressedGroupSharesOneDecompressionLimit)
     const std::int64_t a = size(0), b = size(1);
     EXPECT_EQ(a + b, whole + 1000);
     EXPECT_EQ(std::max(a, b), whole);
+    // The user is told which file was cut.
+    const int cut = a < b ? 0 : 1;
+    EXPECT_EQ(form.Streams.Note(cut), "decompressed data cut at the memory limit after 1000 bytes");
+    EXPECT_EQ(form.Streams.Note(1 - cut), "");
 }
 
 TEST_F(VeltraForm, DropOfOneFileOnly)
