@@ -91,4 +91,12 @@ std::vector<TStreamProblem> TStreamList::Problems() const
     return problems;
 }
 
+bool TStreamList::NothingDecoded() const
+{
+    for (const TEntry& entry : entries_)
+        if (entry.Outcome.LinesDecoded > 0)
+            return false;
+    return true;
+}
+
 } // namespace veltra

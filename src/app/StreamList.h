@@ -44,6 +44,8 @@ public:
     // Every stream with a note or not decoded completely, in order. A note and the outcome's
     // reason are joined with "; ".
     std::vector<TStreamProblem> Problems() const;
+    // True when no stream gave a single scan line (also for an empty list).
+    bool NothingDecoded() const;
 
 private:
     struct TEntry {

@@ -77,6 +77,32 @@ int IntOption(const std::string& name, const std::string& text, int low, int hig
     return value;
 }
 
+// The names the projection and region options take, beside the numbers the settings store.
+struct TNamedCode {
+    const char* Name;
+    int Code;
+};
+constexpr TNamedCode ProjectionNames[] = {
+    {"mercator", 5},     {"mercator-zoomed", 6},     {"orthographic", 7},
+    {"plate-carree", 1}, {"plate-carree-zoomed", 2}, {"polar-stereographic", 9}};
+constexpr TNamedCode RegionNames[] = {{"europe", 0},        {"indian-ocean", 1},
+                                      {"north-america", 2}, {"atlantic", 3},
+                                      {"south-america", 4}, {"north-pole", 5}};
+
+template <std::size_t N>
+int NamedOption(const std::string& name, const std::string& text, const TNamedCode (&names)[N],
+                int low, int high)
+{
+    for (const TNamedCode& entry : names)
+        if (UpperCase(text) == UpperCase(entry.Name))
+            return entry.Code;
+    int value = 0;
+    if (!ParseInt(text, value) || value < low || value > high)
+        throw TUsageError{Format("%s: '%s' is neither one of its names nor a number from %d to %d",
+                                 name.c_str(), text.c_str(), low, high)};
+    return value;
+}
+
 // "AxB" with two whole numbers separated by the given character.
 void ParsePair(const std::string& name, const std::string& text, char separator, int& a, int& b)
 {
@@ -150,9 +176,9 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
         } else if (arg == "--channel")
             o.Channel = IntOption(arg, takeValue(), 1, 20);
         else if (arg == "--projection")
-            o.Projection = IntOption(arg, takeValue(), 0, 14);
+            o.Projection = NamedOption(arg, takeValue(), ProjectionNames, 0, 14);
         else if (arg == "--region")
-            o.Region = IntOption(arg, takeValue(), 0, 5);
+            o.Region = NamedOption(arg, takeValue(), RegionNames, 0, 5);
         else if (arg == "--size") {
             const std::string text = takeValue();
             ParsePair(arg, text, 'x', o.Width, o.Height);
@@ -202,15 +228,23 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
         else
             throw TUsageError{"only one FILE can be rendered, got '" + o.File + "' and '" + arg + "'"};
     }
-    if (!o.Help && !o.Version && o.File.empty())
+    if (o.Help || o.Version)
+        return o;
+    if (o.File.empty())
         throw TUsageError{"no FILE given"};
+    if (!o.Jpeg && !o.Png && !o.Bt && !o.Info && !o.Diagnostics && o.Readouts.empty())
+        throw TUsageError{
+            "nothing to do: no --jpeg, --png, --bt, --info, --diagnostics or --readout"};
     return o;
 }
 
-bool Readable(const std::string& name)
+void CheckReadable(const std::string& name)
 {
     std::error_code error;
-    return std::filesystem::is_regular_file(name, error);
+    if (std::filesystem::is_directory(name, error))
+        throw TInputError{name + ": is a directory"};
+    if (!std::filesystem::is_regular_file(name, error))
+        throw TInputError{"cannot read " + name};
 }
 
 // A diagnostics line as UTF-8: file names already are; header fields are single-byte text,
@@ -314,14 +348,17 @@ void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
             << "mintemp=" << Format("%g", form.MinTemp) << '\n'
             << "maxtemp=" << Format("%g", form.MaxTemp) << '\n'
             << "samples=" << form.SampleCount() << '\n'
-            << "streams=" << form.Streams.Count() << '\n';
+            << "streams=" << form.Streams.Count() << '\n'
+            << "problems=" << form.Streams.Problems().size() << '\n';
     }
     if (o.Diagnostics)
         for (const auto& line : form.DiagnosticLines())
             out << DiagnosticLineUtf8(line) << '\n';
     for (const auto& r : o.Readouts) {
         form.ImageDisplayMouseMove(r.X, r.Y);
-        out << form.CursorLocation << '\n';
+        std::string text = form.CursorLocation;
+        text.erase(text.find_last_not_of(' ') + 1);
+        out << text << '\n';
     }
 }
 
@@ -335,12 +372,12 @@ int Written(std::ostream& out)
     return RenderOk;
 }
 
-int Render(const TRenderOptions& o, const std::string& executable, std::ostream& out)
+int Render(const TRenderOptions& o, const std::string& executable, std::ostream& out,
+           std::ostream& err)
 {
-    if (!Readable(o.File))
-        throw TInputError{"cannot read " + o.File};
-    if (o.Countries && !Readable(*o.Countries))
-        throw TInputError{"cannot read " + *o.Countries};
+    CheckReadable(o.File);
+    if (o.Countries)
+        CheckReadable(*o.Countries);
 
     SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
     THeadlessView view(o.Width, o.Height);
@@ -373,16 +410,20 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     }
     // Open, then what the load timer does.
     form.OpenFile(o.File);
-    // No stream could be opened (a compressed file leaves an empty memory stream behind, so
-    // the picture name tells): the input is unreadable.
+    // No stream could be opened (the picture name is set by the first that could): the
+    // input is unreadable.
     if (form.PictureFileName.empty())
         throw TInputError{"cannot read " + o.File};
     form.TabControlSensorChange();
     SelectSensorAndChannel(form, o);
     WriteOutputs(form, view, o);
     PrintText(form, o, out);
+    for (const TStreamProblem& problem : form.Streams.Problems())
+        err << "veltra-render: " << problem.FileName << ": " << problem.Reason << '\n';
+    const bool nothingDecoded = form.Streams.NothingDecoded();
     form.FormDestroy();
-    return Written(out);
+    const int status = Written(out);
+    return nothingDecoded ? RenderNothingDecoded : status;
 }
 
 } // namespace
@@ -396,8 +437,11 @@ Renders FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, wi
                       an error if that tab is not offered for FILE
   --channel N         channel number: HIRS 1-20, AMSU-A 1-15, AMSU-B/MHS 16-20;
                       default: the viewer's start channel for the sensor
-  --projection CODE   projection kind 0-14 (default 7)
-  --region CODE       region preset 0-5 (default 0)
+  --projection NAME   mercator, mercator-zoomed, orthographic, plate-carree, plate-carree-zoomed
+                      or polar-stereographic (or the kind's number: 5, 6, 7, 1, 2, 9; 0-14);
+                      default orthographic
+  --region NAME       europe, indian-ocean, north-america, atlantic, south-america or north-pole
+                      (or its number, 0-5); default europe
   --size WxH          map bitmap size in pixels (default 800x600)
   --background black|white      (default black)
   --gridlines  --fixed  --celsius  --group     the four check boxes, off by default
@@ -408,14 +452,18 @@ Renders FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, wi
                       latitude, longitude, temperature floats, in drawing order)
   --diagnostics       print the diagnostics lines to standard output, one per line
   --info              print key=value lines to standard output: caption, label (the satellite label
-                      text), hint, sensor, channel, mintemp, maxtemp (as %g), samples, streams
+                      text), hint, sensor, channel, mintemp, maxtemp (as %g), samples, streams,
+                      problems (files not decoded completely)
   --centre LAT,LON    centre the view there (degrees), as a pan in the viewer would
   --span LON[,LAT]    the view's longitude and latitude spans in degrees, as a zoom in the viewer
                       would; LAT defaults to LON x height / width
   --readout X,Y       print the cursor read-out text at pixel X,Y (may be repeated; one line each)
   --help, --version
-Exit status: 0 success, 2 usage error, 3 input missing or unreadable, 4 an output could not be
-written.
+At least one output or text option is needed. Each file that was not decoded completely is
+named on standard error with the reason: "veltra-render: FILE: REASON".
+Exit status: 0 success (also when only part of a file could be decoded), 2 usage error,
+3 input missing or unreadable, 4 an output could not be written, 5 no footprint was decoded
+from any input (the outputs asked for are still written).
 )";
 }
 
@@ -432,9 +480,10 @@ int RunRender(const std::vector<std::string>& arguments, const std::string& exec
             out << "veltra-render " << VELTRA_VERSION << '\n';
             return Written(out);
         }
-        return Render(options, executable, out);
+        return Render(options, executable, out, err);
     } catch (const TUsageError& e) {
-        err << "veltra-render: " << e.Message << '\n' << RenderUsage();
+        err << "veltra-render: " << e.Message << '\n'
+            << "Try 'veltra-render --help' for more information.\n";
         return RenderUsageError;
     } catch (const TInputError& e) {
         err << "veltra-render: " << e.Message << '\n';

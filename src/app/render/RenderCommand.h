@@ -13,6 +13,7 @@ enum TRenderExit {
     RenderUsageError = 2,
     RenderInputError = 3,
     RenderOutputError = 4,
+    RenderNothingDecoded = 5, // no footprint decoded from any input; the outputs are written
 };
 
 // Runs the command with the arguments after the program name. A QGuiApplication must exist.

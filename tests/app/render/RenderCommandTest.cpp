@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 #include "app/render/RenderCommand.h"
 
@@ -39,8 +40,9 @@ class RenderCommand : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // One folder per process: the suite may run in several checkouts at once.
         folder_ = fs::temp_directory_path() /
-                  (std::string("veltra-render-") +
+                  ("veltra-render-" + std::to_string(::getpid()) + "-" +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_);
@@ -56,7 +58,8 @@ TEST_F(RenderCommand, HelpAndVersion)
 {
     const TResult help = Render({"--help"});
     EXPECT_EQ(help.Status, 0);
-    for (const char* option : {"--sensor NAME", "--channel N", "--projection CODE", "--region CODE",
+    for (const char* option : {"--sensor NAME", "--channel N", "--projection NAME", "--region NAME",
+                               "polar-stereographic", "north-pole", "5 no footprint",
                                "--size WxH", "--background black|white", "--gridlines", "--fixed",
                                "--celsius", "--group", "--countries FILE", "--jpeg OUT",
                                "--png OUT", "--bt OUT", "--diagnostics", "--info", "--readout X,Y",
@@ -77,11 +80,12 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {"--bogus", file},
         {file, file},
         {"--sensor", "AVHRR", file},
-        {"--sensor", "AMSU-A", file}, // not offered for a HIRS file
+        {"--sensor", "AMSU-A", "--info", file}, // not offered for a HIRS file
         {"--channel", "x", file},
         {"--channel", "21", file},
         {"--projection", "15", file},
         {"--projection", "7.5", file},
+        {"--projection", "lambert", file},
         {"--region", "6", file},
         {"--region", "-1", file},
         {"--size", "800", file},
@@ -99,22 +103,28 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {"--span", "361", file},
         {"--span", "20,0", file},
         {"--span", "20,x", file},
+        {file}, // nothing to do
     };
     for (const auto& arguments : bad) {
         const TResult r = Render(arguments);
         EXPECT_EQ(r.Status, 2) << (arguments.empty() ? "" : arguments[0]);
+        // What is wrong, then where to read more: two lines, not the whole help.
         EXPECT_EQ(r.Err.rfind("veltra-render: ", 0), 0u);
-        EXPECT_NE(r.Err.find("Usage: veltra-render"), std::string::npos);
+        EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 2) << r.Err;
+        EXPECT_NE(r.Err.find("\nTry 'veltra-render --help'"), std::string::npos);
         EXPECT_TRUE(r.Out.empty());
     }
+    EXPECT_NE(Render({file}).Err.find("nothing to do"), std::string::npos);
 }
 
 TEST_F(RenderCommand, MissingInputsExitWithThree)
 {
-    EXPECT_EQ(Render({Out("missing.L1B")}).Status, 3);
-    EXPECT_EQ(Render({folder_.string()}).Status, 3);
+    EXPECT_EQ(Render({"--info", Out("missing.L1B")}).Status, 3);
+    const TResult folder = Render({"--info", folder_.string()});
+    EXPECT_EQ(folder.Status, 3);
+    EXPECT_EQ(folder.Err, "veltra-render: " + folder_.string() + ": is a directory\n");
     const std::string file = SampleWith(".HIRX.");
-    EXPECT_EQ(Render({"--countries", Out("none.dat"), file}).Status, 3);
+    EXPECT_EQ(Render({"--info", "--countries", Out("none.dat"), file}).Status, 3);
 }
 
 TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
@@ -215,9 +225,9 @@ TEST_F(RenderCommand, CentreAndSpanSetTheView)
     const TResult r = Render({"--projection", "5", "--centre", "50,5", "--span", "20", "--readout",
                               "400,300", "--readout", "0,300", "--readout", "400,0", file});
     ASSERT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Lat: 50\xC2\xB0  Lon: 5\xC2\xB0  \n"
-                     "Lat: 50\xC2\xB0  Lon: -5\xC2\xB0  \n"
-                     "Lat: 57\xC2\xB0  Lon: 5\xC2\xB0  \n");
+    EXPECT_EQ(r.Out, "Lat: 50\xC2\xB0  Lon: 5\xC2\xB0\n"
+                     "Lat: 50\xC2\xB0  Lon: -5\xC2\xB0\n"
+                     "Lat: 57\xC2\xB0  Lon: 5\xC2\xB0\n");
 }
 
 TEST_F(RenderCommand, GroupCountriesAndDiagnostics)
@@ -258,4 +268,57 @@ TEST_F(RenderCommand, GroupCountriesAndDiagnostics)
             grey += none.pixel(x, y) == qRgb(128, 128, 128);
     EXPECT_EQ(grey, 0);
     EXPECT_NE(outlines, none);
+}
+
+// Each file not decoded completely is named on standard error; a partial decode still
+// succeeds, nothing decoded from any input exits with 5 after writing the outputs.
+TEST_F(RenderCommand, BrokenInputsAreNamedAndNothingDecodedExitsWithFive)
+{
+    const std::string file =
+        std::string(VELTRA_SAMPLES_DIR) + "/NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B";
+    const std::string name = fs::path(file).filename().string();
+    const auto size = fs::file_size(file);
+    const struct {
+        std::uintmax_t Kept;
+        int Status;
+        std::string Reason;
+    } cases[] = {
+        {size, 0, ""},
+        {size - 4608 * 3 - 100, 0, "truncated: 137 of 141 scan lines"},
+        {3000, 5, "not a Level 1b HIRS file: header too short"},
+        {0, 5, "not a Level 1b HIRS file: header too short"},
+    };
+    for (const auto& c : cases) {
+        const std::string input = Out(name);
+        fs::copy_file(file, input, fs::copy_options::overwrite_existing);
+        fs::resize_file(input, c.Kept);
+        fs::remove(Out("a.png"));
+        const TResult r = Render({"--info", "--png", Out("a.png"), input});
+        EXPECT_EQ(r.Status, c.Status) << c.Kept;
+        EXPECT_TRUE(fs::exists(Out("a.png"))) << c.Kept;
+        const std::string expected =
+            c.Reason.empty() ? "" : "veltra-render: " + input + ": " + c.Reason + "\n";
+        EXPECT_EQ(r.Err, expected);
+        EXPECT_NE(r.Out.find(c.Reason.empty() ? "problems=0\n" : "problems=1\n"),
+                  std::string::npos);
+    }
+}
+
+TEST_F(RenderCommand, ProjectionAndRegionByNameAndReadOutWithoutTrailingSpaces)
+{
+    const std::string file = SampleWith(".HIRX.");
+    ASSERT_EQ(Render({"--projection", "9", "--region", "5", "--png", Out("n.png"), file}).Status,
+              0);
+    ASSERT_EQ(Render({"--projection", "polar-stereographic", "--region", "north-pole", "--png",
+                      Out("p.png"), file})
+                  .Status,
+              0);
+    EXPECT_EQ(QImage(QString::fromStdString(Out("n.png"))),
+              QImage(QString::fromStdString(Out("p.png"))));
+    // Off the globe there is neither a position nor a temperature; on it no temperature
+    // between footprints: no line ends in a space.
+    const TResult r = Render({"--readout", "0,0", "--readout", "400,2", file});
+    ASSERT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out.find(" \n"), std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("Lat: "), std::string::npos) << r.Out;
 }
