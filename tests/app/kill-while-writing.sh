@@ -16,8 +16,10 @@ cp "$sample" "$pass"
 settings=$XDG_CONFIG_HOME/Brenmoor/registry.json
 mkdir -p "$(dirname "$settings")"
 
-viewer_run() { "$viewer" "$pass" save; }
-render_run() { "$render" "$pass" --projection 3 --jpeg "$work/out.jpg" --png "$work/out.png" --bt "$work/out.bt"; }
+# exec: the background job is the program itself, so the kill reaches it and not only a subshell
+# that would leave it running (and writing) after the round.
+viewer_run() { exec "$viewer" "$pass" save; }
+render_run() { exec "$render" "$pass" --projection 3 --jpeg "$work/out.jpg" --png "$work/out.png" --bt "$work/out.bt"; }
 viewer_files=("$pass.jpg" "$settings")
 render_files=("$work/out.jpg" "$work/out.png" "$work/out.bt")
 
@@ -40,7 +42,7 @@ for program in viewer render; do
     snapshot "$before" "${files[@]}"
     # One complete run gives the new files and how long a run takes.
     start=$(date +%s%N)
-    ${program}_run >/dev/null 2>&1
+    (${program}_run) >/dev/null 2>&1
     duration_ms=$((($(date +%s%N) - start) / 1000000 + 1))
     snapshot "$complete" "${files[@]}"
     # Back to the previous files; every killed run starts from them or from the complete ones.
