@@ -17,6 +17,10 @@ public:
     virtual std::int32_t GetHeight() const = 0;
     // The projection kind code (0 = nothing is projected).
     virtual std::uint8_t ProjectionKind() const = 0;
+    // A number that changes whenever the view changes (kind, region, size or any constant the
+    // transform depends on), so that pixels projected earlier may be kept while it stays the
+    // same. 0 means the view is not tracked: nothing projected may be kept.
+    virtual std::uint64_t ViewStamp() const { return 0; }
 };
 
 } // namespace veltra

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <map>
+#include <mutex>
 #include <string_view>
 #include <system_error>
 
@@ -226,7 +228,13 @@ TCartogList::~TCartogList() = default;
 
 int TCartogList::Add(std::unique_ptr<TLineSegment> segment)
 {
+    return AddShared(std::move(segment));
+}
+
+int TCartogList::AddShared(TSharedSegment segment)
+{
     segments_.push_back(std::move(segment));
+    ++contents_;
     if (Count() >= capacity_) {
         capacity_ += CapacityStep;
         segments_.reserve(static_cast<size_t>(capacity_));
@@ -237,6 +245,7 @@ int TCartogList::Add(std::unique_ptr<TLineSegment> segment)
 void TCartogList::Clear()
 {
     segments_.clear();
+    ++contents_;
     MaxPoints = 0;
 }
 
@@ -252,10 +261,10 @@ const TLineSegment* TCartogList::NextSegment(int& cursor) const
     return index >= 0 && index < Count() ? segments_[static_cast<size_t>(index)].get() : nullptr;
 }
 
-void TCartogList::AddLoaded(std::unique_ptr<TLineSegment> segment)
+void TCartogList::AddLoaded(TSharedSegment segment)
 {
     MaxPoints = std::max(MaxPoints, segment->Count);
-    Add(std::move(segment));
+    AddShared(std::move(segment));
 }
 
 void TCartogList::TrimCapacity()
@@ -264,8 +273,31 @@ void TCartogList::TrimCapacity()
     segments_.shrink_to_fit();
 }
 
+// The format of a file: by its first four bytes, then by its name.
+enum class TCartogList::TFormat { None, Gshhs, Text, Gpx, Minute };
+
+TCartogList::TFormat TCartogList::FormatOf(std::span<const std::uint8_t> bytes,
+                                           const std::string& fileName, bool acceptText)
+{
+    if (bytes.size() < 4)
+        return TFormat::None;
+    const std::uint32_t magic = LittleEndian32(bytes.data());
+    if (magic == GshhsMagic)
+        return TFormat::Gshhs;
+    if (magic == TextMagic)
+        return acceptText ? TFormat::Text : TFormat::None;
+    if (UpperExtension(fileName) == ".GPX")
+        return TFormat::Gpx;
+    return TFormat::Minute;
+}
+
 void TCartogList::LoadFromFile(const std::string& fileName)
 {
+    const std::shared_ptr<const TLoaded> loaded = SharedLoad(fileName, AcceptText);
+    if (loaded) {
+        Apply(*loaded);
+        return;
+    }
     std::vector<std::uint8_t> bytes;
     try {
         if (!fileName.empty())
@@ -278,28 +310,109 @@ void TCartogList::LoadFromFile(const std::string& fileName)
 
 void TCartogList::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& fileName)
 {
-    CloseRings = true;
-    if (bytes.size() >= 4) {
-        try {
-            const std::uint32_t magic = LittleEndian32(bytes.data());
-            if (magic == GshhsMagic) {
-                // GSHHS polygons are drawn as stored, without a closing stroke.
-                CloseRings = false;
-                LoadGSHHS(bytes);
-            } else if (magic == TextMagic) {
-                if (AcceptText) {
-                    CloseRings = false;
-                    LoadTextSegments(bytes);
-                }
-            } else if (UpperExtension(fileName) == ".GPX") {
-                LoadGPX(bytes);
-            } else {
-                LoadMinuteSegments(bytes);
-            }
-        } catch (const std::exception&) {
-            // A malformed or truncated file: what was completed before the fault stays.
+    const TFormat format = FormatOf(bytes, fileName, AcceptText);
+    // GSHHS polygons and text polylines are drawn as stored, without a closing stroke.
+    CloseRings = format != TFormat::Gshhs && format != TFormat::Text;
+    try {
+        switch (format) {
+        case TFormat::Gshhs:
+            LoadGSHHS(bytes);
+            break;
+        case TFormat::Text:
+            LoadTextSegments(bytes);
+            break;
+        case TFormat::Gpx:
+            LoadGPX(bytes);
+            break;
+        case TFormat::Minute:
+            LoadMinuteSegments(bytes);
+            break;
+        case TFormat::None:
+            break;
         }
+    } catch (const std::exception&) {
+        // A malformed or truncated file: what was completed before the fault stays.
     }
+    TrimCapacity();
+}
+
+// What loading a file does to a list: the minute and GSHHS readers start a new list, the
+// others append; each format sets CloseRings.
+struct TCartogList::TLoaded {
+    bool Replaces = false;
+    bool CloseRings = true;
+    std::vector<TSharedSegment> Segments;
+};
+
+std::shared_ptr<const TCartogList::TLoaded> TCartogList::Parse(std::span<const std::uint8_t> bytes,
+                                                               const std::string& fileName,
+                                                               bool acceptText)
+{
+    TCartogList parser({}, "");
+    parser.AcceptText = acceptText;
+    parser.LoadFromBytes(bytes, fileName);
+    auto loaded = std::make_shared<TLoaded>();
+    const TFormat format = FormatOf(bytes, fileName, acceptText);
+    loaded->Replaces = format == TFormat::Gshhs || format == TFormat::Minute;
+    loaded->CloseRings = parser.CloseRings;
+    loaded->Segments = std::move(parser.segments_);
+    return loaded;
+}
+
+std::shared_ptr<const TCartogList::TLoaded> TCartogList::SharedLoad(const std::string& fileName,
+                                                                    bool acceptText)
+{
+    // One entry per file name and text setting: the latest version of the file seen.
+    struct TEntry {
+        std::uintmax_t Size = 0;
+        std::filesystem::file_time_type Modified;
+        std::once_flag Once;
+        std::shared_ptr<const TLoaded> Loaded;
+    };
+    static std::mutex mutex;
+    static std::map<std::pair<std::string, bool>, std::shared_ptr<TEntry>> entries;
+
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fileName.empty() || !fs::is_regular_file(fileName, error))
+        return nullptr;
+    const std::uintmax_t size = fs::file_size(fileName, error);
+    if (error)
+        return nullptr;
+    const fs::file_time_type modified = fs::last_write_time(fileName, error);
+    if (error)
+        return nullptr;
+
+    std::shared_ptr<TEntry> entry;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        std::shared_ptr<TEntry>& slot = entries[{fileName, acceptText}];
+        if (!slot || slot->Size != size || slot->Modified != modified) {
+            slot = std::make_shared<TEntry>();
+            slot->Size = size;
+            slot->Modified = modified;
+        }
+        entry = slot;
+    }
+    std::call_once(entry->Once, [&] {
+        try {
+            const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName);
+            // Changed between the look and the read: parsed, but not kept for others.
+            if (bytes.size() == size)
+                entry->Loaded = Parse(bytes, fileName, acceptText);
+        } catch (const std::exception&) {
+        }
+    });
+    return entry->Loaded;
+}
+
+void TCartogList::Apply(const TLoaded& loaded)
+{
+    if (loaded.Replaces)
+        Clear();
+    for (const TSharedSegment& segment : loaded.Segments)
+        AddLoaded(segment);
+    CloseRings = loaded.CloseRings;
     TrimCapacity();
 }
 
@@ -443,29 +556,53 @@ void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
 {
     if (Mapping == nullptr || segments_.empty())
         return;
+    const TProjected& p = projected_;
+    const std::uint64_t stamp = Mapping->ViewStamp();
+    if (stamp == 0 || p.Mapping != Mapping || p.ViewStamp != stamp || p.Contents != contents_ ||
+        p.South != South || p.North != North || p.West != West || p.East != East ||
+        p.OffsetX != offsetX || p.OffsetY != offsetY || p.CloseRings != CloseRings)
+        Project(offsetX, offsetY);
+    for (const auto &[first, count] : p.Calls)
+        canvas.Polyline(p.Points.data() + first, count);
+}
+
+// Projects every polyline and keeps the canvas calls that draw them in projected_.
+void TCartogList::Project(int offsetX, int offsetY) const
+{
+    TProjected& p = projected_;
+    p.Points.clear();
+    p.Calls.clear();
+    p.Mapping = Mapping;
+    p.ViewStamp = Mapping->ViewStamp();
+    p.Contents = contents_;
+    p.South = South, p.North = North, p.West = West, p.East = East;
+    p.OffsetX = offsetX, p.OffsetY = offsetY;
+    p.CloseRings = CloseRings;
+
     // Two successive points further apart than this on the screen lie on opposite edges of a
     // whole-world map: the line wrapped round and is broken there.
     const std::int64_t width = Mapping->GetWidth();
     const std::int64_t jump =
         Mapping->ProjectionKind() == VanDerGrintenKind ? width * 3 / 6 : width * 5 / 6;
 
-    std::vector<TPoint> run;
-    run.reserve(static_cast<size_t>(std::max(MaxPoints, 0)) + 2);
-    bool drawable = false;
+    // The run being collected sits at the end of p.Points, from runStart on.
+    std::size_t runStart = 0;
     const auto flush = [&]() {
-        if (drawable) {
-            // Long runs go out in pieces, each starting at the last point of the one before.
-            std::size_t start = 0;
-            while (run.size() - start >= 2) {
-                const std::size_t n =
-                    std::min(run.size() - start, static_cast<std::size_t>(MaxPolylinePoints));
-                canvas.Polyline(run.data() + start, static_cast<int>(n));
-                if (start + n >= run.size())
-                    break;
-                start += n - 1;
-            }
+        // Long runs go out in pieces, each starting at the last point of the one before.
+        const std::size_t size = p.Points.size() - runStart;
+        std::size_t start = 0;
+        while (size - start >= 2) {
+            const std::size_t n =
+                std::min(size - start, static_cast<std::size_t>(MaxPolylinePoints));
+            p.Calls.emplace_back(runStart + start, static_cast<int>(n));
+            if (start + n >= size)
+                break;
+            start += n - 1;
         }
-        run.clear();
+        // A single point draws nothing and is not kept.
+        if (size < 2)
+            p.Points.resize(runStart);
+        runStart = p.Points.size();
     };
 
     for (const auto& segmentPtr : segments_) {
@@ -473,11 +610,9 @@ void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
         if (Culled(segment))
             continue;
         const int drawingClass = segment.Kind & ~1;
-        drawable = drawingClass == 0 || drawingClass == 4 || drawingClass == 8;
-        if (!drawable)
+        if (!(drawingClass == 0 || drawingClass == 4 || drawingClass == 8))
             continue;
 
-        run.clear();
         std::int64_t lastX = -1, lastY = -1;
         bool seen = false;
         TPoint first;
@@ -504,12 +639,12 @@ void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
             }
             // Points falling on the pixel before add nothing, except the last one.
             if (dx > 0 || dy > 0 || i + 1 == n)
-                run.push_back(pixel);
+                p.Points.push_back(pixel);
             lastX = x;
             lastY = y;
         }
         if (CloseRings && seen)
-            run.push_back(first);
+            p.Points.push_back(first);
         flush();
     }
 }

@@ -12,6 +12,12 @@
 //  - a tab-separated text format starting "# -b", read only when AcceptText is set.
 // Every reader works on the whole file held in memory and never reads past its end; a
 // malformed or truncated file ends the load silently, keeping the polylines completed so far.
+//
+// A file is read and parsed once per process: every list that loads it shares the same
+// immutable polylines, whichever thread loads it. Each list keeps the pixel polylines of its
+// last drawing, so drawing again with an unchanged view (the projection's view stamp, the
+// polylines, the culling window and the offsets) only hands them to the canvas again. A list
+// belongs to one thread at a time.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -95,7 +101,8 @@ public:
     const TLineSegment* NextSegment(int& cursor) const;
 
     // Reads the whole file and loads it by its format. A missing or unreadable file loads
-    // nothing.
+    // nothing. A file already loaded in this process, unchanged in size and modification
+    // time, is not read again: its polylines are shared.
     void LoadFromFile(const std::string& fileName);
     // The same for a file already held in memory; fileName only gives the extension.
     void LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& fileName);
@@ -113,12 +120,41 @@ public:
     void DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const;
 
 private:
-    void AddLoaded(std::unique_ptr<TLineSegment> segment);
+    using TSharedSegment = std::shared_ptr<const TLineSegment>;
+    enum class TFormat;
+    static TFormat FormatOf(std::span<const std::uint8_t> bytes, const std::string& fileName,
+                            bool acceptText);
+    // What loading one file's bytes gives, whatever the list held before.
+    struct TLoaded;
+    static std::shared_ptr<const TLoaded> Parse(std::span<const std::uint8_t> bytes,
+                                                const std::string& fileName, bool acceptText);
+    // The process-wide copy of a file's polylines; null when it cannot be read.
+    static std::shared_ptr<const TLoaded> SharedLoad(const std::string& fileName,
+                                                     bool acceptText);
+    void Apply(const TLoaded& loaded);
+    int AddShared(TSharedSegment segment);
+    void AddLoaded(TSharedSegment segment);
     void TrimCapacity();
     bool Culled(const TLineSegment& segment) const;
+    void Project(int offsetX, int offsetY) const;
 
-    std::vector<std::unique_ptr<TLineSegment>> segments_;
+    std::vector<TSharedSegment> segments_;
     int capacity_ = 0;
+    // Bumped by every change of the polylines.
+    std::uint64_t contents_ = 0;
+
+    // The pixel polylines of the last drawing, as the canvas calls that draw them, and what
+    // they were projected for.
+    struct TProjected {
+        std::vector<TPoint> Points;
+        std::vector<std::pair<std::size_t, int>> Calls; // first point, point count
+        const TProjector* Mapping = nullptr;
+        std::uint64_t ViewStamp = 0, Contents = 0;
+        float South = 0, North = 0, West = 0, East = 0;
+        int OffsetX = 0, OffsetY = 0;
+        bool CloseRings = false;
+    };
+    mutable TProjected projected_;
 };
 
 } // namespace veltra

@@ -2,6 +2,7 @@
 // unit-level helpers and the region presets.
 #include "mapping/zorMapping.h"
 
+#include <atomic>
 #include <cmath>
 
 #include "mapping/MappingMath.h"
@@ -195,6 +196,8 @@ void TMapping::Recalculate()
     LatitudeMin = CentreLatitude - LatitudeSpan / 2;
     HalfHeight = Height / 2;
     RecalculateKindScale(LatitudeMin, static_cast<double>(CentreLatitude) + LatitudeSpan / 2.0);
+    static std::atomic<std::uint64_t> views{0};
+    viewStamp_ = ++views;
 }
 
 // The Lambert cone after Snyder's ellipsoidal formulas. The cone is set on the complements of

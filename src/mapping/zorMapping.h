@@ -163,6 +163,9 @@ public:
                             float& longitude) const;
 
     std::uint8_t ProjectionKind() const override { return Projection; }
+    // Renewed by every setter (each runs Recalculate), unique within the process. A field
+    // written directly takes effect, and changes the stamp, at the next Recalculate.
+    std::uint64_t ViewStamp() const override { return viewStamp_; }
 
     // Setters; each stores its value and recalculates.
     void SetLatitudeSpan(float span);
@@ -180,6 +183,8 @@ public:
     void Recalculate();
 
 private:
+    std::uint64_t viewStamp_ = 0;
+
     void RecalculateCone();
     void RecalculateKindScale(double latMin, double latMax);
 

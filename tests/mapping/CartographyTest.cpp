@@ -7,13 +7,16 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
 
 #include "mapping/zorCartography.h"
+#include "mapping/zorMapping.h"
 #include "support/FakeHost.h"
 
 namespace veltra {
@@ -566,6 +569,74 @@ TEST_F(Drawing, CullingWindowKeepsOverlappingAndAntarcticOutlines)
     EXPECT_EQ(runs[1].front(), std::make_pair(280, 165));
 }
 
+// A real projection that counts the points asked of it.
+class TCountingProjector : public TProjector {
+public:
+    TMapping Mapping;
+    mutable int Asked = 0;
+    bool LatLonToXY(float lat, float lon, std::int32_t& x, std::int32_t& y) const override
+    {
+        ++Asked;
+        return Mapping.LatLonToXY(lat, lon, x, y);
+    }
+    std::int32_t GetWidth() const override { return Mapping.GetWidth(); }
+    std::int32_t GetHeight() const override { return Mapping.GetHeight(); }
+    std::uint8_t ProjectionKind() const override { return Mapping.ProjectionKind(); }
+    std::uint64_t ViewStamp() const override { return Mapping.ViewStamp(); }
+};
+
+// Every change of view, through any setter, projects anew; an unchanged one only redraws.
+TEST_F(Drawing, PixelPolylinesAreKeptWhileTheViewStaysTheSame)
+{
+    TCountingProjector counting;
+    counting.Mapping.SetProjection(7);
+    counting.Mapping.SetWidth(400);
+    counting.Mapping.SetHeight(300);
+    ApplyRegionPreset(counting.Mapping, 0);
+    for (int i = 0; i < 40; ++i)
+        List.Add(
+            Segment(i % 2 ? 0 : 4, {{i * 9.0f - 180, 50}, {i * 9.0f - 170, 60}, {i * 9.0f, -20}}));
+    List.Mapping = &counting;
+    const std::function<void(TMapping&)> changes[] = {
+        [](TMapping& m) { m.SetCentreLongitude(-20); },
+        [](TMapping& m) { m.SetCentreLatitude(40); },
+        [](TMapping& m) { m.SetLongitudeSpan(90); },
+        [](TMapping& m) { m.SetLatitudeSpan(30); },
+        [](TMapping& m) { m.SetWidth(500); },
+        [](TMapping& m) { m.SetHeight(200); },
+        [](TMapping& m) { m.SetProjection(1); },
+    };
+    for (const auto& change : changes) {
+        List.Draw(&Canvas, 0, 0);
+        const int asked = counting.Asked;
+        Canvas.Calls.clear();
+        List.Draw(&Canvas, 0, 0);
+        EXPECT_EQ(counting.Asked, asked);
+        const std::vector<TPolyline> kept = Polylines(Canvas);
+        EXPECT_FALSE(kept.empty());
+
+        change(counting.Mapping);
+        Canvas.Calls.clear();
+        List.Draw(&Canvas, 0, 0);
+        EXPECT_GT(counting.Asked, asked);
+        TCartogList fresh({}, "");
+        for (int i = 0; i < List.Count(); ++i)
+            fresh.Add(std::make_unique<TLineSegment>(List.Items(i)));
+        fresh.Mapping = &counting.Mapping;
+        TRecordingCanvas reference{360, 180};
+        fresh.Draw(&reference, 0, 0);
+        EXPECT_EQ(Polylines(Canvas), Polylines(reference));
+    }
+    // So do new outlines, offsets and the closing of rings.
+    const int asked = counting.Asked;
+    List.Draw(&Canvas, 1, 0);
+    List.CloseRings = false;
+    List.Draw(&Canvas, 1, 0);
+    List.Add(Segment(0, {{0, 0}, {10, 10}}));
+    List.Draw(&Canvas, 1, 0);
+    EXPECT_EQ(counting.Asked, asked + 120 + 120 + 122);
+}
+
 // ---- Untrusted input ---------------------------------------------------------------------
 
 // Whatever a file holds, a load ends, keeps its polylines consistent and they draw.
@@ -628,6 +699,43 @@ TEST_F(FileDispatch, LoadsFromAFileOnDisk)
     std::filesystem::remove(path);
     ASSERT_EQ(List.Count(), 1);
     EXPECT_FLOAT_EQ(List.Items(0).Points[0].Lon, 2.0f);
+}
+
+// A file is parsed once per process and shared, also between threads; a file rewritten on
+// disk is read again.
+TEST(SharedOutlineFile, ParsedOncePerVersionOfTheFile)
+{
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("cartog-shared-" + std::to_string(getpid()) + ".dat");
+    auto write = [&](const Bytes& bytes) {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char *>(bytes.data()), static_cast<long>(bytes.size()));
+    };
+    write(MinuteFile({{0, {{60, 120}, {120, 180}}}, {4, {{0, 0}}}}));
+    std::vector<std::unique_ptr<TCartogList>> lists;
+    for (int i = 0; i < 4; ++i)
+        lists.push_back(std::make_unique<TCartogList>(TAppPathLookup{}, ""));
+    lists[3]->Add(Segment(0, {{1, 1}}));
+    lists[3]->CloseRings = false;
+    std::vector<std::thread> threads;
+    for (auto& list : lists)
+        threads.emplace_back([&list, &path] { list->LoadFromFile(path.string()); });
+    for (auto& thread : threads)
+        thread.join();
+    for (auto& list : lists) {
+        ASSERT_EQ(list->Count(), 2);
+        EXPECT_EQ(&list->Items(0), &lists[0]->Items(0));
+        EXPECT_EQ(list->MaxPoints, 2);
+        EXPECT_TRUE(list->CloseRings);
+        EXPECT_EQ(list->Capacity(), 2);
+    }
+    write(MinuteFile({{0, {{60, 120}, {120, 180}, {180, 240}}}}));
+    lists[0]->LoadFromFile(path.string());
+    ASSERT_EQ(lists[0]->Count(), 1);
+    EXPECT_EQ(lists[0]->MaxPoints, 3);
+    std::filesystem::remove(path);
+    lists[1]->LoadFromFile(path.string());
+    EXPECT_EQ(lists[1]->Count(), 2); // a file gone loads nothing and keeps the list
 }
 
 // ---- The outline file shipped with the program ---------------------------------------------
