@@ -12,6 +12,8 @@ namespace veltra::mapmath {
 inline constexpr double Pi = std::numbers::pi;
 inline constexpr double DegToRad = Pi / 180.0;
 inline constexpr double RadToDeg = 180.0 / Pi;
+// Radius of the sphere of great-circle distances, km (the WGS 72 equatorial radius).
+inline constexpr double EarthRadiusKm = 6378.135;
 
 inline double Sqrt(double value)
 {

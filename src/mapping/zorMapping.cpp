@@ -19,7 +19,6 @@ namespace {
 constexpr float EccentricitySquared = 0.0066943178f;
 // The Lambert cone is drawn on an ellipsoid whose equatorial radius is 1.095 map units.
 constexpr double ConeRadius = 1.095;
-constexpr double EarthRadiusKm = 6378.135;
 
 } // namespace
 
@@ -196,6 +195,7 @@ void TMapping::Recalculate()
     LatitudeMin = CentreLatitude - LatitudeSpan / 2;
     HalfHeight = Height / 2;
     RecalculateKindScale(LatitudeMin, static_cast<double>(CentreLatitude) + LatitudeSpan / 2.0);
+    PrepareTransforms();
     static std::atomic<std::uint64_t> views{0};
     viewStamp_ = ++views;
 }

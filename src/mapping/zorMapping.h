@@ -164,7 +164,7 @@ public:
 
     std::uint8_t ProjectionKind() const override { return Projection; }
     // Renewed by every setter (each runs Recalculate), unique within the process. A field
-    // written directly takes effect, and changes the stamp, at the next Recalculate.
+    // written directly renews it, and the reach constants, at the next Recalculate.
     std::uint64_t ViewStamp() const override { return viewStamp_; }
 
     // Setters; each stores its value and recalculates.
@@ -188,17 +188,17 @@ private:
     void RecalculateCone();
     void RecalculateKindScale(double latMin, double latMax);
 
-    // The map coordinates of a point in the pixel frame, unrounded; throws EArithmeticError
-    // on a fault. Returns whether the point is visible; `store` is set when a false result
-    // must still write the pixel.
-    bool ForwardPixel(double latitude, double longitude, double& px, double& py,
-                      bool& store) const;
+    // The forward and inverse transform of every projection kind, looked up by its code
+    // (zorMappingTransforms.cpp). PrepareTransforms, run by Recalculate, sets up what the
+    // reach-limited kinds (3, 4, 7, 8, 10, 11) test each point against: the sine and cosine
+    // of the centre latitude in double, the smallest cosine of the arc from the centre still
+    // within reach, and the latitude difference beyond which no point is within reach.
+    struct TKinds;
+    double reachSinLat0_ = 0, reachCosLat0_ = 1, reachCos_ = 2, reachBand_ = 0;
+    void PrepareTransforms();
     template <typename T, typename Convert>
     bool StoreForward(float latitude, float longitude, T& x, T& y, Convert convert) const;
     void VanDerGrinten(double latitude, double deltaLon, double& x, double& y) const;
-    bool InverseDegrees(std::int32_t x, std::int32_t y, double& latitude,
-                        double& longitude) const;
-    bool ReducesInverseLongitude() const;
     void AzimuthalCompletion(double x, double y, double rho, double sinArc, double cosArc,
                              double& latitude, double& longitude) const;
     void LambertInverse(double x, double y, double& latitude, double& longitude) const;

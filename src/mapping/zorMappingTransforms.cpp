@@ -1,8 +1,10 @@
-// The forward and inverse transforms of every projection kind. A forward transform computes
-// map coordinates in units of the bitmap width (height for polar stereographic) and turns
-// them into a pixel; the inverse undoes it for the cursor read-out. Every arithmetic fault is
-// caught per call and reported as "not visible" / "no position".
+// The forward and inverse transforms, one pair per projection kind, and the set-up that picks
+// the current kind's pair when the view changes. A forward transform computes map coordinates
+// in units of the bitmap width (height for polar stereographic) and turns them into a pixel;
+// the inverse undoes it for the cursor read-out. Every arithmetic fault is caught per call and
+// reported as "not visible" / "no position".
 #include <cmath>
+#include <limits>
 
 #include "mapping/MappingMath.h"
 #include "mapping/zorMapping.h"
@@ -20,22 +22,18 @@ constexpr double LambertReachKm = 10000;
 // The Cassini window: rotated longitude and latitude strictly within +-60 degrees.
 constexpr double CassiniLimit = 1.0471975512;
 
-// What a forward transform found.
-enum class TForward {
-    Hidden,        // not visible, the outputs stay as they were
-    Visible,       // visible, store the pixel
-    HiddenStored,  // not visible, but the pixel is stored all the same
-    InsideBitmap,  // store the pixel, visible only if it lies inside the bitmap
-};
-
-// Whether a point lies closer to the centre than the reach.
-bool WithinReach(double latitude, double longitude, double centreLatitude,
-                 double centreLongitude, double reachKm)
+// The smallest cosine of the arc from the centre that GreatCircleDistance finds closer than
+// reachKm. The distance acos(c) R never grows as c grows, so "cosine at least this" answers
+// as the distance does, at the very edge too, without an arccosine per point.
+double ReachCosine(double reachKm)
 {
-    double distance = 0;
-    if (!GreatCircleDistance(latitude, longitude, centreLatitude, centreLongitude, distance))
-        throw EArithmeticError();
-    return distance < reachKm;
+    const auto inside = [reachKm](double c) { return std::acos(c) * EarthRadiusKm < reachKm; };
+    double c = std::cos(reachKm / EarthRadiusKm);
+    while (!inside(c))
+        c = std::nextafter(c, 2.0);
+    while (inside(std::nextafter(c, -2.0)))
+        c = std::nextafter(c, -2.0);
+    return c;
 }
 
 // The point seen from the map centre on the sphere: cos c of the arc c to it, and its east
@@ -44,48 +42,114 @@ struct TAzimuthal {
     double CosArc, East, North;
 };
 
-TAzimuthal SeenFromCentre(double sinPhi0, double cosPhi0, double latitude, double deltaLon)
-{
-    const double phi = latitude * DegToRad, dl = deltaLon * DegToRad;
-    const double sinPhi = std::sin(phi), cosPhi = std::cos(phi);
-    const double cosDl = std::cos(dl);
-    return {sinPhi0 * sinPhi + cosPhi0 * cosPhi * cosDl, cosPhi * std::sin(dl),
-            cosPhi0 * sinPhi - sinPhi0 * cosPhi * cosDl};
-}
+// The sines and cosines of a point's latitude and of its longitude difference from the centre.
+struct TAngles {
+    double SinPhi, CosPhi, SinDl, CosDl;
+};
 
 } // namespace
 
-bool TMapping::ForwardPixel(double latitude, double longitude, double& px, double& py,
-                            bool& store) const
-{
-    const double w = Width, h = Height, halfH = HalfHeight;
-    const double lat0 = CentreLatitude, lon0 = CentreLongitude, s = Scale;
-    const double sinPhi0 = SinCentreLatitude, cosPhi0 = CosCentreLatitude;
-    auto pix = [&](double x, double y) {
-        px = CheckFinite((x + 0.5) * w);
-        py = CheckFinite(halfH - y * w);
+// What the transforms share: the pixel of map coordinates, the reach test and the point seen
+// from the centre, and the forward and inverse transform of every kind.
+struct TMapping::TKinds {
+    using TForward = bool (*)(const TMapping&, double latitude, double longitude, double dLon,
+                              double& px, double& py, bool& store);
+    // X, Y the pixel; xW, yW its map coordinates in width units, north up; rho their length.
+    struct TInverseInput {
+        double X, Y, xW, yW, rho;
     };
-    store = false;
-    CheckFinite(latitude);
-    const double dLon = ReduceDifference(longitude - lon0);
+    using TInverse = bool (*)(const TMapping&, const TInverseInput&, double& latitude,
+                              double& longitude);
 
-    switch (Projection) {
-    case pkPlateCarree: {
+    static void Pixel(const TMapping& m, double x, double y, double& px, double& py)
+    {
+        const double w = m.Width;
+        px = CheckFinite((x + 0.5) * w);
+        py = CheckFinite(m.HalfHeight - y * w);
+    }
+
+    // Whether the point lies closer to the centre than the kind's reach, as GreatCircleDistance
+    // measures it, with the sines and cosines of the point's angles for the projection itself.
+    // A latitude further from the centre's than the reach allows fails without trigonometry.
+    static bool InReach(const TMapping& m, double latitude, double longitude, double dLon,
+                        TAngles& t)
+    {
+        if (latitude >= -90 && latitude <= 90 &&
+            std::fabs(latitude - m.CentreLatitude) > m.reachBand_)
+            return false;
+        const double phi = latitude * DegToRad, dl = dLon * DegToRad;
+        t = {std::sin(phi), std::cos(phi), std::sin(dl), std::cos(dl)};
+        // The distance takes the difference unreduced, the other way round; cos is even.
+        const double cosDistanceDl = longitude - m.CentreLongitude == dLon
+                                         ? t.CosDl
+                                         : std::cos((m.CentreLongitude - longitude) * DegToRad);
+        const double cosArc =
+            t.SinPhi * m.reachSinLat0_ + t.CosPhi * m.reachCosLat0_ * cosDistanceDl;
+        return cosArc >= m.reachCos_;
+    }
+
+    static TAzimuthal SeenFromCentre(const TMapping& m, const TAngles& t)
+    {
+        const double sinPhi0 = m.SinCentreLatitude, cosPhi0 = m.CosCentreLatitude;
+        return {sinPhi0 * t.SinPhi + cosPhi0 * t.CosPhi * t.CosDl, t.CosPhi * t.SinDl,
+                cosPhi0 * t.SinPhi - sinPhi0 * t.CosPhi * t.CosDl};
+    }
+
+    // Kind 0 and codes above 14.
+    static bool NoForward(const TMapping&, double, double, double, double&, double&, bool&)
+    {
+        return false;
+    }
+    static bool NoInverse(const TMapping&, const TInverseInput&, double&, double&)
+    {
+        return false;
+    }
+
+    static bool PlateCarree(const TMapping& m, double latitude, double longitude, double,
+                            double& px, double& py, bool&)
+    {
+        const double w = m.Width, h = m.Height;
         const double lon = ReduceDifference(longitude);
         px = CheckFinite(w * (lon + 180) / 360);
         py = CheckFinite((1 - (latitude + 90) / 180) * h);
         return true;
     }
-    case pkPlateCarreeZoomed:
-    case pkPlateCarreeNorth:
-        px = Divide((dLon + LongitudeSpan / 2.0) * w, LongitudeSpan);
-        py = CheckFinite((1 - Divide(latitude - LatitudeMin, LatitudeSpan)) * h);
+    static bool PlateCarreeInverse(const TMapping& m, const TInverseInput& in, double& latitude,
+                                   double& longitude)
+    {
+        const double w = m.Width, h = m.Height;
+        longitude = ReduceLongitude(360 * in.X / w - 180);
+        latitude = (1 - in.Y / h) * 180 - 90;
         return true;
-    case pkAzimuthalFixed:
-    case pkAzimuthal: {
-        if (!WithinReach(latitude, longitude, lat0, lon0, AzimuthalReachKm))
+    }
+
+    // Kinds 2 and 14.
+    static bool PlateCarreeZoomed(const TMapping& m, double latitude, double, double dLon,
+                                  double& px, double& py, bool&)
+    {
+        const double w = m.Width, h = m.Height;
+        px = Divide((dLon + m.LongitudeSpan / 2.0) * w, m.LongitudeSpan);
+        py = CheckFinite((1 - Divide(latitude - m.LatitudeMin, m.LatitudeSpan)) * h);
+        return true;
+    }
+    static bool PlateCarreeZoomedInverse(const TMapping& m, const TInverseInput& in,
+                                         double& latitude, double& longitude)
+    {
+        const double w = m.Width, h = m.Height;
+        longitude = ReduceLongitude(m.LongitudeMin + m.LongitudeSpan * in.X / w);
+        latitude = m.LatitudeMin + (1 - in.Y / h) * m.LatitudeSpan;
+        return true;
+    }
+
+    // Kinds 3 and 4.
+    static bool Azimuthal(const TMapping& m, double latitude, double longitude, double dLon,
+                          double& px, double& py, bool&)
+    {
+        TAngles t;
+        if (!InReach(m, latitude, longitude, dLon, t))
             return false;
-        const TAzimuthal a = SeenFromCentre(sinPhi0, cosPhi0, latitude, dLon);
+        const TAzimuthal a = SeenFromCentre(m, t);
+        const double s = m.Scale;
         double x = 0, y = 0;
         if (std::fabs(a.CosArc) < 1) {
             const double c = std::acos(a.CosArc);
@@ -93,104 +157,222 @@ bool TMapping::ForwardPixel(double latitude, double longitude, double& px, doubl
             x = k * a.East;
             y = k * a.North;
         }
-        pix(x, y);
+        Pixel(m, x, y, px, py);
         return true;
     }
-    case pkMercator: {
-        const double m = MercatorOrdinate(latitude);
+    static bool AzimuthalInverse(const TMapping& m, const TInverseInput& in, double& latitude,
+                                 double& longitude)
+    {
+        if (in.rho < 1e-5)
+            return Centre(m, latitude, longitude);
+        const double c = Divide(in.rho, m.Scale);
+        m.AzimuthalCompletion(in.xW, in.yW, in.rho, std::sin(c), std::cos(c), latitude,
+                              longitude);
+        longitude = ReduceLongitude(longitude);
+        return true;
+    }
+
+    static bool Mercator(const TMapping& m, double latitude, double, double dLon, double& px,
+                         double& py, bool&)
+    {
+        const double w = m.Width, halfH = m.HalfHeight;
+        const double y = MercatorOrdinate(latitude);
         px = CheckFinite(w * (dLon + 180) / 360);
-        py = CheckFinite(halfH - w * m / 360);
+        py = CheckFinite(halfH - w * y / 360);
         return true;
     }
-    case pkMercatorZoomed: {
-        const double m = MercatorOrdinate(latitude);
-        const double a = Divide(m - MercatorOffset, MercatorSlope);
-        px = Divide(w * (dLon + LongitudeSpan / 2.0), LongitudeSpan);
-        py = CheckFinite(h * (1 - Divide(a, LatitudeSpan)));
+    static bool MercatorInverse(const TMapping& m, const TInverseInput& in, double& latitude,
+                                double& longitude)
+    {
+        const double w = m.Width, halfH = m.HalfHeight;
+        longitude = ReduceLongitude(m.CentreLongitude - 180 + 360 * in.X / w);
+        latitude = MercatorLatitude((halfH - in.Y) * 360 / w);
+        return true;
+    }
+
+    // Visible only inside the bitmap, which LatLonToXY tests on the stored pixel.
+    static bool MercatorZoomed(const TMapping& m, double latitude, double, double dLon,
+                               double& px, double& py, bool& store)
+    {
+        const double w = m.Width, h = m.Height;
+        const double y = MercatorOrdinate(latitude);
+        const double a = Divide(y - m.MercatorOffset, m.MercatorSlope);
+        px = Divide(w * (dLon + m.LongitudeSpan / 2.0), m.LongitudeSpan);
+        py = CheckFinite(h * (1 - Divide(a, m.LatitudeSpan)));
         store = true;
         return true;
     }
-    case pkOrthographic: {
-        if (!WithinReach(latitude, longitude, lat0, lon0, OrthographicReachKm))
-            return false;
-        const TAzimuthal a = SeenFromCentre(sinPhi0, cosPhi0, latitude, dLon);
-        pix(s * a.East, s * a.North);
+    static bool MercatorZoomedInverse(const TMapping& m, const TInverseInput& in,
+                                      double& latitude, double& longitude)
+    {
+        const double w = m.Width, h = m.Height;
+        longitude = ReduceLongitude(m.LongitudeMin + m.LongitudeSpan * in.X / w);
+        const double a = (1 - in.Y / h) * m.LatitudeSpan;
+        latitude = MercatorLatitude(m.MercatorSlope * a + m.MercatorOffset);
         return true;
     }
-    case pkCassini: {
-        if (!WithinReach(latitude, longitude, lat0, lon0, OrthographicReachKm))
+
+    static bool Orthographic(const TMapping& m, double latitude, double longitude, double dLon,
+                             double& px, double& py, bool&)
+    {
+        TAngles t;
+        if (!InReach(m, latitude, longitude, dLon, t))
             return false;
-        // Rotated so the centre lies on the equator of a transverse graticule.
-        const TAzimuthal a = SeenFromCentre(sinPhi0, cosPhi0, latitude, dLon);
+        const TAzimuthal a = SeenFromCentre(m, t);
+        const double s = m.Scale;
+        Pixel(m, s * a.East, s * a.North, px, py);
+        return true;
+    }
+    static bool OrthographicInverse(const TMapping& m, const TInverseInput& in,
+                                    double& latitude, double& longitude)
+    {
+        if (in.rho < 1e-5)
+            return Centre(m, latitude, longitude);
+        const double sinArc = Divide(in.rho, m.Scale);
+        const double cosArc = Sqrt(1 - sinArc * sinArc); // off the globe's disc: no root
+        m.AzimuthalCompletion(in.xW, in.yW, in.rho, sinArc, cosArc, latitude, longitude);
+        return true;
+    }
+
+    // Rotated so the centre lies on the equator of a transverse graticule; no inverse.
+    static bool Cassini(const TMapping& m, double latitude, double longitude, double dLon,
+                        double& px, double& py, bool&)
+    {
+        TAngles t;
+        if (!InReach(m, latitude, longitude, dLon, t))
+            return false;
+        const TAzimuthal a = SeenFromCentre(m, t);
         const double lonR = std::atan2(a.East, a.CosArc);
         const double latR = ArcSin(a.North);
         if (!(lonR > -CassiniLimit && lonR < CassiniLimit && latR > -CassiniLimit &&
               latR < CassiniLimit))
             return false;
+        const double s = m.Scale;
         const double sinLat = std::sin(latR), cosLat = std::cos(latR);
         const double cosLon = std::cos(lonR);
         const double x = s * std::atan2(cosLat * std::sin(lonR),
                                         Sqrt(sinLat * sinLat + cosLon * cosLon * cosLat * cosLat));
         const double y = s * std::atan2(sinLat, cosLon * cosLat);
-        pix(x, y);
+        Pixel(m, x, y, px, py);
         return true;
     }
-    case pkPolarStereographic: {
+
+    static bool PolarStereographic(const TMapping& m, double latitude, double, double dLon,
+                                   double& px, double& py, bool&)
+    {
+        const double w = m.Width, h = m.Height, halfH = m.HalfHeight, s = m.Scale;
         const double phi = latitude * DegToRad, dl = dLon * DegToRad;
         double x, y;
-        if (!SouthernHemisphere) {
+        if (!m.SouthernHemisphere) {
             const double rho = s * std::tan((Pi / 2 - phi) / 2);
             x = rho * std::sin(dl);
-            y = PolarOffset - rho * std::cos(dl);
+            y = m.PolarOffset - rho * std::cos(dl);
         } else {
             const double rho = s * std::tan((Pi / 2 + phi) / 2);
             x = rho * std::sin(dl);
-            y = rho * std::cos(dl) - PolarOffset;
+            y = rho * std::cos(dl) - m.PolarOffset;
         }
         px = CheckFinite(h * x + w / 2);
         py = CheckFinite(halfH - h * y);
         return true;
     }
-    case pkLambertConformal: {
-        if (!WithinReach(latitude, longitude, lat0, lon0, LambertReachKm))
-            return false;
-        const double e = Eccentricity;
-        const double phi = (SouthernHemisphere ? -latitude : latitude) * DegToRad;
-        const double es = e * std::sin(phi);
-        const double tau = std::tan(Pi / 4 - phi / 2);
-        double t = 0;
-        if (std::fabs(tau) >= 1e-5)
-            t = Power(Divide(tau, Power((1 - es) / (1 + es), e / 2)), ConeConstant);
-        const double rho = ConeScale * t;
-        const double theta = ConeFactor * dLon;
-        const double x = rho * std::sin(theta);
-        const double y = ConeRho0 - rho * std::cos(theta);
-        pix(x, SouthernHemisphere ? -y : y);
+    static bool PolarStereographicInverse(const TMapping& m, const TInverseInput& in,
+                                          double& latitude, double& longitude)
+    {
+        const double w = m.Width, h = m.Height;
+        const double x = (in.X - w / 2) / h;
+        const double yH = 0.5 - in.Y / h;
+        const double y = m.SouthernHemisphere ? yH + m.PolarOffset : yH - m.PolarOffset;
+        if (x == 0 && y == 0)
+            return Centre(m, latitude, longitude);
+        const double c = 2 * std::atan(std::sqrt(x * x + y * y) * m.InvScale);
+        if (!m.SouthernHemisphere) {
+            longitude = m.CentreLongitude + std::atan2(x, -y) * RadToDeg;
+            latitude = ArcSin(std::cos(c)) * RadToDeg;
+        } else {
+            longitude = m.CentreLongitude + std::atan2(x, y) * RadToDeg;
+            latitude = ArcSin(-std::cos(c)) * RadToDeg;
+        }
         return true;
     }
-    case pkGnomonic: {
-        if (!WithinReach(latitude, longitude, lat0, lon0, AzimuthalReachKm))
+
+    static bool LambertConformal(const TMapping& m, double latitude, double longitude,
+                                 double dLon, double& px, double& py, bool&)
+    {
+        TAngles t;
+        if (!InReach(m, latitude, longitude, dLon, t))
             return false;
-        const TAzimuthal a = SeenFromCentre(sinPhi0, cosPhi0, latitude, dLon);
+        const double e = m.Eccentricity;
+        const double phi = (m.SouthernHemisphere ? -latitude : latitude) * DegToRad;
+        const double es = e * std::sin(phi);
+        const double tau = std::tan(Pi / 4 - phi / 2);
+        double ts = 0;
+        if (std::fabs(tau) >= 1e-5)
+            ts = Power(Divide(tau, Power((1 - es) / (1 + es), e / 2)), m.ConeConstant);
+        const double rho = m.ConeScale * ts;
+        const double theta = m.ConeFactor * dLon;
+        const double x = rho * std::sin(theta);
+        const double y = m.ConeRho0 - rho * std::cos(theta);
+        Pixel(m, x, m.SouthernHemisphere ? -y : y, px, py);
+        return true;
+    }
+    static bool LambertConformalInverse(const TMapping& m, const TInverseInput& in,
+                                        double& latitude, double& longitude)
+    {
+        m.LambertInverse(in.xW, m.SouthernHemisphere ? -in.yW : in.yW, latitude, longitude);
+        return true;
+    }
+
+    static bool Gnomonic(const TMapping& m, double latitude, double longitude, double dLon,
+                         double& px, double& py, bool& store)
+    {
+        TAngles t;
+        if (!InReach(m, latitude, longitude, dLon, t))
+            return false;
+        const TAzimuthal a = SeenFromCentre(m, t);
         if (std::fabs(a.CosArc) >= 1 || a.CosArc < 1e-6) {
             // On the horizon or behind it: the centre pixel is stored all the same.
-            pix(0, 0);
+            Pixel(m, 0, 0, px, py);
             store = true;
             return false;
         }
-        const double k = Divide(s, a.CosArc);
-        pix(k * a.East, k * a.North);
+        const double k = Divide(m.Scale, a.CosArc);
+        Pixel(m, k * a.East, k * a.North, px, py);
         return true;
     }
-    case pkVanDerGrinten: {
+    static bool GnomonicInverse(const TMapping& m, const TInverseInput& in, double& latitude,
+                                double& longitude)
+    {
+        if (in.rho < 1e-5)
+            return Centre(m, latitude, longitude);
+        const double c = std::atan(Divide(in.rho, m.Scale));
+        m.AzimuthalCompletion(in.xW, in.yW, in.rho, std::sin(c), std::cos(c), latitude,
+                              longitude);
+        longitude = ReduceLongitude(longitude);
+        return true;
+    }
+
+    static bool VanDerGrinten(const TMapping& m, double latitude, double, double dLon,
+                              double& px, double& py, bool&)
+    {
         double x, y;
-        VanDerGrinten(latitude, dLon, x, y);
-        pix(x, y);
+        m.VanDerGrinten(latitude, dLon, x, y);
+        Pixel(m, x, y, px, py);
         return true;
     }
-    case pkAzimuthalWorld: {
-        const double phi = latitude * DegToRad, phi0 = lat0 * DegToRad;
-        const double dlw = (lon0 - longitude) * DegToRad; // westward, not reduced
+    static bool VanDerGrintenInverse(const TMapping& m, const TInverseInput& in,
+                                     double& latitude, double& longitude)
+    {
+        m.VanDerGrintenInverse(in.xW, in.yW, latitude, longitude);
+        return true;
+    }
+
+    static bool AzimuthalWorld(const TMapping& m, double latitude, double longitude, double,
+                               double& px, double& py, bool&)
+    {
+        const double sinPhi0 = m.SinCentreLatitude, cosPhi0 = m.CosCentreLatitude;
+        const double phi = latitude * DegToRad, phi0 = m.CentreLatitude * DegToRad;
+        const double dlw = (m.CentreLongitude - longitude) * DegToRad; // westward, not reduced
         const double sinHalfLat = std::sin((phi0 - phi) / 2);
         const double sinHalfLon = std::sin(dlw / 2);
         const double c = 2 * ArcSin(Sqrt(sinHalfLat * sinHalfLat +
@@ -204,13 +386,79 @@ bool TMapping::ForwardPixel(double latitude, double longitude, double& px, doubl
             else
                 az = std::atan2(nw, d);
         }
-        const double rho = s * c;
-        pix(-rho * std::sin(az), rho * std::cos(az));
+        const double rho = m.Scale * c;
+        Pixel(m, -rho * std::sin(az), rho * std::cos(az), px, py);
         return true;
     }
-    default:
-        return false;
+    static bool AzimuthalWorldInverse(const TMapping& m, const TInverseInput& in,
+                                      double& latitude, double& longitude)
+    {
+        if (in.rho < 1e-5)
+            return Centre(m, latitude, longitude);
+        const double c = Divide(in.rho, m.Scale);
+        if (c >= 2 * Pi)
+            return false;
+        m.AzimuthalWorldInverse(in.xW, in.yW, c, latitude, longitude);
+        return true;
     }
+
+    static bool Centre(const TMapping& m, double& latitude, double& longitude)
+    {
+        latitude = m.CentreLatitude;
+        longitude = m.CentreLongitude;
+        return true;
+    }
+
+    // Projection kinds by code.
+    struct TKind {
+        TForward Forward;
+        TInverse Inverse;
+        double ReachKm;               // 0 for the kinds that reach round the globe
+        bool InsideBitmapOnly;        // visible only where the stored pixel lies in the bitmap
+        bool ReducesInverseLongitude; // the inverse gives longitudes in [-180, 180)
+    };
+    static const TKind Kinds[15];
+    static const TKind& Kind(std::uint8_t code) { return code < 15 ? Kinds[code] : Kinds[0]; }
+};
+
+const TMapping::TKinds::TKind TMapping::TKinds::Kinds[15] = {
+    {NoForward, NoInverse, 0, false, false},
+    {PlateCarree, PlateCarreeInverse, 0, false, true},
+    {PlateCarreeZoomed, PlateCarreeZoomedInverse, 0, false, true},
+    {Azimuthal, AzimuthalInverse, AzimuthalReachKm, false, true},
+    {Azimuthal, AzimuthalInverse, AzimuthalReachKm, false, true},
+    {Mercator, MercatorInverse, 0, false, true},
+    {MercatorZoomed, MercatorZoomedInverse, 0, true, true},
+    {Orthographic, OrthographicInverse, OrthographicReachKm, false, false},
+    {Cassini, NoInverse, OrthographicReachKm, false, false},
+    {PolarStereographic, PolarStereographicInverse, 0, false, false},
+    {LambertConformal, LambertConformalInverse, LambertReachKm, false, false},
+    {Gnomonic, GnomonicInverse, AzimuthalReachKm, false, true},
+    {VanDerGrinten, VanDerGrintenInverse, 0, false, false},
+    {AzimuthalWorld, AzimuthalWorldInverse, 0, false, true},
+    {PlateCarreeZoomed, PlateCarreeZoomedInverse, 0, false, true},
+};
+
+void TMapping::PrepareTransforms()
+{
+    const TKinds::TKind& kind = TKinds::Kind(Projection);
+    reachCos_ = 2; // nothing in reach until set below
+    reachBand_ = std::numeric_limits<double>::infinity();
+    if (kind.ReachKm == 0)
+        return;
+    static const double orthographic = ReachCosine(OrthographicReachKm);
+    static const double azimuthal = ReachCosine(AzimuthalReachKm);
+    static const double lambert = ReachCosine(LambertReachKm);
+    reachCos_ = kind.ReachKm == OrthographicReachKm ? orthographic
+                : kind.ReachKm == AzimuthalReachKm  ? azimuthal
+                                                    : lambert;
+    const double phi0 = CentreLatitude * DegToRad;
+    reachSinLat0_ = std::sin(phi0);
+    reachCosLat0_ = std::cos(phi0);
+    // A point further in latitude than the reach's arc is further in distance; the margin
+    // keeps the shortcut clear of rounding.
+    if (std::fabs(CentreLatitude) <= 90.0f)
+        reachBand_ = kind.ReachKm / EarthRadiusKm * RadToDeg + 0.01;
 }
 
 // Van der Grinten's projection of the whole world into a circle of radius 0.155 pi, after
@@ -258,22 +506,25 @@ void TMapping::VanDerGrinten(double latitude, double deltaLon, double& x, double
         y = -y;
 }
 
-// Runs the forward transform and stores the pixel in the caller's type: rounded to whole
-// pixels or as singles. The zoomed Mercator is visible only inside the bitmap, tested on the
-// stored values.
+// Runs the kind's forward transform and stores the pixel in the caller's type: rounded to
+// whole pixels or as singles. The zoomed Mercator is visible only inside the bitmap, tested on
+// the stored values.
 template <typename T, typename Convert>
 bool TMapping::StoreForward(float latitude, float longitude, T& x, T& y, Convert convert) const
 {
+    const TKinds::TKind& kind = TKinds::Kind(Projection);
     try {
+        CheckFinite(latitude);
+        const double dLon = ReduceDifference(longitude - static_cast<double>(CentreLongitude));
         double px = 0, py = 0;
         bool store = false;
-        const bool visible = ForwardPixel(latitude, longitude, px, py, store);
+        const bool visible = kind.Forward(*this, latitude, longitude, dLon, px, py, store);
         if (!visible && !store)
             return false;
         const T cx = convert(px), cy = convert(py);
         x = cx;
         y = cy;
-        if (Projection == pkMercatorZoomed)
+        if (kind.InsideBitmapOnly)
             return cx >= 0 && cx < Width && cy >= 0 && cy < Height;
         return visible;
     } catch (const EArithmeticError&) {
@@ -295,37 +546,25 @@ bool TMapping::LatLonToXYF(float latitude, float longitude, float& x, float& y) 
 bool TMapping::XYToLatLon(std::int32_t x, std::int32_t y, float& latitude,
                           float& longitude) const
 {
+    if (Height == 0 || Width == 0)
+        return false;
+    const TKinds::TKind& kind = TKinds::Kind(Projection);
     try {
+        const double w = Width, halfH = HalfHeight;
+        const double X = x, Y = y;
+        const double xW = X / w - 0.5, yW = (halfH - Y) / w;
         double lat = 0, lon = 0;
-        if (!InverseDegrees(x, y, lat, lon))
+        if (!kind.Inverse(*this, {X, Y, xW, yW, std::sqrt(xW * xW + yW * yW)}, lat, lon))
             return false;
         float fLat = ToSingle(lat), fLon = ToSingle(lon);
         // A longitude just short of 180 may round up to 180 in single precision; the kinds
         // that promise [-180, 180) turn it into -180.
-        if (fLon == 180.0f && ReducesInverseLongitude())
+        if (fLon == 180.0f && kind.ReducesInverseLongitude)
             fLon = -180.0f;
         latitude = fLat;
         longitude = fLon;
         return true;
     } catch (const EArithmeticError&) {
-        return false;
-    }
-}
-
-bool TMapping::ReducesInverseLongitude() const
-{
-    switch (Projection) {
-    case pkPlateCarree:
-    case pkPlateCarreeZoomed:
-    case pkAzimuthalFixed:
-    case pkAzimuthal:
-    case pkMercator:
-    case pkMercatorZoomed:
-    case pkGnomonic:
-    case pkAzimuthalWorld:
-    case pkPlateCarreeNorth:
-        return true;
-    default:
         return false;
     }
 }
@@ -345,104 +584,6 @@ void TMapping::AzimuthalCompletion(double x, double y, double rho, double sinArc
     else
         dl = std::atan2(x * sinArc, rho * cosPhi0 * cosArc - y * sinPhi0 * sinArc);
     longitude = CentreLongitude + dl * RadToDeg;
-}
-
-bool TMapping::InverseDegrees(std::int32_t px, std::int32_t py, double& latitude,
-                              double& longitude) const
-{
-    if (Height == 0 || Width == 0)
-        return false;
-    const double w = Width, h = Height, halfH = HalfHeight;
-    const double X = px, Y = py;
-    const double xW = X / w - 0.5, yW = (halfH - Y) / w; // width units, north up
-    const double rho = std::sqrt(xW * xW + yW * yW);
-    const double s = Scale;
-    auto centre = [&] {
-        latitude = CentreLatitude;
-        longitude = CentreLongitude;
-        return true;
-    };
-
-    switch (Projection) {
-    case pkPlateCarree:
-        longitude = ReduceLongitude(360 * X / w - 180);
-        latitude = (1 - Y / h) * 180 - 90;
-        return true;
-    case pkPlateCarreeZoomed:
-    case pkPlateCarreeNorth:
-        longitude = ReduceLongitude(LongitudeMin + LongitudeSpan * X / w);
-        latitude = LatitudeMin + (1 - Y / h) * LatitudeSpan;
-        return true;
-    case pkAzimuthalFixed:
-    case pkAzimuthal: {
-        if (rho < 1e-5)
-            return centre();
-        const double c = Divide(rho, s);
-        AzimuthalCompletion(xW, yW, rho, std::sin(c), std::cos(c), latitude, longitude);
-        longitude = ReduceLongitude(longitude);
-        return true;
-    }
-    case pkMercator: {
-        longitude = ReduceLongitude(CentreLongitude - 180 + 360 * X / w);
-        latitude = MercatorLatitude((halfH - Y) * 360 / w);
-        return true;
-    }
-    case pkMercatorZoomed: {
-        longitude = ReduceLongitude(LongitudeMin + LongitudeSpan * X / w);
-        const double a = (1 - Y / h) * LatitudeSpan;
-        latitude = MercatorLatitude(MercatorSlope * a + MercatorOffset);
-        return true;
-    }
-    case pkOrthographic: {
-        if (rho < 1e-5)
-            return centre();
-        const double sinArc = Divide(rho, s);
-        const double cosArc = Sqrt(1 - sinArc * sinArc); // off the globe's disc: no root
-        AzimuthalCompletion(xW, yW, rho, sinArc, cosArc, latitude, longitude);
-        return true;
-    }
-    case pkPolarStereographic: {
-        const double x = (X - w / 2) / h;
-        const double yH = 0.5 - Y / h;
-        const double y = SouthernHemisphere ? yH + PolarOffset : yH - PolarOffset;
-        if (x == 0 && y == 0)
-            return centre();
-        const double c = 2 * std::atan(std::sqrt(x * x + y * y) * InvScale);
-        if (!SouthernHemisphere) {
-            longitude = CentreLongitude + std::atan2(x, -y) * RadToDeg;
-            latitude = ArcSin(std::cos(c)) * RadToDeg;
-        } else {
-            longitude = CentreLongitude + std::atan2(x, y) * RadToDeg;
-            latitude = ArcSin(-std::cos(c)) * RadToDeg;
-        }
-        return true;
-    }
-    case pkLambertConformal:
-        LambertInverse(xW, SouthernHemisphere ? -yW : yW, latitude, longitude);
-        return true;
-    case pkGnomonic: {
-        if (rho < 1e-5)
-            return centre();
-        const double c = std::atan(Divide(rho, s));
-        AzimuthalCompletion(xW, yW, rho, std::sin(c), std::cos(c), latitude, longitude);
-        longitude = ReduceLongitude(longitude);
-        return true;
-    }
-    case pkVanDerGrinten:
-        VanDerGrintenInverse(xW, yW, latitude, longitude);
-        return true;
-    case pkAzimuthalWorld: {
-        if (rho < 1e-5)
-            return centre();
-        const double c = Divide(rho, s);
-        if (c >= 2 * Pi)
-            return false;
-        AzimuthalWorldInverse(xW, yW, c, latitude, longitude);
-        return true;
-    }
-    default:
-        return false;
-    }
 }
 
 // Lambert conformal conic backwards: the cone radius gives the isometric quantity t, from

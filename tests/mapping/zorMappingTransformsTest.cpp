@@ -96,6 +96,31 @@ TEST(Transforms, OrthographicReachEndsAt6300Km)
     EXPECT_EQ(fy, -6);
 }
 
+// What the transforms set up per view follows every setter: a mapping moved to another
+// region and size projects as one made there.
+TEST(Transforms, AViewChangedThroughTheSettersProjectsAsANewOne)
+{
+    for (int kind = 1; kind <= 14; ++kind) {
+        TMapping moved = MakeMapping(static_cast<std::uint8_t>(kind), Europe);
+        ApplyRegionPreset(moved, SouthAmerica);
+        moved.SetWidth(640);
+        moved.SetHeight(480);
+        const TMapping made = MakeMapping(static_cast<std::uint8_t>(kind), SouthAmerica, 640, 480);
+        int visible = 0;
+        for (float lat = -89.5f; lat < 90; lat += 4)
+            for (float lon = -179.5f; lon < 540; lon += 4) {
+                std::int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+                const bool shown = moved.LatLonToXY(lat, lon, x1, y1);
+                ASSERT_EQ(shown, made.LatLonToXY(lat, lon, x2, y2))
+                    << kind << " " << lat << "," << lon;
+                ASSERT_EQ(x1, x2);
+                ASSERT_EQ(y1, y2);
+                visible += shown;
+            }
+        EXPECT_GT(visible, 100) << kind;
+    }
+}
+
 TEST(Transforms, GnomonicStoresTheCentrePixelForAPointOnTheHorizon)
 {
     TMapping mapping = MakeMapping(pkGnomonic, IndianOcean); // centre (0, 70)
