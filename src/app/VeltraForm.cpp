@@ -517,7 +517,7 @@ void TFormVeltra::DrawChannel()
 
 TColour TFormVeltra::ColourForTemperature(float temperature)
 {
-    return veltra::ColourForTemperature(temperature, MinTemp, MaxTemp);
+    return colourRamp_.Colour(temperature, MinTemp, MaxTemp);
 }
 
 void TFormVeltra::ImageDisplayMouseMove(int x, int y)

@@ -15,6 +15,7 @@
 #include "bzip/BZip2.h"
 #include "formats/DecodeHost.h"
 #include "formats/Samples.h"
+#include "imaging/ThermalColour.h"
 
 namespace veltra {
 
@@ -200,6 +201,8 @@ private:
     std::vector<std::string> FindStationGroup() const;
 
     TVeltraView& view_;
+    // The colours of the footprints, looked up for the range of the moment.
+    TColourRamp colourRamp_;
     std::vector<std::string> arguments_;
     std::string executable_;
     std::vector<std::string> noDiagnostics_;

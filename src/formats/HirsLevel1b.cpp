@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "base/DateTime.h"
 #include "base/Errors.h"
@@ -84,7 +85,15 @@ double InversePlanck(double radiance, double wavenumber)
 {
     if (!(radiance > 0))
         return 0;
-    const double ratio = CheckFinite(CheckFinite(C1 * std::pow(wavenumber, 3)) / radiance);
+    // A pass converts every footprint at its channel's one wavenumber: the power is kept, per
+    // thread, for the wavenumber it was taken of.
+    thread_local double poweredWavenumber = std::numeric_limits<double>::quiet_NaN();
+    thread_local double powered = 0;
+    if (!(wavenumber == poweredWavenumber)) {
+        powered = C1 * std::pow(wavenumber, 3);
+        poweredWavenumber = wavenumber;
+    }
+    const double ratio = CheckFinite(CheckFinite(powered) / radiance);
     const double argument = 1 + ratio;
     if (!(argument > 0))
         throw EArithmeticError("Invalid floating point operation");

@@ -1,7 +1,9 @@
 #include "imaging/ThermalColour.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <limits>
 
 #include "base/Format.h"
 #include "base/Numbers.h"
@@ -126,6 +128,51 @@ TColour ColourForTemperature(float t, double tMin, double tMax)
     int r = 0, g = 0, b = 0;
     TemperatureToColour(t, tMin, tMax, r, g, b);
     return PackColour(r, g, b);
+}
+
+TColour TColourRamp::Colour(float t, double tMin, double tMax)
+{
+    if (!built_ || tMin != tMin_ || tMax != tMax_)
+        Build(tMin, tMax);
+    // Within the range a temperature is positive, so its bit pattern orders as it does.
+    if (t >= tMin && t <= tMax && !buckets_.empty()) {
+        const TColour colour = buckets_[(std::bit_cast<std::uint32_t>(t) - first_) >> shift_];
+        if (colour != Mixed)
+            return colour;
+    }
+    return ColourForTemperature(t, tMin, tMax);
+}
+
+void TColourRamp::Build(double tMin, double tMax)
+{
+    tMin_ = tMin;
+    tMax_ = tMax;
+    built_ = true;
+    buckets_.clear();
+    if (!(tMin > 0 && tMax > tMin && tMax <= std::numeric_limits<float>::max()))
+        return;
+    // The lowest and highest single-precision temperatures of the range.
+    float low = static_cast<float>(tMin), high = static_cast<float>(tMax);
+    if (low < tMin)
+        low = std::nextafter(low, std::numeric_limits<float>::infinity());
+    if (high > tMax)
+        high = std::nextafter(high, 0.0f);
+    if (!(low <= high))
+        return;
+    first_ = std::bit_cast<std::uint32_t>(low);
+    const std::uint32_t last = std::bit_cast<std::uint32_t>(high);
+    shift_ = 0;
+    while (((last - first_) >> shift_) >= MaxBuckets)
+        ++shift_;
+    const std::uint32_t count = ((last - first_) >> shift_) + 1;
+    buckets_.resize(count);
+    for (std::uint32_t b = 0; b < count; ++b) {
+        const std::uint32_t from = first_ + (b << shift_);
+        const std::uint32_t to = std::min(from + ((1u << shift_) - 1), last);
+        const TColour colour = ColourForTemperature(std::bit_cast<float>(from), tMin, tMax);
+        buckets_[b] =
+            colour == ColourForTemperature(std::bit_cast<float>(to), tMin, tMax) ? colour : Mixed;
+    }
 }
 
 void PaintBoxScalePaint(TCanvas& bar, double tMin, double tMax)

@@ -3,7 +3,9 @@
 // hue 0) through yellow, green, cyan, blue and magenta to a pinkish purple (coldest, hue 315),
 // with two marker colours for temperatures outside the displayed range, and its exact inverse
 // for the cursor read-out. Also the scale bar under the map and its two labels.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/Canvas.h"
 
@@ -43,6 +45,28 @@ bool ColourToTemperature(int r, int g, int b, float& t, float tMin, float tMax);
 
 // TemperatureToColour of a single-precision temperature, packed R + G * 256 + B * 65536.
 TColour ColourForTemperature(float t, double tMin, double tMax);
+
+// ColourForTemperature for the many temperatures of a render pass, mostly looked up. Over a
+// range the ramp takes a few hundred colours, each on one interval of temperatures, since the
+// hue only moves one way as the temperature rises. The single-precision temperatures of the
+// range are cut into buckets of consecutive values; a bucket whose first and last values have
+// the same colour has it throughout and is answered from the table, the few others are
+// computed. The table is rebuilt when the range changes. Not for concurrent use.
+class TColourRamp {
+public:
+    TColour Colour(float t, double tMin, double tMax);
+
+private:
+    static constexpr int MaxBuckets = 4096;
+    static constexpr TColour Mixed = 0xFFFFFFFFu; // a bucket of several colours
+    void Build(double tMin, double tMax);
+
+    double tMin_ = 0, tMax_ = 0;
+    bool built_ = false;
+    std::uint32_t first_ = 0; // bit pattern of the lowest temperature of the range
+    int shift_ = 0;           // bits of the pattern below the bucket number
+    std::vector<TColour> buckets_;
+};
 
 // Paints the scale bar on a canvas of the bar's own size: a 1-pixel black frame, and inside it
 // one column per temperature step from tMin at the left to tMax at the right.

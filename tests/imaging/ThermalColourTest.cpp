@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,35 @@ TEST(ThermalColourTest, RampReadsBackWithinQuantisation)
         ASSERT_TRUE(ColourToTemperature(r, g, b, back, TMin, TMax)) << t;
         EXPECT_NEAR(back, t, 0.2) << t;
     }
+}
+
+// The looked-up colours are the computed ones: around every colour change of the range (where
+// a bucket holds two colours), at random, outside the range and after the range changes.
+TEST(ThermalColourTest, RampLooksUpTheComputedColours)
+{
+    TColourRamp ramp;
+    std::mt19937 random(7);
+    const double ranges[][2] = {{150, 320}, {200, 231.5}, {150, 350}, {-10, 10}, {5, 5}};
+    for (const auto& [tMin, tMax] : ranges) {
+        std::uniform_real_distribution<float> spread(static_cast<float>(tMin - 20),
+                                                     static_cast<float>(tMax + 20));
+        TColour before = ColourForTemperature(static_cast<float>(tMin), tMin, tMax);
+        int changes = 0;
+        for (float t = static_cast<float>(tMin); t <= tMax; t += 0.01f) {
+            const TColour colour = ColourForTemperature(t, tMin, tMax);
+            for (float u = t, k = 0; colour != before && k < 8; ++k, ++changes) {
+                ASSERT_EQ(ramp.Colour(u, tMin, tMax), ColourForTemperature(u, tMin, tMax));
+                u = std::nextafter(u, 0.0f);
+            }
+            before = colour;
+        }
+        EXPECT_GT(changes, tMax - tMin > 1 ? 1000 : -1);
+        for (int i = 0; i < 20000; ++i) {
+            const float t = spread(random);
+            ASSERT_EQ(ramp.Colour(t, tMin, tMax), ColourForTemperature(t, tMin, tMax)) << t;
+        }
+    }
+    EXPECT_EQ(ramp.Colour(std::numeric_limits<float>::quiet_NaN(), 150, 320), BelowRangeColour);
 }
 
 TEST(ThermalColourTest, HueSixSectors)
