@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 
+#include "app/FootprintFill.h"
 #include "app/MapNavigation.h"
 #include "base/Errors.h"
 #include "base/Format.h"
@@ -496,9 +497,12 @@ void TFormVeltra::DrawChannel()
         MapBitmap->FillRect(0, 0, MapBitmap->Width(), MapBitmap->Height(),
                             static_cast<TColour>(BackgroundColour->Value));
         Samples.Reset(); // once: the list holds the footprints of every stream
+        Drawn.Clear();
         for (decodingStream_ = 0; decodingStream_ < Streams.Count(); ++decodingStream_)
             Streams.SetOutcome(decodingStream_,
                                DecodeStream(*this, Streams.Items(decodingStream_)));
+        if (FillFootprints->Value)
+            PaintFilledFootprints(*MapBitmap, *Mapping, Samples, Drawn.Colours());
         // A pass that failed part-way may have left its footprint pen behind.
         MapBitmap->SetPenWidth(1);
         MapBitmap->SetPenColour(OverlayColour);
@@ -538,6 +542,7 @@ void TFormVeltra::ImageDisplayMouseMove(int x, int y)
     }
     CursorLocation = text;
     view_.SetLabelCaption(TLabelId::CursorLocation, text);
+    ShowFootprintUnder(x, y);
     LastMouseX = x;
     LastMouseY = y;
 }
@@ -546,6 +551,8 @@ void TFormVeltra::ImageDisplayMouseLeave()
 {
     CursorLocation.clear();
     view_.SetLabelCaption(TLabelId::CursorLocation, "");
+    FootprintStatus.clear();
+    view_.SetLabelCaption(TLabelId::FootprintValue, "");
     LastMouseX = 0;
     LastMouseY = 0;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/StreamList.h"
+#include "app/DrawnFootprints.h"
 #include "app/VeltraView.h"
 #include "base/Stream.h"
 #include "bzip/BZip2.h"
@@ -101,6 +102,9 @@ public:
     void ImageDisplayMouseDown(int x, int y);
     void ImageDisplayMouseDrag(int x, int y);
     void ImageDisplayMouseUp();
+    // The status text of the footprint drawn nearest to a pixel: its exact value, scan line,
+    // footprint and, for a group, file.
+    void ShowFootprintUnder(int x, int y);
     void RequestRender();
     void TimerRenderTimer();
     void CheckBoxTempsInCClick();
@@ -119,6 +123,11 @@ public:
     {
         origin.Stream = decodingStream_;
         Samples.AddSample(latitude, longitude, temperature, origin);
+        Drawn.Add(temperature);
+    }
+    void FootprintDrawn(std::int32_t x, std::int32_t y, TColour colour, float value) override
+    {
+        Drawn.Drawn(x, y, colour, value);
     }
     std::int32_t SampleCount() const override { return Samples.SampleCount(); }
     std::uint8_t SensorCode() const override { return SensorCode_; }
@@ -171,6 +180,9 @@ public:
     // Zoom and pan of the map (MapNavigation.h); created with the projection.
     std::unique_ptr<TMapNavigation> Navigation;
     std::unique_ptr<TRegistryBoolean> FillFootprints;
+    // What the last render pass drew of each sample.
+    TDrawnFootprints Drawn;
+    std::string FootprintStatus;
     // Render passes drawn so far.
     std::uint64_t RenderPasses = 0;
 

@@ -39,7 +39,7 @@ enum class TMenuItem {
 };
 
 enum class TCheckBoxId { TempsInC, FixMaxTemp, Gridlines, OpenGroup };
-enum class TLabelId { MinTemp, MaxTemp, SatName, CursorLocation };
+enum class TLabelId { MinTemp, MaxTemp, SatName, CursorLocation, FootprintValue };
 enum class TTimerId { Load, Resize, Render };
 
 struct TOpenDialogRequest {

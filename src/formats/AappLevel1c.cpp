@@ -147,6 +147,7 @@ void DecodeAappLine(TDecodeContext& context, TStream& stream)
         TColour colour = 0;
         if (visible) {
             colour = VisibleGreyColour(value / 20.0);
+            place.Value = static_cast<float>(value);
         } else {
             temperature = ToSingle(value / 100.0); // hundredths of a kelvin
             colour = context.Host.ColourForTemperature(temperature);

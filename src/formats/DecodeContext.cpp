@@ -1,5 +1,6 @@
 #include "formats/DecodeContext.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "base/Errors.h"
@@ -50,6 +51,8 @@ void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintP
 {
     context.Host.AddSample(place.Latitude, place.Longitude, temperature,
                            TSampleOrigin{context.ScanLine, place.Footprint, 0});
+    context.Host.FootprintDrawn(place.X, place.Y, colour,
+                                std::isnan(place.Value) ? temperature : place.Value);
     const std::int32_t x = place.X, y = place.Y;
     TCanvas& canvas = context.Host.MapCanvas();
     canvas.SetPenColour(colour);

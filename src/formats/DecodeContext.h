@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,9 @@ struct TFootprintPlace {
     float Longitude = 0;
     std::int32_t X = 0;
     std::int32_t Y = 0;
+    // What the visible channel shows instead of a temperature: the albedo in percent of a
+    // Level 1b file, the file's own value of an AAPP one; not a number for the other channels.
+    float Value = std::numeric_limits<float>::quiet_NaN();
 };
 // Reads the position of a footprint from the record's earth-location block (8 bytes per
 // footprint from offset locations) and projects it; false when it is not visible.

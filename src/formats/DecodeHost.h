@@ -36,6 +36,13 @@ public:
     virtual void AddSample(float latitude, float longitude, float temperature,
                            TSampleOrigin origin) = 0;
     virtual std::int32_t SampleCount() const = 0;
+    // Follows each AddSample: the pixel the footprint was drawn at, its colour and the value
+    // it shows (its temperature, or the visible channel's value). Hosts that need none of
+    // these ignore it.
+    virtual void FootprintDrawn(std::int32_t /*x*/, std::int32_t /*y*/, TColour /*colour*/,
+                                float /*value*/)
+    {
+    }
 
     // Record layout of the last header read; survives from one pass to the next.
     virtual std::uint8_t SensorCode() const = 0;

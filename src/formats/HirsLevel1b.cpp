@@ -209,6 +209,7 @@ void DecodeHirsLine(TDecodeContext& context, TStream& stream)
         if (channel == HirsVisibleChannel) {
             // value is the albedo in percent
             colour = VisibleGreyColour(value * 255 / 100);
+            place.Value = static_cast<float>(value);
         } else {
             temperature = ToSingle(BandCorrectedTemperature(context, channel, value, wavenumber));
             colour = context.Host.ColourForTemperature(temperature);

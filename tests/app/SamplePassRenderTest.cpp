@@ -19,12 +19,14 @@
 #include <tuple>
 
 #include "app/FakeView.h"
+#include "app/MapNavigation.h"
 #include "app/VeltraForm.h"
 #include "base/Format.h"
 #include "base/Stream.h"
 #include "formats/ByteOrder.h"
 #include "imaging/ThermalColour.h"
 #include "mapping/zorMapping.h"
+#include "settings/RegistryVariables.h"
 
 using namespace veltra;
 namespace fs = std::filesystem;
@@ -269,6 +271,12 @@ TEST_F(SamplePassRender, HirsEuropePassPaintsItsFootprintsWhereTheyLie)
     const float high = std::max(s.Temperature, form.Samples[mid + 1].Temperature);
     EXPECT_GE(readOut, std::floor(low) - 1) << text;
     EXPECT_LE(readOut, std::ceil(high) + 1) << text;
+    // Beside it the footprint itself, exactly.
+    EXPECT_EQ(view_.Labels[TLabelId::FootprintValue],
+              Format("%.2fK  line %d  footprint 29", s.Temperature,
+                     form.Samples.Origin(mid).ScanLine + 1));
+    form.ImageDisplayMouseMove(2, 2);
+    EXPECT_EQ(view_.Labels[TLabelId::FootprintValue], "");
 
     EXPECT_EQ(view_.Labels[TLabelId::SatName], "NOAA-15 - " + form.ChannelCaption());
     EXPECT_EQ(form.ChannelCaption().rfind("Channel 8 (", 0), 0u);
@@ -277,6 +285,43 @@ TEST_F(SamplePassRender, HirsEuropePassPaintsItsFootprintsWhereTheyLie)
     EXPECT_EQ(diagnostics_.front(), "Files:");
     EXPECT_EQ(diagnostics_[1], Sample(HirsEurope));
     EXPECT_EQ(diagnostics_[2], "Archive Retrieval System header decoded:");
+}
+
+// Zoomed in, the specified pen leaves background between scan lines; filled, the pixel halfway
+// between two footprints of neighbouring lines shows one of them, and turning the fill off
+// brings back the pen's picture exactly.
+TEST_F(SamplePassRender, FilledFootprintsLeaveNoGapBetweenScanLines)
+{
+    TFormVeltra& form = *form_;
+    Open(HirsEurope);
+    const std::vector<TColour> plain = Pixels(*form.MapBitmap);
+    form.Navigation->SetView(50, 5, 20, 15);
+    auto gaps = [&] {
+        int count = 0, pairs = 0;
+        for (std::int32_t i = 0; i + 56 < form.SampleCount(); ++i) {
+            if (form.Samples.Origin(i + 56).ScanLine != form.Samples.Origin(i).ScanLine + 1)
+                continue;
+            const TDrawnFootprint &a = form.Drawn[i], &b = form.Drawn[i + 56];
+            const int x = (a.X + b.X) / 2, y = (a.Y + b.Y) / 2;
+            if (x < 0 || y < 0 || x >= 800 || y >= 600)
+                continue;
+            ++pairs;
+            const TColour c = form.MapBitmap->Pixel(x, y);
+            count += c == 0 ? 1 : 0;
+        }
+        EXPECT_GT(pairs, 1000);
+        return count;
+    };
+    form.TimerRenderTimer();
+    EXPECT_GT(gaps(), 500);
+    form.MenuViewFillFootprintsClick();
+    EXPECT_TRUE(form.FillFootprints->Value);
+    EXPECT_TRUE(view_.Checked[TMenuItem::ViewFillFootprints]);
+    EXPECT_EQ(gaps(), 0);
+    form.MenuViewResetViewClick();
+    form.MenuViewFillFootprintsClick();
+    form.TimerRenderTimer();
+    EXPECT_EQ(Pixels(*form.MapBitmap), plain);
 }
 
 // A station group: three stations' parts of one pass, all drawn and all in the sample list,
@@ -314,6 +359,13 @@ TEST_F(SamplePassRender, StationGroupDrawsAndExportsEveryStream)
             << "sample " << i;
     }
     EXPECT_TRUE(form.Streams.Problems().empty());
+    // The footprint under the cursor names its member of the group.
+    const std::int32_t last = form.SampleCount() - 1;
+    form.ImageDisplayMouseMove(form.Drawn[last].X, form.Drawn[last].Y);
+    const std::string& status = view_.Labels[TLabelId::FootprintValue];
+    EXPECT_NE(status.find(form.Streams.FileName(2).substr(form.Streams.FileName(2).rfind('/') + 1)),
+              std::string::npos)
+        << status;
 
     // Every member's footprints are painted: under each member's footprints at most one
     // pixel per scan line (its unpainted end) does not hold a ramp colour.

@@ -214,11 +214,20 @@ void TMainWindow::SetChannelTabIndex(int index)
 void TMainWindow::SetLabelCaption(TLabelId label, const std::string& caption)
 {
     Label(label)->setText(QString::fromStdString(caption));
+    if (label == TLabelId::SatName)
+        SetLabelHint(label, satelliteHint_);
 }
 
+// The satellite label's tooltip starts with the label's own text, which a narrow window cuts.
 void TMainWindow::SetLabelHint(TLabelId label, const std::string& hint)
 {
-    Label(label)->setToolTip(QString::fromStdString(hint));
+    QString tip = QString::fromStdString(hint);
+    if (label == TLabelId::SatName) {
+        satelliteHint_ = hint;
+        const QString text = Label(label)->text();
+        tip = hint.empty() ? text : text + "\n" + tip;
+    }
+    Label(label)->setToolTip(tip);
 }
 
 void TMainWindow::SetHintHidePause(int milliseconds)

@@ -106,7 +106,8 @@ private:
     QWidget* ImageDisplay = nullptr;
     QWidget* PaintBoxScale = nullptr;
     std::array<QCheckBox*, 4> checkBoxes_{};
-    std::array<QLabel*, 4> labels_{};
+    std::array<QLabel*, 5> labels_{};
+    std::string satelliteHint_;
     QTimer* TimerLoad = nullptr;
     QTimer* TimerResize = nullptr;
     QTimer* TimerRender = nullptr;

@@ -113,8 +113,14 @@ void TMainWindow::CreateControls()
 QWidget* TMainWindow::CreateStatusStrip()
 {
     auto* strip = new QWidget;
-    auto* layout = new QHBoxLayout(strip);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* rows = new QVBoxLayout(strip);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(2);
+    auto* layout = new QHBoxLayout;
+    rows->addLayout(layout);
+    // The second row: the read-out and the footprint under the cursor.
+    auto* status = new QHBoxLayout;
+    rows->addLayout(status);
 
     struct TBox {
         TCheckBoxId Id;
@@ -169,14 +175,17 @@ QWidget* TMainWindow::CreateStatusStrip()
     maxTemp->setMinimumWidth(maxTemp->fontMetrics().horizontalAdvance("-000C"));
     layout->addWidget(maxTemp);
     layout->addSpacing(8);
-    // The satellite and read-out texts are long: in a narrow window they are cut rather than
-    // pushed over the scale bar.
-    for (auto [id, name] : {std::pair{TLabelId::SatName, "LabelSatName"},
-                            std::pair{TLabelId::CursorLocation, "LabelCursorLocation"}}) {
-        QLabel* text = label(id, name, id == TLabelId::SatName ? "Satellite Name" : "");
+    // The texts are long: the satellite label has the rest of the first row, the read-outs the
+    // second; in a window narrower than the default they are cut rather than pushed over the
+    // scale bar (the satellite label's tooltip has its whole text).
+    QLabel* satellite = label(TLabelId::SatName, "LabelSatName", "Satellite Name");
+    satellite->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    layout->addWidget(satellite, 1);
+    for (auto [id, name] : {std::pair{TLabelId::CursorLocation, "LabelCursorLocation"},
+                            std::pair{TLabelId::FootprintValue, "LabelFootprintValue"}}) {
+        QLabel* text = label(id, name, "");
         text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        layout->addWidget(text, 1);
-        layout->addSpacing(8);
+        status->addWidget(text, 1);
     }
     return strip;
 }

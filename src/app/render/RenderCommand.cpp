@@ -53,7 +53,7 @@ struct TRenderOptions {
     int Region = 0;
     int Width = 800, Height = 600;
     bool White = false;
-    bool Gridlines = false, Fixed = false, Celsius = false, Group = false;
+    bool Gridlines = false, Fixed = false, Celsius = false, Group = false, Fill = false;
     std::optional<std::string> Countries, Jpeg, Png, Bt;
     bool Diagnostics = false, Info = false;
     std::vector<TReadout> Readouts;
@@ -198,6 +198,8 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             flag(o.Celsius);
         else if (arg == "--group")
             flag(o.Group);
+        else if (arg == "--fill")
+            flag(o.Fill);
         else if (arg == "--countries")
             o.Countries = takeValue();
         else if (arg == "--jpeg")
@@ -398,6 +400,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     form.MapBitmap->SetFillColour(static_cast<TColour>(form.BackgroundColour->Value));
     form.MapProjection->Value = o.Projection;
     form.MapRegion->Value = o.Region;
+    form.FillFootprints->Value = o.Fill;
     form.FormShow();
     form.TimerResizeTimer();
     if (!std::isnan(o.CentreLatitude) || !std::isnan(o.LongitudeSpan)) {
@@ -445,6 +448,7 @@ Renders FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, wi
   --size WxH          map bitmap size in pixels (default 800x600)
   --background black|white      (default black)
   --gridlines  --fixed  --celsius  --group     the four check boxes, off by default
+  --fill              draw each footprint filled up to its neighbours (View > Fill footprints)
   --countries FILE    outline file (default: the one the viewer would find)
   --jpeg OUT          the viewer's JPEG (quality 80, with its comment)
   --png OUT           the same picture, lossless

@@ -63,7 +63,7 @@ TEST_F(RenderCommand, HelpAndVersion)
                                "--size WxH", "--background black|white", "--gridlines", "--fixed",
                                "--celsius", "--group", "--countries FILE", "--jpeg OUT",
                                "--png OUT", "--bt OUT", "--diagnostics", "--info", "--readout X,Y",
-                               "--centre LAT,LON", "--span LON[,LAT]",
+                               "--centre LAT,LON", "--span LON[,LAT]", "--fill",
                                "--help, --version"})
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
     const TResult version = Render({"--version"});
@@ -93,6 +93,7 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {"--size", "800x600x2", file},
         {"--background", "grey", file},
         {"--gridlines=yes", file},
+        {"--fill=yes", file},
         {"--readout", "10", file},
         {"--readout", "a,b", file},
         {file, "--jpeg"},
@@ -189,7 +190,7 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
         {"--projection", "9"}, {"--region", "5"},    {"--background", "white"},
         {"--gridlines"},       {"--fixed"},          {"--channel", "12"},
         {"--size", "640x480"}, {"--sensor", "HIRS", "--channel", "20"},
-        {"--span", "40"},      {"--centre", "50,5"},
+        {"--span", "40"},      {"--centre", "50,5"},   {"--fill"},
     };
     for (const auto& v : variants) {
         std::vector<std::string> arguments = v;
