@@ -32,9 +32,28 @@ done < <(awk -F '  +' 'table && NF >= 3 { print $1 "\t" $3 } /^file  / { table =
              "$samples/MANIFEST.txt")
 [ ${#expected[@]} -gt 0 ] || { echo "FAILED: no files in $samples/MANIFEST.txt"; exit 1; }
 
+# One render of a file for a sensor and channel, as job number $1; prints what failed.
+render_one() {
+    local job=$1 sensor=$2 channel=$3 file=$4 samples_line size
+    if ! "$render" --sensor "$sensor" --channel "$channel" --size 240x180 \
+            --png "$out/$job.png" --bt "$out/$job.bt" --info "$file" \
+            >"$out/$job.txt" 2>"$out/$job.err"; then
+        echo "FAILED: $sensor channel $channel of $file: $(cat "$out/$job.err")"
+        return
+    fi
+    samples_line=$(sed -n 's/^samples=//p' "$out/$job.txt")
+    size=$(stat -c %s "$out/$job.bt")
+    if [ "${samples_line:-0}" -le 0 ] || [ "$size" -ne $((12 * samples_line)) ]; then
+        echo "FAILED: $file $sensor $channel: $size bytes for ${samples_line:-no} samples"
+    fi
+    rm -f "$out/$job".*
+}
+export -f render_one
+export render out
+
 runs=0
-failures=0
 declare -A done_runs
+: >"$out/jobs"
 while IFS= read -r -d '' file; do
     name=${file#"$samples"/}
     done_runs[$name]=0
@@ -48,23 +67,16 @@ while IFS= read -r -d '' file; do
         for channel in $(channels_of "$sensor"); do
             runs=$((runs + 1))
             done_runs[$name]=$((done_runs[$name] + 1))
-            if ! "$render" --sensor "$sensor" --channel "$channel" --size 240x180 \
-                    --png "$out/picture.png" --bt "$out/samples.bt" --info "$file" \
-                    >"$out/info.txt" 2>"$out/error.txt"; then
-                echo "FAILED: $sensor channel $channel of $file: $(cat "$out/error.txt")"
-                failures=$((failures + 1))
-                continue
-            fi
-            samples_line=$(sed -n 's/^samples=//p' "$out/info.txt")
-            size=$(stat -c %s "$out/samples.bt")
-            if [ "${samples_line:-0}" -le 0 ] || [ "$size" -ne $((12 * samples_line)) ]; then
-                echo "FAILED: $file $sensor $channel: $size bytes for ${samples_line:-no} samples"
-                failures=$((failures + 1))
-            fi
+            printf '%s\0%s\0%s\0%s\0' "$runs" "$sensor" "$channel" "$file" >>"$out/jobs"
         done
     done
 done < <(find "$samples" -type f \( -iname '*.l1b' -o -iname '*.l1c' -o -iname '*.l1d' \
                                        -o -iname '*.bz2' \) -print0 | sort -z)
+
+# The renders, as many at a time as there are processors.
+xargs -0 -n 4 -P "$(nproc)" bash -c 'render_one "$@"' _ <"$out/jobs" | tee "$out/failed"
+failures=$(grep -c '^FAILED' "$out/failed" || true)
+passed=$((runs - failures))
 
 for name in "${!expected[@]}" "${!done_runs[@]}"; do
     if [ "${done_runs[$name]:-0}" -ne "${expected[$name]:-0}" ]; then
@@ -72,5 +84,5 @@ for name in "${!expected[@]}" "${!done_runs[@]}"; do
         failures=$((failures + 1))
     fi
 done
-echo "$((runs - failures)) passed, $failures failed"
+echo "$passed of $runs renders passed, $failures failures"
 [ "$failures" -eq 0 ]
