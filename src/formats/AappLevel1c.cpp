@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Numbers.h"
+#include "formats/AappLayout.h"
 #include "formats/AmsuLevel1b.h"
 #include "formats/HirsLevel1b.h"
 
@@ -12,41 +13,7 @@ namespace veltra {
 
 namespace {
 
-// Header fields, signed 32-bit.
-constexpr std::size_t SatelliteIdentifier = 24;
-constexpr std::size_t InstrumentIdentifier = 28; // Level 1c only
-constexpr std::size_t ScanLineCount = 72;
-
-enum : std::int32_t {
-    InstrumentHirs = 5,
-    InstrumentAmsuA = 10,
-    InstrumentAmsuB = 11,
-    InstrumentMhs = 12
-};
-
-constexpr int Level1cHirsRecordSize = 6656;
-constexpr int Level1cAmsuARecordSize = 3072;
-constexpr int Level1cAmsuBRecordSize = 4608; // AMSU-B and MHS
-constexpr int Level1dRecordSize = 15872;
-
 constexpr int HirsVisibleChannel = 20;
-
-// Where each channel-constants table starts in the header (0: the file has none). Each holds
-// three signed 32-bit numbers per channel: wavenumber, band-correction a and b.
-struct TConstantTables {
-    std::size_t Hirs = 0;
-    std::size_t AmsuA = 0;
-    std::size_t AmsuB = 0;
-};
-
-// Scan-line layout: footprint i has its latitude and longitude (10^-4 degree) at
-// EarthLocation + 8 i and the value of channel c at Values + Stride i + 4 c.
-struct TLineLayout {
-    int Footprints;
-    std::size_t EarthLocation;
-    std::size_t Values;
-    std::size_t Stride;
-};
 
 // The satellite identifier: 2 is Metop-A (1 and below other Metops), 3-29 a NOAA satellite.
 // Some files store it in the opposite byte order, which reads as 30 or more.
@@ -63,34 +30,12 @@ std::string SatelliteNameOf(std::int32_t identifier)
     return swapped < 30 ? "NOAA-" + std::to_string(swapped) : "NOAA";
 }
 
-// Sets SensorCode and RecordSize and gives the constant tables of the file's layout.
-TConstantTables ChooseLayout(TDecodeContext& context, TBytes header)
+std::int64_t StreamSize(TStream& stream)
 {
-    if (context.Family == TInputFamily::ifLevel1d) {
-        context.Host.SetSensorCode(SensorLevel1d);
-        context.RecordSize = Level1dRecordSize;
-        return {96, 336, 516};
-    }
-    const std::int32_t instrument = ReadBE32(header, InstrumentIdentifier);
-    switch (instrument) {
-    case InstrumentHirs:
-        context.Host.SetSensorCode(SensorHirs);
-        context.RecordSize = Level1cHirsRecordSize;
-        return {84, 0, 0};
-    case InstrumentAmsuA:
-        context.Host.SetSensorCode(SensorAmsuA);
-        context.RecordSize = Level1cAmsuARecordSize;
-        return {0, 88, 0};
-    case InstrumentAmsuB:
-    case InstrumentMhs:
-        context.Host.SetSensorCode(SensorAmsuB);
-        context.RecordSize = Level1cAmsuBRecordSize;
-        return {0, 0, 88};
-    default:
-        context.RecordSize = 0;
-        context.FamilyMismatch = "unknown instrument " + std::to_string(instrument);
-        return {};
-    }
+    const std::int64_t position = stream.Position();
+    const std::int64_t size = stream.Seek(0, TSeekOrigin::End);
+    stream.Seek(position, TSeekOrigin::Beginning);
+    return size;
 }
 
 } // namespace
@@ -99,13 +44,25 @@ void ReadAappHeader(TDecodeContext& context, TStream& stream)
 {
     stream.Seek(0, TSeekOrigin::Beginning);
     const TBytes header = context.ReadHeader(stream, AappHeaderReadSize);
-    const TConstantTables tables = ChooseLayout(context, header);
-    context.RecordCount = ReadBE32(header, ScanLineCount);
+    const TByteOrder order = AappByteOrder(context.Family, header, StreamSize(stream));
+    context.Order = order;
+    if (order == TByteOrder::LittleEndian)
+        context.Host.DiagnosticLines().push_back("AAPP native layout, little-endian");
+    const std::int32_t instrument = ReadInt32(header, AappInstrumentIdentifier, order);
+    context.Aapp = AappLayoutOf(context.Family, instrument, order);
+    context.RecordSize = context.Aapp != nullptr ? context.Aapp->RecordSize : 0;
+    if (context.Aapp != nullptr)
+        context.Host.SetSensorCode(context.Aapp->SensorCode);
+    else
+        context.FamilyMismatch = "unknown instrument " + std::to_string(instrument);
+    context.RecordCount = ReadInt32(header, AappScanLineCount, order);
     context.Host.SetSatelliteLabelHint("");
-    context.Host.SetSatelliteName(SatelliteNameOf(ReadBE32(header, SatelliteIdentifier)));
-    if (context.RecordSize == 0)
+    context.Host.SetSatelliteName(
+        SatelliteNameOf(ReadInt32(header, AappSatelliteIdentifier, order)));
+    if (context.Aapp == nullptr)
         return;
     // In Level 1d the HIRS band corrections come last and replace the AMSU ones.
+    const TAappConstantTables& tables = context.Aapp->Constants;
     if (tables.AmsuA != 0)
         ReadAmsuChannelConstants(context, header, tables.AmsuA, 1, 15);
     if (tables.AmsuB != 0)
@@ -117,22 +74,17 @@ void ReadAappHeader(TDecodeContext& context, TStream& stream)
 
 void DecodeAappLine(TDecodeContext& context, TStream& stream)
 {
-    if (context.RecordSize <= 0)
+    if (context.RecordSize <= 0 || context.Aapp == nullptr)
         return;
     const TBytes record = context.ReadRecord(stream);
-    // Level 1d footprints hold 40 values from 1852: HIRS 1-20, AMSU-A 1-15, AMSU-B 16-20.
+    const TAappLineLayout& layout = context.Aapp->Line;
+    // Level 1d: the selected sensor tab chooses between the HIRS and the microwave values.
     const std::string sensor = context.Host.SensorName();
-    const bool microwave = sensor == "AMSU-A" || sensor == "AMSU-B";
-    const std::uint8_t code = context.Host.SensorCode();
-    TLineLayout layout{};
-    switch (code) {
-    case SensorHirs: layout = {56, 120, 1472, 80}; break;
-    case SensorAmsuA: layout = {30, 100, 768, 60}; break;
-    case SensorAmsuB: layout = {90, 56, 2144, 20}; break;
-    case SensorLevel1d: layout = {56, 48, microwave ? 1928u : 1848u, 160}; break;
-    default: return;
-    }
+    const bool microwave =
+        layout.MicrowaveValues != 0 && (sensor == "AMSU-A" || sensor == "AMSU-B");
+    const std::size_t values = microwave ? layout.MicrowaveValues : layout.Values;
     const int channel = context.Channel;
+    const std::uint8_t code = context.Aapp->SensorCode;
     const bool visible = channel == HirsVisibleChannel &&
                          (code == SensorHirs || (code == SensorLevel1d && !microwave));
     // Wide maps get a wider pen so the footprints still touch.
@@ -141,8 +93,9 @@ void DecodeAappLine(TDecodeContext& context, TStream& stream)
         TFootprintPlace place;
         if (!LocateFootprint(context, record, layout.EarthLocation, i, place))
             continue;
-        const std::int32_t value = ReadBE32(record, layout.Values + layout.Stride * i +
-                                                        4 * static_cast<std::size_t>(channel));
+        const std::int32_t value =
+            ReadInt32(record, values + layout.Stride * i + 4 * static_cast<std::size_t>(channel),
+                      context.Order);
         float temperature = 0;
         TColour colour = 0;
         if (visible) {

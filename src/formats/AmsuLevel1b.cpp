@@ -5,6 +5,7 @@
 
 #include "base/Errors.h"
 #include "base/Numbers.h"
+#include "formats/ArchiveHeader.h"
 #include "formats/HirsLevel1b.h"
 
 namespace veltra {
@@ -79,9 +80,37 @@ const TAmsuLayout AmsuB = {.SensorCode = SensorAmsuB,
                            .Footprints = AmsuBFootprints,
                            .Count = AmsuBCount};
 
-void ReadAmsuHeader(TDecodeContext& context, TStream& stream, const TAmsuLayout& layout)
+// MHS Level 1b data sets (NOAA-18, NOAA-19, Metop-A; ".MHSX." in the data set name) keep
+// the AMSU-B record layout, scan lines included, but their header has more fields before the
+// temperature-to-radiance block, which starts at 416. Read at 324, its band-correction
+// divisors would be whatever lies there, and the pass would stop at its first footprint.
+TAmsuLayout MhsLayout()
 {
-    const TBytes header = context.ReadHeader(stream, layout.HeaderReadSize);
+    TAmsuLayout layout = AmsuB;
+    layout.HeaderConstants = 416;
+    return layout;
+}
+const TAmsuLayout Mhs = MhsLayout();
+
+bool NamesMhs(const std::string& dataSetName)
+{
+    return dataSetName.find(".MHSX.") != std::string::npos;
+}
+
+// AMSU-B, or MHS when the data set name says so, in the archive header or in the data-set
+// header itself.
+const TAmsuLayout& MicrowaveLayout(TDecodeContext& context, TBytes header)
+{
+    if (NamesMhs(context.DataSetName) ||
+        NamesMhs(ReadText(header, DataSetHeaderName, DataSetNameWidth))) {
+        context.Host.DiagnosticLines().push_back("MHS Level 1b");
+        return Mhs;
+    }
+    return AmsuB;
+}
+
+void ApplyAmsuHeader(TDecodeContext& context, TBytes header, const TAmsuLayout& layout)
+{
     context.Host.SetSensorCode(layout.SensorCode);
     context.RecordSize = layout.RecordSize;
     context.RecordCount = ReadBE16(header, layout.RecordCountOffset);
@@ -140,20 +169,21 @@ void ReadAmsuChannelConstants(TDecodeContext& context, TBytes table, std::size_t
     for (int c = firstChannel; c <= lastChannel; ++c) {
         const std::size_t entry = offset + 12 * static_cast<std::size_t>(c - firstChannel);
         const auto index = static_cast<std::size_t>(c - 1);
-        context.AmsuWavenumber.at(index) = ReadScaled(table, entry, 1e-6);
-        context.BandCorrA.at(index) = ReadScaled(table, entry + 4, 1e-6);
-        context.BandCorrB.at(index) = ReadScaled(table, entry + 8, 1e-6);
+        context.AmsuWavenumber.at(index) = ReadScaled(table, entry, 1e-6, context.Order);
+        context.BandCorrA.at(index) = ReadScaled(table, entry + 4, 1e-6, context.Order);
+        context.BandCorrB.at(index) = ReadScaled(table, entry + 8, 1e-6, context.Order);
     }
 }
 
 void ReadAmsuAHeader(TDecodeContext& context, TStream& stream)
 {
-    ReadAmsuHeader(context, stream, AmsuA);
+    ApplyAmsuHeader(context, context.ReadHeader(stream, AmsuA.HeaderReadSize), AmsuA);
 }
 
 void ReadAmsuBHeader(TDecodeContext& context, TStream& stream)
 {
-    ReadAmsuHeader(context, stream, AmsuB);
+    const TBytes header = context.ReadHeader(stream, AmsuB.HeaderReadSize);
+    ApplyAmsuHeader(context, header, MicrowaveLayout(context, header));
 }
 
 void DecodeAmsuALine(TDecodeContext& context, TStream& stream)

@@ -16,7 +16,6 @@ constexpr std::size_t OffOrderYear = 14;
 constexpr std::size_t OffOrderDay = 18;
 constexpr std::size_t OffProcessingSite = 21;
 constexpr std::size_t OffSoftware = 22;
-constexpr std::size_t OffDataSetName = 30;
 constexpr std::size_t OffSelectFlag = 74;
 constexpr std::size_t OffBeginLatitude = 75;
 constexpr std::size_t OffEndLatitude = 78;
@@ -330,7 +329,7 @@ TArchiveSummary DecodeArchiveHeader(TBytes header, std::vector<std::string>& lin
                     ProcessingSiteName(static_cast<char>(header[OffProcessingSite])));
     lines.push_back("  Processing software: " + ReadText(header, OffSoftware, 8));
     lines.push_back("DATA SELECTION CRITERIA");
-    lines.push_back("  Data Set Name: " + ReadText(header, OffDataSetName, 42));
+    lines.push_back("  Data Set Name: " + ReadText(header, ArchiveDataSetName, DataSetNameWidth));
 
     const std::string satellite = SatelliteName(static_cast<char>(header[OffSeriesLetter]),
                                                 static_cast<char>(header[OffSatelliteLetter]));
@@ -371,12 +370,28 @@ TArchiveSummary DecodeArchiveHeader(TBytes header, std::vector<std::string>& lin
     return summary;
 }
 
+std::vector<std::string> StoredDataSetNames(TStream& stream)
+{
+    std::vector<std::string> names;
+    for (const std::size_t offset :
+         {ArchiveDataSetName, static_cast<std::size_t>(ArchiveHeaderSize) + DataSetHeaderName}) {
+        std::string name(DataSetNameWidth, ' ');
+        stream.Seek(static_cast<std::int64_t>(offset), TSeekOrigin::Beginning);
+        if (stream.Read(name.data(), static_cast<std::int64_t>(name.size())) !=
+            static_cast<std::int64_t>(name.size()))
+            break;
+        names.push_back(name);
+    }
+    return names;
+}
+
 void ReadArchiveHeader(TDecodeContext& context, TStream& stream)
 {
     std::vector<std::uint8_t> header(ArchiveHeaderSize);
     stream.ReadBuffer(header.data(), ArchiveHeaderSize);
     TDecodeHost& host = context.Host;
     const TArchiveSummary summary = DecodeArchiveHeader(header, host.DiagnosticLines());
+    context.DataSetName = ReadText(header, ArchiveDataSetName, DataSetNameWidth);
     context.ArchiveStart = summary.Start;
     context.ArchiveEnd = summary.End;
     if (summary.HasSatellite)

@@ -30,6 +30,16 @@ std::int32_t ReadBE32(TBytes bytes, std::size_t offset)
     return static_cast<std::int32_t>(word);
 }
 
+std::int32_t ReadLE32(TBytes bytes, std::size_t offset)
+{
+    Require(bytes, offset, 4);
+    const std::uint32_t word = static_cast<std::uint32_t>(bytes[offset]) |
+                               static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
+                               static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
+                               static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+    return static_cast<std::int32_t>(word);
+}
+
 std::uint32_t SwapBytes32(std::uint32_t value)
 {
     return (value >> 24) | ((value >> 8) & 0xFF00u) | ((value << 8) & 0xFF0000u) | (value << 24);

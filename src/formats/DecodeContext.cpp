@@ -41,8 +41,8 @@ bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t l
 {
     const std::size_t offset = locations + 8 * footprint;
     place.Footprint = static_cast<std::int32_t>(footprint);
-    place.Latitude = static_cast<float>(ReadScaled(record, offset, 1e-4));
-    place.Longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4));
+    place.Latitude = static_cast<float>(ReadScaled(record, offset, 1e-4, context.Order));
+    place.Longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4, context.Order));
     return context.Host.Projection().LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
 }
 

@@ -25,6 +25,8 @@ enum : std::uint8_t {
     SensorLevel1d = 5,
 };
 
+struct TAappLayout;
+
 struct TDecodeContext {
     explicit TDecodeContext(TDecodeHost& host) : Host(host) {}
 
@@ -33,6 +35,11 @@ struct TDecodeContext {
     std::int32_t Channel = 0;     // 1-20 HIRS, 1-15 AMSU-A, 16-20 AMSU-B/MHS
     std::int32_t RecordSize = 0;  // bytes per record; 0 = unknown
     std::int32_t RecordCount = 0; // scan-line records to decode
+    // Byte order of the stream's binary fields, chosen when its header is read: big-endian
+    // unless the file was written the other way round (AAPP on little-endian computers).
+    TByteOrder Order = TByteOrder::BigEndian;
+    // The AAPP record layout chosen by the header (AappLayout.h); null when none applies.
+    const TAappLayout* Aapp = nullptr;
     std::vector<std::uint8_t> RecordBuffer;
     // Per-channel tables at index channel - 1. Central wavenumbers in cm^-1; band correction
     // T = (T* - a) / b, shared by all sensors.
@@ -40,6 +47,8 @@ struct TDecodeContext {
     std::array<double, 20> HirsWavenumber{};
     std::array<double, 20> BandCorrA{};
     std::array<double, 20> BandCorrB{};
+    // The data set name the archive header stores (Level 1b), e.g. NSS.MHSX.NN.D08015...
+    std::string DataSetName;
     TDateTime ArchiveStart = 0;
     TDateTime ArchiveEnd = 0;
     // The scan-line record being decoded (0-based) and how many were decoded whole.

@@ -24,6 +24,10 @@ public:
     // Caption of the selected channel tab; false when no channel tab is selected.
     virtual bool SelectedChannelCaption(std::string& caption) const = 0;
     virtual std::string BaseCaption() const = 0;
+    // How Level 1b HIRS count words are read: false (the default) for 13-bit sign and
+    // magnitude, true for the NOAA archive's convention of a negative count stored as
+    // count + 4096 (see HirsCount).
+    virtual bool UseHirsCountOffset() const { return false; }
 
     virtual TCanvas& MapCanvas() = 0;
     virtual const TProjector& Projection() const = 0;

@@ -49,10 +49,11 @@ constexpr std::size_t CountBlockSize = 48;
 constexpr double C1 = 1.1910427e-5;
 constexpr double C2 = 1.4387752;
 
-double HirsWavenumberAt(TBytes table, std::size_t offset, int channel)
+double HirsWavenumberAt(TBytes table, std::size_t offset, int channel,
+                        TByteOrder order = TByteOrder::BigEndian)
 {
     return ReadScaled(table, offset + 12 * static_cast<std::size_t>(channel - 1),
-                      channel <= 12 ? 1e-6 : 1e-5);
+                      channel <= 12 ? 1e-6 : 1e-5, order);
 }
 
 std::string DateText(TBytes header, std::size_t offset)
@@ -73,8 +74,14 @@ std::string PacsSourceName(int source)
 }
 
 // A raw count: 12 bits of magnitude, bit 12 set for positive; bits 13-15 are not part of it.
-int HirsCount(std::uint16_t word)
+// The NOAA archive's own HIRS/3 and HIRS/4 files store a negative count as count + 4096
+// instead (its readers subtract 4096 from the 13-bit word): a positive count reads the same
+// either way, but -5 is stored as 4091, which sign and magnitude would take for -4091. Which
+// convention a file follows is not written in it, so the user chooses (HirsCountOffset).
+int HirsCount(std::uint16_t word, bool offset)
 {
+    if (offset)
+        return (word & 0x1FFF) - 4096;
     const int magnitude = word & 0x0FFF;
     return (word & 0x1000) != 0 ? magnitude : -magnitude;
 }
@@ -124,9 +131,9 @@ void ReadHirsChannelConstants(TDecodeContext& context, TBytes table, std::size_t
     for (int c = 1; c <= HirsInfraredChannels; ++c) {
         const std::size_t entry = offset + 12 * static_cast<std::size_t>(c - 1);
         const auto index = static_cast<std::size_t>(c - 1);
-        context.HirsWavenumber[index] = HirsWavenumberAt(table, offset, c);
-        context.BandCorrA[index] = ReadScaled(table, entry + 4, 1e-6);
-        context.BandCorrB[index] = ReadScaled(table, entry + 8, 1e-6);
+        context.HirsWavenumber[index] = HirsWavenumberAt(table, offset, c, context.Order);
+        context.BandCorrA[index] = ReadScaled(table, entry + 4, 1e-6, context.Order);
+        context.BandCorrB[index] = ReadScaled(table, entry + 8, 1e-6, context.Order);
     }
 }
 
@@ -195,11 +202,12 @@ void DecodeHirsLine(TDecodeContext& context, TStream& stream)
     const double slope = ReadScaled(record, coefficients + 4, 1e-9);
     const double intercept = ReadScaled(record, coefficients + 8, 1e-6);
     const double wavenumber = context.HirsWavenumber[static_cast<std::size_t>(channel - 1)];
+    const bool countOffset = context.Host.UseHirsCountOffset();
 
     TScanLinePen pen = BeginScanLine(context, 3);
     for (std::size_t j = 0; j < HirsFootprints; ++j) {
         const int count =
-            HirsCount(ReadBE16(record, RawCounts + CountBlockSize * j + 2 * position));
+            HirsCount(ReadBE16(record, RawCounts + CountBlockSize * j + 2 * position), countOffset);
         TFootprintPlace place;
         if (!LocateFootprint(context, record, EarthLocation, j, place))
             continue;

@@ -1,4 +1,5 @@
 #include "formats/AappLevel1c.h"
+#include "formats/AappLayout.h"
 
 #include <array>
 #include <vector>
@@ -19,10 +20,10 @@ std::size_t Index(int i)
 
 // The header record, padded to the size of the scan-line records that follow it.
 TRecordBuilder AappHeader(std::size_t recordSize, std::int32_t instrument, std::int32_t records,
-                          std::int32_t satellite = 15)
+                          std::int32_t satellite = 15, bool littleEndian = false)
 {
-    TRecordBuilder header(recordSize);
-    header.BE32(24, satellite).BE32(28, instrument).BE32(72, records);
+    TRecordBuilder header(recordSize, littleEndian);
+    header.Int32(24, satellite).Int32(28, instrument).Int32(72, records);
     return header;
 }
 
@@ -31,13 +32,13 @@ TRecordBuilder AappHeader(std::size_t recordSize, std::int32_t instrument, std::
 // stride bytes apart.
 TRecordBuilder AappLine(std::size_t recordSize, int footprints, std::size_t earthLocation,
                         std::size_t valueStart, std::size_t stride, int slots,
-                        std::int32_t base = 20000)
+                        std::int32_t base = 20000, bool littleEndian = false)
 {
-    TRecordBuilder line(recordSize);
+    TRecordBuilder line(recordSize, littleEndian);
     for (int i = 0; i < footprints; ++i) {
         line.Place(earthLocation + 8 * Index(i), 0, i - 30);
         for (int n = 0; n < slots; ++n)
-            line.BE32(valueStart + stride * Index(i) + 4 * Index(n), base + 100 * n + i);
+            line.Int32(valueStart + stride * Index(i) + 4 * Index(n), base + 100 * n + i);
     }
     return line;
 }
@@ -320,6 +321,120 @@ TEST(AappLevel1cTest, ShortOrLyingFilesStopAtTheirEnd)
     EXPECT_EQ(negative.Host.Samples.SampleCount(), 0);
 }
 
+// AAPP writes in the byte order of its computer: Level 1c is told by its instrument
+// identifier, Level 1d by which reading of its scan-line count the file can hold (records that
+// start in it, a last one cut short included; a negative count never fits).
+TEST(AappLevel1cTest, ByteOrderFromTheHeader)
+{
+    constexpr auto c = TInputFamily::ifLevel1c;
+    constexpr auto d = TInputFamily::ifLevel1d;
+    struct TCase {
+        TInputFamily Family;
+        bool LittleEndian;
+        std::int32_t Instrument, Count;
+        std::int64_t Size; // bytes, in Level 1d records
+        bool Native;
+    } cases[] = {
+        {c, false, Hirs, 1, 2, false},  {c, true, Hirs, 1, 2, true},
+        {c, true, AmsuA, 1, 2, true},   {c, true, AmsuB, 1, 2, true},
+        {c, true, Mhs, 1, 2, true},     {c, true, 99, 1, 2, false},
+        {d, false, 0, 3, 4, false},     {d, true, 0, 3, 4, true},
+        {d, true, 0, 3, 3, false},      {d, false, 0, 0, 1, false},
+        {d, true, 200, 200, 201, true}, {d, false, 0, 300, 301, false},
+    };
+    for (const TCase& k : cases) {
+        const TByteVector header = AappHeader(576, k.Instrument, k.Count, 15, k.LittleEndian).Bytes;
+        EXPECT_EQ(AappByteOrder(k.Family, header, k.Size * 15872) == TByteOrder::LittleEndian,
+                  k.Native)
+            << k.Instrument << " " << k.Count << " in " << k.Size;
+    }
+    // A last record cut short still counts as one the file holds.
+    const TByteVector header = AappHeader(576, 0, 3, 15, true).Bytes;
+    EXPECT_EQ(AappByteOrder(d, header, 3 * 15872 + 1), TByteOrder::LittleEndian);
+}
+
+// Native files decode to their stored values at every footprint: HIRS as defined, AMSU-A from
+// 832 + 60 i + 4 (c - 1), AMSU-B/MHS from 2228 + 20 i + 4 (c - 16), Level 1d as defined. Value
+// slot n of footprint i holds 20000 + 100 n + i, so 200 K + n + i / 100.
+TEST(AappLevel1cTest, NativeLayouts)
+{
+    constexpr auto c = TInputFamily::ifLevel1c;
+    constexpr auto d = TInputFamily::ifLevel1d;
+    struct TCase {
+        TInputFamily Family;
+        std::int32_t Instrument;
+        std::size_t RecordSize;
+        int Footprints;
+        std::size_t Location, Values, Stride;
+        int Slots;
+        const char* Sensor;
+        int Channel, Slot;
+        std::uint8_t Code;
+    } cases[] = {
+        {c, Hirs, 6656, 56, 120, 1476, 80, 20, "HIRS", 8, 7, 1},
+        {c, AmsuA, 3072, 30, 100, 832, 60, 15, "AMSU-A", 15, 14, 3},
+        {c, Mhs, 4608, 90, 56, 2228, 20, 5, "AMSU-B", 18, 2, 4},
+        {c, AmsuB, 4608, 90, 56, 2228, 20, 5, "AMSU-B", 16, 0, 4},
+        {d, 0, 15872, 56, 48, 1852, 160, 40, "AMSU-A", 1, 20, 5},
+        {d, 0, 15872, 56, 48, 1852, 160, 40, "AMSU-B", 20, 39, 5},
+        {d, 0, 15872, 56, 48, 1852, 160, 40, "HIRS", 19, 18, 5},
+    };
+    for (const TCase& k : cases) {
+        SCOPED_TRACE(std::string(k.Sensor) + " " + std::to_string(k.Channel));
+        const TByteVector line = AappLine(k.RecordSize, k.Footprints, k.Location, k.Values,
+                                          k.Stride, k.Slots, 20000, true)
+                                     .Bytes;
+        TDecoderRig rig;
+        rig.Host.Projector.Visible = [](float, float) { return true; };
+        DecodeFile(rig, k.Family,
+                   Join({AappHeader(k.RecordSize, k.Instrument, 2, 15, true).Bytes, line, line}),
+                   k.Channel, k.Sensor);
+        ASSERT_EQ(rig.Host.Samples.SampleCount(), 2 * k.Footprints);
+        const float first = 200.0f + static_cast<float>(k.Slot);
+        EXPECT_FLOAT_EQ(rig.Host.Samples[0].Temperature, first);
+        EXPECT_FLOAT_EQ(rig.Host.Samples[k.Footprints - 1].Temperature,
+                        first + static_cast<float>(k.Footprints - 1) / 100);
+        EXPECT_FLOAT_EQ(rig.Host.Samples[k.Footprints - 1].Longitude,
+                        static_cast<float>(k.Footprints - 31));
+        EXPECT_EQ(rig.Host.Code, k.Code);
+        EXPECT_EQ(rig.Host.Satellite, "NOAA-15");
+        EXPECT_EQ(rig.Host.Lines, std::vector<std::string>{"AAPP native layout, little-endian"});
+    }
+}
+
+// A native header that claims more lines than there are draws what is there and reads one
+// record at a time; one cut short before its end is refused like any other.
+TEST(AappLevel1cTest, NativeFilesThatLieOrEndEarly)
+{
+    const TByteVector line = AappLine(4608, 90, 56, 2228, 20, 5, 20000, true).Bytes;
+    const TByteVector half(line.begin(), line.begin() + 3000);
+    TDecoderRig lying;
+    lying.Host.Projector.Visible = [](float, float) { return true; };
+    EXPECT_THROW(DecodeFile(lying, TInputFamily::ifLevel1c,
+                            Join({AappHeader(4608, Mhs, 0x7FFFFFFF, 15, true).Bytes, line, half}),
+                            16, "AMSU-B"),
+                 EReadError);
+    EXPECT_EQ(lying.Host.Samples.SampleCount(), 90);
+    EXPECT_LE(lying.Context.RecordBuffer.capacity(), 2 * 4608u);
+
+    // Level 1d whose count fits neither reading stays big-endian: a negative count, no lines.
+    TDecoderRig level1d;
+    DecodeFile(level1d, TInputFamily::ifLevel1d,
+               Join({AappHeader(15872, 0, 0x7FFFFFFF, 15, true).Bytes, Level1dLine().Bytes}), 1);
+    EXPECT_EQ(level1d.Host.Samples.SampleCount(), 0);
+    EXPECT_TRUE(level1d.Host.Lines.empty());
+
+    for (const TInputFamily family : {TInputFamily::ifLevel1c, TInputFamily::ifLevel1d}) {
+        const TByteVector header = AappHeader(576, Mhs, 2, 15, true).Bytes;
+        TDecoderRig cut;
+        EXPECT_THROW(DecodeFile(cut, family, TByteVector(header.begin(), header.begin() + 100), 16,
+                                "AMSU-B"),
+                     EReadError);
+        EXPECT_EQ(cut.Host.Samples.SampleCount(), 0);
+        EXPECT_EQ(cut.Context.RecordSize, 0);
+    }
+}
+
 TEST(AappLevel1cTest, DamagedInputOnlyRaisesOurErrors)
 {
     const std::int32_t instruments[] = {Hirs, AmsuA, AmsuB, Mhs};
@@ -327,7 +442,8 @@ TEST(AappLevel1cTest, DamagedInputOnlyRaisesOurErrors)
         Join({AappHeader(6656, Hirs, 3).Bytes, Level1cHirsLine().Bytes, Level1cHirsLine().Bytes}),
         Join({AappHeader(3072, AmsuA, 3).Bytes, AappLine(3072, 30, 100, 772, 60, 15).Bytes}),
         Join({AappHeader(4608, AmsuB, 3).Bytes, AappLine(4608, 90, 56, 2208, 20, 5).Bytes}),
-        Join({AappHeader(4608, Mhs, 3).Bytes, AappLine(4608, 90, 56, 2208, 20, 5).Bytes}),
+        Join({AappHeader(4608, Mhs, 3, 15, true).Bytes,
+              AappLine(4608, 90, 56, 2228, 20, 5, 20000, true).Bytes}),
     };
     for (int k = 0; k < 4; ++k) {
         const int first = instruments[k] == AmsuB || instruments[k] == Mhs ? 16 : 1;
@@ -341,7 +457,8 @@ TEST(AappLevel1cTest, DamagedInputOnlyRaisesOurErrors)
             80);
     }
     const char* sensors[] = {"HIRS", "AMSU-A", "AMSU-B"};
-    FuzzDecoder(Join({AappHeader(15872, 0, 2).Bytes, Level1dLine().Bytes, Level1dLine().Bytes}),
+    const TByteVector nativeLine = AappLine(15872, 56, 48, 1852, 160, 40, 20000, true).Bytes;
+    FuzzDecoder(Join({AappHeader(15872, 0, 2, 15, true).Bytes, nativeLine, nativeLine}),
                 [&sensors](TDecoderRig& rig, TStream& stream, int round) {
                     rig.Context.Family = TInputFamily::ifLevel1d;
                     rig.Context.Channel = 1 + round % 20;

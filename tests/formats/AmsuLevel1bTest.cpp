@@ -66,9 +66,11 @@ void DecodeOneLine(TDecoderRig& rig, const TRecordBuilder& header, const TRecord
 }
 
 // Each header is read only as far as its last used field; the constants table of channel c
-// starts at table + 12 (c - first).
+// starts at table + 12 (c - first). An MHS data set (".MHSX." in the data set name of the
+// archive header or of the data-set header) keeps its table at 416.
 TEST(AmsuLevel1bTest, HeadersReadOnlyTheirStart)
 {
+    const char* mhs = "NSS.MHSX.NN.D08015.S0847.E0902.B1234567.GC";
     struct TCase {
         void (*Read)(TDecodeContext&, TStream&);
         TRecordBuilder Header;
@@ -76,15 +78,22 @@ TEST(AmsuLevel1bTest, HeadersReadOnlyTheirStart)
         std::uint8_t Code;
         std::size_t Table;
         int First, Last;
+        std::string HeaderName, ArchiveName;
     } cases[] = {
-        {ReadAmsuAHeader, AmsuAHeader(1234), 960, 2560, SensorAmsuA, 688, 1, 15},
-        {ReadAmsuBHeader, AmsuBHeader(1234), 480, 3072, SensorAmsuB, 324, 16, 20},
+        {ReadAmsuAHeader, AmsuAHeader(1234), 960, 2560, SensorAmsuA, 688, 1, 15, "", ""},
+        {ReadAmsuBHeader, AmsuBHeader(1234), 480, 3072, SensorAmsuB, 324, 16, 20, "", ""},
+        {ReadAmsuBHeader, AmsuBHeader(1234), 480, 3072, SensorAmsuB, 324, 16, 20,
+         "NSS.AMBX.NK.D08015.S0847.E0902.B1234567.GC", "NSS.AMBX.NK"},
+        {ReadAmsuBHeader, AmsuBHeader(1234), 480, 3072, SensorAmsuB, 416, 16, 20, mhs, ""},
+        {ReadAmsuBHeader, AmsuBHeader(1234), 480, 3072, SensorAmsuB, 416, 16, 20, "", mhs},
     };
     for (TCase& c : cases) {
         c.Header.BE32(c.Table, 793883).BE32(c.Table + 4, -3100).BE32(c.Table + 8, 1000270);
         c.Header.BE32(c.Table + 12 * Index(c.Last - c.First), 6348092);
+        c.Header.Text(22, c.HeaderName);
         c.Header.Bytes.resize(Index(c.ReadSize));
         TDecoderRig rig;
+        rig.Context.DataSetName = c.ArchiveName;
         TMemoryStream stream(c.Header.Bytes);
         c.Read(rig.Context, stream);
         EXPECT_EQ(stream.Position(), c.ReadSize);
@@ -98,7 +107,8 @@ TEST(AmsuLevel1bTest, HeadersReadOnlyTheirStart)
         EXPECT_DOUBLE_EQ(rig.Context.AmsuWavenumber[Index(c.Last - 1)], 6.348092);
         EXPECT_EQ(rig.Context.AmsuWavenumber[Index(c.First == 1 ? 15 : 14)], 0);
         EXPECT_EQ(rig.Context.HirsWavenumber[first], 0);
-        EXPECT_TRUE(rig.Host.Lines.empty());
+        EXPECT_EQ(rig.Host.Lines, c.Table == 416 ? std::vector<std::string>{"MHS Level 1b"}
+                                                 : std::vector<std::string>{});
 
         c.Header.Bytes.pop_back();
         TDecoderRig shortRig;

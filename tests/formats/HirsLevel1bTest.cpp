@@ -239,7 +239,10 @@ void DecodeOneLine(TDecoderRig& rig, const TRecordBuilder& header, const TRecord
     DecodeHirsLine(rig.Context, stream);
 }
 
-TEST(HirsLevel1bTest, CountsAreSignAndMagnitude)
+// Count words are 13-bit sign and magnitude unless the user chose the NOAA archive's
+// convention (the 13-bit word less 4096). Both read positive counts alike; they differ for
+// negative ones: 0x0005 is -5 or -4091, 0x0FFB -4091 or -5.
+TEST(HirsLevel1bTest, CountWordConventions)
 {
     const int position = HirsPositionTable[8];
     TRecordBuilder header = HirsHeader();
@@ -247,23 +250,28 @@ TEST(HirsLevel1bTest, CountsAreSignAndMagnitude)
     TRecordBuilder line = HirsLine();
     line.BE32(Coefficients(position) + 4, 1000000000); // slope 1 per count
     line.BE32(Coefficients(position) + 8, 100000000);  // intercept 100
-    // +0, -0, +5, -5, and bits 13-15 ignored: 0xE005 is -5, 0xF005 is +5.
-    const std::uint16_t words[] = {0x1000, 0x0000, 0x1005, 0x0005, 0xE005, 0xF005};
-    for (int j = 0; j < 6; ++j)
+    // +0, -0, +5, -5, bits 13-15 ignored (0xE005 and 0xF005), and a small negative NOAA count.
+    const std::uint16_t words[] = {0x1000, 0x0000, 0x1005, 0x0005, 0xE005, 0xF005, 0x0FFB};
+    for (int j = 0; j < 7; ++j)
         line.BE16(CountWord(j, position), words[j]);
-
-    TDecoderRig rig;
-    DecodeOneLine(rig, header, line, 8);
-    const TSampleList& s = rig.Host.Samples;
-    ASSERT_EQ(s.SampleCount(), HirsFootprints);
-    EXPECT_NEAR(s[0].Temperature, PlanckAt900, 0.005);
-    EXPECT_EQ(s[1].Temperature, s[0].Temperature);
-    EXPECT_NEAR(s[2].Temperature, InversePlanck(105, 900), 1e-4);
-    EXPECT_NEAR(s[3].Temperature, InversePlanck(95, 900), 1e-4);
-    EXPECT_EQ(s[4].Temperature, s[3].Temperature);
-    EXPECT_EQ(s[5].Temperature, s[2].Temperature);
-    EXPECT_FLOAT_EQ(s[5].Longitude, -15.0f);
-    EXPECT_FLOAT_EQ(s[5].Latitude, 0.0f);
+    const struct {
+        bool Offset;
+        int Counts[7];
+    } cases[] = {
+        {false, {0, 0, 5, -5, -5, 5, -4091}},
+        {true, {0, -4096, 5, -4091, -4091, 5, -5}},
+    };
+    for (const auto& c : cases) {
+        TDecoderRig rig;
+        rig.Host.CountOffset = c.Offset;
+        DecodeOneLine(rig, header, line, 8);
+        const TSampleList& s = rig.Host.Samples;
+        ASSERT_EQ(s.SampleCount(), HirsFootprints);
+        for (int j = 0; j < 7; ++j) // radiance 100 + count; 0 K below a radiance of 0
+            EXPECT_NEAR(s[j].Temperature, InversePlanck(100 + c.Counts[j], 900), 1e-4)
+                << c.Offset << " word " << j;
+        EXPECT_NEAR(s[0].Temperature, PlanckAt900, 0.005);
+    }
 }
 
 // Channels 17 and 9 sit at filter positions 2 and 20; every other position holds values that

@@ -20,10 +20,14 @@ namespace veltra::test {
 
 using TByteVector = std::vector<std::uint8_t>;
 
-// One record of a fixed size, zero-filled, with big-endian fields written at offsets.
+// One record of a fixed size, zero-filled, with big-endian fields written at offsets (Int32 and
+// Place little-endian when the builder is made so).
 class TRecordBuilder {
 public:
-    explicit TRecordBuilder(std::size_t size) : Bytes(size, 0) {}
+    explicit TRecordBuilder(std::size_t size, bool littleEndian = false)
+        : Bytes(size, 0), LittleEndian(littleEndian)
+    {
+    }
 
     TRecordBuilder& BE16(std::size_t offset, std::uint16_t value)
     {
@@ -39,6 +43,17 @@ public:
                 static_cast<std::uint8_t>(word >> (24 - 8 * i));
         return *this;
     }
+    // A 32-bit field in the builder's byte order.
+    TRecordBuilder& Int32(std::size_t offset, std::int32_t value)
+    {
+        if (!LittleEndian)
+            return BE32(offset, value);
+        const auto word = static_cast<std::uint32_t>(value);
+        for (int i = 0; i < 4; ++i)
+            Bytes.at(offset + static_cast<std::size_t>(i)) =
+                static_cast<std::uint8_t>(word >> 8 * i);
+        return *this;
+    }
     TRecordBuilder& Text(std::size_t offset, const std::string& text)
     {
         for (std::size_t i = 0; i < text.size(); ++i)
@@ -48,11 +63,12 @@ public:
     // Latitude and longitude in degrees as two 32-bit numbers in 10^-4 degree.
     TRecordBuilder& Place(std::size_t offset, double latitude, double longitude)
     {
-        BE32(offset, static_cast<std::int32_t>(std::lround(latitude * 1e4)));
-        return BE32(offset + 4, static_cast<std::int32_t>(std::lround(longitude * 1e4)));
+        Int32(offset, static_cast<std::int32_t>(std::lround(latitude * 1e4)));
+        return Int32(offset + 4, static_cast<std::int32_t>(std::lround(longitude * 1e4)));
     }
 
     TByteVector Bytes;
+    bool LittleEndian;
 };
 
 inline TByteVector Join(const std::vector<TByteVector>& parts)

@@ -118,6 +118,7 @@ public:
     std::string Satellite, Caption, Label, Hint = "unset", WindowCaption = "unset";
     int HintPause = 0;
     bool SaveRaw = false;
+    bool CountOffset = false;
     std::vector<std::string> Lines;
 
     std::string FileExt() const override { return Ext; }
@@ -128,6 +129,7 @@ public:
         return HasChannel;
     }
     std::string BaseCaption() const override { return Base; }
+    bool UseHirsCountOffset() const override { return CountOffset; }
     TCanvas& MapCanvas() override { return Canvas; }
     const TProjector& Projection() const override { return Projector; }
     TColour ColourForTemperature(float t) override { return Colour(t); }
