@@ -6,6 +6,7 @@
 
 #include "app/FootprintFill.h"
 #include "app/MapNavigation.h"
+#include "app/SensorDetection.h"
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "bzip/BZip2.h"
@@ -28,7 +29,6 @@ namespace {
 
 constexpr int LoadInterval = 800;
 constexpr int ResizeInterval = 400;
-constexpr const char* UnsupportedLevel1b = "Unsupported L1B variant";
 
 constexpr std::array<double, 20> HirsMaxTemps = {280, 265, 240, 250, 265, 280, 290,
                                                  330, 270, 310, 275, 260, 300, 290,
@@ -172,6 +172,7 @@ void TFormVeltra::FormCreate()
     HirsChannel = 8;
     OpenFilterIndex = std::make_unique<TRegistryInteger>("OpenFilterIndex", 2);
     FillFootprints = std::make_unique<TRegistryBoolean>("FillFootprints", false);
+    HirsCountOffset = std::make_unique<TRegistryBoolean>("HirsCountOffset", false);
     Streams.Clear();
 }
 
@@ -181,6 +182,7 @@ void TFormVeltra::FormShow()
     view_.SetCheckBoxVisible(TCheckBoxId::OpenGroup, true);
     ShowBackgroundChoice();
     view_.SetMenuChecked(TMenuItem::ViewFillFootprints, FillFootprints->Value);
+    view_.SetMenuChecked(TMenuItem::OptionsHirsCountOffset, HirsCountOffset->Value);
     ApplyProjection();
     ApplyRegion();
     view_.RegisterDropTarget();
@@ -202,6 +204,7 @@ void TFormVeltra::FormDestroy()
     MapProjection.reset();
     MapRegion.reset();
     OpenFilterIndex.reset();
+    HirsCountOffset.reset();
     DataFolder.reset();
     FillFootprints.reset();
     Streams.Clear();
@@ -415,16 +418,9 @@ void TFormVeltra::TabControlSensorChange()
 {
     const std::string name = UpperCase(NamePart(FileName));
     const int previous = SensorTabIndex;
-    if (StartsWith(FileExt_, ".L1B")) {
-        std::string tab = UnsupportedLevel1b;
-        if (name.find(".AMAX.") != std::string::npos)
-            tab = "AMSU-A";
-        if (name.find(".AMBX") != std::string::npos)
-            tab = "AMSU-B";
-        if (name.find(".HIRX.") != std::string::npos)
-            tab = "HIRS";
-        SetSensorTabList({tab});
-    }
+    if (StartsWith(FileExt_, ".L1B"))
+        SetSensorTabList(
+            {Level1bSensorTab(name, Streams.Count() > 0 ? Streams.Items(0) : nullptr)});
     if (StartsWith(FileExt_, ".L1C")) {
         std::string tab;
         if (StartsWith(name, "AMSUA"))

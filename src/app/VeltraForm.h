@@ -73,6 +73,8 @@ public:
     void MenuOptionsBackgroundClick(TMenuItem item);
     void MenuOptionsMapProjectionClick(TMenuItem item);
     void MenuOptionsRegionClick(TMenuItem item);
+    // Options > HIRS counts with the NOAA offset: how Level 1b HIRS count words are read.
+    void MenuOptionsHirsCountOffsetClick();
     void ShowBackgroundChoice();
     void ApplyProjection();
     void ApplyRegion();
@@ -116,6 +118,7 @@ public:
     std::string SensorName() const override { return SensorName_; }
     bool SelectedChannelCaption(std::string& caption) const override;
     std::string BaseCaption() const override { return BaseCaption_; }
+    bool UseHirsCountOffset() const override;
     TCanvas& MapCanvas() override;
     const TProjector& Projection() const override;
     void AddSample(float latitude, float longitude, float temperature,
@@ -167,6 +170,9 @@ public:
     std::unique_ptr<TMapping> Mapping;
     std::unique_ptr<TRegistryInteger> MapProjection;
     std::unique_ptr<TRegistryInteger> MapRegion;
+    // Level 1b HIRS counts read as the NOAA archive stores negative ones (count + 4096)
+    // rather than in sign and magnitude; off unless the user chose it.
+    std::unique_ptr<TRegistryBoolean> HirsCountOffset;
     double MaxTemp = 0;
     double MinTemp = 0;
     std::string PictureFileName;

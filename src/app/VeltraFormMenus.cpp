@@ -90,6 +90,18 @@ void TFormVeltra::MenuViewFillFootprintsClick()
     DrawChannel();
 }
 
+void TFormVeltra::MenuOptionsHirsCountOffsetClick()
+{
+    HirsCountOffset->Value = !HirsCountOffset->Value;
+    view_.SetMenuChecked(TMenuItem::OptionsHirsCountOffset, HirsCountOffset->Value);
+    DrawChannel();
+}
+
+bool TFormVeltra::UseHirsCountOffset() const
+{
+    return HirsCountOffset && HirsCountOffset->Value;
+}
+
 void TFormVeltra::MenuHelpAboutClick()
 {
     view_.ShowAbout();

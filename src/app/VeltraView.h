@@ -35,6 +35,7 @@ enum class TMenuItem {
     RegionNorthAmerica,
     RegionNorthPole,
     RegionSouthAmerica,
+    OptionsHirsCountOffset,
     HelpAbout,
 };
 

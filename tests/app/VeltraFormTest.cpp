@@ -106,6 +106,21 @@ TEST_F(VeltraForm, BackgroundChoiceRendersOnlyOnChange)
     EXPECT_TRUE(view_.Checked[TMenuItem::BackgroundBlack]);
 }
 
+// Off by default; each click flips the setting and its check mark and renders again.
+TEST_F(VeltraForm, HirsCountOffsetIsACheckMark)
+{
+    TFormVeltra& form = Create();
+    EXPECT_FALSE(view_.Checked.at(TMenuItem::OptionsHirsCountOffset));
+    EXPECT_FALSE(form.UseHirsCountOffset());
+    for (const bool on : {true, false}) {
+        form.MenuOptionsHirsCountOffsetClick();
+        EXPECT_EQ(view_.Checked.at(TMenuItem::OptionsHirsCountOffset), on);
+        EXPECT_EQ(form.HirsCountOffset->Value, on);
+        EXPECT_EQ(form.UseHirsCountOffset(), on);
+    }
+    EXPECT_EQ(Renders(), 2);
+}
+
 TEST_F(VeltraForm, ProjectionKeepsTheNewKindsDefaultsUntilAnotherRegion)
 {
     TFormVeltra& form = Create();
@@ -166,6 +181,31 @@ TEST_F(VeltraForm, SensorDetectionFromLevel1bNames)
     form.TimerLoadTimer();
     EXPECT_EQ(view_.SensorTabs, std::vector<std::string>{"Unsupported L1B variant"});
     EXPECT_EQ(form.SampleCount(), 0);
+
+    // MHS gives AMSU-B unless another marker says otherwise. A name without a marker leaves
+    // it to the data set name stored in the archive header (byte 30) or, when that has none,
+    // in the data-set header (byte 512 + 22).
+    const std::string blanks(600, ' ');
+    const auto stored = [&](std::size_t at, const std::string& name) {
+        return blanks.substr(0, at) + name + blanks.substr(at + name.size());
+    };
+    const struct {
+        const char* Name;
+        std::string Content;
+        const char* Tab;
+    } cases[] = {
+        {"NSS.MHSX.NN.D08015.S0847.E0902.B1234567.GC.L1B", "", "AMSU-B"},
+        {"NSS.MHSX.AMAX.L1B", "", "AMSU-A"},
+        {"NSS.HIRX.NK.L1B", stored(30, "NSS.AMAX.NK"), "HIRS"},
+        {"renamed.l1b", stored(30, "NSS.AMAX.NK.D08015"), "AMSU-A"},
+        {"renamed.l1b", stored(534, "NSS.MHSX.M2.D08015"), "AMSU-B"},
+        {"renamed.l1b", stored(30, "NSS.XXXX").substr(0, 100), "Unsupported L1B variant"},
+    };
+    for (const auto& c : cases) {
+        form.OpenFile(Touch(c.Name, c.Content));
+        form.TimerLoadTimer();
+        EXPECT_EQ(view_.SensorTabs, std::vector<std::string>{c.Tab}) << c.Name;
+    }
 }
 
 TEST_F(VeltraForm, SensorDetectionFromLevel1cAndLevel1d)

@@ -120,6 +120,12 @@ void TMainWindow::CreateMenus()
            {TMenuItem::RegionNorthPole, "MenuOptionsRegionNorthPole", "North &pole"},
            {TMenuItem::RegionSouthAmerica, "MenuOptionsRegionSouthAmerica", "&South America"}},
           &TFormVeltra::MenuOptionsRegionClick);
+    options->addSeparator();
+    plain(options,
+          {TMenuItem::OptionsHirsCountOffset, "MenuOptionsHirsCountOffset",
+           "HIRS counts with NOAA &offset"},
+          &TFormVeltra::MenuOptionsHirsCountOffsetClick);
+    Action(TMenuItem::OptionsHirsCountOffset)->setCheckable(true);
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("MenuHelp");

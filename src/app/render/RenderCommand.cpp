@@ -54,6 +54,7 @@ struct TRenderOptions {
     int Width = 800, Height = 600;
     bool White = false;
     bool Gridlines = false, Fixed = false, Celsius = false, Group = false, Fill = false;
+    bool HirsCountOffset = false;
     std::optional<std::string> Countries, Jpeg, Png, Bt;
     bool Diagnostics = false, Info = false;
     std::vector<TReadout> Readouts;
@@ -200,7 +201,12 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             flag(o.Group);
         else if (arg == "--fill")
             flag(o.Fill);
-        else if (arg == "--countries")
+        else if (arg == "--hirs-counts") {
+            const std::string text = takeValue();
+            if (text != "offset" && text != "sign-magnitude")
+                throw TUsageError{"--hirs-counts: '" + text + "' is not offset or sign-magnitude"};
+            o.HirsCountOffset = text == "offset";
+        } else if (arg == "--countries")
             o.Countries = takeValue();
         else if (arg == "--jpeg")
             o.Jpeg = takeValue();
@@ -401,6 +407,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     form.MapProjection->Value = o.Projection;
     form.MapRegion->Value = o.Region;
     form.FillFootprints->Value = o.Fill;
+    form.HirsCountOffset->Value = o.HirsCountOffset;
     form.FormShow();
     form.TimerResizeTimer();
     if (!std::isnan(o.CentreLatitude) || !std::isnan(o.LongitudeSpan)) {
@@ -449,6 +456,8 @@ Renders FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, wi
   --background black|white      (default black)
   --gridlines  --fixed  --celsius  --group     the four check boxes, off by default
   --fill              draw each footprint filled up to its neighbours (View > Fill footprints)
+  --hirs-counts offset|sign-magnitude   how Level 1b HIRS count words are read: sign-magnitude
+                      (default) or offset, NOAA's negative counts stored as count + 4096
   --countries FILE    outline file (default: the one the viewer would find)
   --jpeg OUT          the viewer's JPEG (quality 80, with its comment)
   --png OUT           the same picture, lossless

@@ -218,8 +218,10 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
     EXPECT_EQ((QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass",
                            "&Reset view", "-", "Fill &footprints"}),
               ActionTexts(*Child<QMenu>("MenuView")));
-    EXPECT_EQ((QStringList{"&Background", "Map &projection", "Map &region"}),
+    EXPECT_EQ((QStringList{"&Background", "Map &projection", "Map &region", "-",
+                           "HIRS counts with NOAA &offset"}),
               ActionTexts(*Child<QMenu>("MenuOptions")));
+    EXPECT_TRUE(Action("MenuOptionsHirsCountOffset")->isCheckable());
     EXPECT_EQ((QStringList{"&Black", "&White"}),
               ActionTexts(*Child<QMenu>("MenuOptionsBackground")));
     EXPECT_EQ((QStringList{"&Mercator", "Mercator (zoomed)", "&Orthographic", "Plate &Caree",
@@ -244,6 +246,7 @@ TEST_F(MainWindowTest, CheckMarksMoveWithinEachRadioGroup)
     EXPECT_TRUE(Action("MenuOptionsBackgroundBlack")->isChecked());
     EXPECT_TRUE(Action("MenuOptionsOrthographic")->isChecked());
     EXPECT_TRUE(Action("MenuOptionsRegionEurope")->isChecked());
+    EXPECT_FALSE(Action("MenuOptionsHirsCountOffset")->isChecked());
 
     // Clicking an item in its open menu.
     auto click = [](QMenu* menu, QAction* action) {

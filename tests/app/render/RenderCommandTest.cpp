@@ -92,6 +92,7 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {"--size", "0x600", file},
         {"--size", "800x600x2", file},
         {"--background", "grey", file},
+        {"--hirs-counts", "twos-complement", file},
         {"--gridlines=yes", file},
         {"--fill=yes", file},
         {"--readout", "10", file},
@@ -191,6 +192,7 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
         {"--gridlines"},       {"--fixed"},          {"--channel", "12"},
         {"--size", "640x480"}, {"--sensor", "HIRS", "--channel", "20"},
         {"--span", "40"},      {"--centre", "50,5"},   {"--fill"},
+        {"--hirs-counts", "offset"}, // the negative counts of the pass read otherwise
     };
     for (const auto& v : variants) {
         std::vector<std::string> arguments = v;
@@ -198,6 +200,8 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
         ASSERT_EQ(Render(arguments).Status, 0) << v[0];
         EXPECT_NE(QImage(QString::fromStdString(Out("v.png"))), base) << v[0];
     }
+    ASSERT_EQ(Render({"--hirs-counts", "sign-magnitude", "--png", Out("v.png"), file}).Status, 0);
+    EXPECT_EQ(QImage(QString::fromStdString(Out("v.png"))), base);
     // Celsius changes the read-out over a footprint, not the picture.
     QPoint footprint(-1, -1);
     for (int y = 0; y < base.height() && footprint.x() < 0; y += 3)
