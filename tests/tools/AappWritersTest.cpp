@@ -13,19 +13,34 @@ using namespace veltra::samples;
 
 namespace {
 
-// Where a Level 1c record keeps an instrument's footprints.
+// Where a Level 1c record keeps an instrument's footprints, in the defined layout and in
+// AAPP's own little-endian one (channel c at Values + Stride i + 4 c).
 struct TLayout {
     TInstrument Instrument;
+    bool Native;
     int RecordSize, InstrumentId;
     std::size_t Constants, Location, Values, Stride;
 };
 
 constexpr TLayout Layouts[] = {
-    {TInstrument::Hirs, 6656, 5, 84, 120, 1472, 80},
-    {TInstrument::AmsuA, 3072, 10, 88, 100, 768, 60},
-    {TInstrument::AmsuB, 4608, 11, 88, 56, 2144, 20},
-    {TInstrument::Mhs, 4608, 12, 88, 56, 2144, 20},
+    {TInstrument::Hirs, false, 6656, 5, 84, 120, 1472, 80},
+    {TInstrument::AmsuA, false, 3072, 10, 88, 100, 768, 60},
+    {TInstrument::AmsuB, false, 4608, 11, 88, 56, 2144, 20},
+    {TInstrument::Mhs, false, 4608, 12, 88, 56, 2144, 20},
+    {TInstrument::Hirs, true, 6656, 5, 84, 120, 1472, 80},
+    {TInstrument::AmsuA, true, 3072, 10, 88, 100, 828, 60},
+    {TInstrument::Mhs, true, 4608, 12, 88, 56, 2164, 20},
 };
+
+// A field of the header (line -1) or of a scan line, in the layout's byte order.
+std::int32_t Word(const TLayout& layout, const TFileBytes& file, int line, std::size_t offset)
+{
+    const auto start =
+        static_cast<std::size_t>(layout.RecordSize) * static_cast<std::size_t>(line + 1);
+    const test::TFile record =
+        test::TFile(file).subspan(start, static_cast<std::size_t>(layout.RecordSize));
+    return layout.Native ? ReadLE32(record, offset) : ReadBE32(record, offset);
+}
 
 void ExpectStoredValue(std::int32_t stored, TInstrument instrument, int channel, double value)
 {
@@ -42,33 +57,33 @@ void ExpectStoredValue(std::int32_t stored, TInstrument instrument, int channel,
 TEST(AappWriters, Level1cHeadersAndRecords)
 {
     for (const TLayout& layout : Layouts) {
-        SCOPED_TRACE(InstrumentName(layout.Instrument));
+        SCOPED_TRACE(InstrumentName(layout.Instrument) + (layout.Native ? " native" : ""));
         const TSatellite satellite = layout.Instrument == TInstrument::Mhs ? MetopA() : Noaa15();
         const TPassData pass = test::TestPass(layout.Instrument, 3, satellite);
-        const TFileBytes file = Level1c(pass);
+        const TFileBytes file = Level1c(pass, layout.Native);
         ASSERT_EQ(file.size(), 4u * static_cast<std::size_t>(layout.RecordSize));
-        EXPECT_EQ(ReadBE32(file, 24), layout.Instrument == TInstrument::Mhs ? 2 : 15);
-        EXPECT_EQ(ReadBE32(file, 28), layout.InstrumentId);
-        EXPECT_EQ(ReadBE32(file, 72), 3);
+        EXPECT_EQ(Word(layout, file, -1, 24), layout.Instrument == TInstrument::Mhs ? 2 : 15);
+        EXPECT_EQ(Word(layout, file, -1, 28), layout.InstrumentId);
+        EXPECT_EQ(Word(layout, file, -1, 72), 3);
         const std::vector<TStoredConstants> stored = StoredConstants(layout.Instrument);
         for (std::size_t i = 0; i < stored.size(); ++i) {
-            EXPECT_EQ(ReadBE32(file, layout.Constants + 12 * i), stored[i].Wavenumber);
-            EXPECT_EQ(ReadBE32(file, layout.Constants + 12 * i + 4), stored[i].A);
-            EXPECT_EQ(ReadBE32(file, layout.Constants + 12 * i + 8), stored[i].B);
+            EXPECT_EQ(Word(layout, file, -1, layout.Constants + 12 * i), stored[i].Wavenumber);
+            EXPECT_EQ(Word(layout, file, -1, layout.Constants + 12 * i + 4), stored[i].A);
+            EXPECT_EQ(Word(layout, file, -1, layout.Constants + 12 * i + 8), stored[i].B);
         }
         const int first = FirstChannel(layout.Instrument);
         for (int l = 0; l < 3; ++l)
             for (int i = 0; i < pass.Footprints(); ++i) {
                 const auto fp = static_cast<std::size_t>(i);
-                EXPECT_EQ(test::AappWord(file, layout.RecordSize, l, layout.Location + 8 * fp),
+                EXPECT_EQ(Word(layout, file, l, layout.Location + 8 * fp),
                           pass.Lines[l].Latitude[fp]);
-                EXPECT_EQ(test::AappWord(file, layout.RecordSize, l, layout.Location + 8 * fp + 4),
+                EXPECT_EQ(Word(layout, file, l, layout.Location + 8 * fp + 4),
                           pass.Lines[l].Longitude[fp]);
                 for (int c = first; c < first + ChannelCount(layout.Instrument); ++c)
-                    ExpectStoredValue(test::AappWord(file, layout.RecordSize, l,
-                                                     layout.Values + layout.Stride * fp +
-                                                         4 * static_cast<std::size_t>(c)),
-                                      layout.Instrument, c, pass.Value(l, i, c));
+                    ExpectStoredValue(
+                        Word(layout, file, l,
+                             layout.Values + layout.Stride * fp + 4 * static_cast<std::size_t>(c)),
+                        layout.Instrument, c, pass.Value(l, i, c));
             }
     }
 }

@@ -206,10 +206,19 @@ TEST(Level1bWriters, AmsuBScanLines)
     }
 }
 
+// MHS: the AMSU-B records behind a header whose conversion constants start at 416.
+TEST(Level1bWriters, MhsHeaderKeepsItsConstantsAt416)
+{
+    const TFileBytes file = Level1b(test::TestPass(TInstrument::Mhs, 2, MetopA()), "GC");
+    ASSERT_EQ(file.size(), 512u + 3u * 3072u);
+    EXPECT_EQ(Text(file, 34, 4), "MHSX");
+    const TFile h = test::Level1bRecord(file, 3072, 0);
+    EXPECT_EQ(ReadBE32(h, 416 + 12 * 4), 6348092); // channel 20's wavenumber, 10^-6 cm-1
+    EXPECT_EQ(ReadBE32(h, 324), 0);
+}
+
 TEST(Level1bWriters, RefuseWhatTheLayoutCannotHold)
 {
-    const TPassData mhs = test::TestPass(TInstrument::Mhs, 2, MetopA());
-    EXPECT_THROW(Level1b(mhs, "SV"), EVeltraError);
     EXPECT_THROW(HirsLevel1b(test::TestPass(TInstrument::AmsuA, 2), "GC"), EVeltraError);
     EXPECT_THROW(AmsuALevel1b(test::TestPass(TInstrument::AmsuA, 0), "GC"), EVeltraError);
 }

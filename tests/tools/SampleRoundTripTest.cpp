@@ -264,14 +264,26 @@ std::uint8_t ExpectedSensorCode(const TSampleFile& file, TInstrument instrument)
     return instrument == TInstrument::Hirs ? 1 : instrument == TInstrument::AmsuA ? 3 : 4;
 }
 
+// The archive header names the satellite in capitals (METOP-A); AAPP headers as the manifest.
+std::string DecodedSatellite(const TSampleFile& file)
+{
+    return file.Family == "Level 1b" ? UpperCase(file.Satellite) : file.Satellite;
+}
+
+bool IsNative(const TSampleFile& file)
+{
+    return file.Path.starts_with("native/");
+}
+
 void ExpectLevel1bTexts(const test::TFakeHost& host, const TPassData& pass, const TSampleFile& file)
 {
+    const std::string satellite = DecodedSatellite(file);
     const TUtcTime start = UtcOf(pass.Info, pass.Lines.front().Seconds);
     const TUtcTime end = UtcOf(pass.Info, pass.Lines.back().Seconds);
     const std::string times =
         Format("%02d:%02d-%02d:%02d UTC", start.Hour(), start.Minute(), end.Hour(), end.Minute());
-    EXPECT_EQ(host.WindowCaption, host.Base + " - " + file.Satellite + ", , 2008 Jan 15, " + times);
-    EXPECT_EQ(host.Hint, file.Satellite + ", 2008 Jan 15 " + times +
+    EXPECT_EQ(host.WindowCaption, host.Base + " - " + satellite + ", , 2008 Jan 15, " + times);
+    EXPECT_EQ(host.Hint, satellite + ", 2008 Jan 15 " + times +
                              "\nAcquired: Fairbanks, Alaska, USA\n"
                              "Processed: NOAA/NESDIS - Suitland, Maryland, USA");
     const auto has = [&](const std::string& line) {
@@ -280,7 +292,8 @@ void ExpectLevel1bTexts(const test::TFakeHost& host, const TPassData& pass, cons
     ASSERT_FALSE(host.Lines.empty());
     EXPECT_EQ(host.Lines.front(), "Archive Retrieval System header decoded:");
     EXPECT_TRUE(has("  Data Set Name: " + Level1bDataSetName(pass, "GC")));
-    EXPECT_TRUE(has("  Satellite: " + file.Satellite));
+    EXPECT_TRUE(has("  Satellite: " + satellite));
+    EXPECT_EQ(has("MHS Level 1b"), pass.Instrument == TInstrument::Mhs);
     EXPECT_TRUE(
         has(Format("    Number of records: %06d (includes 2 header records)", file.Lines + 2)));
     if (pass.Instrument != TInstrument::Hirs)
@@ -325,14 +338,16 @@ void CheckFile(const TSampleFile& file)
             EXPECT_TRUE(SamplesMatch(*host, expected, file, reading.Sensor, channel));
 
             EXPECT_EQ(host->Code, ExpectedSensorCode(file, pass->Instrument));
-            EXPECT_EQ(host->Satellite, file.Satellite);
+            EXPECT_EQ(host->Satellite, DecodedSatellite(file));
             EXPECT_EQ(host->Caption, ExpectedCaption(pass->Instrument, channel));
-            EXPECT_EQ(host->Label, file.Satellite + " - " + host->Caption);
+            EXPECT_EQ(host->Label, DecodedSatellite(file) + " - " + host->Caption);
             EXPECT_TRUE(host->SaveRaw);
             if (file.Family == "Level 1b") {
                 ExpectLevel1bTexts(*host, *pass, file);
             } else {
-                EXPECT_TRUE(host->Lines.empty()); // AAPP headers add no diagnostics
+                // AAPP headers add no diagnostics but the layout of a native file.
+                const std::vector<std::string> native = {"AAPP native layout, little-endian"};
+                EXPECT_EQ(host->Lines, IsNative(file) ? native : std::vector<std::string>{});
                 EXPECT_EQ(host->Hint, "");
                 EXPECT_EQ(host->WindowCaption, "unset");
             }
@@ -427,8 +442,30 @@ TEST(SampleRoundTripCoverage, EveryFamilyAndSensorIsDecoded)
     for (const TSampleFile& f : Files())
         kinds.insert(f.Family + " " + f.Sensor + (IsCompressed(f) ? " bz2" : ""));
     for (const char* kind :
-         {"Level 1b HIRS", "Level 1b AMSU-A", "Level 1b AMSU-B", "Level 1c HIRS", "Level 1c AMSU-A",
-          "Level 1c AMSU-B", "Level 1c MHS", "Level 1d HIRS+AMSU", "Level 1b HIRS bz2",
-          "Level 1c AMSU-A bz2", "Level 1d HIRS+AMSU bz2"})
+         {"Level 1b HIRS", "Level 1b AMSU-A", "Level 1b AMSU-B", "Level 1b MHS", "Level 1c HIRS",
+          "Level 1c AMSU-A", "Level 1c AMSU-B", "Level 1c MHS", "Level 1d HIRS+AMSU",
+          "Level 1b HIRS bz2", "Level 1c AMSU-A bz2", "Level 1d HIRS+AMSU bz2"})
         EXPECT_EQ(kinds.count(kind), 1u) << kind;
+}
+
+// The native layout of the instruments and families the sample set leaves out: HIRS Level 1c
+// and Level 1d, all three sensors, as AAPP writes them on little-endian computers.
+TEST(SampleRoundTripNative, HirsLevel1cAndLevel1d)
+{
+    const TSamplePasses& p = Passes();
+    TSampleFile hirs;
+    hirs.Path = "native/hirs.l1c";
+    hirs.Family = "Level 1c";
+    hirs.Sensor = "HIRS";
+    hirs.Satellite = "NOAA-15";
+    hirs.Lines = static_cast<int>(p.HirsEurope.Lines.size());
+    hirs.Footprints = 56;
+    hirs.Bytes = Level1c(p.HirsEurope, true);
+    CheckFile(hirs);
+    TSampleFile level1d = hirs;
+    level1d.Path = "native/atovs.l1d";
+    level1d.Family = "Level 1d";
+    level1d.Sensor = "HIRS+AMSU";
+    level1d.Bytes = Level1d(p.HirsEurope, p.AmsuAOnHirs, p.AmsuBOnHirs, true);
+    CheckFile(level1d);
 }

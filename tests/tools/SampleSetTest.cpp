@@ -69,6 +69,10 @@ TEST(SampleSet, HasEveryFileOfEveryFamily)
         "group/hirsl1c_noaa15_20080115_0946_50411_lan.l1c",
         "NSS.AMBX.NK.D08015.S0728.E0910.B5041010.GC.L1B",
         "NSS.HIRX.NK.D08015.S0728.E0910.B5041010.GC.L1B",
+        "native/mhsl1c_metopa_20080115_0855_06460_sv.l1c",
+        "native/amsual1c_noaa15_20080115_0805_50410_gc.l1c",
+        "NSS.MHSX.M2.D08015.S0847.E0901.B0646060.GC.L1B",
+        "renamed/noaa15_hirs_next_pass.l1b",
         "NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B.bz2",
         "amsual1c_noaa15_20080115_0805_50410_gc.l1c.bz2",
         "atovsl1d_noaa15_20080115_0805_50410_gc.l1d.bz2",
@@ -81,7 +85,7 @@ TEST(SampleSet, HasEveryFileOfEveryFamily)
 TEST(SampleSet, FileSizesFollowTheRecordLayouts)
 {
     const std::map<std::string, std::size_t> level1b = {
-        {"HIRS", 4608}, {"AMSU-A", 2560}, {"AMSU-B", 3072}};
+        {"HIRS", 4608}, {"AMSU-A", 2560}, {"AMSU-B", 3072}, {"MHS", 3072}};
     const std::map<std::string, std::size_t> aapp = {
         {"HIRS", 6656}, {"AMSU-A", 3072}, {"AMSU-B", 4608}, {"MHS", 4608}, {"HIRS+AMSU", 15872}};
     for (const TSampleFile& f : Set()) {

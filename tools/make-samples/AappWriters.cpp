@@ -1,5 +1,6 @@
 // AAPP Level 1c and Level 1d files: brightness temperatures in hundredths of a kelvin, the
-// header in the first record. Every number is a big-endian signed 32-bit integer.
+// header in the first record. Every number is a signed 32-bit integer, big-endian in the
+// defined layout and little-endian in the files AAPP writes on little-endian computers.
 #include <cmath>
 #include <span>
 
@@ -28,19 +29,22 @@ struct TAappLayout {
     std::size_t Location, Values, Stride;
 };
 
-TAappLayout Level1cLayout(TInstrument instrument)
+// AAPP's own records (native files) keep the microwave temperatures one footprint block
+// further on: AMSU-A from 832, AMSU-B/MHS from 2228, after the satellite altitude at 2216.
+TAappLayout Level1cLayout(TInstrument instrument, bool native)
 {
     switch (instrument) {
     case TInstrument::Hirs:
         return {120, 1476, 80};
     case TInstrument::AmsuA:
-        return {100, 772, 60};
+        return {100, native ? 832u : 772u, 60};
     case TInstrument::AmsuB:
     case TInstrument::Mhs:
         break;
     }
-    return {56, 2208, 20};
+    return {56, native ? 2228u : 2208u, 20};
 }
+constexpr std::size_t NativeAltitude = 2216; // km x 10, AMSU-B/MHS records
 
 // Level 1d: all three sensors per footprint, 40 values from 1852 + 160 i.
 constexpr std::size_t Level1dLocation = 48, Level1dValues = 1852, Level1dStride = 160;
@@ -54,10 +58,10 @@ std::span<std::uint8_t> Record(TFileBytes& file, std::size_t recordSize, std::si
 void PutLineStart(TRecordBuilder& record, const TPassData& pass, std::size_t line)
 {
     const TUtcTime time = UtcOf(pass.Info, pass.Lines[line].Seconds);
-    record.PutBE32(AappLine::Number, static_cast<std::int32_t>(line + 1));
-    record.PutBE32(AappLine::Year, time.Year);
-    record.PutBE32(AappLine::Day, time.DayOfYear);
-    record.PutBE32(AappLine::Time, time.Milliseconds);
+    record.Put32(AappLine::Number, static_cast<std::int32_t>(line + 1));
+    record.Put32(AappLine::Year, time.Year);
+    record.Put32(AappLine::Day, time.DayOfYear);
+    record.Put32(AappLine::Time, time.Milliseconds);
 }
 
 // The channel values of one footprint, from offset on, one word per channel.
@@ -68,19 +72,26 @@ void PutValues(TRecordBuilder& record, std::size_t offset, const TPassData& pass
     for (int c = first; c < first + pass.ChannelCount(); ++c) {
         const double value = pass.Value(static_cast<int>(line), footprint, c);
         const bool visible = pass.Instrument == TInstrument::Hirs && c == 20;
-        record.PutBE32(offset + 4 * static_cast<std::size_t>(c - first),
-                       visible ? AappVisible(value) : AappTemperature(value));
+        record.Put32(offset + 4 * static_cast<std::size_t>(c - first),
+                     visible ? AappVisible(value) : AappTemperature(value));
     }
 }
 
-TFileBytes NewAappFile(std::size_t recordSize, std::size_t lines, std::int32_t satellite)
+// The satellite's height above the ground (the orbits are circular), km x 10.
+std::int32_t AltitudeKm10(const TPassData& pass)
+{
+    return static_cast<std::int32_t>(std::lrint((pass.Info.Orbit.RadiusKm() - EarthRadiusKm) * 10));
+}
+
+TFileBytes NewAappFile(std::size_t recordSize, std::size_t lines, std::int32_t satellite,
+                       bool native)
 {
     if (lines > 1000000)
         throw EVeltraError("Too many scan lines for one file");
     TFileBytes file(recordSize * (lines + 1), 0);
-    TRecordBuilder header(Record(file, recordSize, 0));
-    header.PutBE32(AappHeader::Satellite, satellite);
-    header.PutBE32(AappHeader::Lines, static_cast<std::int32_t>(lines));
+    TRecordBuilder header(Record(file, recordSize, 0), native);
+    header.Put32(AappHeader::Satellite, satellite);
+    header.Put32(AappHeader::Lines, static_cast<std::int32_t>(lines));
     return file;
 }
 
@@ -125,23 +136,26 @@ std::int32_t AappVisible(double albedoPercent)
     return static_cast<std::int32_t>(std::lrint(albedoPercent * 2.55 * 20.0));
 }
 
-TFileBytes Level1c(const TPassData& pass)
+TFileBytes Level1c(const TPassData& pass, bool native)
 {
     if (pass.Footprints() != ScanGeometry(pass.Instrument).Footprints)
         throw EVeltraError("A Level 1c file holds an instrument on its own footprint grid");
     const auto size = static_cast<std::size_t>(Level1cRecordSize(pass.Instrument));
-    TFileBytes file = NewAappFile(size, pass.Lines.size(), pass.Info.Satellite.AappId);
-    TRecordBuilder header(Record(file, size, 0));
-    header.PutBE32(AappHeader::Instrument, AappInstrumentId(pass.Instrument));
+    TFileBytes file = NewAappFile(size, pass.Lines.size(), pass.Info.Satellite.AappId, native);
+    TRecordBuilder header(Record(file, size, 0), native);
+    header.Put32(AappHeader::Instrument, AappInstrumentId(pass.Instrument));
     PutStoredConstants(header,
                        pass.Instrument == TInstrument::Hirs ? AappHeader::HirsConstants1c
                                                             : AappHeader::MicrowaveConstants1c,
                        pass.Instrument);
-    const TAappLayout layout = Level1cLayout(pass.Instrument);
+    const TAappLayout layout = Level1cLayout(pass.Instrument, native);
+    const bool altitude = native && size == 4608;
     for (std::size_t l = 0; l < pass.Lines.size(); ++l) {
-        TRecordBuilder record(Record(file, size, l + 1));
+        TRecordBuilder record(Record(file, size, l + 1), native);
         PutLineStart(record, pass, l);
         PutLocations(record, layout.Location, pass.Lines[l]);
+        if (altitude)
+            record.Put32(NativeAltitude, AltitudeKm10(pass));
         for (int i = 0; i < pass.Footprints(); ++i)
             PutValues(record, layout.Values + layout.Stride * static_cast<std::size_t>(i), pass, l,
                       i);
@@ -149,7 +163,8 @@ TFileBytes Level1c(const TPassData& pass)
     return file;
 }
 
-TFileBytes Level1d(const TPassData& hirs, const TPassData& amsuA, const TPassData& amsuB)
+TFileBytes Level1d(const TPassData& hirs, const TPassData& amsuA, const TPassData& amsuB,
+                   bool native)
 {
     const bool sameGrid =
         hirs.Instrument == TInstrument::Hirs && amsuA.Instrument == TInstrument::AmsuA &&
@@ -159,13 +174,13 @@ TFileBytes Level1d(const TPassData& hirs, const TPassData& amsuA, const TPassDat
     if (!sameGrid)
         throw EVeltraError("A Level 1d file needs HIRS, AMSU-A and AMSU-B on one HIRS grid");
     const std::size_t size = Level1dRecordSize;
-    TFileBytes file = NewAappFile(size, hirs.Lines.size(), hirs.Info.Satellite.AappId);
-    TRecordBuilder header(Record(file, size, 0));
+    TFileBytes file = NewAappFile(size, hirs.Lines.size(), hirs.Info.Satellite.AappId, native);
+    TRecordBuilder header(Record(file, size, 0), native);
     PutStoredConstants(header, AappHeader::HirsConstants1d, TInstrument::Hirs);
     PutStoredConstants(header, AappHeader::AmsuAConstants1d, TInstrument::AmsuA);
     PutStoredConstants(header, AappHeader::AmsuBConstants1d, amsuB.Instrument);
     for (std::size_t l = 0; l < hirs.Lines.size(); ++l) {
-        TRecordBuilder record(Record(file, size, l + 1));
+        TRecordBuilder record(Record(file, size, l + 1), native);
         PutLineStart(record, hirs, l);
         PutLocations(record, Level1dLocation, hirs.Lines[l]);
         for (int i = 0; i < 56; ++i) {

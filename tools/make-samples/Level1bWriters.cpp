@@ -63,6 +63,7 @@ struct TAmsuLayout {
 };
 constexpr TAmsuLayout AmsuALayout{TInstrument::AmsuA, 144, 688, 80, 652, 904, 34};
 constexpr TAmsuLayout AmsuBLayout{TInstrument::AmsuB, 132, 324, 60, 752, 1480, 12};
+constexpr TAmsuLayout MhsLayout{TInstrument::Mhs, 132, 416, 60, 752, 1480, 12};
 
 std::span<std::uint8_t> Record(TFileBytes& file, int recordSize, int index)
 {
@@ -238,11 +239,10 @@ int Level1bRecordSize(TInstrument instrument)
     case TInstrument::AmsuA:
         return 2560;
     case TInstrument::AmsuB:
-        return 3072;
     case TInstrument::Mhs:
         break;
     }
-    throw EVeltraError("No Level 1b layout for " + InstrumentName(instrument));
+    return 3072;
 }
 
 TFileBytes ArchiveHeader(const TPassData& pass, const std::string& station)
@@ -323,6 +323,11 @@ TFileBytes AmsuBLevel1b(const TPassData& pass, const std::string& station)
     return AmsuLevel1b(pass, station, AmsuBLayout);
 }
 
+TFileBytes MhsLevel1b(const TPassData& pass, const std::string& station)
+{
+    return AmsuLevel1b(pass, station, MhsLayout);
+}
+
 TFileBytes Level1b(const TPassData& pass, const std::string& station)
 {
     switch (pass.Instrument) {
@@ -335,7 +340,7 @@ TFileBytes Level1b(const TPassData& pass, const std::string& station)
     case TInstrument::Mhs:
         break;
     }
-    throw EVeltraError("No Level 1b layout for " + InstrumentName(pass.Instrument));
+    return MhsLevel1b(pass, station);
 }
 
 } // namespace veltra::samples

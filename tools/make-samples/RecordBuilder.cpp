@@ -28,6 +28,16 @@ void TRecordBuilder::PutBE32(std::size_t offset, std::int32_t value)
         record_[offset + i] = static_cast<std::uint8_t>(bits >> (24 - 8 * i));
 }
 
+void TRecordBuilder::Put32(std::size_t offset, std::int32_t value)
+{
+    if (!littleEndian_)
+        return PutBE32(offset, value);
+    Check(offset, 4);
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (std::size_t i = 0; i < 4; ++i)
+        record_[offset + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
+
 void TRecordBuilder::PutText(std::size_t offset, const std::string& text, std::size_t width)
 {
     Check(offset, width);
@@ -49,8 +59,8 @@ void TRecordBuilder::Fill(std::uint8_t value)
 void PutLocations(TRecordBuilder& record, std::size_t offset, const TScanLineData& line)
 {
     for (std::size_t i = 0; i < line.Latitude.size(); ++i) {
-        record.PutBE32(offset + 8 * i, line.Latitude[i]);
-        record.PutBE32(offset + 8 * i + 4, line.Longitude[i]);
+        record.Put32(offset + 8 * i, line.Latitude[i]);
+        record.Put32(offset + 8 * i + 4, line.Longitude[i]);
     }
 }
 
@@ -58,9 +68,9 @@ void PutStoredConstants(TRecordBuilder& record, std::size_t offset, TInstrument 
 {
     const std::vector<TStoredConstants> table = StoredConstants(instrument);
     for (std::size_t i = 0; i < table.size(); ++i) {
-        record.PutBE32(offset + 12 * i, table[i].Wavenumber);
-        record.PutBE32(offset + 12 * i + 4, table[i].A);
-        record.PutBE32(offset + 12 * i + 8, table[i].B);
+        record.Put32(offset + 12 * i, table[i].Wavenumber);
+        record.Put32(offset + 12 * i + 4, table[i].A);
+        record.Put32(offset + 12 * i + 8, table[i].B);
     }
 }
 

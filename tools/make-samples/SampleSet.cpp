@@ -188,6 +188,27 @@ std::vector<TSampleFile> BuildSampleSet(const TSamplePasses& p)
                                   RejectedNote(*pass),
                               Level1b(*pass, station)));
 
+    // Files as real stations write them: AAPP Level 1c as AAPP itself writes it on a
+    // little-endian computer, an MHS Level 1b data set of the NOAA archive, and a Level 1b file
+    // renamed so that only the data set name stored inside it tells its sensor.
+    const std::string native = "AAPP native layout, little-endian; ";
+    files.push_back(
+        Entry("native/" + AappFileName(AappProduct(TInstrument::Mhs), p.MhsEurope, "sv", ".l1c"),
+              "Level 1c", p.MhsEurope, native + "western Europe pass, " + TimeSpan(p.MhsEurope),
+              Level1c(p.MhsEurope, true)));
+    files.push_back(Entry("native/" + AappFileName(AappProduct(TInstrument::AmsuA), p.AmsuAEurope,
+                                                   aappStation, ".l1c"),
+                          "Level 1c", p.AmsuAEurope, native + europe + TimeSpan(p.AmsuAEurope),
+                          Level1c(p.AmsuAEurope, true)));
+    files.push_back(Entry(Level1bFileName(p.MhsEurope, station), "Level 1b", p.MhsEurope,
+                          "MHS Level 1b, western Europe pass, descending, " + TimeSpan(p.MhsEurope),
+                          Level1b(p.MhsEurope, station)));
+    files.push_back(Entry("renamed/noaa15_hirs_next_pass.l1b", "Level 1b", p.HirsNextPass,
+                          "renamed " + Level1bFileName(p.HirsNextPass, station) +
+                              ": the sensor comes from the stored data set name, " +
+                              TimeSpan(p.HirsNextPass),
+                          Level1b(p.HirsNextPass, station)));
+
     // Compressed copies of one file of each family: Level 1b HIRS, Level 1c AMSU-A, Level 1d.
     const std::size_t compressed[] = {0, 4, 7};
     for (std::size_t index : compressed)
