@@ -27,7 +27,7 @@ void ReadLevel1bHeaders(TDecodeContext& context, TStream& stream)
     else if (sensor == "AMSU-B")
         ReadAmsuBHeader(context, stream);
     else
-        context.FamilyMismatch = "no HIRX, AMAX or AMBX in its name";
+        context.FamilyMismatch = "no HIRX, AMAX, AMBX or MHSX in its name or stored data set name";
     stream.Seek(ArchiveHeaderSize + static_cast<std::int64_t>(context.RecordSize),
                 TSeekOrigin::Beginning);
 }

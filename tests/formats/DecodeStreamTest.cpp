@@ -165,6 +165,20 @@ std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size)
     return bytes;
 }
 
+// A Level 1c MHS file as AAPP writes it on little-endian computers: the header record and
+// `lines` zeroed scan lines of 4608 bytes, the header claiming `records`.
+std::vector<std::uint8_t> NativeMhsFile(std::int32_t records, int lines)
+{
+    std::vector<std::uint8_t> bytes(4608 * static_cast<std::size_t>(lines + 1), 0);
+    const auto put = [&bytes](std::size_t offset, std::int32_t value) {
+        for (std::size_t i = 0; i < 4; ++i)
+            bytes[offset + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> 8 * i);
+    };
+    put(28, 12); // the instrument, MHS
+    put(72, records);
+    return bytes;
+}
+
 TEST(DecodeStream, OutcomeSaysHowEachBrokenInputEnded)
 {
     std::mt19937 random(11);
@@ -195,7 +209,12 @@ TEST(DecodeStream, OutcomeSaysHowEachBrokenInputEnded)
          0, 0, "not an AAPP Level 1c file: unknown instrument 538988115"},
         {"no sensor in the name", ".L1B", "UNSUPPORTED L1B VARIANT", HirsFileHeader(3),
          TStreamEnd::NotDecoded, 0, 0,
-         "not a supported Level 1b file: no HIRX, AMAX or AMBX in its name"},
+         "not a supported Level 1b file: no HIRX, AMAX, AMBX or MHSX in its name or stored data "
+         "set name"},
+        {"native Level 1c cut mid-record", ".L1C", "AMSU-B", Cut(NativeMhsFile(3, 2), 4608 * 2 + 9),
+         TStreamEnd::StoppedEarly, 1, 3, "truncated: 1 of 3 scan lines"},
+        {"native Level 1c cut in the header", ".L1C", "AMSU-B", Cut(NativeMhsFile(3, 0), 300),
+         TStreamEnd::NotDecoded, 0, 0, "not an AAPP Level 1c file: header too short"},
         {"zero band correction", ".L1B", "HIRS", WithHirsLines(HirsFileHeader(3), 3, false),
          TStreamEnd::StoppedEarly, 0, 3,
          "stopped at scan line 1 of 3: zero band-correction divisor for channel 8"},
