@@ -172,7 +172,8 @@ std::vector<std::uint8_t> NativeMhsFile(std::int32_t records, int lines)
     std::vector<std::uint8_t> bytes(4608 * static_cast<std::size_t>(lines + 1), 0);
     const auto put = [&bytes](std::size_t offset, std::int32_t value) {
         for (std::size_t i = 0; i < 4; ++i)
-            bytes[offset + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> 8 * i);
+            bytes[offset + i] =
+                static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> 8 * i);
     };
     put(28, 12); // the instrument, MHS
     put(72, records);

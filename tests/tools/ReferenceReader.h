@@ -108,39 +108,46 @@ inline int AmsuBCount(TFile file, int line, int footprint, int channel)
                            2 * static_cast<std::size_t>(channel - 15));
 }
 
-inline double AmsuBValue(TFile file, int line, int footprint, int channel)
+// AMSU-B; MHS keeps the header's constants at 416 instead of 324.
+inline double AmsuBValue(TFile file, int line, int footprint, int channel,
+                         std::size_t constants = 324)
 {
     const auto index = static_cast<std::size_t>(channel - 16);
-    return AmsuValue(file, 3072, line, 60 + 12 * index, {1e-16, 1e-10, 1e-6}, 324 + 12 * index,
+    return AmsuValue(file, 3072, line, 60 + 12 * index, {1e-16, 1e-10, 1e-6},
+                     constants + 12 * index,
                      AmsuBCount(file, line, footprint, channel));
 }
 
 // AAPP: the record after the header; the raw stored word at an offset.
-inline std::int32_t AappWord(TFile file, int size, int line, std::size_t offset)
+inline std::int32_t AappWord(TFile file, int size, int line, std::size_t offset,
+                             bool littleEndian = false)
 {
-    return ReadBE32(
-        file.subspan(static_cast<std::size_t>(size) * static_cast<std::size_t>(line + 1),
-                     static_cast<std::size_t>(size)),
-        offset);
+    const TFile record = file.subspan(
+        static_cast<std::size_t>(size) * static_cast<std::size_t>(line + 1),
+        static_cast<std::size_t>(size));
+    return littleEndian ? ReadLE32(record, offset) : ReadBE32(record, offset);
 }
 
 // AAPP: where a record keeps its footprints' values, channel c at Values + Stride j + 4 c, in
 // hundredths of a kelvin. Level 1c by instrument, Level 1d by the sensor tab read (HIRS values
-// first, then the microwave ones).
+// first, then the microwave ones). Native files, as AAPP writes them on little-endian
+// computers, are little-endian and keep the microwave values of Level 1c from 832 (AMSU-A,
+// channel 1) and 2228 (AMSU-B/MHS, channel 16).
 struct TAappValues {
     int RecordSize;
     std::size_t Values, Stride;
+    bool LittleEndian = false;
 };
 
-inline TAappValues AappValuesOf(bool level1d, const std::string& sensor)
+inline TAappValues AappValuesOf(bool level1d, const std::string& sensor, bool native = false)
 {
     if (level1d)
-        return {15872, sensor == "HIRS" ? 1848u : 1928u, 160};
+        return {15872, sensor == "HIRS" ? 1848u : 1928u, 160, native};
     if (sensor == "HIRS")
-        return {6656, 1472, 80};
+        return {6656, 1472, 80, native};
     if (sensor == "AMSU-A")
-        return {3072, 768, 60};
-    return {4608, 2144, 20}; // AMSU-B and MHS
+        return {3072, native ? 832u - 4 : 768u, 60, native};
+    return {4608, native ? 2228u - 4 * 16 : 2144u, 20, native}; // AMSU-B and MHS
 }
 
 inline double AappValue(TFile file, const TAappValues& layout, int line, int footprint,
@@ -148,7 +155,8 @@ inline double AappValue(TFile file, const TAappValues& layout, int line, int foo
 {
     return AappWord(file, layout.RecordSize, line,
                     layout.Values + layout.Stride * static_cast<std::size_t>(footprint) +
-                        4 * static_cast<std::size_t>(channel)) /
+                        4 * static_cast<std::size_t>(channel),
+                    layout.LittleEndian) /
            100.0;
 }
 
