@@ -27,7 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int LoadInterval = 800;
 constexpr int ResizeInterval = 400;
 
 constexpr std::array<double, 20> HirsMaxTemps = {280, 265, 240, 250, 265, 280, 290,
@@ -173,6 +172,7 @@ void TFormVeltra::FormCreate()
     OpenFilterIndex = std::make_unique<TRegistryInteger>("OpenFilterIndex", 2);
     FillFootprints = std::make_unique<TRegistryBoolean>("FillFootprints", false);
     HirsCountOffset = std::make_unique<TRegistryBoolean>("HirsCountOffset", false);
+    RecentFiles = std::make_unique<TRegistryString>("RecentFiles", "");
     Streams.Clear();
 }
 
@@ -207,6 +207,7 @@ void TFormVeltra::FormDestroy()
     HirsCountOffset.reset();
     DataFolder.reset();
     FillFootprints.reset();
+    RecentFiles.reset();
     Streams.Clear();
 }
 
@@ -216,7 +217,7 @@ void TFormVeltra::FormDestroy()
 void TFormVeltra::MenuFileOpenClick()
 {
     TOpenDialogRequest request;
-    request.Filter = OpenFilter;
+    request.Filter = std::string(OpenFilter) + OpenFilterMore;
     request.InitialFolder = DataFolder->Value;
     request.FilterIndex = OpenFilterIndex->Value;
     if (!view_.ExecuteOpenDialog(request))
@@ -275,6 +276,7 @@ void TFormVeltra::OpenFile(const std::string& name)
     PictureFileName.clear();
     if (!FileExists(FileName))
         return;
+    NoteRecentFile(FileName);
     FileExt_ = UpperCase(ExtensionOf(FileName));
     DiagnosticLines().clear();
     std::vector<std::string> names;

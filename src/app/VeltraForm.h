@@ -37,10 +37,16 @@ public:
     static constexpr const char* OpenFilter =
         "Compressed files (*.bz2)|*.bz2|Eumetsat files (*.l1c, *.l1d)|*.l1c;*.l1d|"
         "SAA files (*.l1b)|*.l1b";
+    // Offered after the filters above, so a stored filter index keeps its meaning.
+    static constexpr const char* OpenFilterMore =
+        "|All supported files (*.l1b, *.l1c, *.l1d, *.bz2)|*.l1b;*.l1c;*.l1d;*.bz2|"
+        "All files (*)|*";
     static constexpr const char* SaveFilter = "JPEG files (*.jpg)|*.jpg";
     static constexpr TColour OverlayColour = 0x808080;
     static constexpr TColour GridLineColour = 255;
     static constexpr int JpegQuality = 80;
+    // Delay from opening a file to its first render pass, ms.
+    static constexpr int LoadInterval = 800;
     // Zoom factor of one wheel notch or one Zoom in.
     static constexpr double ZoomStep = 1.25;
     // The comment every saved picture carries.
@@ -61,6 +67,10 @@ public:
     // Menus.
     void MenuFileOpenClick();
     void MenuFileSaveAsClick();
+    // File > Open recent: the window asks for the list as the menu opens (missing files are
+    // shown disabled) and opens an entry by its index.
+    void MenuFileOpenRecentPopup();
+    void MenuFileOpenRecentClick(int index);
     void MenuFileSaveRawClick();
     void MenuFileExitClick();
     void MenuViewDiagnosticsClick();
@@ -70,6 +80,7 @@ public:
     void MenuViewResetViewClick();
     void MenuViewFillFootprintsClick();
     void MenuHelpAboutClick();
+    void MenuHelpContentsClick();
     void MenuOptionsBackgroundClick(TMenuItem item);
     void MenuOptionsMapProjectionClick(TMenuItem item);
     void MenuOptionsRegionClick(TMenuItem item);
@@ -186,6 +197,7 @@ public:
     // Zoom and pan of the map (MapNavigation.h); created with the projection.
     std::unique_ptr<TMapNavigation> Navigation;
     std::unique_ptr<TRegistryBoolean> FillFootprints;
+    std::unique_ptr<TRegistryString> RecentFiles; // names separated by line feeds
     // What the last render pass drew of each sample.
     TDrawnFootprints Drawn;
     std::string FootprintStatus;
@@ -210,6 +222,7 @@ public:
     const std::string& Executable() const { return executable_; }
 
 private:
+    void NoteRecentFile(const std::string& name);
     bool Checked(TCheckBoxId box) const { return view_.IsChecked(box); }
     void ApplyChoice(std::int32_t& setting, std::int32_t value, void (TFormVeltra::*apply)());
     void SetSensorTabList(std::vector<std::string> tabs);

@@ -1,6 +1,9 @@
 // The menu handlers of the main window: the choices of the Options menu, which the settings
 // keep, and the View menu.
+#include <filesystem>
+
 #include "app/MapNavigation.h"
+#include "app/RecentFiles.h"
 #include "app/VeltraForm.h"
 #include "mapping/zorMapping.h"
 #include "settings/RegistryVariables.h"
@@ -100,6 +103,40 @@ void TFormVeltra::MenuOptionsHirsCountOffsetClick()
 bool TFormVeltra::UseHirsCountOffset() const
 {
     return HirsCountOffset && HirsCountOffset->Value;
+}
+
+void TFormVeltra::NoteRecentFile(const std::string& name)
+{
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(name, error);
+    TRecentFiles recent(RecentFiles->Value);
+    recent.Add(error ? name : path.lexically_normal().string());
+    RecentFiles->Value = recent.Stored();
+}
+
+void TFormVeltra::MenuFileOpenRecentPopup()
+{
+    const TRecentFiles recent(RecentFiles->Value);
+    std::vector<bool> present;
+    for (const std::string& name : recent.Names()) {
+        std::error_code error;
+        present.push_back(std::filesystem::is_regular_file(name, error));
+    }
+    view_.SetRecentFiles(recent.Names(), present);
+}
+
+void TFormVeltra::MenuFileOpenRecentClick(int index)
+{
+    const TRecentFiles recent(RecentFiles->Value);
+    if (index < 0 || static_cast<std::size_t>(index) >= recent.Names().size())
+        return;
+    OpenFile(recent.Names()[static_cast<std::size_t>(index)]);
+    view_.StartTimer(TTimerId::Load, LoadInterval);
+}
+
+void TFormVeltra::MenuHelpContentsClick()
+{
+    view_.ShowHelp();
 }
 
 void TFormVeltra::MenuHelpAboutClick()

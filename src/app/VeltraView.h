@@ -36,6 +36,7 @@ enum class TMenuItem {
     RegionNorthPole,
     RegionSouthAmerica,
     OptionsHirsCountOffset,
+    HelpContents,
     HelpAbout,
 };
 
@@ -98,6 +99,13 @@ public:
     virtual void SetExitCode(int code) = 0;
     virtual void ShowDiagnostics() = 0;
     virtual void ShowAbout() = 0;
+    // The short help window (what the controls do, keys, how to zoom).
+    virtual void ShowHelp() {}
+    // The entries of File > Open recent, newest first; a missing file is shown disabled.
+    virtual void SetRecentFiles(const std::vector<std::string>& /*names*/,
+                                const std::vector<bool>& /*present*/)
+    {
+    }
     virtual void Close() = 0;
 
     virtual std::unique_ptr<TBitmap> CreateBitmap() = 0;

@@ -38,6 +38,8 @@ public:
     std::vector<std::string> Messages, Errors;
     int ExitCode = 0;
     bool Closed = false;
+    std::vector<std::string> RecentNames;
+    std::vector<bool> RecentPresent;
     std::vector<std::string> SavedJpegs;
     bool FailJpeg = false;
     bool FailRender = false; // the render pass raises as it finishes the picture
@@ -87,6 +89,12 @@ public:
         ++Starts[t];
     }
     void StopTimer(TTimerId t) override { Running[t] = false; }
+    void SetRecentFiles(const std::vector<std::string>& names,
+                        const std::vector<bool>& present) override
+    {
+        RecentNames = names;
+        RecentPresent = present;
+    }
     void BeginBusyCursor() override
     {
         ++Busy;

@@ -81,8 +81,37 @@ TEST_F(VeltraForm, FirstStartUsesTheDefaults)
     form.MenuFileOpenClick();
     EXPECT_EQ(view_.LastOpen.InitialFolder, (folder_ / "bin").string() + "/");
     EXPECT_EQ(view_.LastOpen.FilterIndex, 2);
+    // The stored filter index counts these three first; two more follow them.
     EXPECT_EQ(view_.LastOpen.Filter, "Compressed files (*.bz2)|*.bz2|Eumetsat files (*.l1c, "
-                                     "*.l1d)|*.l1c;*.l1d|SAA files (*.l1b)|*.l1b");
+                                     "*.l1d)|*.l1c;*.l1d|SAA files (*.l1b)|*.l1b|"
+                                     "All supported files (*.l1b, *.l1c, *.l1d, *.bz2)|"
+                                     "*.l1b;*.l1c;*.l1d;*.bz2|All files (*)|*");
+}
+
+// Files opened are listed newest first, eight at most, each once; a missing one is listed
+// disabled, and choosing an entry opens it.
+TEST_F(VeltraForm, RecentFilesNewestFirst)
+{
+    TFormVeltra& form = Create();
+    std::vector<std::string> names;
+    for (int i = 0; i < 10; ++i)
+        names.push_back(Touch("hirsl1c_" + std::to_string(i) + ".l1c"));
+    for (const std::string& name : names)
+        form.OpenFile(name);
+    form.OpenFile(names[4]);
+    form.OpenFile((folder_ / "missing.l1c").string()); // not a file: not listed
+    fs::remove(names[9]);
+    form.MenuFileOpenRecentPopup();
+    const std::vector<std::string> expected = {names[4], names[9], names[8], names[7],
+                                               names[6], names[5], names[3], names[2]};
+    EXPECT_EQ(view_.RecentNames, expected);
+    EXPECT_EQ(view_.RecentPresent,
+              (std::vector<bool>{true, false, true, true, true, true, true, true}));
+    form.MenuFileOpenRecentClick(2);
+    EXPECT_EQ(form.FileName, names[8]);
+    EXPECT_TRUE(view_.Running[TTimerId::Load]);
+    form.MenuFileOpenRecentClick(8); // beyond the list: nothing
+    EXPECT_EQ(form.FileName, names[8]);
 }
 
 TEST_F(VeltraForm, ScaleBarHeightFollowsTheFont)

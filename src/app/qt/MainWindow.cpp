@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -20,7 +21,9 @@
 
 #include "app/qt/Adapters.h"
 #include "app/qt/FileDialogs.h"
+#include "app/qt/HelpWindow.h"
 #include "app/qt/MapWidgets.h"
+#include "app/qt/WindowState.h"
 #include "base/Errors.h"
 #include "imaging/JPEG_IO.h"
 #include "shell/ATOVSDiagnostics.h"
@@ -62,6 +65,8 @@ TMainWindow::TMainWindow(std::vector<std::string> arguments, std::string executa
     resize(628, 521 + menuBar()->sizeHint().height());
     setMinimumSize(size());
     resize(880, 660);
+    windowState_ = std::make_unique<TWindowState>();
+    windowState_->Restore(*this);
 
     RegisterShellVerb("ATOVS process", ".L1B", executable);
     form_ = std::make_unique<TFormVeltra>(*this, std::move(arguments), std::move(executable));
@@ -73,6 +78,7 @@ TMainWindow::~TMainWindow()
     TimerLoad->stop();
     TimerResize->stop();
     TimerRender->stop();
+    windowState_->Remember(*this);
     Guarded([this] { form_->FormDestroy(); });
     while (busy_ > 0)
         EndBusyCursor();
@@ -333,6 +339,28 @@ void TMainWindow::ShowAbout()
 {
     if (about_)
         about_->exec();
+}
+
+void TMainWindow::ShowHelp()
+{
+    if (!help_)
+        help_ = CreateHelpWindow(this);
+    help_->show();
+    help_->raise();
+}
+
+void TMainWindow::SetRecentFiles(const std::vector<std::string>& names,
+                                 const std::vector<bool>& present)
+{
+    recentMenu_->clear();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        QAction* action = recentMenu_->addAction(QString::fromStdString(names[i]));
+        action->setEnabled(i < present.size() && present[i]);
+        const int index = static_cast<int>(i);
+        connect(action, &QAction::triggered, this,
+                [this, index] { Guarded([&] { form_->MenuFileOpenRecentClick(index); }); });
+    }
+    recentMenu_->setEnabled(!names.empty());
 }
 
 void TMainWindow::Close() { close(); }

@@ -18,12 +18,14 @@ class QAction;
 class QCheckBox;
 class QDialog;
 class QLabel;
+class QMenu;
 class QTabBar;
 class QTimer;
 
 namespace veltra {
 
 class TFormATOVSDiagnostics;
+class TWindowState;
 
 // "Veltra - from Brenmoor": the title of the program's message boxes.
 QString ApplicationTitle();
@@ -73,6 +75,9 @@ public:
     void SetExitCode(int code) override { exitCode_ = code; }
     void ShowDiagnostics() override;
     void ShowAbout() override;
+    void ShowHelp() override;
+    void SetRecentFiles(const std::vector<std::string>& names,
+                        const std::vector<bool>& present) override;
     void Close() override;
     std::unique_ptr<TBitmap> CreateBitmap() override;
     void SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
@@ -113,6 +118,9 @@ private:
     QTimer* TimerRender = nullptr;
     TFormATOVSDiagnostics* diagnostics_ = nullptr;
     QDialog* about_ = nullptr;
+    QDialog* help_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    std::unique_ptr<TWindowState> windowState_;
     bool dropTarget_ = false;
     bool shown_ = false;
     bool errorShown_ = false;

@@ -1,6 +1,7 @@
 // The menus of the main window: every action with its shortcut, built in one place.
 #include <QAction>
 #include <QActionGroup>
+#include <QMenu>
 #include <QMenuBar>
 
 #include <initializer_list>
@@ -52,6 +53,10 @@ void TMainWindow::CreateMenus()
     QMenu* file = menuBar()->addMenu("&File");
     file->setObjectName("MenuFile");
     plain(file, {TMenuItem::FileOpen, "MenuFileOpen", "&Open..."}, &TFormVeltra::MenuFileOpenClick);
+    recentMenu_ = file->addMenu("Open &recent");
+    recentMenu_->setObjectName("MenuFileOpenRecent");
+    connect(recentMenu_, &QMenu::aboutToShow, this,
+            [this] { Guarded([&] { form_->MenuFileOpenRecentPopup(); }); });
     plain(file, {TMenuItem::FileSaveAs, "MenuFileSaveAs", "Save &As..."},
           &TFormVeltra::MenuFileSaveAsClick);
     plain(file, {TMenuItem::FileSaveRaw, "MenuFileSaveRaw", "Save &brightness temperatures"},
@@ -59,8 +64,10 @@ void TMainWindow::CreateMenus()
     file->addSeparator();
     plain(file, {TMenuItem::FileExit, "MenuFileExit", "E&xit"}, &TFormVeltra::MenuFileExitClick);
     Action(TMenuItem::FileOpen)->setShortcut(StandardShortcut(QKeySequence::Open, "Ctrl+O"));
+    // Ctrl+S as in most programs, which save nothing but through Save As here.
     Action(TMenuItem::FileSaveAs)
-        ->setShortcut(StandardShortcut(QKeySequence::SaveAs, "Ctrl+Shift+S"));
+        ->setShortcuts(
+            {QKeySequence("Ctrl+S"), StandardShortcut(QKeySequence::SaveAs, "Ctrl+Shift+S")});
     Action(TMenuItem::FileExit)->setShortcut(StandardShortcut(QKeySequence::Quit, "Ctrl+Q"));
     Action(TMenuItem::FileSaveAs)->setEnabled(false);
     Action(TMenuItem::FileSaveRaw)->setEnabled(false);
@@ -129,6 +136,9 @@ void TMainWindow::CreateMenus()
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("MenuHelp");
+    plain(help, {TMenuItem::HelpContents, "MenuHelpContents", "Veltra &help"},
+          &TFormVeltra::MenuHelpContentsClick);
+    Action(TMenuItem::HelpContents)->setShortcut(StandardShortcut(QKeySequence::HelpContents, "F1"));
     plain(help, {TMenuItem::HelpAbout, "MenuHelpAbout", "&About..."},
           &TFormVeltra::MenuHelpAboutClick);
 }

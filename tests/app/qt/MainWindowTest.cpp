@@ -27,6 +27,8 @@
 
 #include "app/qt/Adapters.h"
 #include "app/qt/MainWindow.h"
+#include "app/qt/WindowState.h"
+#include "settings/qt/JsonSettingsStore.h"
 #include "shell/ATOVSDiagnostics.h"
 
 namespace veltra {
@@ -212,7 +214,8 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
     for (const QAction* action : window_->menuBar()->actions())
         titles << action->text();
     EXPECT_EQ((QStringList{"&File", "&View", "&Options", "&Help"}), titles);
-    EXPECT_EQ((QStringList{"&Open...", "Save &As...", "Save &brightness temperatures", "-",
+    EXPECT_EQ((QStringList{"&Open...", "Open &recent", "Save &As...",
+                           "Save &brightness temperatures", "-",
                            "E&xit"}),
               ActionTexts(*Child<QMenu>("MenuFile")));
     EXPECT_EQ((QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass",
@@ -230,7 +233,7 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
     EXPECT_EQ((QStringList{"&Atlantic", "&Europe", "&Indian Ocean", "&North America",
                            "North &pole", "&South America"}),
               ActionTexts(*Child<QMenu>("MenuOptionsRegion")));
-    EXPECT_EQ(QStringList{"&About..."}, ActionTexts(*Child<QMenu>("MenuHelp")));
+    EXPECT_EQ((QStringList{"Veltra &help", "&About..."}), ActionTexts(*Child<QMenu>("MenuHelp")));
 
     EXPECT_TRUE(Action("MenuFileOpen")->isEnabled());
     EXPECT_FALSE(Action("MenuFileSaveAs")->isEnabled());
@@ -374,7 +377,8 @@ TEST_F(MainWindowTest, OpenDialogStartsInTheDataFolderWithTheSecondFilter)
         auto* files = dynamic_cast<QFileDialog*>(&dialog);
         ASSERT_NE(nullptr, files);
         EXPECT_EQ("OpenDialog", files->objectName());
-        EXPECT_EQ(3, files->nameFilters().size());
+        EXPECT_EQ(5, files->nameFilters().size());
+        EXPECT_TRUE(files->nameFilters().last().startsWith("All files"));
         EXPECT_TRUE(files->selectedNameFilter().startsWith("Eumetsat files"));
         EXPECT_EQ(QFileInfo(QString::fromStdString(Executable())).absolutePath(),
                   files->directory().absolutePath());
@@ -446,6 +450,40 @@ TEST_F(MainWindowTest, ExitClosesTheWindow)
     Show();
     Action("MenuFileExit")->trigger();
     EXPECT_FALSE(window_->isVisible());
+}
+
+// Size and position come back at the next start; a position off every screen does not, and
+// neither does a size below the smallest the window allows.
+TEST_F(MainWindowTest, SizeAndPositionAreKeptBetweenRuns)
+{
+    SetDefaultSettingsStore(std::make_shared<TJsonSettingsStore>(folder_.filePath("r.json")));
+    window_.reset();
+    auto run = [](const std::function<void(TMainWindow&)>& change) {
+        TMainWindow window({}, Executable());
+        window.show();
+        const QRect shown(window.pos(), window.size());
+        change(window);
+        return shown;
+    };
+    run([](TMainWindow& w) {
+        w.resize(700, 620);
+        w.move(30, 40);
+    });
+    QRect shown = run([](TMainWindow& w) { w.move(5000, 40); });
+    EXPECT_EQ(QSize(700, 620), shown.size());
+    EXPECT_EQ(QPoint(30, 40), shown.topLeft());
+    shown = run([](TMainWindow& w) { w.resize(10, 10); });
+    EXPECT_NE(QPoint(5000, 40), shown.topLeft());
+    EXPECT_GE(run([](TMainWindow&) {}).width(), 600);
+    SetDefaultSettingsStore(nullptr);
+
+    const QList<QRect> screens = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    EXPECT_TRUE(ReachableOnScreens(QRect(100, 100, 800, 600), screens));
+    EXPECT_TRUE(ReachableOnScreens(QRect(3000, 900, 800, 600), screens));
+    EXPECT_TRUE(ReachableOnScreens(QRect(-700, 10, 800, 600), screens)); // a corner still on
+    EXPECT_FALSE(ReachableOnScreens(QRect(3300, 100, 800, 600), screens));
+    EXPECT_FALSE(ReachableOnScreens(QRect(100, 1070, 800, 600), screens));
+    EXPECT_FALSE(ReachableOnScreens(QRect(100, -300, 800, 600), screens));
 }
 
 } // namespace
