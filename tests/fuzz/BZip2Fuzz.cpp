@@ -41,7 +41,8 @@ TReading ReadInPieces(const std::uint8_t* data, std::size_t size)
     static const std::int64_t sizes[] = {1, 3, 100, 4096, 32767, 1 << 20};
     TMemoryStream source(std::vector<std::uint8_t>(data, data + size));
     TReading reading;
-    std::vector<std::uint8_t> buffer(1 << 20);
+    // One buffer for every run: a fresh megabyte each time would cost more than decompressing.
+    static std::vector<std::uint8_t> buffer(1 << 20);
     try {
         TBZDecompressionStream stream(source);
         for (std::size_t k = 0;; ++k) {
