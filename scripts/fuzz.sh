@@ -38,13 +38,13 @@ declare -A max_len=(
     [fuzz_file_names]=1024
 )
 rm -rf "$seeds"
-for f in "$samples"/*.L1B "$samples"/*.l1c "$samples"/*.l1d; do
-    n=$(basename "$f")
+while IFS= read -r -d '' f; do
+    n=$(basename "$(dirname "$f")")-$(basename "$f")
     case $n in
     *HIRX*) s='\000\007\001' ;; *AMAX*) s='\001\016\001' ;; *) s='\002\021\001' ;;
     esac
     case $n in
-    *.L1B)
+    *.L1B | *.l1b)
         seed fuzz_decode_level1b "$n" "$s" "$f"
         seed fuzz_headers "$n.ars" '\000' "$f"
         case $n in
@@ -61,7 +61,7 @@ for f in "$samples"/*.L1B "$samples"/*.l1c "$samples"/*.l1d; do
         seed fuzz_decode_level1d "$n.amsub" '\002\021\001' "$f"
         seed fuzz_headers "$n" '\005' "$f" ;;
     esac
-done
+done < <(find "$samples" -type f \( -iname '*.l1b' -o -iname '*.l1c' -o -iname '*.l1d' \) -print0)
 for f in "$samples"/*.bz2; do
     seed fuzz_bzip2 "$(basename "$f")" '' "$f"
 done
