@@ -70,12 +70,8 @@ void TMainWindow::CreateControls()
         Guarded([&] { form_->ImageDisplayMouseMove(x, y); });
     };
     image->OnLeave = [this] { Guarded([&] { form_->ImageDisplayMouseLeave(); }); };
-    image->OnPress = [this](int x, int y) {
-        Guarded([&] { form_->ImageDisplayMouseDown(x, y); });
-    };
-    image->OnDrag = [this](int x, int y) {
-        Guarded([&] { form_->ImageDisplayMouseDrag(x, y); });
-    };
+    image->OnPress = [this](int x, int y) { Guarded([&] { form_->ImageDisplayMouseDown(x, y); }); };
+    image->OnDrag = [this](int x, int y) { Guarded([&] { form_->ImageDisplayMouseDrag(x, y); }); };
     image->OnRelease = [this] { Guarded([&] { form_->ImageDisplayMouseUp(); }); };
     image->OnWheel = [this](int x, int y, double notches) {
         Guarded([&] { form_->ImageDisplayMouseWheel(x, y, notches); });
@@ -181,12 +177,13 @@ QWidget* TMainWindow::CreateStatusStrip()
     QLabel* satellite = label(TLabelId::SatName, "LabelSatName", "Satellite Name");
     satellite->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(satellite, 1);
-    for (auto [id, name] : {std::pair{TLabelId::CursorLocation, "LabelCursorLocation"},
-                            std::pair{TLabelId::FootprintValue, "LabelFootprintValue"}}) {
-        QLabel* text = label(id, name, "");
-        text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        status->addWidget(text, 1);
-    }
+    QLabel* readOut = label(TLabelId::CursorLocation, "LabelCursorLocation", "");
+    readOut->setMinimumWidth(
+        readOut->fontMetrics().horizontalAdvance("Lat: -00°  Lon: -000°  -000C  "));
+    status->addWidget(readOut);
+    QLabel* footprint = label(TLabelId::FootprintValue, "LabelFootprintValue", "");
+    footprint->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    status->addWidget(footprint, 1);
     return strip;
 }
 

@@ -28,6 +28,7 @@
 #include "app/qt/Adapters.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/WindowState.h"
+#include "mapping/zorMapping.h"
 #include "settings/qt/JsonSettingsStore.h"
 #include "shell/ATOVSDiagnostics.h"
 
@@ -450,6 +451,30 @@ TEST_F(MainWindowTest, ExitClosesTheWindow)
     Show();
     Action("MenuFileExit")->trigger();
     EXPECT_FALSE(window_->isVisible());
+}
+
+// The keys: F1 opens the help window beside the map, + and - zoom (not kept as a setting),
+// Ctrl+S saves as.
+TEST_F(MainWindowTest, HelpAndZoomKeys)
+{
+    Show();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_F1);
+    auto* help = window_->findChild<QDialog*>("HelpWindow");
+    ASSERT_NE(nullptr, help);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->isModal());
+    help->close();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Form().Mapping->Width > 0; }));
+    const float span = window_->Form().Mapping->LatitudeSpan;
+    QTest::keyClick(window_.get(), Qt::Key_Plus);
+    EXPECT_LT(window_->Form().Mapping->LatitudeSpan, span);
+    QTest::keyClick(window_.get(), Qt::Key_Minus);
+    EXPECT_FLOAT_EQ(window_->Form().Mapping->LatitudeSpan, span);
+    EXPECT_TRUE(Action("MenuFileSaveAs")->shortcuts().contains(QKeySequence("Ctrl+S")));
 }
 
 // Size and position come back at the next start; a position off every screen does not, and
