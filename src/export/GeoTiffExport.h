@@ -1,0 +1,47 @@
+#pragma once
+// The map picture as a georeferenced GeoTIFF: the bitmap's RGB pixels with the coordinate
+// reference system and the affine geotransform that put every pixel where the projection
+// object draws it. The CRS uses the projection object's own sphere (radius 6378.135 km) and
+// centre; the geotransform follows its pixel formulas: a map unit of the bitmap width (of the
+// height for polar stereographic) around the centre, and for the zoomed Mercator a pixel row
+// linear in the Mercator ordinate between the region's limits. Pixel X covers the map
+// coordinates that round to X, so GDAL's pixel edge lies half a pixel before it.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "base/Errors.h"
+
+namespace veltra {
+
+class TMapping;
+
+// A projection kind with no coordinate reference system to match it.
+class ENoGeoReference : public EWriteError {
+public:
+    using EWriteError::EWriteError;
+};
+
+struct TGeoReference {
+    std::string Proj;                  // PROJ definition of the CRS
+    std::array<double, 6> Transform{}; // GDAL geotransform: pixel edge to CRS metres
+};
+
+// Raises ENoGeoReference for the kinds other than plate carree (whole world, zoomed, northern
+// gridlines), Mercator (whole world and zoomed), orthographic, polar stereographic, the two
+// fitted azimuthal equidistant kinds and gnomonic, and for a map of zero size.
+TGeoReference GeoReferenceOf(const TMapping &mapping);
+
+// 8-bit RGB rows, as the map bitmap holds them.
+struct TRgbImage {
+    int Width = 0, Height = 0;
+    std::ptrdiff_t BytesPerLine = 0;
+    const std::uint8_t *Bits = nullptr;
+};
+
+// Writes the picture with the mapping's reference (the picture must have the mapping's size);
+// the file is replaced atomically. Raises ENoGeoReference (nothing is written) or EWriteError.
+void SaveGeoTiff(const TRgbImage &image, const TMapping &mapping, const std::string &fileName);
+
+} // namespace veltra

@@ -1,0 +1,34 @@
+#pragma once
+// The footprints as a NetCDF-4 file following the CF conventions (1.8): one dimension over
+// the footprints in drawing order, the positions as lat/lon, the channel's brightness
+// temperature (or, for the visible HIRS channel, its albedo) with lat/lon as coordinates, and
+// the scan line, footprint and input file of each footprint so the swath can be rebuilt.
+// The values are the brightness-temperature export's, float for float.
+#include <string>
+#include <vector>
+
+#include "formats/Samples.h"
+
+namespace veltra {
+
+// The global attributes: what was read, by which instrument, and from where.
+struct TExportMetadata {
+    std::string Title;
+    std::string Institution; // the processing centre named by the file headers
+    std::string Source;      // the data set the footprints were decoded from
+    std::string History;     // the program and its version
+    std::string Platform;    // the satellite
+    std::string Instrument;  // HIRS, AMSU-A, AMSU-B
+    int Channel = 0;
+    double CentralWavenumber = 0;        // cm^-1; 0 when unknown
+    double CentralFrequency = 0;         // GHz, microwave channels; 0 for the infrared ones
+    bool Albedo = false;                 // the visible channel: the values are albedo, percent
+    std::vector<std::string> InputFiles; // the `file` variable indexes this list
+};
+
+// Writes the first SampleCount() samples; the file is replaced atomically. Raises EWriteError
+// when it cannot be written, leaving an existing file of that name as it was.
+void SaveNetCdf(const TSampleList &samples, const TExportMetadata &metadata,
+                const std::string &fileName);
+
+} // namespace veltra
