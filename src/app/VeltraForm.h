@@ -150,6 +150,7 @@ public:
     void SetSatelliteName(const std::string& name) override { SatelliteName_ = name; }
     std::string ChannelCaption() const override { return ChannelCaption_; }
     void SetChannelCaption(const std::string& caption) override { ChannelCaption_ = caption; }
+    void SetChannelWavenumber(double wavenumber) override { ChannelWavenumber = wavenumber; }
     void SetSatelliteLabel(const std::string& caption) override;
     void SetSatelliteLabelHint(const std::string& hint) override;
     void SetHintHidePause(int milliseconds) override;
@@ -189,6 +190,10 @@ public:
     std::string PictureFileName;
     std::string SatelliteName_;
     std::string SensorName_;
+    // Beyond the window's own state, for the exports: the channel's central wavenumber
+    // (cm^-1) and the names of the files the last open found (a station group's members).
+    double ChannelWavenumber = 0;
+    std::vector<std::string> OpenedNames;
     // Owned by the diagnostics window; set when that window is created.
     std::vector<std::string>* DiagnosticLinesList = nullptr;
     // The most that the compressed files of one open, a station group together, may

@@ -8,7 +8,7 @@ namespace veltra {
 
 namespace {
 
-template <typename T> void Append(std::string &text, T value, char separator)
+template <typename T> void Append(std::string& text, T value, char separator)
 {
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -18,13 +18,13 @@ template <typename T> void Append(std::string &text, T value, char separator)
 
 } // namespace
 
-std::string CsvText(const TSampleList &samples)
+std::string CsvText(const TSampleList& samples)
 {
     std::string text = std::string(CsvHeader) + '\n';
     text.reserve(text.size() + static_cast<std::size_t>(samples.SampleCount()) * 48);
     for (std::int32_t i = 0; i < samples.SampleCount(); ++i) {
-        const TSample &s = samples[i];
-        const TSampleOrigin &o = samples.Origin(i);
+        const TSample& s = samples[i];
+        const TSampleOrigin& o = samples.Origin(i);
         Append(text, s.Latitude, ',');
         Append(text, s.Longitude, ',');
         Append(text, s.Temperature, ',');
@@ -35,7 +35,7 @@ std::string CsvText(const TSampleList &samples)
     return text;
 }
 
-void SaveCsv(const TSampleList &samples, const std::string &fileName)
+void SaveCsv(const TSampleList& samples, const std::string& fileName)
 {
     const std::string text = CsvText(samples);
     WriteFileAtomically(fileName, text.data(), text.size());

@@ -8,12 +8,12 @@
 
 namespace veltra {
 
-inline constexpr const char *CsvHeader =
+inline constexpr const char* CsvHeader =
     "latitude,longitude,brightness_temperature,scan_line,footprint,file";
 
-std::string CsvText(const TSampleList &samples);
+std::string CsvText(const TSampleList& samples);
 
 // Replaces the file atomically; raises EWriteError when it cannot be written.
-void SaveCsv(const TSampleList &samples, const std::string &fileName);
+void SaveCsv(const TSampleList& samples, const std::string& fileName);
 
 } // namespace veltra

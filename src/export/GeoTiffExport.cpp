@@ -26,7 +26,7 @@ constexpr double MetresPerDegree = SphereRadius * std::numbers::pi / 180.0;
 // are shared: one export at a time keeps that question closed.
 std::mutex gdalMutex;
 
-std::string ProjDefinition(const char *kind, double centreLatitude, double centreLongitude)
+std::string ProjDefinition(const char* kind, double centreLatitude, double centreLongitude)
 {
     return Format("+proj=%s +lat_0=%.9g +lon_0=%.9g +x_0=0 +y_0=0 +R=6378135 +units=m +no_defs",
                   kind, centreLatitude, centreLongitude);
@@ -34,14 +34,14 @@ std::string ProjDefinition(const char *kind, double centreLatitude, double centr
 
 // Map coordinates in units of the bitmap width, (0, 0) at the centre, scaled to metres by
 // `metresPerUnit`: pixel px = (x + 0.5) W, py = halfH - y W.
-std::array<double, 6> WidthUnits(const TMapping &m, double metresPerUnit)
+std::array<double, 6> WidthUnits(const TMapping& m, double metresPerUnit)
 {
     const double step = metresPerUnit / m.Width;
     return {-(0.5 * m.Width + 0.5) * step, step, 0, (m.HalfHeight + 0.5) * step, 0, -step};
 }
 
 // Longitude across the region: px = W (dLon + span/2) / span.
-void RegionColumns(const TMapping &m, std::array<double, 6> &t)
+void RegionColumns(const TMapping& m, std::array<double, 6>& t)
 {
     const double span = m.LongitudeSpan;
     t[1] = MetresPerDegree * span / m.Width;
@@ -50,13 +50,13 @@ void RegionColumns(const TMapping &m, std::array<double, 6> &t)
 
 } // namespace
 
-TGeoReference GeoReferenceOf(const TMapping &m)
+TGeoReference GeoReferenceOf(const TMapping& m)
 {
     if (m.Width <= 0 || m.Height <= 0)
         throw ENoGeoReference("The map has no size to georeference");
     const double w = m.Width, h = m.Height, k = MetresPerDegree;
     TGeoReference r;
-    auto &t = r.Transform;
+    auto& t = r.Transform;
     switch (m.Projection) {
     case pkPlateCarree:
         // px = W (lon + 180) / 360, py = (1 - (lat + 90) / 180) H; the centre is ignored.
@@ -94,7 +94,7 @@ TGeoReference GeoReferenceOf(const TMapping &m)
     case pkAzimuthal:
     case pkGnomonic: {
         // The unit sphere's map scaled by Scale: a width unit is R / Scale metres.
-        const char *kind = m.Projection == pkOrthographic ? "ortho"
+        const char* kind = m.Projection == pkOrthographic ? "ortho"
                            : m.Projection == pkGnomonic   ? "gnom"
                                                           : "aeqd";
         r.Proj = ProjDefinition(kind, m.CentreLatitude, m.CentreLongitude);
@@ -124,10 +124,10 @@ TGeoReference GeoReferenceOf(const TMapping &m)
 
 namespace {
 
-std::string WellKnownText(const std::string &proj)
+std::string WellKnownText(const std::string& proj)
 {
     OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
-    char *wkt = nullptr;
+    char* wkt = nullptr;
     const bool ok = OSRImportFromProj4(srs, proj.c_str()) == OGRERR_NONE &&
                     OSRExportToWkt(srs, &wkt) == OGRERR_NONE;
     std::string text = ok && wkt ? wkt : "";
@@ -139,8 +139,8 @@ std::string WellKnownText(const std::string &proj)
 }
 
 // The GeoTIFF bytes, made in GDAL's memory file system.
-std::vector<std::uint8_t> GeoTiffBytes(const TRgbImage &image, const TGeoReference &reference,
-                                       const std::string &fileName)
+std::vector<std::uint8_t> GeoTiffBytes(const TRgbImage& image, const TGeoReference& reference,
+                                       const std::string& fileName)
 {
     static int serial = 0;
     const std::string memoryName = Format("/vsimem/veltra-export-%d.tif", ++serial);
@@ -148,22 +148,21 @@ std::vector<std::uint8_t> GeoTiffBytes(const TRgbImage &image, const TGeoReferen
     GDALDriverH driver = GDALGetDriverByName("GTiff");
     if (driver == nullptr)
         throw EWriteError("Cannot write \"" + fileName + "\": GDAL has no GeoTIFF driver");
-    const char *options[] = {"COMPRESS=DEFLATE", "PHOTOMETRIC=RGB", nullptr};
+    const char* options[] = {"COMPRESS=DEFLATE", "PHOTOMETRIC=RGB", nullptr};
     GDALDatasetH data = GDALCreate(driver, memoryName.c_str(), image.Width, image.Height, 3,
-                                   GDT_Byte, const_cast<char **>(options));
+                                   GDT_Byte, const_cast<char**>(options));
     if (data == nullptr)
         throw EWriteError("Cannot write \"" + fileName + "\": " + CPLGetLastErrorMsg());
     auto transform = reference.Transform;
     bool ok = GDALSetGeoTransform(data, transform.data()) == CE_None &&
               GDALSetProjection(data, WellKnownText(reference.Proj).c_str()) == CE_None;
     int bands[] = {1, 2, 3};
-    ok =
-        ok && GDALDatasetRasterIO(data, GF_Write, 0, 0, image.Width, image.Height,
-                                  const_cast<std::uint8_t *>(image.Bits), image.Width, image.Height,
-                                  GDT_Byte, 3, bands, 3, image.BytesPerLine, 1) == CE_None;
+    ok = ok && GDALDatasetRasterIO(data, GF_Write, 0, 0, image.Width, image.Height,
+                                   const_cast<std::uint8_t*>(image.Bits), image.Width, image.Height,
+                                   GDT_Byte, 3, bands, 3, image.BytesPerLine, 1) == CE_None;
     GDALClose(data);
     vsi_l_offset length = 0;
-    GByte *bytes = VSIGetMemFileBuffer(memoryName.c_str(), &length, TRUE);
+    GByte* bytes = VSIGetMemFileBuffer(memoryName.c_str(), &length, TRUE);
     std::vector<std::uint8_t> out;
     if (ok && bytes != nullptr)
         out.assign(bytes, bytes + length);
@@ -175,7 +174,7 @@ std::vector<std::uint8_t> GeoTiffBytes(const TRgbImage &image, const TGeoReferen
 
 } // namespace
 
-void SaveGeoTiff(const TRgbImage &image, const TMapping &mapping, const std::string &fileName)
+void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::string& fileName)
 {
     const TGeoReference reference = GeoReferenceOf(mapping);
     if (image.Width != mapping.Width || image.Height != mapping.Height || image.Bits == nullptr)

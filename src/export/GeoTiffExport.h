@@ -31,17 +31,17 @@ struct TGeoReference {
 // Raises ENoGeoReference for the kinds other than plate carree (whole world, zoomed, northern
 // gridlines), Mercator (whole world and zoomed), orthographic, polar stereographic, the two
 // fitted azimuthal equidistant kinds and gnomonic, and for a map of zero size.
-TGeoReference GeoReferenceOf(const TMapping &mapping);
+TGeoReference GeoReferenceOf(const TMapping& mapping);
 
 // 8-bit RGB rows, as the map bitmap holds them.
 struct TRgbImage {
     int Width = 0, Height = 0;
     std::ptrdiff_t BytesPerLine = 0;
-    const std::uint8_t *Bits = nullptr;
+    const std::uint8_t* Bits = nullptr;
 };
 
 // Writes the picture with the mapping's reference (the picture must have the mapping's size);
 // the file is replaced atomically. Raises ENoGeoReference (nothing is written) or EWriteError.
-void SaveGeoTiff(const TRgbImage &image, const TMapping &mapping, const std::string &fileName);
+void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::string& fileName);
 
 } // namespace veltra

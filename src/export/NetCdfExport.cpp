@@ -17,7 +17,7 @@ namespace {
 // The NetCDF C library keeps process-wide tables without locks: one call sequence at a time.
 std::mutex netCdfMutex;
 
-void Check(int status, const std::string &fileName)
+void Check(int status, const std::string& fileName)
 {
     if (status != NC_NOERR)
         throw EWriteError("Cannot write \"" + fileName + "\": " + nc_strerror(status));
@@ -27,15 +27,15 @@ struct TNetCdfWriter {
     int Id = -1;
     std::string FileName;
 
-    void Text(int variable, const char *name, const std::string &value) const
+    void Text(int variable, const char* name, const std::string& value) const
     {
         Check(nc_put_att_text(Id, variable, name, value.size(), value.data()), FileName);
     }
-    void Double(int variable, const char *name, double value) const
+    void Double(int variable, const char* name, double value) const
     {
         Check(nc_put_att_double(Id, variable, name, NC_DOUBLE, 1, &value), FileName);
     }
-    int Variable(const char *name, nc_type type, int dimension) const
+    int Variable(const char* name, nc_type type, int dimension) const
     {
         int variable = -1;
         Check(nc_def_var(Id, name, type, 1, &dimension, &variable), FileName);
@@ -43,15 +43,15 @@ struct TNetCdfWriter {
     }
 };
 
-std::string Joined(const std::vector<std::string> &lines)
+std::string Joined(const std::vector<std::string>& lines)
 {
     std::string text;
-    for (const auto &line : lines)
+    for (const auto& line : lines)
         text += (text.empty() ? "" : "\n") + line;
     return text;
 }
 
-void DefineGlobals(const TNetCdfWriter &nc, const TExportMetadata &m)
+void DefineGlobals(const TNetCdfWriter& nc, const TExportMetadata& m)
 {
     nc.Text(NC_GLOBAL, "Conventions", "CF-1.8");
     nc.Text(NC_GLOBAL, "title", m.Title);
@@ -70,7 +70,7 @@ void DefineGlobals(const TNetCdfWriter &nc, const TExportMetadata &m)
 }
 
 template <typename T, typename Field>
-void PutColumn(const TNetCdfWriter &nc, int variable, std::int32_t count, Field field)
+void PutColumn(const TNetCdfWriter& nc, int variable, std::int32_t count, Field field)
 {
     if (count == 0)
         return;
@@ -84,7 +84,7 @@ void PutColumn(const TNetCdfWriter &nc, int variable, std::int32_t count, Field 
         Check(nc_put_vara_int(nc.Id, variable, &start, &length, values.data()), nc.FileName);
 }
 
-void WriteContents(const TNetCdfWriter &nc, const TSampleList &samples, const TExportMetadata &m)
+void WriteContents(const TNetCdfWriter& nc, const TSampleList& samples, const TExportMetadata& m)
 {
     const std::int32_t count = samples.SampleCount();
     int dimension = -1;
@@ -131,8 +131,8 @@ void WriteContents(const TNetCdfWriter &nc, const TSampleList &samples, const TE
 
 } // namespace
 
-void SaveNetCdf(const TSampleList &samples, const TExportMetadata &metadata,
-                const std::string &fileName)
+void SaveNetCdf(const TSampleList& samples, const TExportMetadata& metadata,
+                const std::string& fileName)
 {
     // Built in memory and written in one step, so a failure never leaves half a file.
     NC_memio memory{};

@@ -28,7 +28,7 @@ struct TExportMetadata {
 
 // Writes the first SampleCount() samples; the file is replaced atomically. Raises EWriteError
 // when it cannot be written, leaving an existing file of that name as it was.
-void SaveNetCdf(const TSampleList &samples, const TExportMetadata &metadata,
-                const std::string &fileName);
+void SaveNetCdf(const TSampleList& samples, const TExportMetadata& metadata,
+                const std::string& fileName);
 
 } // namespace veltra

@@ -55,6 +55,8 @@ public:
     virtual void SetSatelliteName(const std::string& name) = 0;
     virtual std::string ChannelCaption() const = 0;
     virtual void SetChannelCaption(const std::string& caption) = 0;
+    // The central wavenumber (cm^-1) of the channel just decoded, for the exports.
+    virtual void SetChannelWavenumber(double /*wavenumber*/) {}
 
     virtual void SetSatelliteLabel(const std::string& caption) = 0;
     virtual void SetSatelliteLabelHint(const std::string& hint) = 0;

@@ -141,6 +141,18 @@ std::string FormChannelCaption(const TDecodeContext& context, const std::string&
                   Divide(10000.0, context.HirsWavenumber[index]));
 }
 
+namespace {
+
+// The caption was formed from the same table, so the channel number is in range.
+double ChannelWavenumber(const TDecodeContext& context, const std::string& sensorName)
+{
+    const auto index = static_cast<std::size_t>(context.Channel - 1);
+    return StartsWith(sensorName, "AMS") ? context.AmsuWavenumber[index]
+                                         : context.HirsWavenumber[index];
+}
+
+} // namespace
+
 TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
 {
     if (stream == nullptr)
@@ -167,6 +179,7 @@ TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
         DecodeScanLines(context, *stream);
         context.RecordBuffer = {};
         host.SetChannelCaption(FormChannelCaption(context, host.SensorName(), context.Channel));
+        host.SetChannelWavenumber(ChannelWavenumber(context, host.SensorName()));
     } catch (const EVeltraError& e) {
         // A short read, a date that cannot be encoded or an arithmetic fault ends the pass
         // for this stream; what was drawn stays, and the outcome says why it ended.

@@ -35,7 +35,7 @@ protected:
         fs::create_directories(folder_);
     }
     void TearDown() override { fs::remove_all(folder_); }
-    std::string Out(const std::string &name) const { return (folder_ / name).string(); }
+    std::string Out(const std::string& name) const { return (folder_ / name).string(); }
     fs::path folder_;
 };
 
@@ -54,12 +54,12 @@ TSampleList AwkwardSamples()
     return samples;
 }
 
-std::vector<float> ReadBrightnessTemperatureColumn(const std::string &name, int column)
+std::vector<float> ReadBrightnessTemperatureColumn(const std::string& name, int column)
 {
     std::ifstream in(name, std::ios::binary);
     std::vector<float> values;
     unsigned char record[12];
-    while (in.read(reinterpret_cast<char *>(record), 12)) {
+    while (in.read(reinterpret_cast<char*>(record), 12)) {
         std::uint32_t word = 0;
         for (int b = 3; b >= 0; --b)
             word = word << 8 | record[4 * column + b];
@@ -75,7 +75,7 @@ bool SameBits(float a, float b)
     return std::memcmp(&a, &b, 4) == 0;
 }
 
-std::string TextAttribute(int id, int variable, const char *name)
+std::string TextAttribute(int id, int variable, const char* name)
 {
     std::size_t length = 0;
     if (nc_inq_attlen(id, variable, name, &length) != NC_NOERR)
@@ -119,9 +119,9 @@ TEST_F(Export, NetCdfAndCsvHoldTheBrightnessTemperatureFilesValuesBitForBit)
     nc_inq_dimlen(id, dimension, &count);
     ASSERT_EQ(count, static_cast<std::size_t>(samples.SampleCount()));
 
-    const char *names[] = {"lat", "lon", "brightness_temperature"};
-    const char *standardNames[] = {"latitude", "longitude", "toa_brightness_temperature"};
-    const char *units[] = {"degrees_north", "degrees_east", "K"};
+    const char* names[] = {"lat", "lon", "brightness_temperature"};
+    const char* standardNames[] = {"latitude", "longitude", "toa_brightness_temperature"};
+    const char* units[] = {"degrees_north", "degrees_east", "K"};
     for (int column = 0; column < 3; ++column) {
         const std::vector<float> expected = ReadBrightnessTemperatureColumn(Out("bt.bin"), column);
         ASSERT_EQ(expected.size(), count);
@@ -137,13 +137,13 @@ TEST_F(Export, NetCdfAndCsvHoldTheBrightnessTemperatureFilesValuesBitForBit)
     int variable = -1;
     nc_inq_varid(id, "brightness_temperature", &variable);
     EXPECT_EQ(TextAttribute(id, variable, "coordinates"), "lat lon");
-    const char *originNames[] = {"scan_line", "footprint", "file"};
+    const char* originNames[] = {"scan_line", "footprint", "file"};
     for (int o = 0; o < 3; ++o) {
         ASSERT_EQ(nc_inq_varid(id, originNames[o], &variable), NC_NOERR);
         std::vector<int> values(count);
         nc_get_var_int(id, variable, values.data());
         for (std::int32_t i = 0; i < samples.SampleCount(); ++i) {
-            const TSampleOrigin &origin = samples.Origin(i);
+            const TSampleOrigin& origin = samples.Origin(i);
             const int expected = o == 0   ? origin.ScanLine
                                  : o == 1 ? origin.Footprint
                                           : origin.Stream;
@@ -161,9 +161,9 @@ TEST_F(Export, NetCdfAndCsvHoldTheBrightnessTemperatureFilesValuesBitForBit)
         ASSERT_LT(row, samples.SampleCount());
         std::istringstream fields(line);
         std::string field[6];
-        for (auto &f : field)
+        for (auto& f : field)
             std::getline(fields, f, ',');
-        const TSample &s = samples[row];
+        const TSample& s = samples[row];
         EXPECT_TRUE(SameBits(std::strtof(field[0].c_str(), nullptr), s.Latitude)) << line;
         EXPECT_TRUE(SameBits(std::strtof(field[1].c_str(), nullptr), s.Longitude)) << line;
         EXPECT_TRUE(SameBits(std::strtof(field[2].c_str(), nullptr), s.Temperature)) << line;
@@ -219,13 +219,13 @@ TEST_F(Export, FailedWritesRaiseAndLeaveAnExistingFileAsItWas)
 namespace {
 
 struct TView {
-    const char *Name;
+    const char* Name;
     std::uint8_t Kind;
     int Region; // a preset, or -1 for the zoomed view below
     int Width, Height;
 };
 
-TMapping MappingOf(const TView &view)
+TMapping MappingOf(const TView& view)
 {
     TMapping m;
     m.SetProjection(view.Kind);
@@ -270,7 +270,7 @@ TEST_F(Export, GeoTiffPutsEveryPointOnThePixelTheMapDrawsItOn)
         {"south polar zoomed in", pkPolarStereographic, -1, 900, 500},
     };
     GDALAllRegister();
-    for (const TView &view : views) {
+    for (const TView& view : views) {
         SCOPED_TRACE(view.Name);
         const TMapping mapping = MappingOf(view);
         std::vector<std::uint8_t> pixels(static_cast<std::size_t>(view.Width * view.Height * 3));

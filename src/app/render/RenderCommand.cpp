@@ -12,12 +12,15 @@
 
 #include "app/MapNavigation.h"
 #include "app/VeltraForm.h"
+#include "app/exports/ExportCommands.h"
 #include "app/render/HeadlessView.h"
 #include "base/Errors.h"
 #include "base/Format.h"
+#include "export/GeoTiffExport.h"
 #include "imaging/BrightnessTemperatures.h"
 #include "imaging/MapCanvas.h"
 #include "mapping/zorCartography.h"
+#include "mapping/zorMapping.h"
 #include "settings/RegistryVariables.h"
 
 #ifndef VELTRA_VERSION
@@ -55,7 +58,7 @@ struct TRenderOptions {
     bool White = false;
     bool Gridlines = false, Fixed = false, Celsius = false, Group = false, Fill = false;
     bool HirsCountOffset = false;
-    std::optional<std::string> Countries, Jpeg, Png, Bt;
+    std::optional<std::string> Countries, Jpeg, Png, Bt, NetCdf, Csv, GeoTiff;
     bool Diagnostics = false, Info = false;
     std::vector<TReadout> Readouts;
     // The view after the region preset, degrees; not a number: as the preset has it.
@@ -214,6 +217,12 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             o.Png = takeValue();
         else if (arg == "--bt")
             o.Bt = takeValue();
+        else if (arg == "--netcdf")
+            o.NetCdf = takeValue();
+        else if (arg == "--csv")
+            o.Csv = takeValue();
+        else if (arg == "--geotiff")
+            o.GeoTiff = takeValue();
         else if (arg == "--diagnostics")
             flag(o.Diagnostics);
         else if (arg == "--info")
@@ -240,9 +249,10 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
         return o;
     if (o.File.empty())
         throw TUsageError{"no FILE given"};
-    if (!o.Jpeg && !o.Png && !o.Bt && !o.Info && !o.Diagnostics && o.Readouts.empty())
-        throw TUsageError{
-            "nothing to do: no --jpeg, --png, --bt, --info, --diagnostics or --readout"};
+    if (!o.Jpeg && !o.Png && !o.Bt && !o.NetCdf && !o.Csv && !o.GeoTiff && !o.Info &&
+        !o.Diagnostics && o.Readouts.empty())
+        throw TUsageError{"nothing to do: no --jpeg, --png, --bt, --netcdf, --csv, --geotiff, "
+                          "--info, --diagnostics or --readout"};
     return o;
 }
 
@@ -341,6 +351,30 @@ void WriteOutputs(TFormVeltra& form, TVeltraView& view, const TRenderOptions& o)
     } catch (const EVeltraError& e) {
         throw TOutputError{*o.Bt + ": " + e.what()};
     }
+    const std::pair<TExportKind, const std::optional<std::string>*> exports[] = {
+        {TExportKind::NetCdf, &o.NetCdf},
+        {TExportKind::Csv, &o.Csv},
+        {TExportKind::GeoTiff, &o.GeoTiff}};
+    for (const auto& [kind, name] : exports) {
+        try {
+            if (*name)
+                SaveExport(form, kind, **name, "veltra-render");
+        } catch (const EVeltraError& e) {
+            throw TOutputError{**name + ": " + e.what()};
+        }
+    }
+}
+
+// A GeoTIFF of a projection without a coordinate reference system is refused before any
+// output is written.
+void CheckGeoReference(const TFormVeltra& form, const TRenderOptions& o)
+{
+    try {
+        if (o.GeoTiff)
+            GeoReferenceOf(*form.Mapping);
+    } catch (const ENoGeoReference& e) {
+        throw TOutputError{*o.GeoTiff + ": " + e.what()};
+    }
 }
 
 void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
@@ -426,6 +460,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
         throw TInputError{"cannot read " + o.File};
     form.TabControlSensorChange();
     SelectSensorAndChannel(form, o);
+    CheckGeoReference(form, o);
     WriteOutputs(form, view, o);
     PrintText(form, o, out);
     for (const TStreamProblem& problem : form.Streams.Problems())
@@ -463,6 +498,11 @@ Renders FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, wi
   --png OUT           the same picture, lossless
   --bt OUT            the brightness-temperature records of the viewer's export (12-byte little-endian
                       latitude, longitude, temperature floats, in drawing order)
+  --netcdf OUT        the same footprints as NetCDF-4 with CF-1.8 metadata, and the scan line,
+                      footprint and input file of each
+  --csv OUT           the same footprints as CSV text, one row each, with a header row
+  --geotiff OUT       the picture as a georeferenced GeoTIFF (plate carree, Mercator,
+                      orthographic, polar stereographic and the two azimuthal and gnomonic kinds)
   --diagnostics       print the diagnostics lines to standard output, one per line
   --info              print key=value lines to standard output: caption, label (the satellite label
                       text), hint, sensor, channel, mintemp, maxtemp (as %g), samples, streams,
@@ -475,8 +515,9 @@ Renders FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, wi
 At least one output or text option is needed. Each file that was not decoded completely is
 named on standard error with the reason: "veltra-render: FILE: REASON".
 Exit status: 0 success (also when only part of a file could be decoded), 2 usage error,
-3 input missing or unreadable, 4 an output could not be written, 5 no footprint was decoded
-from any input (the outputs asked for are still written).
+3 input missing or unreadable, 4 an output could not be written (also a GeoTIFF of a
+projection without a coordinate reference system: nothing is then written), 5 no footprint was
+decoded from any input (the outputs asked for are still written).
 )";
 }
 

@@ -2,10 +2,15 @@
 
 #include <QColor>
 #include <QImage>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
+
+#include <gdal.h>
+#include <netcdf.h>
+#include <ogr_srs_api.h>
 
 #include "app/render/RenderCommand.h"
 
@@ -63,8 +68,8 @@ TEST_F(RenderCommand, HelpAndVersion)
                                "--size WxH", "--background black|white", "--gridlines", "--fixed",
                                "--celsius", "--group", "--countries FILE", "--jpeg OUT",
                                "--png OUT", "--bt OUT", "--diagnostics", "--info", "--readout X,Y",
-                               "--centre LAT,LON", "--span LON[,LAT]", "--fill",
-                               "--help, --version"})
+                               "--centre LAT,LON", "--span LON[,LAT]", "--fill", "--netcdf OUT",
+                               "--csv OUT", "--geotiff OUT", "--help, --version"})
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
     const TResult version = Render({"--version"});
     EXPECT_EQ(version.Status, 0);
@@ -132,7 +137,7 @@ TEST_F(RenderCommand, MissingInputsExitWithThree)
 TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
 {
     const std::string file = SampleWith(".HIRX.");
-    for (const char* option : {"--jpeg", "--png", "--bt"}) {
+    for (const char* option : {"--jpeg", "--png", "--bt", "--netcdf", "--csv", "--geotiff"}) {
         const std::string target = Out("no-such-folder/picture");
         const TResult r = Render({option, target, file});
         EXPECT_EQ(r.Status, 4) << option;
@@ -326,4 +331,103 @@ TEST_F(RenderCommand, ProjectionAndRegionByNameAndReadOutWithoutTrailingSpaces)
     ASSERT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out.find(" \n"), std::string::npos) << r.Out;
     EXPECT_NE(r.Out.find("Lat: "), std::string::npos) << r.Out;
+
+namespace {
+
+std::vector<float> NetCdfColumn(const std::string& name, const char* variable)
+{
+    int id = -1, v = -1;
+    std::size_t count = 0;
+    std::vector<float> values;
+    if (nc_open(name.c_str(), NC_NOWRITE, &id) != NC_NOERR)
+        return values;
+    if (nc_inq_varid(id, variable, &v) == NC_NOERR) {
+        int dimension = -1;
+        nc_inq_vardimid(id, v, &dimension);
+        nc_inq_dimlen(id, dimension, &count);
+        values.resize(count);
+        nc_get_var_float(id, v, values.data());
+    }
+    nc_close(id);
+    return values;
+}
+
+std::vector<float> BrightnessTemperatureFile(const std::string& name)
+{
+    std::ifstream in(name, std::ios::binary);
+    std::vector<float> values;
+    float value;
+    while (in.read(reinterpret_cast<char*>(&value), 4)) // little-endian, as this machine
+        values.push_back(value);
+    return values;
+}
+
+} // namespace
+
+// The exports of a real pass: the NetCDF holds the binary export's values, and every footprint,
+// taken through the GeoTIFF's own CRS and geotransform, lands on a painted pixel.
+TEST_F(RenderCommand, ExportsOfARenderedPass)
+{
+    const std::string file = SampleWith(".HIRX.");
+    GDALAllRegister();
+    for (const char* projection : {"1", "2", "5", "6", "7", "9"}) {
+        SCOPED_TRACE(projection);
+        const TResult r = Render({"--projection", projection, "--bt", Out("a.bt"), "--netcdf",
+                                  Out("a.nc"), "--geotiff", Out("a.tif"), file});
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        const std::vector<float> bt = BrightnessTemperatureFile(Out("a.bt"));
+        ASSERT_EQ(bt.size() % 3, 0u);
+        const char* names[] = {"lat", "lon", "brightness_temperature"};
+        for (int column = 0; column < 3; ++column) {
+            const std::vector<float> values = NetCdfColumn(Out("a.nc"), names[column]);
+            ASSERT_EQ(values.size(), bt.size() / 3);
+            for (std::size_t i = 0; i < values.size(); ++i)
+                ASSERT_EQ(std::memcmp(&values[i], &bt[3 * i + column], 4), 0) << i;
+        }
+
+        GDALDatasetH data = GDALOpen(Out("a.tif").c_str(), GA_ReadOnly);
+        ASSERT_NE(data, nullptr);
+        double t[6];
+        GDALGetGeoTransform(data, t);
+        OGRSpatialReferenceH crs = OSRNewSpatialReference(GDALGetProjectionRef(data));
+        OGRSpatialReferenceH geographic = OSRCloneGeogCS(crs);
+        OSRSetAxisMappingStrategy(crs, OAMS_TRADITIONAL_GIS_ORDER);
+        OSRSetAxisMappingStrategy(geographic, OAMS_TRADITIONAL_GIS_ORDER);
+        OGRCoordinateTransformationH toMap = OCTNewCoordinateTransformation(geographic, crs);
+        const int width = GDALGetRasterXSize(data), height = GDALGetRasterYSize(data);
+        std::size_t inside = 0, painted = 0;
+        for (std::size_t i = 0; i < bt.size(); i += 3 * 7) {
+            double e = bt[i + 1], n = bt[i];
+            if (!OCTTransform(toMap, 1, &e, &n, nullptr))
+                continue;
+            const int x = static_cast<int>(std::floor((e - t[0]) / t[1]));
+            const int y = static_cast<int>(std::floor((n - t[3]) / t[5]));
+            if (x < 0 || y < 0 || x >= width || y >= height)
+                continue;
+            ++inside;
+            std::uint8_t rgb[3];
+            for (int band = 0; band < 3; ++band)
+                ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(data, band + 1), GF_Read, x, y, 1, 1,
+                                       &rgb[band], 1, 1, GDT_Byte, 0, 0),
+                          CE_None);
+            painted += rgb[0] + rgb[1] + rgb[2] > 0; // the background is black
+        }
+        EXPECT_GT(inside, 50u);
+        EXPECT_GE(painted, inside * 99 / 100);
+        OCTDestroyCoordinateTransformation(toMap);
+        OSRDestroySpatialReference(geographic);
+        OSRDestroySpatialReference(crs);
+        GDALClose(data);
+    }
+    // The visible channel is an albedo; a projection without a CRS writes nothing at all.
+    ASSERT_EQ(Render({"--sensor", "HIRS", "--channel", "20", "--netcdf", Out("v.nc"), file}).Status,
+              0);
+    EXPECT_TRUE(NetCdfColumn(Out("v.nc"), "brightness_temperature").empty());
+    EXPECT_FALSE(NetCdfColumn(Out("v.nc"), "albedo").empty());
+    const TResult cassini =
+        Render({"--projection", "8", "--jpeg", Out("c.jpg"), "--geotiff", Out("c.tif"), file});
+    EXPECT_EQ(cassini.Status, 4);
+    EXPECT_NE(cassini.Err.find("no coordinate reference system"), std::string::npos);
+    EXPECT_FALSE(fs::exists(Out("c.jpg")));
+    EXPECT_FALSE(fs::exists(Out("c.tif")));
 }

@@ -1,0 +1,135 @@
+#include "app/exports/ExportCommands.h"
+
+#include "app/VeltraForm.h"
+#include "base/Errors.h"
+#include "export/CsvExport.h"
+#include "export/GeoTiffExport.h"
+#include "imaging/MapCanvas.h"
+#include "mapping/zorMapping.h"
+
+#ifndef VELTRA_VERSION
+#define VELTRA_VERSION "1.0.0"
+#endif
+
+namespace veltra {
+
+namespace {
+
+constexpr int HirsVisibleChannel = 20;
+
+struct TExportFormat {
+    const char* Name;      // as error messages name it
+    const char* Filter;    // the save dialog's
+    const char* Extension; // without the dot
+};
+
+TExportFormat FormatOf(TExportKind kind)
+{
+    switch (kind) {
+    case TExportKind::NetCdf:
+        return {"NetCDF", "NetCDF files (*.nc)|*.nc", "nc"};
+    case TExportKind::Csv:
+        return {"CSV", "CSV files (*.csv)|*.csv", "csv"};
+    case TExportKind::GeoTiff:
+        break;
+    }
+    return {"GeoTIFF", "GeoTIFF files (*.tif)|*.tif", "tif"};
+}
+
+// The text after "Key: " on a line of the label's hint, which holds the header's
+// "Acquired: ..." and "Processed: ..." lines when the file has an archive header.
+std::string HintField(const std::string& hint, const std::string& key)
+{
+    const std::string marker = key + ": ";
+    std::size_t at = hint.find(marker);
+    if (at == std::string::npos)
+        return "";
+    at += marker.size();
+    return hint.substr(at, hint.find('\n', at) - at);
+}
+
+std::string FamilyOf(const std::string& fileExt)
+{
+    if (fileExt == ".L1C")
+        return "AAPP Level 1c";
+    if (fileExt == ".L1D")
+        return "AAPP Level 1d";
+    return "NOAA Level 1b";
+}
+
+} // namespace
+
+TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& program)
+{
+    TExportMetadata m;
+    std::string channel;
+    if (form.SelectedChannelCaption(channel))
+        m.Channel = std::atoi(channel.c_str());
+    m.Platform = form.SatelliteName_;
+    m.Instrument = form.SensorName();
+    m.Albedo = m.Instrument == "HIRS" && m.Channel == HirsVisibleChannel;
+    m.Title = m.Platform + " " + m.Instrument + " channel " + std::to_string(m.Channel) +
+              (m.Albedo ? " albedo" : " brightness temperatures");
+    m.Institution = HintField(form.SatelliteLabelHint, "Processed");
+    m.Source = m.Instrument + " " + FamilyOf(form.FileExt()) + " data";
+    const std::string acquired = HintField(form.SatelliteLabelHint, "Acquired");
+    if (!acquired.empty())
+        m.Source += ", acquired at " + acquired;
+    m.History = "Written by " + program + " " + VELTRA_VERSION;
+    m.CentralWavenumber = form.ChannelWavenumber;
+    // The program's own rule: 30 GHz per wavenumber, as the channel captions give it.
+    if (m.Instrument.rfind("AMSU", 0) == 0)
+        m.CentralFrequency = 30.0 * form.ChannelWavenumber;
+    m.InputFiles = form.OpenedNames;
+    return m;
+}
+
+bool ExportAvailable(const TFormVeltra& form, TExportKind kind)
+{
+    if (kind == TExportKind::GeoTiff)
+        return form.SaveAsEnabled;
+    return form.SaveRawEnabled;
+}
+
+void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName,
+                const std::string& program)
+{
+    switch (kind) {
+    case TExportKind::NetCdf:
+        SaveNetCdf(form.Samples, ExportMetadataOf(form, program), fileName);
+        break;
+    case TExportKind::Csv:
+        SaveCsv(form.Samples, fileName);
+        break;
+    case TExportKind::GeoTiff: {
+        const QImage& image = static_cast<TMapCanvas&>(*form.MapBitmap).Image();
+        SaveGeoTiff({image.width(), image.height(), image.bytesPerLine(), image.constBits()},
+                    *form.Mapping, fileName);
+        break;
+    }
+    }
+}
+
+void MenuFileExportClick(TFormVeltra& form, TVeltraView& view, TExportKind kind)
+{
+    if (!ExportAvailable(form, kind) || form.PictureFileName.empty())
+        return;
+    const TExportFormat format = FormatOf(kind);
+    TSaveDialogRequest request;
+    request.Filter = format.Filter;
+    request.DefaultExtension = format.Extension;
+    // Beside the picture: "x.l1b.jpg" gives "x.l1b.nc".
+    const std::string& picture = form.PictureFileName;
+    request.FileName = picture.substr(0, picture.rfind('.') + 1) + format.Extension;
+    if (!view.ExecuteSaveDialog(request))
+        return;
+    try {
+        SaveExport(form, kind, request.FileName, TFormVeltra::ProductName);
+    } catch (const ENoGeoReference& e) {
+        view.ShowError(e.what());
+    } catch (const EWriteError&) {
+        view.ShowError(std::string("Error writing ") + format.Name + " to " + request.FileName);
+    }
+}
+
+} // namespace veltra

@@ -1,0 +1,31 @@
+#pragma once
+// The exports of what the viewer shows: the displayed channel's footprints as NetCDF-CF or
+// CSV, the map picture as a georeferenced GeoTIFF. The window's File > Export menu and
+// veltra-render both come here, so the files are the same from either.
+#include <string>
+
+#include "export/NetCdfExport.h"
+
+namespace veltra {
+
+class TFormVeltra;
+class TVeltraView;
+
+enum class TExportKind { NetCdf, Csv, GeoTiff };
+
+// The global attributes of the NetCDF file; `program` names the writer in its history.
+TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& program);
+
+// Whether there is something to export: footprints, or for the GeoTIFF a picture.
+bool ExportAvailable(const TFormVeltra& form, TExportKind kind);
+
+// Writes one export, replacing the file atomically. Raises EWriteError when it cannot be
+// written (ENoGeoReference for a projection without a coordinate reference system).
+void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName,
+                const std::string& program);
+
+// File > Export > "NetCDF...", "CSV...", "GeoTIFF...": asks for a file name (preset beside the
+// data file) and writes it; a failure is shown as an error.
+void MenuFileExportClick(TFormVeltra& form, TVeltraView& view, TExportKind kind);
+
+} // namespace veltra
