@@ -11,6 +11,7 @@ packages=(
     bzip2 fonts-dejavu-core
     xvfb xauth imagemagick xdotool
     clang libfuzzer-14-dev libclang-rt-14-dev
+    libnetcdf-dev libgdal-dev parallel dpkg-dev
 )
 
 missing=()

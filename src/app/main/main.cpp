@@ -37,11 +37,37 @@ const char* const NoDisplay =
     "draws FILE with the stored settings, saves the picture as FILE.jpg beside it\n"
     "(FILE.l1b.bz2 gives FILE.l1b.jpg) and ends.\n";
 
+const char* const Usage =
+    "Usage: veltra [FILE [save]]\n"
+    "Shows an ATOVS sounder file (HIRS, AMSU-A, AMSU-B/MHS; Level 1b, 1c or 1d, plain or\n"
+    "bzip2) on a map. With a second argument the file is drawn unattended, its picture saved\n"
+    "as FILE.jpg beside it, and the program ends. See veltra(1).\n"
+    "  --help, --version\n";
+
+// --help and --version answer without a display or a window.
+bool AnsweredAlone(int argc, char** argv, int& status)
+{
+    if (argc != 2)
+        return false;
+    const std::string option = argv[1];
+    if (option == "--version")
+        std::printf("Veltra %s\n", veltra::version::FileVersion);
+    else if (option == "--help")
+        std::fputs(Usage, stdout);
+    else
+        return false;
+    // Like veltra-render: text that could not be written is a failed output.
+    status = std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 4;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     using namespace veltra;
+    if (int status = 0; AnsweredAlone(argc, argv, status))
+        return status;
     // An explicit QT_QPA_PLATFORM is the user's choice and is kept.
     if (!HasDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         if (argc < 3) {

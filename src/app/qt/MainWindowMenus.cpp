@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 
+#include "app/qt/ExportMenu.h"
 #include "app/qt/MainWindow.h"
 
 namespace veltra {
@@ -61,6 +62,7 @@ void TMainWindow::CreateMenus()
           &TFormVeltra::MenuFileSaveAsClick);
     plain(file, {TMenuItem::FileSaveRaw, "MenuFileSaveRaw", "Save &brightness temperatures"},
           &TFormVeltra::MenuFileSaveRawClick);
+    AddExportMenu(file, form_, *this);
     file->addSeparator();
     plain(file, {TMenuItem::FileExit, "MenuFileExit", "E&xit"}, &TFormVeltra::MenuFileExitClick);
     Action(TMenuItem::FileOpen)->setShortcut(StandardShortcut(QKeySequence::Open, "Ctrl+O"));

@@ -30,6 +30,7 @@
 #include "app/qt/WindowState.h"
 #include "mapping/zorMapping.h"
 #include "settings/qt/JsonSettingsStore.h"
+#include "mapping/zorMapping.h"
 #include "shell/ATOVSDiagnostics.h"
 
 namespace veltra {
@@ -216,9 +217,10 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
         titles << action->text();
     EXPECT_EQ((QStringList{"&File", "&View", "&Options", "&Help"}), titles);
     EXPECT_EQ((QStringList{"&Open...", "Open &recent", "Save &As...",
-                           "Save &brightness temperatures", "-",
-                           "E&xit"}),
+                           "Save &brightness temperatures", "&Export", "-", "E&xit"}),
               ActionTexts(*Child<QMenu>("MenuFile")));
+    EXPECT_EQ((QStringList{"NetCDF...", "CSV...", "GeoTIFF..."}),
+              ActionTexts(*Child<QMenu>("MenuFileExport")));
     EXPECT_EQ((QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass",
                            "&Reset view", "-", "Fill &footprints"}),
               ActionTexts(*Child<QMenu>("MenuView")));
@@ -430,6 +432,57 @@ TEST_F(MainWindowTest, FailedSaveIsShownAndNeverLeavesTheHandler)
     EXPECT_TRUE(answer.Answered());
     EXPECT_NE(std::string::npos, errors.find("veltra: Error writing JPEG to file")) << errors;
     EXPECT_FALSE(QFileInfo::exists(target));
+}
+
+// File > Export: nothing to export before a pass; afterwards each item offers a name beside
+// the data file and writes it, and a failure is shown.
+TEST_F(MainWindowTest, ExportMenuWritesBesideTheDataFileAndShowsFailures)
+{
+    QMenu* exports = Child<QMenu>("MenuFileExport");
+    Q_EMIT exports->aboutToShow();
+    for (QAction* action : exports->actions())
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    const QString data = folder_.filePath("NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B");
+    ASSERT_TRUE(QFile::copy(VELTRA_SAMPLES_DIR "/NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B",
+                            data));
+    Show();
+    Form().TimerResizeTimer();
+    Form().OpenFile(data.toStdString());
+    Form().TabControlSensorChange();
+    Q_EMIT exports->aboutToShow();
+    const struct {
+        const char* Action;
+        const char* Suffix;
+        const char* Filter;
+    } cases[] = {{"MenuFileExportNetCdf", "nc", "NetCDF files (*.nc *.NC)"},
+                 {"MenuFileExportCsv", "csv", "CSV files (*.csv *.CSV)"},
+                 {"MenuFileExportGeoTiff", "tif", "GeoTIFF files (*.tif *.TIF)"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Action);
+        const QString target = data + "." + c.Suffix;
+        TDialogAnswer answer([&](QDialog& dialog) {
+            auto* files = dynamic_cast<QFileDialog*>(&dialog);
+            ASSERT_NE(nullptr, files);
+            EXPECT_EQ(QStringList{c.Filter}, files->nameFilters());
+            EXPECT_EQ(QStringList{target}, files->selectedFiles());
+            dialog.accept();
+        });
+        ASSERT_TRUE(Action(c.Action)->isEnabled());
+        Action(c.Action)->trigger();
+        EXPECT_TRUE(answer.Answered());
+        EXPECT_GT(QFileInfo(target).size(), 0);
+    }
+    // A projection without a coordinate reference system (the settings may hold any kind):
+    // reported, nothing written, and the handler returns.
+    const QString tif = data + ".tif";
+    QFile::remove(tif);
+    Form().Mapping->SetProjection(pkCassini);
+    TDialogAnswer answer([](QDialog& dialog) { dialog.accept(); });
+    testing::internal::CaptureStderr();
+    Action("MenuFileExportGeoTiff")->trigger();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, errors.find("no coordinate reference system")) << errors;
+    EXPECT_FALSE(QFileInfo::exists(tif));
 }
 
 TEST_F(MainWindowTest, DiagnosticsShowTheControllersLines)
