@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -29,7 +30,7 @@ protected:
     void SetUp() override
     {
         folder_ = fs::temp_directory_path() /
-                  (std::string("veltra-export-") +
+                  (std::string("veltra-export-") + std::to_string(getpid()) + "-" +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_);

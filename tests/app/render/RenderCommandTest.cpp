@@ -4,6 +4,7 @@
 #include <QImage>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
