@@ -284,7 +284,6 @@ void TFormVeltra::OpenFile(const std::string& name)
         names = FindStationGroup();
     if (names.empty())
         names.push_back(FileName);
-    OpenedNames = names;
     DiagnosticLines().push_back("Files:");
     for (const auto& n : names)
         DiagnosticLines().push_back(n);

@@ -190,10 +190,8 @@ public:
     std::string PictureFileName;
     std::string SatelliteName_;
     std::string SensorName_;
-    // Beyond the window's own state, for the exports: the channel's central wavenumber
-    // (cm^-1) and the names of the files the last open found (a station group's members).
+    // Beyond the window's own state, for the exports: the channel's central wavenumber (cm^-1).
     double ChannelWavenumber = 0;
-    std::vector<std::string> OpenedNames;
     // Owned by the diagnostics window; set when that window is created.
     std::vector<std::string>* DiagnosticLinesList = nullptr;
     // The most that the compressed files of one open, a station group together, may

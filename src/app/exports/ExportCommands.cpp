@@ -80,7 +80,9 @@ TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& pro
     // The program's own rule: 30 GHz per wavenumber, as the channel captions give it.
     if (m.Instrument.rfind("AMSU", 0) == 0)
         m.CentralFrequency = 30.0 * form.ChannelWavenumber;
-    m.InputFiles = form.OpenedNames;
+    // The samples' stream index counts the streams of the pass, openable or not.
+    for (int i = 0; i < form.Streams.Count(); ++i)
+        m.InputFiles.push_back(form.Streams.FileName(i));
     return m;
 }
 
