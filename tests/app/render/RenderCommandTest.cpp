@@ -4,7 +4,6 @@
 #include <QImage>
 #include <cstring>
 #include <filesystem>
-#include <unistd.h>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
