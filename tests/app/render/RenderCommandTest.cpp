@@ -331,6 +331,7 @@ TEST_F(RenderCommand, ProjectionAndRegionByNameAndReadOutWithoutTrailingSpaces)
     ASSERT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out.find(" \n"), std::string::npos) << r.Out;
     EXPECT_NE(r.Out.find("Lat: "), std::string::npos) << r.Out;
+}
 
 namespace {
 
