@@ -2,6 +2,7 @@
 #include <QGuiApplication>
 #include <cstdlib>
 #include <iostream>
+#include <unistd.h>
 
 #include "app/render/RenderCommand.h"
 
@@ -12,5 +13,5 @@ int main(int argc, char** argv)
     QGuiApplication application(argc, argv);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     return veltra::RunRender(arguments, QCoreApplication::applicationFilePath().toStdString(),
-                             std::cout, std::cerr);
+                             std::cout, std::cerr, isatty(STDERR_FILENO) == 1);
 }

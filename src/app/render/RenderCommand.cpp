@@ -8,11 +8,13 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <thread>
 #include <ostream>
 
 #include "app/MapNavigation.h"
 #include "app/VeltraForm.h"
 #include "app/exports/ExportCommands.h"
+#include "app/render/BatchRun.h"
 #include "app/render/HeadlessView.h"
 #include "base/Errors.h"
 #include "base/Format.h"
@@ -32,6 +34,7 @@ namespace veltra {
 namespace {
 
 constexpr int MaxBitmapSide = 8192;
+constexpr int MaxJobs = 1024;
 
 struct TUsageError {
     std::string Message;
@@ -49,7 +52,9 @@ struct TReadout {
 
 struct TRenderOptions {
     bool Help = false, Version = false;
-    std::string File;
+    std::string File;               // the input being rendered
+    std::vector<std::string> Files; // every input, in command-line order
+    int Jobs = 0;                   // inputs rendered at once; 0: one per processor
     std::optional<std::string> Sensor;
     std::optional<int> Channel;
     int Projection = 7;
@@ -141,6 +146,23 @@ void ParseDegrees(const std::string& name, const std::string& text, bool needsTw
         b = second;
 }
 
+std::vector<std::pair<const char*, std::optional<std::string>*>> OutputOptions(TRenderOptions& o)
+{
+    return {{"--jpeg", &o.Jpeg},     {"--png", &o.Png}, {"--bt", &o.Bt},
+            {"--netcdf", &o.NetCdf}, {"--csv", &o.Csv}, {"--geotiff", &o.GeoTiff}};
+}
+
+// Several inputs must not write over each other's outputs.
+void CheckOutputNames(TRenderOptions& o)
+{
+    if (o.Files.size() < 2)
+        return;
+    for (const auto& [option, name] : OutputOptions(o))
+        if (*name && name->value().find("{name}") == std::string::npos)
+            throw TUsageError{std::string(option) + ": '" + **name +
+                              "' must contain {name} when more than one FILE is given"};
+}
+
 TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
 {
     TRenderOptions o;
@@ -223,6 +245,10 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             o.Csv = takeValue();
         else if (arg == "--geotiff")
             o.GeoTiff = takeValue();
+        else if (arg == "-j" || arg == "--jobs")
+            o.Jobs = IntOption(arg, takeValue(), 1, MaxJobs);
+        else if (arg.rfind("-j", 0) == 0 && arg.size() > 2)
+            o.Jobs = IntOption("-j", arg.substr(2), 1, MaxJobs);
         else if (arg == "--diagnostics")
             flag(o.Diagnostics);
         else if (arg == "--info")
@@ -240,19 +266,18 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
                 throw TUsageError{"--span: a span must be above 0 degrees"};
         } else if (arg.size() > 1 && arg[0] == '-')
             throw TUsageError{"unknown option " + arg};
-        else if (o.File.empty())
-            o.File = arg;
         else
-            throw TUsageError{"only one FILE can be rendered, got '" + o.File + "' and '" + arg + "'"};
+            o.Files.push_back(arg);
     }
     if (o.Help || o.Version)
         return o;
-    if (o.File.empty())
+    if (o.Files.empty())
         throw TUsageError{"no FILE given"};
     if (!o.Jpeg && !o.Png && !o.Bt && !o.NetCdf && !o.Csv && !o.GeoTiff && !o.Info &&
         !o.Diagnostics && o.Readouts.empty())
         throw TUsageError{"nothing to do: no --jpeg, --png, --bt, --netcdf, --csv, --geotiff, "
                           "--info, --diagnostics or --readout"};
+    CheckOutputNames(o);
     return o;
 }
 
@@ -421,7 +446,6 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     if (o.Countries)
         CheckReadable(*o.Countries);
 
-    SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
     THeadlessView view(o.Width, o.Height);
     view.SetChecked(TCheckBoxId::Gridlines, o.Gridlines);
     view.SetChecked(TCheckBoxId::FixMaxTemp, o.Fixed);
@@ -475,8 +499,11 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
 
 std::string RenderUsage()
 {
-    return R"(Usage: veltra-render [OPTIONS] FILE
-Renders FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, without a window.
+    return R"(Usage: veltra-render [OPTIONS] FILE...
+Renders each FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, without a
+window, each on its own with the same options. In output names {name} stands for the input's
+file name without its folder; with more than one FILE every output name must contain it, and
+the text of each FILE follows a line file=PATH.
   --sensor NAME       HIRS, AMSU-A or AMSU-B: the sensor tab to select after detection from the name
                       (needed for Level 1d and for Level 1b names without a sensor marker);
                       an error if that tab is not offered for FILE
@@ -511,30 +538,25 @@ Renders FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, wi
   --span LON[,LAT]    the view's longitude and latitude spans in degrees, as a zoom in the viewer
                       would; LAT defaults to LON x height / width
   --readout X,Y       print the cursor read-out text at pixel X,Y (may be repeated; one line each)
+  -j N, --jobs N      render N files at once (default: one per processor)
   --help, --version
+On a terminal a progress line on standard error counts the files done and the problems.
 At least one output or text option is needed. Each file that was not decoded completely is
 named on standard error with the reason: "veltra-render: FILE: REASON".
-Exit status: 0 success (also when only part of a file could be decoded), 2 usage error,
+Exit status, the highest of the files': 0 success (also when only part of a file could be decoded), 2 usage error,
 3 input missing or unreadable, 4 an output could not be written (also a GeoTIFF of a
 projection without a coordinate reference system: nothing is then written), 5 no footprint was
 decoded from any input (the outputs asked for are still written).
 )";
 }
 
-int RunRender(const std::vector<std::string>& arguments, const std::string& executable,
-              std::ostream& out, std::ostream& err)
+namespace {
+
+// Tells the failure being handled on err and gives its exit status.
+int ReportFailure(std::ostream& err)
 {
     try {
-        const TRenderOptions options = ParseArguments(arguments);
-        if (options.Help) {
-            out << RenderUsage();
-            return Written(out);
-        }
-        if (options.Version) {
-            out << "veltra-render " << VELTRA_VERSION << '\n';
-            return Written(out);
-        }
-        return Render(options, executable, out, err);
+        throw;
     } catch (const TUsageError& e) {
         err << "veltra-render: " << e.Message << '\n'
             << "Try 'veltra-render --help' for more information.\n";
@@ -548,6 +570,68 @@ int RunRender(const std::vector<std::string>& arguments, const std::string& exec
     } catch (const std::exception& e) {
         err << "veltra-render: " << e.what() << '\n';
         return RenderInputError;
+    }
+}
+
+// One input with its own copy of the options: the outputs named for it, its failures ending
+// in its own exit status.
+int RenderInput(TRenderOptions o, const std::string& input, const std::string& executable,
+                std::ostream& out, std::ostream& err)
+{
+    o.File = input;
+    for (const auto& [option, name] : OutputOptions(o))
+        if (*name)
+            *name = OutputNameFor(**name, input);
+    try {
+        return Render(o, executable, out, err);
+    } catch (...) {
+        return ReportFailure(err);
+    }
+}
+
+int RenderAll(const TRenderOptions& o, const std::string& executable, std::ostream& out,
+              std::ostream& err, bool progress)
+{
+    // What every input shares is set up here, before any thread starts: no settings, and the
+    // bundled font registered with Qt's font database.
+    SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
+    BundledFontFamily();
+    if (o.Files.size() == 1)
+        return RenderInput(o, o.Files.front(), executable, out, err);
+    const bool text = o.Info || o.Diagnostics || !o.Readouts.empty();
+    TBatchOptions batch;
+    const int processors = static_cast<int>(std::thread::hardware_concurrency());
+    batch.Jobs = o.Jobs > 0 ? o.Jobs : std::max(1, processors);
+    batch.Progress = progress;
+    const int status = RunBatch(
+        o.Files.size(), batch,
+        [&](std::size_t i, std::ostream& inputOut, std::ostream& inputErr) {
+            if (text)
+                inputOut << "file=" << o.Files[i] << '\n';
+            return RenderInput(o, o.Files[i], executable, inputOut, inputErr);
+        },
+        out, err);
+    return std::max(status, Written(out));
+}
+
+} // namespace
+
+int RunRender(const std::vector<std::string>& arguments, const std::string& executable,
+              std::ostream& out, std::ostream& err, bool progress)
+{
+    try {
+        const TRenderOptions options = ParseArguments(arguments);
+        if (options.Help) {
+            out << RenderUsage();
+            return Written(out);
+        }
+        if (options.Version) {
+            out << "veltra-render " << VELTRA_VERSION << '\n';
+            return Written(out);
+        }
+        return RenderAll(options, executable, out, err, progress);
+    } catch (...) {
+        return ReportFailure(err);
     }
 }
 

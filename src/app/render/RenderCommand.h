@@ -18,8 +18,10 @@ enum TRenderExit {
 
 // Runs the command with the arguments after the program name. A QGuiApplication must exist.
 // Settings are neither read nor written.
+// With several inputs they are rendered by a pool of threads; `progress` shows a progress line
+// on `err` (for a terminal).
 int RunRender(const std::vector<std::string>& arguments, const std::string& executable,
-              std::ostream& out, std::ostream& err);
+              std::ostream& out, std::ostream& err, bool progress = false);
 
 std::string RenderUsage();
 

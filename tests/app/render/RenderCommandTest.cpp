@@ -432,3 +432,50 @@ TEST_F(RenderCommand, ExportsOfARenderedPass)
     EXPECT_FALSE(fs::exists(Out("c.jpg")));
     EXPECT_FALSE(fs::exists(Out("c.tif")));
 }
+
+// Many inputs in one run: each as it would be alone, in input order, a bad one never stopping
+// the others, the status the highest of theirs.
+TEST_F(RenderCommand, ManyInputsRenderAsEachWouldAlone)
+{
+    const std::vector<std::string> files = {SampleWith(".HIRX."), SampleWith("amsual1c_"),
+                                            SampleWith("mhsl1c_")};
+    const std::string pattern = Out("{name}.png"), bt = Out("{name}.bt");
+    // Without {name} the outputs would write over each other: refused before any rendering.
+    for (const char* option : {"--jpeg", "--png", "--bt", "--netcdf", "--csv", "--geotiff"}) {
+        const TResult r = Render({option, Out("same"), files[0], files[1]});
+        EXPECT_EQ(r.Status, 2) << option;
+        EXPECT_NE(r.Err.find("{name}"), std::string::npos);
+    }
+    EXPECT_EQ(Render({"-j", "0", files[0]}).Status, 2);
+    EXPECT_TRUE(fs::is_empty(folder_));
+
+    std::vector<std::string> arguments = {"-j2", "--info", "--png", pattern, "--bt", bt};
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    arguments.insert(arguments.begin() + 1, Out("missing.l1b"));
+    arguments.push_back(Out("missing.l1b"));
+    const TResult all = Render(arguments);
+    EXPECT_EQ(all.Status, 3);
+    EXPECT_NE(all.Err.find("cannot read " + Out("missing.l1b")), std::string::npos);
+    std::size_t at = 0;
+    for (const std::string& file : files) {
+        const std::string name = fs::path(file).filename().string();
+        at = all.Out.find("file=" + file + "\ncaption=", at);
+        EXPECT_NE(at, std::string::npos) << file;
+        ASSERT_EQ(Render({"--png", Out("alone.png"), "--bt", Out("alone.bt"), file}).Status, 0);
+        EXPECT_EQ(QImage(QString::fromStdString(Out(name + ".png"))),
+                  QImage(QString::fromStdString(Out("alone.png"))));
+        std::ifstream many(Out(name + ".bt"), std::ios::binary), alone(Out("alone.bt"));
+        EXPECT_TRUE(std::equal(std::istreambuf_iterator<char>(many), {},
+                               std::istreambuf_iterator<char>(alone), {}))
+            << name;
+    }
+    EXPECT_EQ(all.Out.find("file=" + Out("missing.l1b") + "\ncaption="), std::string::npos);
+
+    // The progress line, only when asked for (a terminal), rewritten in place.
+    std::ostringstream out, err;
+    EXPECT_EQ(RunRender({"--bt", bt, files[0], Out("missing.l1b")}, "veltra-render", out, err,
+                        true),
+              3);
+    EXPECT_NE(err.str().find("\r2/2 files, 1 problem"), std::string::npos) << err.str();
+    EXPECT_EQ(all.Err.find(" files, "), std::string::npos);
+}
