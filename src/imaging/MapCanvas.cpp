@@ -199,20 +199,31 @@ void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1)
         last = std::min(last, majorStart);
     }
     const bool dotted = penStyle_ == TPenStyle::Dot;
+    const uchar rgb[3] = {static_cast<uchar>(RedOf(penColour_)),
+                          static_cast<uchar>(GreenOf(penColour_)),
+                          static_cast<uchar>(BlueOf(penColour_))};
+    uchar* bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    // offset(i) = (2 i minor + major) div (2 major), carried from step to step as quotient and
+    // remainder: 2 minor never exceeds 2 major, so a step carries at most one. 128 bits for
+    // the first: i and both extents reach 2^32 for ends at opposite ends of the int range.
+    const std::int64_t twoMajor = 2 * major, twoMinor = 2 * minor;
+    const __int128 start = 2 * static_cast<__int128>(first) * minor + major;
+    std::int64_t offset = static_cast<std::int64_t>(start / twoMajor);
+    std::int64_t rest = static_cast<std::int64_t>(start % twoMajor);
     for (std::int64_t i = first; i <= last; ++i) {
-        if (dotted && (dotPhase_ + i) % (2 * DotLength) >= DotLength)
-            continue;
-        // 128 bits: i and both extents reach 2^32 for ends at opposite ends of the int range.
-        const auto offset = static_cast<std::int64_t>(
-            (2 * static_cast<__int128>(i) * minor + major) / (2 * static_cast<__int128>(major)));
         const std::int64_t m = minorStart + minorStep * offset;
-        if (m < 0 || m >= minorLimit)
-            continue;
-        const std::int64_t a = majorStart + majorStep * i;
-        if (xMajor)
-            SetPixel(static_cast<int>(a), static_cast<int>(m), penColour_);
-        else
-            SetPixel(static_cast<int>(m), static_cast<int>(a), penColour_);
+        if (!(dotted && (dotPhase_ + i) % (2 * DotLength) >= DotLength) && m >= 0 &&
+            m < minorLimit) {
+            const std::int64_t a = majorStart + majorStep * i;
+            const std::int64_t px = xMajor ? a : m, py = xMajor ? m : a;
+            std::memcpy(bits + py * stride + 3 * px, rgb, 3);
+        }
+        rest += twoMinor;
+        if (rest >= twoMajor) {
+            rest -= twoMajor;
+            ++offset;
+        }
     }
     dotPhase_ = (dotPhase_ + major) % (2 * DotLength);
 }

@@ -136,7 +136,17 @@ TColour TColourRamp::Colour(float t, double tMin, double tMax)
         Build(tMin, tMax);
     // Within the range a temperature is positive, so its bit pattern orders as it does.
     if (t >= tMin && t <= tMax && !buckets_.empty()) {
-        const TColour colour = buckets_[(std::bit_cast<std::uint32_t>(t) - first_) >> shift_];
+        const std::uint32_t bucket = (std::bit_cast<std::uint32_t>(t) - first_) >> shift_;
+        TColour& colour = buckets_[bucket];
+        if (colour == Unknown) {
+            // The bucket's first and last temperature; both ends are seen the first time the
+            // bucket is asked for.
+            const std::uint32_t from = first_ + (bucket << shift_);
+            const std::uint32_t to = std::min(from + ((1u << shift_) - 1), last_);
+            const TColour low = ColourForTemperature(std::bit_cast<float>(from), tMin, tMax);
+            colour =
+                low == ColourForTemperature(std::bit_cast<float>(to), tMin, tMax) ? low : Mixed;
+        }
         if (colour != Mixed)
             return colour;
     }
@@ -160,19 +170,11 @@ void TColourRamp::Build(double tMin, double tMax)
     if (!(low <= high))
         return;
     first_ = std::bit_cast<std::uint32_t>(low);
-    const std::uint32_t last = std::bit_cast<std::uint32_t>(high);
+    last_ = std::bit_cast<std::uint32_t>(high);
     shift_ = 0;
-    while (((last - first_) >> shift_) >= MaxBuckets)
+    while (((last_ - first_) >> shift_) >= MaxBuckets)
         ++shift_;
-    const std::uint32_t count = ((last - first_) >> shift_) + 1;
-    buckets_.resize(count);
-    for (std::uint32_t b = 0; b < count; ++b) {
-        const std::uint32_t from = first_ + (b << shift_);
-        const std::uint32_t to = std::min(from + ((1u << shift_) - 1), last);
-        const TColour colour = ColourForTemperature(std::bit_cast<float>(from), tMin, tMax);
-        buckets_[b] =
-            colour == ColourForTemperature(std::bit_cast<float>(to), tMin, tMax) ? colour : Mixed;
-    }
+    buckets_.assign(((last_ - first_) >> shift_) + 1, Unknown);
 }
 
 void PaintBoxScalePaint(TCanvas& bar, double tMin, double tMax)

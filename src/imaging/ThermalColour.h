@@ -47,24 +47,27 @@ bool ColourToTemperature(int r, int g, int b, float& t, float tMin, float tMax);
 TColour ColourForTemperature(float t, double tMin, double tMax);
 
 // ColourForTemperature for the many temperatures of a render pass, mostly looked up. Over a
-// range the ramp takes a few hundred colours, each on one interval of temperatures, since the
-// hue only moves one way as the temperature rises. The single-precision temperatures of the
-// range are cut into buckets of consecutive values; a bucket whose first and last values have
-// the same colour has it throughout and is answered from the table, the few others are
-// computed. The table is rebuilt when the range changes. Not for concurrent use.
+// range the ramp takes some 1300 colours, each on one interval of temperatures, since the hue
+// only moves one way as the temperature rises. The single-precision temperatures of the range
+// are cut into buckets of consecutive values; a bucket whose first and last values have the
+// same colour has it throughout and is answered from the table, the few others are computed.
+// A bucket is looked at when first asked for; the table starts anew when the range changes.
+// Not for concurrent use.
 class TColourRamp {
 public:
     TColour Colour(float t, double tMin, double tMax);
 
 private:
-    static constexpr int MaxBuckets = 4096;
-    static constexpr TColour Mixed = 0xFFFFFFFFu; // a bucket of several colours
+    static constexpr int MaxBuckets = 65536;
+    static constexpr TColour Mixed = 0xFFFFFFFFu;   // a bucket of several colours
+    static constexpr TColour Unknown = 0xFFFFFFFEu; // not looked at yet
     void Build(double tMin, double tMax);
 
     double tMin_ = 0, tMax_ = 0;
     bool built_ = false;
-    std::uint32_t first_ = 0; // bit pattern of the lowest temperature of the range
-    int shift_ = 0;           // bits of the pattern below the bucket number
+    // Bit patterns of the lowest and highest temperature of the range.
+    std::uint32_t first_ = 0, last_ = 0;
+    int shift_ = 0; // bits of the pattern below the bucket number
     std::vector<TColour> buckets_;
 };
 
