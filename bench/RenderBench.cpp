@@ -2,7 +2,9 @@
 // them flagged bad) on an 800 x 600 map bitmap, in footprints per second, and the two halves of
 // it measured apart, to tell whether drawing or decoding dominates:
 //   RenderPass        the controller's DrawChannel on the Qt map canvas: background fill,
-//                     decoding, projecting and drawing every footprint, country outlines;
+//                     decoding, projecting and drawing every footprint, country outlines
+//                     (projected by the first pass, redrawn from the kept pixel polylines by
+//                     the next ones, since the view does not change);
 //   DecodeAndProject  the decoding pass alone on a canvas whose drawing calls do nothing;
 //   DrawOnly          the pen, move and line calls of one decoding pass, recorded and replayed
 //                     on the Qt map canvas.

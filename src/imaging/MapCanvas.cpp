@@ -208,9 +208,16 @@ void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1)
     // remainder: 2 minor never exceeds 2 major, so a step carries at most one. 128 bits for
     // the first: i and both extents reach 2^32 for ends at opposite ends of the int range.
     const std::int64_t twoMajor = 2 * major, twoMinor = 2 * minor;
-    const __int128 start = 2 * static_cast<__int128>(first) * minor + major;
-    std::int64_t offset = static_cast<std::int64_t>(start / twoMajor);
-    std::int64_t rest = static_cast<std::int64_t>(start % twoMajor);
+    std::int64_t offset = 0, rest = 0;
+    if (major < (std::int64_t{1} << 30)) { // the usual case: 64 bits hold it
+        const std::int64_t start = 2 * first * minor + major;
+        offset = start / twoMajor;
+        rest = start % twoMajor;
+    } else {
+        const __int128 start = 2 * static_cast<__int128>(first) * minor + major;
+        offset = static_cast<std::int64_t>(start / twoMajor);
+        rest = static_cast<std::int64_t>(start % twoMajor);
+    }
     for (std::int64_t i = first; i <= last; ++i) {
         const std::int64_t m = minorStart + minorStep * offset;
         if (!(dotted && (dotPhase_ + i) % (2 * DotLength) >= DotLength) && m >= 0 &&
