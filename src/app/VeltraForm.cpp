@@ -316,30 +316,11 @@ void TFormVeltra::OpenPlain(const std::vector<std::string>& names)
 void TFormVeltra::TimerLoadTimer()
 {
     view_.StopTimer(TTimerId::Load);
-    const bool unattended = arguments_.size() > 1;
-    if (!FileExists(FileName)) {
-        if (unattended) {
-            view_.ShowError("File not found: " + FileName);
-            view_.SetExitCode(3);
-            view_.Close();
-        }
-        return;
-    }
-    if (!unattended) {
+    const bool found = FileExists(FileName);
+    if (arguments_.size() > 1)
+        RunUnattended(found);
+    else if (found)
         TabControlSensorChange();
-        return;
-    }
-    // Unattended, nobody is there to close the window: whatever fails, the run ends.
-    try {
-        TabControlSensorChange();
-        if (PictureFileName.empty())
-            throw EWriteError("Nothing to save: no stream could be opened for " + FileName);
-        SaveDefaultImage();
-    } catch (const std::exception& e) {
-        view_.ShowError(e.what());
-        view_.SetExitCode(4);
-    }
-    view_.Close();
 }
 
 void TFormVeltra::SaveDefaultImage()
@@ -499,6 +480,7 @@ void TFormVeltra::DrawChannel()
         for (decodingStream_ = 0; decodingStream_ < Streams.Count(); ++decodingStream_)
             Streams.SetOutcome(decodingStream_,
                                DecodeStream(*this, Streams.Items(decodingStream_)));
+        ReportStreamProblems();
         if (FillFootprints->Value)
             PaintFilledFootprints(*MapBitmap, *Mapping, Samples, Drawn.Colours());
         // A pass that failed part-way may have left its footprint pen behind.

@@ -27,6 +27,15 @@ class TRegistryBoolean;
 class TRegistryInteger;
 class TRegistryString;
 
+// The statuses the viewer ends with, the unattended run's being those of veltra-render.
+enum TUnattendedExit {
+    UnattendedOk = 0,
+    UnattendedNoWindow = 1, // no display for the window, or a run the window had to end
+    UnattendedInputMissing = 3,
+    UnattendedSaveFailed = 4,
+    UnattendedNothingDecoded = 5, // the picture, outlines only, is still saved
+};
+
 // Upper limit of the temperature range for each HIRS channel position 1-19.
 double HirsMaxTemp(int position);
 
@@ -95,6 +104,13 @@ public:
     void OpenFile(const std::string& name);
     void DropFileTargetDrop(const std::vector<std::string>& names);
     void TimerLoadTimer();
+    // The load timer's work when run unattended (FILE and a second argument): render, save the
+    // picture beside FILE, tell every failure as an error and close with a status: 3 input
+    // missing, 4 picture not saved, 5 nothing decoded (the picture is still saved).
+    void RunUnattended(bool found);
+    // Shows the streams of the last render pass that did not decode completely, and ends the
+    // diagnostics lines with them.
+    void ReportStreamProblems();
     std::string StationGroupPattern() const;
     void SaveDefaultImage();
 
@@ -220,6 +236,7 @@ public:
     std::string CursorLocation;
     std::string MinTempLabel = "MinT";
     std::string MaxTempLabel = "MaxT";
+    std::vector<std::string> StreamProblemLines; // the status line under the map
 
     const std::vector<std::string>& Arguments() const { return arguments_; }
     const std::string& Executable() const { return executable_; }

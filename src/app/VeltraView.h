@@ -97,6 +97,9 @@ public:
     virtual void ShowError(const std::string& text) = 0;
     // The status the program ends with when the window closes (0 unless set).
     virtual void SetExitCode(int code) = 0;
+    // The non-modal status line under the map: one "FILE: REASON" line per stream the last
+    // render pass did not decode completely; none hides it.
+    virtual void ShowStreamProblems(const std::vector<std::string>& lines) = 0;
     virtual void ShowDiagnostics() = 0;
     virtual void ShowAbout() = 0;
     // The short help window (what the controls do, keys, how to zoom).

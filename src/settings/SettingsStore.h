@@ -30,6 +30,10 @@ public:
                               std::int32_t value) = 0;
     virtual bool WriteString(const std::string& key, const std::string& name,
                              const std::string& value) = 0;
+    // Between the two, writes may be held back and reach the store together at the end (see
+    // TSettingsBatch). Nested pairs count.
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
 };
 
 // Reads nothing and writes nothing.
@@ -59,5 +63,19 @@ public:
 void SetDefaultSettingsStore(std::shared_ptr<TSettingsStore> store);
 // The installed store (never null).
 std::shared_ptr<TSettingsStore> DefaultSettingsStore();
+
+// Holds back the writes to the default store while it lives: they reach the file together,
+// with one write, when it ends. For the many values a closing window writes back at once,
+// each of which would otherwise lock, write and flush the file on its own.
+class TSettingsBatch {
+public:
+    TSettingsBatch() : store_(DefaultSettingsStore()) { store_->BeginBatch(); }
+    ~TSettingsBatch() { store_->EndBatch(); }
+    TSettingsBatch(const TSettingsBatch&) = delete;
+    TSettingsBatch& operator=(const TSettingsBatch&) = delete;
+
+private:
+    std::shared_ptr<TSettingsStore> store_;
+};
 
 } // namespace veltra

@@ -35,7 +35,7 @@ public:
     TOpenDialogRequest LastOpen;
     TSaveDialogRequest LastSave;
     int OpenDialogs = 0, SaveDialogs = 0;
-    std::vector<std::string> Messages, Errors;
+    std::vector<std::string> Messages, Errors, Problems;
     int ExitCode = 0;
     bool Closed = false;
     std::vector<std::string> RecentNames;
@@ -126,6 +126,7 @@ public:
     void ShowMessage(const std::string& t) override { Messages.push_back(t); }
     void ShowError(const std::string& t) override { Errors.push_back(t); }
     void SetExitCode(int code) override { ExitCode = code; }
+    void ShowStreamProblems(const std::vector<std::string>& lines) override { Problems = lines; }
     void ShowDiagnostics() override {}
     void ShowAbout() override {}
     void Close() override { Closed = true; }

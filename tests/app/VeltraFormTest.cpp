@@ -448,21 +448,60 @@ TEST_F(VeltraForm, UnattendedModeEndsWithAStatus)
     EXPECT_EQ(view_.Errors.size(), 1u);
 }
 
-TEST_F(VeltraForm, UnattendedSaveAndItsFailure)
+// Unattended runs end with the statuses of veltra-render and tell every stream not decoded
+// completely as an error line; the picture is saved whenever it can be.
+TEST_F(VeltraForm, UnattendedStatusesAndProblems)
 {
-    const std::string file = Touch("NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B");
-    Create({file, "save"});
-    form_->TimerLoadTimer();
-    EXPECT_EQ(view_.SavedJpegs, std::vector<std::string>{file + ".jpg"});
-    EXPECT_TRUE(view_.Closed);
-    EXPECT_EQ(view_.ExitCode, 0);
+    const std::string sample =
+        std::string(VELTRA_SAMPLES_DIR) + "/NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B";
+    const std::string file = (folder_ / fs::path(sample).filename()).string();
+    const auto size = fs::file_size(sample);
+    const struct {
+        std::uintmax_t Kept;
+        bool FailJpeg;
+        int Status;
+        std::vector<std::string> Errors;
+    } cases[] = {
+        {size, false, 0, {}},
+        {size - 4608 * 3 - 100, false, 0, {file + ": truncated: 137 of 141 scan lines"}},
+        {0, false, 5, {file + ": not a Level 1b HIRS file: header too short"}},
+        {size, true, 4, {"Error writing JPEG to file"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Kept);
+        fs::copy_file(sample, file, fs::copy_options::overwrite_existing);
+        fs::resize_file(file, c.Kept);
+        view_ = test::TFakeView{};
+        view_.FailJpeg = c.FailJpeg;
+        Create({file, "save"});
+        form_->TimerLoadTimer();
+        EXPECT_TRUE(view_.Closed);
+        EXPECT_EQ(view_.ExitCode, c.Status);
+        EXPECT_EQ(view_.Errors, c.Errors);
+        EXPECT_EQ(view_.SavedJpegs.size(), c.FailJpeg ? 0u : 1u);
+    }
+}
 
-    view_.Closed = false;
-    view_.FailJpeg = true;
-    form_->TimerLoadTimer();
-    EXPECT_EQ(view_.Errors, std::vector<std::string>{"Error writing JPEG to file"});
-    EXPECT_NE(view_.ExitCode, 0);
-    EXPECT_TRUE(view_.Closed);
+// The status line under the map names each stream not decoded completely, and the
+// diagnostics end with the same lines; the next render pass replaces them.
+TEST_F(VeltraForm, StatusLineAndDiagnosticsNameBrokenStreams)
+{
+    TFormVeltra& form = Create();
+    std::vector<std::string> lines;
+    form.DiagnosticLinesList = &lines;
+    const std::string broken = Touch("NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B");
+    form.OpenFile(broken);
+    form.TimerLoadTimer();
+    const std::vector<std::string> expected = {
+        "NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B: not a Level 1b HIRS file: header "
+        "too short"};
+    EXPECT_EQ(view_.Problems, expected);
+    EXPECT_EQ(lines.back(), expected.back());
+    EXPECT_TRUE(view_.Errors.empty()); // never a box
+    form.OpenFile(std::string(VELTRA_SAMPLES_DIR) +
+                  "/NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B");
+    form.TimerLoadTimer();
+    EXPECT_TRUE(view_.Problems.empty());
 }
 
 TEST_F(VeltraForm, UnattendedRunEndsEvenWhenTheRenderPassFails)

@@ -96,6 +96,30 @@ TEST_F(SettingsTest, CorruptFileReadsAsEmptyAndIsReplacedWhole)
     }
 }
 
+// A closing window writes many values; in a batch they reach the file in one write at its end,
+// and reads in between see them.
+TEST_F(SettingsTest, BatchHoldsWritesBackUntilItEnds)
+{
+    WriteFile(R"({"Software": {"Brenmoor": {"Veltra": {"MapProjection": 5}}}})");
+    const QJsonObject before = FileContent();
+    auto store = std::make_shared<TJsonSettingsStore>(File());
+    SetDefaultSettingsStore(store);
+    {
+        TSettingsBatch batch;
+        {
+            TSettingsBatch nested;
+            EXPECT_TRUE(store->WriteInteger("Software/Brenmoor/Veltra", "MapRegion", 3));
+        }
+        EXPECT_TRUE(store->WriteString("Software/Brenmoor/Veltra", "DataFolder", "/d/"));
+        EXPECT_EQ(store->ReadInteger("Software/Brenmoor/Veltra", "MapRegion"), 3);
+        EXPECT_EQ(FileContent(), before);
+    }
+    SetDefaultSettingsStore(nullptr);
+    EXPECT_EQ(FileContent(), QJsonDocument::fromJson(R"({"Software": {"Brenmoor": {"Veltra":
+                                 {"MapProjection": 5, "MapRegion": 3, "DataFolder": "/d/"}}}})")
+                                 .object());
+}
+
 TEST_F(SettingsTest, TwoProcessesWritingAtExitKeepEachOthersValues)
 {
     // This process reads its settings first, the other process then writes and ends, and this

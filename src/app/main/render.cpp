@@ -6,10 +6,29 @@
 
 #include "app/render/RenderCommand.h"
 
+namespace {
+
+QtMessageHandler qtHandler = nullptr;
+
+// Qt looks up its runtime folder while it starts, even on the off-screen platform that never
+// uses one, and complains on standard error when the session has none (cron, containers) or
+// one open to others. The renderer needs none, so those complaints are not passed on.
+void WithoutRuntimeFolderWarnings(QtMsgType type, const QMessageLogContext& context,
+                                  const QString& message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: ")) &&
+        message.contains(QLatin1String("runtime"), Qt::CaseInsensitive))
+        return;
+    qtHandler(type, context, message);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     // Never a window: the off-screen platform works on servers without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qtHandler = qInstallMessageHandler(WithoutRuntimeFolderWarnings);
     QGuiApplication application(argc, argv);
     std::vector<std::string> arguments(argv + 1, argv + argc);
     const int status =

@@ -97,10 +97,9 @@ void TMainWindow::PaintScale(QWidget& bar)
 void TMainWindow::LoadTimerFired()
 {
     Guarded([this] { form_->TimerLoadTimer(); });
-    // An unattended run ends by closing the window once the picture is saved. Without a
-    // display nobody can close a window left open because the file was missing or the save
-    // failed, so such a run ends here with a failure status.
-    if (Headless() && form_->Arguments().size() >= 2 && isVisible()) {
+    // An unattended run ends by closing the window, whatever happened. Should the controller
+    // not have closed it, nobody will: the run ends here with a failure status.
+    if (Unattended() && isVisible()) {
         if (!errorShown_)
             ShowError("no picture saved for " + form_->Arguments().front());
         if (exitCode_ == 0)
@@ -109,10 +108,10 @@ void TMainWindow::LoadTimerFired()
     }
 }
 
-bool TMainWindow::Headless() const
+bool TMainWindow::Unwatched() const
 {
     const QString platform = QGuiApplication::platformName();
-    return platform == "offscreen" || platform == "minimal";
+    return Unattended() || platform == "offscreen" || platform == "minimal";
 }
 
 QAction* TMainWindow::Action(TMenuItem item) const
@@ -314,7 +313,7 @@ bool TMainWindow::ExecuteSaveDialog(TSaveDialogRequest& request)
 
 void TMainWindow::ShowMessage(const std::string& text)
 {
-    if (Headless())
+    if (Unwatched())
         std::fprintf(stdout, "veltra: %s\n", text.c_str());
     else
         QMessageBox::information(this, ApplicationTitle(), QString::fromStdString(text));
@@ -323,7 +322,7 @@ void TMainWindow::ShowMessage(const std::string& text)
 void TMainWindow::ShowError(const std::string& text)
 {
     errorShown_ = true;
-    if (Headless())
+    if (Unwatched())
         std::fprintf(stderr, "veltra: %s\n", text.c_str());
     else
         QMessageBox::critical(this, ApplicationTitle(), QString::fromStdString(text));

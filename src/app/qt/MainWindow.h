@@ -73,6 +73,7 @@ public:
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     void SetExitCode(int code) override { exitCode_ = code; }
+    void ShowStreamProblems(const std::vector<std::string>& lines) override;
     void ShowDiagnostics() override;
     void ShowAbout() override;
     void ShowHelp() override;
@@ -98,7 +99,10 @@ private:
     QWidget* CreateStatusStrip();
     void PaintScale(QWidget& bar);
     void LoadTimerFired();
-    bool Headless() const;
+    // Nobody reads a message box: no display, or an unattended run (FILE and a second
+    // argument), whose messages go to standard output and error instead.
+    bool Unwatched() const;
+    bool Unattended() const { return form_ && form_->Arguments().size() >= 2; }
     QAction* Action(TMenuItem item) const;
     QTimer* Timer(TTimerId timer) const;
     QCheckBox* CheckBox(TCheckBoxId box) const;
@@ -113,6 +117,7 @@ private:
     std::array<QCheckBox*, 4> checkBoxes_{};
     std::array<QLabel*, 5> labels_{};
     std::string satelliteHint_;
+    QLabel* LabelStreamProblems = nullptr; // the status line under the map
     QTimer* TimerLoad = nullptr;
     QTimer* TimerResize = nullptr;
     QTimer* TimerRender = nullptr;

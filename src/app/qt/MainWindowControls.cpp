@@ -82,6 +82,11 @@ void TMainWindow::CreateControls()
     };
     pageLayout->addWidget(image, 1);
     layout->addWidget(page, 1);
+    LabelStreamProblems = new QLabel(central);
+    LabelStreamProblems->setObjectName("LabelStreamProblems");
+    LabelStreamProblems->setTextFormat(Qt::PlainText);
+    LabelStreamProblems->setVisible(false);
+    layout->addWidget(LabelStreamProblems);
     layout->addSpacing(4);
     layout->addWidget(CreateStatusStrip());
     setCentralWidget(central);
@@ -102,6 +107,17 @@ void TMainWindow::CreateControls()
     TimerRender->setSingleShot(true);
     connect(TimerRender, &QTimer::timeout, this,
             [this] { Guarded([&] { form_->TimerRenderTimer(); }); });
+}
+
+// Replaced at every render pass; hidden when every stream decoded completely. Never a box:
+// the map stays usable.
+void TMainWindow::ShowStreamProblems(const std::vector<std::string>& lines)
+{
+    QStringList text;
+    for (const std::string& line : lines)
+        text << QString::fromStdString(line);
+    LabelStreamProblems->setText(text.join('\n'));
+    LabelStreamProblems->setVisible(!lines.empty());
 }
 
 // The strip under the map: the check boxes, the scale bar between its two limits, the

@@ -45,6 +45,7 @@ public:
     void ShowMessage(const std::string&) override {}
     void ShowError(const std::string&) override {}
     void SetExitCode(int) override {}
+    void ShowStreamProblems(const std::vector<std::string>&) override {}
     void ShowDiagnostics() override {}
     void ShowAbout() override {}
     void Close() override {}

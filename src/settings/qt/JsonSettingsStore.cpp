@@ -116,9 +116,21 @@ TJsonSettingsStore::TJsonSettingsStore(const QString& fileName)
 
 TJsonSettingsStore::~TJsonSettingsStore() = default;
 
+void TJsonSettingsStore::Synchronise() const
+{
+    if (batch_ == 0)
+        settings_->sync();
+}
+
+void TJsonSettingsStore::EndBatch()
+{
+    if (batch_ > 0 && --batch_ == 0)
+        settings_->sync();
+}
+
 bool TJsonSettingsStore::KeyExists(const std::string& key)
 {
-    settings_->sync();
+    Synchronise();
     settings_->beginGroup(QString::fromStdString(key));
     const bool exists = !settings_->allKeys().isEmpty();
     settings_->endGroup();
@@ -127,7 +139,7 @@ bool TJsonSettingsStore::KeyExists(const std::string& key)
 
 QVariant TJsonSettingsStore::Value(const std::string& key, const std::string& name) const
 {
-    settings_->sync();
+    Synchronise();
     return settings_->value(PathOf(key, name));
 }
 
@@ -153,7 +165,7 @@ bool TJsonSettingsStore::Write(const std::string& key, const std::string& name,
                                const QVariant& value)
 {
     settings_->setValue(PathOf(key, name), value);
-    settings_->sync();
+    Synchronise();
     return settings_->status() == QSettings::NoError;
 }
 

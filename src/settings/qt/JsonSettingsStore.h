@@ -50,13 +50,20 @@ public:
     bool WriteString(const std::string& key, const std::string& name,
                      const std::string& value) override;
 
+    // Writes in a batch stay in this process (reads see them) until the batch ends.
+    void BeginBatch() override { ++batch_; }
+    void EndBatch() override;
+
     QString FileName() const { return settings_->fileName(); }
 
 private:
+    // Brings the file and this process up to date, except inside a batch.
+    void Synchronise() const;
     QVariant Value(const std::string& key, const std::string& name) const;
     bool Write(const std::string& key, const std::string& name, const QVariant& value);
 
     std::unique_ptr<QSettings> settings_;
+    int batch_ = 0;
 };
 
 } // namespace veltra

@@ -1,0 +1,49 @@
+// Telling what went wrong: the streams a render pass could not decode completely, and the
+// unattended run that nobody watches, which ends with a status a script can test.
+#include <filesystem>
+
+#include "app/VeltraForm.h"
+
+namespace veltra {
+
+void TFormVeltra::ReportStreamProblems()
+{
+    StreamProblemLines.clear();
+    for (const TStreamProblem& problem : Streams.Problems())
+        StreamProblemLines.push_back(std::filesystem::path(problem.FileName).filename().string() +
+                                     ": " + problem.Reason);
+    view_.ShowStreamProblems(StreamProblemLines);
+    std::vector<std::string>& lines = DiagnosticLines();
+    lines.insert(lines.end(), StreamProblemLines.begin(), StreamProblemLines.end());
+}
+
+// Nobody is there to close the window or to read a box: whatever fails, the run ends.
+void TFormVeltra::RunUnattended(bool found)
+{
+    int status = UnattendedOk;
+    try {
+        if (!found) {
+            view_.ShowError("File not found: " + FileName);
+            status = UnattendedInputMissing;
+        } else {
+            TabControlSensorChange();
+            for (const TStreamProblem& problem : Streams.Problems())
+                view_.ShowError(problem.FileName + ": " + problem.Reason);
+            if (PictureFileName.empty()) {
+                view_.ShowError("Nothing to save: no stream could be opened for " + FileName);
+                status = UnattendedInputMissing;
+            } else {
+                SaveDefaultImage();
+                if (Streams.NothingDecoded())
+                    status = UnattendedNothingDecoded;
+            }
+        }
+    } catch (const std::exception& e) {
+        view_.ShowError(e.what());
+        status = UnattendedSaveFailed;
+    }
+    view_.SetExitCode(status);
+    view_.Close();
+}
+
+} // namespace veltra
