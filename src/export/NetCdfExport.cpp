@@ -122,7 +122,10 @@ void WriteContents(const TNetCdfWriter& nc, const TSampleList& samples, const TE
 
     PutColumn<float>(nc, lat, count, [&](std::int32_t i) { return samples[i].Latitude; });
     PutColumn<float>(nc, lon, count, [&](std::int32_t i) { return samples[i].Longitude; });
-    PutColumn<float>(nc, value, count, [&](std::int32_t i) { return samples[i].Temperature; });
+    const bool ownValues = m.Values.size() >= static_cast<std::size_t>(count);
+    PutColumn<float>(nc, value, count, [&](std::int32_t i) {
+        return ownValues ? m.Values[static_cast<std::size_t>(i)] : samples[i].Temperature;
+    });
     PutColumn<int>(nc, scanLine, count, [&](std::int32_t i) { return samples.Origin(i).ScanLine; });
     PutColumn<int>(nc, footprint, count,
                    [&](std::int32_t i) { return samples.Origin(i).Footprint; });

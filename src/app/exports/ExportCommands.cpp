@@ -1,5 +1,7 @@
 #include "app/exports/ExportCommands.h"
 
+#include <algorithm>
+
 #include "app/VeltraForm.h"
 #include "base/Errors.h"
 #include "export/CsvExport.h"
@@ -75,6 +77,15 @@ TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& pro
     const std::string acquired = HintField(form.SatelliteLabelHint, "Acquired");
     if (!acquired.empty())
         m.Source += ", acquired at " + acquired;
+    if (m.Albedo) {
+        // The value drawn for each footprint: the albedo in percent of a Level 1b file; an
+        // AAPP file stores the visible channel as 20 times its grey level, that is 51 times
+        // the albedo in percent (grey = albedo x 2.55 in both families).
+        const bool level1b = form.FileExt().rfind(".L1B", 0) == 0;
+        const std::int32_t count = std::min(form.Samples.SampleCount(), form.Drawn.Count());
+        for (std::int32_t i = 0; i < count; ++i)
+            m.Values.push_back(level1b ? form.Drawn[i].Value : form.Drawn[i].Value / 51.0f);
+    }
     m.History = "Written by " + program + " " + VELTRA_VERSION;
     m.CentralWavenumber = form.ChannelWavenumber;
     // The program's own rule: 30 GHz per wavenumber, as the channel captions give it.
