@@ -1,17 +1,12 @@
 #include "export/GeoTiffExport.h"
 
-#include <cpl_conv.h>
-#include <cpl_vsi.h>
-#include <gdal.h>
-#include <ogr_srs_api.h>
-
 #include <cmath>
-#include <mutex>
 #include <numbers>
 #include <vector>
 
 #include "base/AtomicFile.h"
 #include "base/Format.h"
+#include "export/ExportModule.h"
 #include "mapping/zorMapping.h"
 
 namespace veltra {
@@ -21,10 +16,6 @@ namespace {
 // The sphere of the projection object's great-circle distances, metres.
 constexpr double SphereRadius = 6378135.0;
 constexpr double MetresPerDegree = SphereRadius * std::numbers::pi / 180.0;
-
-// GDAL's drivers are safe on separate data sets, but its configuration and PROJ's database
-// are shared: one export at a time keeps that question closed.
-std::mutex gdalMutex;
 
 std::string ProjDefinition(const char* kind, double centreLatitude, double centreLongitude)
 {
@@ -122,68 +113,17 @@ TGeoReference GeoReferenceOf(const TMapping& m)
     return r;
 }
 
-namespace {
-
-std::string WellKnownText(const std::string& proj)
-{
-    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
-    char* wkt = nullptr;
-    const bool ok = OSRImportFromProj4(srs, proj.c_str()) == OGRERR_NONE &&
-                    OSRExportToWkt(srs, &wkt) == OGRERR_NONE;
-    std::string text = ok && wkt ? wkt : "";
-    CPLFree(wkt);
-    OSRDestroySpatialReference(srs);
-    if (text.empty())
-        throw EWriteError("No coordinate reference system for " + proj);
-    return text;
-}
-
-// The GeoTIFF bytes, made in GDAL's memory file system.
-std::vector<std::uint8_t> GeoTiffBytes(const TRgbImage& image, const TGeoReference& reference,
-                                       const std::string& fileName)
-{
-    static int serial = 0;
-    const std::string memoryName = Format("/vsimem/veltra-export-%d.tif", ++serial);
-    GDALAllRegister();
-    GDALDriverH driver = GDALGetDriverByName("GTiff");
-    if (driver == nullptr)
-        throw EWriteError("Cannot write \"" + fileName + "\": GDAL has no GeoTIFF driver");
-    const char* options[] = {"COMPRESS=DEFLATE", "PHOTOMETRIC=RGB", nullptr};
-    GDALDatasetH data = GDALCreate(driver, memoryName.c_str(), image.Width, image.Height, 3,
-                                   GDT_Byte, const_cast<char**>(options));
-    if (data == nullptr)
-        throw EWriteError("Cannot write \"" + fileName + "\": " + CPLGetLastErrorMsg());
-    auto transform = reference.Transform;
-    bool ok = GDALSetGeoTransform(data, transform.data()) == CE_None &&
-              GDALSetProjection(data, WellKnownText(reference.Proj).c_str()) == CE_None;
-    int bands[] = {1, 2, 3};
-    ok = ok && GDALDatasetRasterIO(data, GF_Write, 0, 0, image.Width, image.Height,
-                                   const_cast<std::uint8_t*>(image.Bits), image.Width, image.Height,
-                                   GDT_Byte, 3, bands, 3, image.BytesPerLine, 1) == CE_None;
-    GDALClose(data);
-    vsi_l_offset length = 0;
-    GByte* bytes = VSIGetMemFileBuffer(memoryName.c_str(), &length, TRUE);
-    std::vector<std::uint8_t> out;
-    if (ok && bytes != nullptr)
-        out.assign(bytes, bytes + length);
-    CPLFree(bytes);
-    if (out.empty())
-        throw EWriteError("Cannot write \"" + fileName + "\": " + CPLGetLastErrorMsg());
-    return out;
-}
-
-} // namespace
-
-void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::string& fileName)
+void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::string& fileName,
+                 const std::string& moduleFolder)
 {
     const TGeoReference reference = GeoReferenceOf(mapping);
     if (image.Width != mapping.Width || image.Height != mapping.Height || image.Bits == nullptr)
         throw EWriteError("Cannot write \"" + fileName + "\": the picture is not the map's size");
+    const TExportModule& module = ExportModuleIn(moduleFolder);
     std::vector<std::uint8_t> bytes;
-    {
-        std::lock_guard<std::mutex> lock(gdalMutex);
-        bytes = GeoTiffBytes(image, reference, fileName);
-    }
+    std::string error;
+    if (!module.GeoTiffBytes(image, reference, fileName, bytes, error))
+        throw EWriteError(error);
     WriteFileAtomically(fileName, bytes.data(), bytes.size());
 }
 

@@ -40,8 +40,10 @@ struct TRgbImage {
     const std::uint8_t* Bits = nullptr;
 };
 
-// Writes the picture with the mapping's reference (the picture must have the mapping's size);
-// the file is replaced atomically. Raises ENoGeoReference (nothing is written) or EWriteError.
-void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::string& fileName);
+// Writes the picture with the mapping's reference (the picture must have the mapping's size)
+// with the GeoTIFF writer of the export module in `moduleFolder`; the file is replaced
+// atomically. Raises ENoGeoReference (nothing is written), ENoExportModule or EWriteError.
+void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::string& fileName,
+                 const std::string& moduleFolder);
 
 } // namespace veltra

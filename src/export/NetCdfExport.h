@@ -20,18 +20,20 @@ struct TExportMetadata {
     std::string Platform;    // the satellite
     std::string Instrument;  // HIRS, AMSU-A, AMSU-B
     int Channel = 0;
-    double CentralWavenumber = 0;        // cm^-1; 0 when unknown
-    double CentralFrequency = 0;         // GHz, microwave channels; 0 for the infrared ones
-    bool Albedo = false;                 // the visible channel: the values are albedo, percent
+    double CentralWavenumber = 0; // cm^-1; 0 when unknown
+    double CentralFrequency = 0;  // GHz, microwave channels; 0 for the infrared ones
+    bool Albedo = false;          // the visible channel: the values are albedo, percent
     // Written instead of the samples' temperatures when not empty, one per sample: the
     // visible channel's albedo, which the 12-byte sample record holds as 0.
     std::vector<float> Values;
     std::vector<std::string> InputFiles; // the `file` variable indexes this list
 };
 
-// Writes the first SampleCount() samples; the file is replaced atomically. Raises EWriteError
-// when it cannot be written, leaving an existing file of that name as it was.
+// Writes the first SampleCount() samples with the NetCDF writer of the export module in
+// `moduleFolder`; the file is replaced atomically. Raises EWriteError when it cannot be
+// written (ENoExportModule without the module), leaving an existing file of that name as it
+// was.
 void SaveNetCdf(const TSampleList& samples, const TExportMetadata& metadata,
-                const std::string& fileName);
+                const std::string& fileName, const std::string& moduleFolder);
 
 } // namespace veltra

@@ -15,6 +15,7 @@
 
 #include "base/Errors.h"
 #include "export/CsvExport.h"
+#include "export/ExportModule.h"
 #include "export/GeoTiffExport.h"
 #include "export/NetCdfExport.h"
 #include "imaging/BrightnessTemperatures.h"
@@ -24,6 +25,9 @@ using namespace veltra;
 namespace fs = std::filesystem;
 
 namespace {
+
+// The NetCDF and GeoTIFF writers come from the programs' folder of this build.
+const std::string ModuleFolder = VELTRA_BINARY_DIR "/src/app";
 
 class Export : public ::testing::Test {
 protected:
@@ -99,7 +103,7 @@ TEST_F(Export, NetCdfAndCsvHoldTheBrightnessTemperatureFilesValuesBitForBit)
     metadata.CentralWavenumber = 898.5;
     metadata.InputFiles = {"a.l1b", "b.l1b", "c.l1b"};
     SaveBrightnessTemperatures(samples, Out("bt.bin"));
-    SaveNetCdf(samples, metadata, Out("pass.nc"));
+    SaveNetCdf(samples, metadata, Out("pass.nc"), ModuleFolder);
     SaveCsv(samples, Out("pass.csv"));
 
     int id = -1;
@@ -181,7 +185,7 @@ TEST_F(Export, VisibleChannelIsAnAlbedoAndAnEmptyPassIsAValidFile)
     samples.Reset();
     TExportMetadata metadata;
     metadata.Albedo = true;
-    SaveNetCdf(samples, metadata, Out("empty.nc"));
+    SaveNetCdf(samples, metadata, Out("empty.nc"), ModuleFolder);
     int id = -1, variable = -1;
     ASSERT_EQ(nc_open(Out("empty.nc").c_str(), NC_NOWRITE, &id), NC_NOERR);
     EXPECT_NE(nc_inq_varid(id, "brightness_temperature", &variable), NC_NOERR);
@@ -203,15 +207,38 @@ TEST_F(Export, FailedWritesRaiseAndLeaveAnExistingFileAsItWas)
     const TRgbImage image{4, 2, 12, pixels};
     const std::string missing = Out("no-such-folder/out");
     EXPECT_THROW(SaveCsv(samples, missing), EWriteError);
-    EXPECT_THROW(SaveNetCdf(samples, {}, missing), EWriteError);
-    EXPECT_THROW(SaveGeoTiff(image, mapping, missing), EWriteError);
+    EXPECT_THROW(SaveNetCdf(samples, {}, missing, ModuleFolder), EWriteError);
+    EXPECT_THROW(SaveGeoTiff(image, mapping, missing, ModuleFolder), EWriteError);
     EXPECT_FALSE(fs::exists(Out("no-such-folder")));
-    // A kind without a coordinate reference system writes nothing, not even over an old file.
+    // No module, or a file of that name that is no module: a write error that names it, and
+    // nothing written; the right folder still works afterwards.
+    std::ofstream(Out("pass.nc")) << "old";
+    fs::create_directories(Out("not-a-module"));
+    std::ofstream(Out("not-a-module/veltra-exports.so")) << "not a shared object";
+    for (const char* folder : {"no-such-folder", "not-a-module"}) {
+        try {
+            SaveNetCdf(samples, {}, Out("pass.nc"), Out(folder));
+            ADD_FAILURE() << folder;
+        } catch (const ENoExportModule& e) {
+            EXPECT_NE(std::string(e.what()).find("Cannot load the NetCDF and GeoTIFF exports: " +
+                                                 Out(folder) + "/veltra-exports.so"),
+                      std::string::npos)
+                << e.what();
+        }
+    }
+    EXPECT_EQ(fs::file_size(Out("pass.nc")), 3u);
+    SaveNetCdf(samples, {}, Out("pass.nc"), ModuleFolder);
+    EXPECT_GT(fs::file_size(Out("pass.nc")), 3u);
+    fs::remove(Out("pass.nc"));
+    fs::remove_all(Out("not-a-module"));
+    // A kind without a coordinate reference system writes nothing, not even over an old file;
+    // it says so before the module is looked for.
     std::ofstream(Out("old.tif")) << "old";
     for (const std::uint8_t kind :
          {pkCassini, pkLambertConformal, pkVanDerGrinten, pkAzimuthalWorld, pkNone}) {
         mapping.SetProjection(kind);
-        EXPECT_THROW(SaveGeoTiff(image, mapping, Out("old.tif")), ENoGeoReference) << int(kind);
+        EXPECT_THROW(SaveGeoTiff(image, mapping, Out("old.tif"), Out("none")), ENoGeoReference)
+            << int(kind);
     }
     EXPECT_EQ(fs::file_size(Out("old.tif")), 3u);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
@@ -279,7 +306,7 @@ TEST_F(Export, GeoTiffPutsEveryPointOnThePixelTheMapDrawsItOn)
             pixels[i] = static_cast<std::uint8_t>(i * 7 % 251);
         const TRgbImage image{view.Width, view.Height, view.Width * 3, pixels.data()};
         const std::string name = Out("map.tif");
-        SaveGeoTiff(image, mapping, name);
+        SaveGeoTiff(image, mapping, name, ModuleFolder);
 
         GDALDatasetH data = GDALOpen(name.c_str(), GA_ReadOnly);
         ASSERT_NE(data, nullptr);

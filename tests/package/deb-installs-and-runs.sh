@@ -22,7 +22,18 @@ for program in veltra veltra-render; do
         *) fail "$program --version printed '$out'" ;;
     esac
 done
-for path in usr/lib/veltra/Countries.dat usr/share/man/man1/veltra.1 \
+# The NetCDF and GeoTIFF exports come from the module in the private folder; neither program
+# loads NetCDF or GDAL at start-up.
+sample=$(find "$build/samples" -name '*.HIRX.*' -print -quit)
+"$scratch/root/usr/bin/veltra-render" --netcdf "$scratch/p.nc" --geotiff "$scratch/p.tif" \
+    "$sample" || fail "the installed veltra-render cannot export NetCDF and GeoTIFF"
+[ -s "$scratch/p.nc" ] && [ -s "$scratch/p.tif" ] || fail "no NetCDF or GeoTIFF written"
+for program in Veltra veltra-render; do
+    ! ldd "$scratch/root/usr/lib/veltra/$program" | grep -E 'libnetcdf|libgdal' ||
+        fail "$program links NetCDF or GDAL"
+done
+for path in usr/lib/veltra/Countries.dat usr/lib/veltra/veltra-exports.so \
+            usr/share/man/man1/veltra.1 \
             usr/share/man/man1/veltra-render.1 usr/share/doc/veltra/copyright \
             usr/share/doc/veltra/LGPL-3 usr/share/applications/example.brenmoor.Veltra.desktop \
             usr/share/icons/hicolor/scalable/apps/example.brenmoor.Veltra.svg \

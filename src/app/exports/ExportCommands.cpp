@@ -5,6 +5,7 @@
 #include "app/VeltraForm.h"
 #include "base/Errors.h"
 #include "export/CsvExport.h"
+#include "export/ExportModule.h"
 #include "export/GeoTiffExport.h"
 #include "imaging/MapCanvas.h"
 #include "mapping/zorMapping.h"
@@ -48,6 +49,13 @@ std::string HintField(const std::string& hint, const std::string& key)
         return "";
     at += marker.size();
     return hint.substr(at, hint.find('\n', at) - at);
+}
+
+// The export module is beside the program.
+std::string ModuleFolderOf(const TFormVeltra& form)
+{
+    const std::string& executable = form.Executable();
+    return executable.substr(0, executable.rfind('/') + 1);
 }
 
 std::string FamilyOf(const std::string& fileExt)
@@ -109,7 +117,7 @@ void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName
 {
     switch (kind) {
     case TExportKind::NetCdf:
-        SaveNetCdf(form.Samples, ExportMetadataOf(form, program), fileName);
+        SaveNetCdf(form.Samples, ExportMetadataOf(form, program), fileName, ModuleFolderOf(form));
         break;
     case TExportKind::Csv:
         SaveCsv(form.Samples, fileName);
@@ -117,7 +125,7 @@ void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName
     case TExportKind::GeoTiff: {
         const QImage& image = static_cast<TMapCanvas&>(*form.MapBitmap).Image();
         SaveGeoTiff({image.width(), image.height(), image.bytesPerLine(), image.constBits()},
-                    *form.Mapping, fileName);
+                    *form.Mapping, fileName, ModuleFolderOf(form));
         break;
     }
     }
@@ -139,6 +147,8 @@ void MenuFileExportClick(TFormVeltra& form, TVeltraView& view, TExportKind kind)
     try {
         SaveExport(form, kind, request.FileName, TFormVeltra::ProductName);
     } catch (const ENoGeoReference& e) {
+        view.ShowError(e.what());
+    } catch (const ENoExportModule& e) {
         view.ShowError(e.what());
     } catch (const EWriteError&) {
         view.ShowError(std::string("Error writing ") + format.Name + " to " + request.FileName);

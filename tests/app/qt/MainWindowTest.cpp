@@ -483,6 +483,24 @@ TEST_F(MainWindowTest, ExportMenuWritesBesideTheDataFileAndShowsFailures)
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos, errors.find("no coordinate reference system")) << errors;
     EXPECT_FALSE(QFileInfo::exists(tif));
+
+    // A viewer without the export module beside it says why and writes nothing.
+    window_ = std::make_unique<TMainWindow>(std::vector<std::string>{},
+                                            folder_.filePath("Veltra").toStdString());
+    Show();
+    Form().TimerResizeTimer();
+    Form().OpenFile(data.toStdString());
+    Form().TabControlSensorChange();
+    Q_EMIT Child<QMenu>("MenuFileExport")->aboutToShow();
+    QFile::remove(data + ".nc");
+    TDialogAnswer accept([](QDialog& dialog) { dialog.accept(); });
+    testing::internal::CaptureStderr();
+    Action("MenuFileExportNetCdf")->trigger();
+    const std::string missing = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, missing.find("Cannot load the NetCDF and GeoTIFF exports: " +
+                                              folder_.filePath("veltra-exports.so").toStdString()))
+        << missing;
+    EXPECT_FALSE(QFileInfo::exists(data + ".nc"));
 }
 
 TEST_F(MainWindowTest, DiagnosticsShowTheControllersLines)

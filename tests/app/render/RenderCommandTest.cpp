@@ -146,6 +146,21 @@ TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
     }
     fs::create_directories(Out("existing-folder"));
     EXPECT_EQ(Render({"--png", Out("existing-folder"), file}).Status, 4);
+    // A program without the export module beside it: NetCDF and GeoTIFF fail as a write does,
+    // the picture before them is written.
+    for (const char* option : {"--netcdf", "--geotiff"}) {
+        std::ostringstream out, err;
+        const int status = RunRender({"--jpeg", Out("p.jpg"), option, Out("export"), file},
+                                     Out("veltra-render"), out, err);
+        EXPECT_EQ(status, 4) << option;
+        EXPECT_NE(err.str().find(Out("export") + ": Cannot load the NetCDF and GeoTIFF exports: " +
+                                 Out("veltra-exports.so")),
+                  std::string::npos)
+            << err.str();
+        EXPECT_TRUE(fs::exists(Out("p.jpg")));
+        EXPECT_FALSE(fs::exists(Out("export")));
+        fs::remove(Out("p.jpg"));
+    }
 }
 
 TEST_F(RenderCommand, TextThatCannotBeWrittenExitsWithFour)

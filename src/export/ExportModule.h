@@ -1,0 +1,51 @@
+#pragma once
+// The NetCDF and GeoTIFF writers live in a module of their own (veltra-exports.so beside the
+// program), loaded the first time one of those exports is asked for: NetCDF and GDAL bring
+// about a hundred shared libraries, which a program that only draws pictures would otherwise
+// load and relocate at every start. The module makes the whole file in memory; the caller
+// writes it. No exception crosses between the program and the module.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/Errors.h"
+
+namespace veltra {
+
+class TSampleList;
+struct TExportMetadata;
+struct TGeoReference;
+struct TRgbImage;
+
+inline constexpr const char* ExportModuleFileName = "veltra-exports.so";
+inline constexpr const char* ExportModuleEntry = "VeltraExportModule";
+// Raised whenever the interface below changes, so a stale module is refused instead of used.
+inline constexpr int ExportModuleVersion = 1;
+
+struct TExportModule {
+    int Version;
+    // Each fills `bytes` with the file and returns true, or returns false with the message in
+    // `error` ("Cannot write \"<fileName>\": <reason>").
+    bool (*NetCdfBytes)(const TSampleList& samples, const TExportMetadata& metadata,
+                        const std::string& fileName, std::vector<std::uint8_t>& bytes,
+                        std::string& error);
+    bool (*GeoTiffBytes)(const TRgbImage& image, const TGeoReference& reference,
+                         const std::string& fileName, std::vector<std::uint8_t>& bytes,
+                         std::string& error);
+};
+
+// The module cannot be loaded: the export is not written, and the message says why.
+class ENoExportModule : public EWriteError {
+public:
+    using EWriteError::EWriteError;
+};
+
+// The module in `folder` (with or without a trailing separator), loaded once per process and
+// kept. Raises ENoExportModule naming the module and the reason when it is missing, cannot be
+// loaded or is of another version; a later call tries again.
+const TExportModule& ExportModuleIn(const std::string& folder);
+
+} // namespace veltra
+
+// The module's one exported symbol.
+extern "C" const veltra::TExportModule* VeltraExportModule();

@@ -1,0 +1,13 @@
+#pragma once
+// The writers the export module offers, as export/ExportModule.h describes them.
+#include "export/ExportModule.h"
+
+namespace veltra {
+
+bool NetCdfBytes(const TSampleList& samples, const TExportMetadata& metadata,
+                 const std::string& fileName, std::vector<std::uint8_t>& bytes, std::string& error);
+bool GeoTiffBytes(const TRgbImage& image, const TGeoReference& reference,
+                  const std::string& fileName, std::vector<std::uint8_t>& bytes,
+                  std::string& error);
+
+} // namespace veltra
