@@ -592,10 +592,10 @@ int RenderInput(TRenderOptions o, const std::string& input, const std::string& e
 int RenderAll(const TRenderOptions& o, const std::string& executable, std::ostream& out,
               std::ostream& err, bool progress)
 {
-    // What every input shares is set up here, before any thread starts: no settings, and the
-    // bundled font registered with Qt's font database.
+    // What every input shares is set up here, before any thread starts: no settings. The
+    // bundled font is registered with Qt's font database when text is first drawn (gridline
+    // labels): that loads the whole fontconfig configuration, a tenth of a render's work.
     SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
-    BundledFontFamily();
     if (o.Files.size() == 1)
         return RenderInput(o, o.Files.front(), executable, out, err);
     const bool text = o.Info || o.Diagnostics || !o.Readouts.empty();
