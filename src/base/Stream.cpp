@@ -43,22 +43,46 @@ TFileStream::~TFileStream()
         ::close(fd_);
 }
 
+std::int64_t TFileStream::ReadAt(std::uint8_t* out, std::int64_t count, std::int64_t offset) const
+{
+    std::int64_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::pread(fd_, out + done, static_cast<size_t>(count - done), offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
 std::int64_t TFileStream::Read(void* buffer, std::int64_t count)
 {
     if (count <= 0)
         return 0;
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::int64_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::pread(fd_, out + done, static_cast<size_t>(count - done), position_);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += n;
-        position_ += n;
+    if (position_ >= blockStart_ && position_ < blockStart_ + blockLength_) {
+        done = std::min(count, blockStart_ + blockLength_ - position_);
+        std::memcpy(out, block_.data() + (position_ - blockStart_), static_cast<size_t>(done));
+        position_ += done;
     }
-    return done;
+    if (done == count)
+        return done;
+    std::int64_t more = 0;
+    if (count - done >= BlockSize) {
+        // A large read goes straight to the caller's buffer.
+        more = ReadAt(out + done, count - done, position_);
+    } else {
+        block_.resize(static_cast<std::size_t>(BlockSize));
+        blockStart_ = position_;
+        blockLength_ = ReadAt(block_.data(), BlockSize, blockStart_);
+        more = std::min(count - done, blockLength_);
+        std::memcpy(out + done, block_.data(), static_cast<size_t>(more));
+    }
+    position_ += more;
+    return done + more;
 }
 
 std::int64_t TFileStream::Write(const void*, std::int64_t)

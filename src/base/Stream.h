@@ -46,10 +46,20 @@ public:
     const std::string& FileName() const { return fileName_; }
 
 private:
+    // The decoders read a record (a few kilobytes) at a time: the stream reads ahead in blocks
+    // of this size, one system call instead of twenty.
+    static constexpr std::int64_t BlockSize = 64 * 1024;
+
+    // Reads from the file at `offset` until count bytes or the end; returns how many.
+    std::int64_t ReadAt(std::uint8_t* out, std::int64_t count, std::int64_t offset) const;
+
     std::string fileName_;
     int fd_ = -1;
     std::int64_t size_ = 0;
     std::int64_t position_ = 0;
+    std::vector<std::uint8_t> block_; // blockLength_ bytes of the file from blockStart_ on
+    std::int64_t blockStart_ = 0;
+    std::int64_t blockLength_ = 0;
 };
 
 // A stream over bytes held in memory; writing past the end extends it.

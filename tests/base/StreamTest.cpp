@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "base/Errors.h"
 #include "base/Stream.h"
@@ -43,5 +45,27 @@ TEST(Stream, FileStreamIsReadOnlyAndRefusesFolders)
     EXPECT_THROW(TFileStream(dir.string()), EFOpenError);
     EXPECT_THROW(TFileStream((dir / "missing").string()), EFOpenError);
     EXPECT_EQ(ReadWholeFile(path.string()).size(), 10u);
+
+    // Reads of every size from anywhere (the stream reads ahead in blocks): the file's bytes,
+    // each read followed by the next one where it ended.
+    std::vector<char> bytes(300000);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + i / 251);
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    TFileStream big(path.string());
+    const std::int64_t size = big.Size();
+    for (const std::int64_t offset : {0, 65535, 65536, 131000, 299999, 300000, 400000})
+        for (const std::int64_t count : {1, 3072, 65535, 65536, 70000, 200000}) {
+            big.Seek(offset, TSeekOrigin::Beginning);
+            for (int read = 0; read < 2; ++read) {
+                const std::int64_t at = big.Position();
+                std::vector<char> got(static_cast<std::size_t>(count));
+                const std::int64_t expected = std::clamp<std::int64_t>(size - at, 0, count);
+                ASSERT_EQ(big.Read(got.data(), count), expected) << offset << " " << count;
+                ASSERT_TRUE(std::equal(got.begin(), got.begin() + expected, bytes.begin() + at))
+                    << offset << " " << count;
+                ASSERT_EQ(big.Position(), at + expected);
+            }
+        }
     std::filesystem::remove_all(dir);
 }
