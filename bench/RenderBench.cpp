@@ -43,11 +43,12 @@ std::string ExecutableInBuildTree()
         .string();
 }
 
-// A bitmap that ignores every drawing call.
+// A bitmap that ignores every drawing call. It takes the size it is given, as the map bitmap
+// does, so that the window sizes the projection to it.
 class TNullBitmap : public TBitmap {
 public:
-    int Width() const override { return 800; }
-    int Height() const override { return 600; }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
     TColour PenColour() const override { return 0; }
     void SetPenColour(TColour) override {}
     int PenWidth() const override { return 1; }
@@ -65,9 +66,16 @@ public:
     int TextHeight(const std::string&) override { return 0; }
     void TextOut(int, int, const std::string&) override {}
     TColour Pixel(int, int) const override { return 0; }
-    void SetSize(int, int) override {}
+    void SetSize(int width, int height) override
+    {
+        width_ = width;
+        height_ = height;
+    }
     TColour FillColour() const override { return 0; }
     void SetFillColour(TColour) override {}
+
+private:
+    int width_ = 0, height_ = 0;
 };
 
 // The pen calls of a decoding pass, to replay on another canvas.
@@ -133,6 +141,10 @@ struct TViewer {
 
     bool Ready(benchmark::State& state)
     {
+        if (Form.Projection().GetWidth() != 800 || Form.Projection().GetHeight() != 600) {
+            state.SkipWithError("the map is not 800 x 600");
+            return false;
+        }
         if (Form.Streams.Count() != 1 || Form.SampleCount() == 0) {
             state.SkipWithError(("no samples from " + OrbitFile + "; build the samples target")
                                     .c_str());
@@ -164,7 +176,9 @@ void DecodeAndProject(benchmark::State& state)
     if (!viewer.Ready(state))
         return;
     for (auto _ : state) {
-        viewer.Form.Samples.Reset(); // as the render pass does before its first stream
+        // as the render pass does before its first stream
+        viewer.Form.Samples.Reset();
+        viewer.Form.Drawn.Clear();
         DecodeStream(viewer.Form, viewer.Form.Streams.Items(0));
     }
     Report(state, viewer.Form.SampleCount());
@@ -177,6 +191,7 @@ void DrawOnly(benchmark::State& state)
         return;
     auto& recording = static_cast<TRecordingBitmap&>(*viewer.View.Bitmap);
     recording.Calls.clear();
+
     DecodeStream(viewer.Form, viewer.Form.Streams.Items(0));
     const std::vector<TPenCall> calls = recording.Calls;
     TMapCanvas canvas(800, 600, 0);

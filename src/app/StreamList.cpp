@@ -27,12 +27,26 @@ std::unique_ptr<TFileStream> OpenRegularFile(const std::string& name)
 
 } // namespace
 
-bool TStreamList::AddPlainFile(const std::string& name)
+std::int64_t TStreamList::AddPlainFile(const std::string& name, std::int64_t memoryLimit)
 {
     auto file = OpenRegularFile(name);
-    const bool opened = file != nullptr;
-    Add(name, std::move(file), opened ? "" : CannotOpen);
-    return opened;
+    if (!file) {
+        Add(name, nullptr, CannotOpen);
+        return -1;
+    }
+    if (file->Size() > 0 && file->Size() <= memoryLimit) {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file->Size()));
+        // A file that shrank meanwhile keeps what was there; one that cannot be read stays
+        // on the file, whose reads then report the fault.
+        const std::int64_t n = file->Read(bytes.data(), file->Size());
+        if (n > 0) {
+            bytes.resize(static_cast<std::size_t>(n));
+            Add(name, std::make_unique<TMemoryStream>(std::move(bytes)));
+            return n;
+        }
+    }
+    Add(name, std::move(file));
+    return 0;
 }
 
 std::int64_t TStreamList::AddCompressedFile(const std::string& name, std::int64_t limit)

@@ -24,8 +24,10 @@ public:
     // ("cannot be opened", a compressed file cut short), empty when nothing.
     void Add(std::string fileName, std::unique_ptr<TStream> stream, std::string note = {});
     // Opens a plain file, or lists it with a null stream and a note when it cannot be opened.
-    // True when it was opened.
-    bool AddPlainFile(const std::string& name);
+    // A file of at most memoryLimit bytes is read into memory once, so that render passes read
+    // its records in place; a larger one is read from the file on every pass. Returns the
+    // bytes held in memory (0 for a file read in place), or -1 when it cannot be opened.
+    std::int64_t AddPlainFile(const std::string& name, std::int64_t memoryLimit);
     // Decompresses a bzip2 file whole into memory, keeping at most limit bytes; damaged data
     // keep what came before the damage, with a note. Returns the bytes kept, or -1 (and lists
     // the file with a null stream) when it cannot be opened.

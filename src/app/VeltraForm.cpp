@@ -308,9 +308,14 @@ void TFormVeltra::OpenCompressed(const std::vector<std::string>& names)
 
 void TFormVeltra::OpenPlain(const std::vector<std::string>& names)
 {
-    for (const auto& name : names)
-        if (Streams.AddPlainFile(name))
-            PictureFileName = FileName + ".jpg";
+    std::int64_t budget = PlainFilesHeldLimit;
+    for (const auto& name : names) {
+        const std::int64_t held = Streams.AddPlainFile(name, budget);
+        if (held < 0)
+            continue;
+        budget -= held;
+        PictureFileName = FileName + ".jpg";
+    }
 }
 
 void TFormVeltra::TimerLoadTimer()

@@ -213,6 +213,10 @@ public:
     // The most that the compressed files of one open, a station group together, may
     // decompress into memory: a folder of decompression bombs cannot exhaust it.
     std::int64_t DecompressedLimit = DecompressWholeLimit;
+    // The most that the plain files of one open may take in memory, where every later render
+    // pass (a zoom, a pan, another channel) reads their records in place. A program that
+    // renders once sets 0 and reads from disk.
+    std::int64_t PlainFilesHeldLimit = DecompressWholeLimit;
     // Zoom and pan of the map (MapNavigation.h); created with the projection.
     std::unique_ptr<TMapNavigation> Navigation;
     std::unique_ptr<TRegistryBoolean> FillFootprints;

@@ -5,6 +5,7 @@
 // antialiased: a colour read back is the colour drawn.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace veltra {
 
@@ -31,6 +32,22 @@ struct TFont {
     std::string Name;
     int Size = 8; // points
     TColour Colour = 0;
+};
+
+// The pixels a run of drawing calls painted, kept so that the same calls on the same surface
+// can be repeated by writing those pixels again, without walking the lines. A recording holds
+// one pen's strokes: it is valid for the surface size and the pen it was made with, and only
+// when every call of the run could be recorded (Complete).
+struct TPixelRecording {
+    std::vector<std::uint32_t> Offsets; // byte offsets of the painted pixels, in painting order
+    int Width = 0, Height = 0;
+    std::int64_t Stride = 0;
+    TColour PenColour = 0;
+    int PenWidth = 0;
+    TPenStyle PenStyle = TPenStyle::Solid;
+    TPoint EndPosition;           // the pen position after the last call
+    std::int64_t EndDotPhase = 0; // where the dot pattern stood after the last call
+    bool Complete = false;
 };
 
 class TCanvas {
@@ -72,6 +89,15 @@ public:
     // Tells the surface that its picture changed as a whole (after the graticule), so a
     // bitmap shown on screen knows to repaint. Surfaces that do not care ignore it.
     virtual void MarkModified() {}
+
+    // Records the pixels of the drawing calls up to StopRecording into recording, which must
+    // outlive the run; false when this surface cannot record. A change of pen, text, fills and
+    // anything drawn through a painter leave the recording incomplete.
+    virtual bool StartRecording(TPixelRecording&) { return false; }
+    virtual void StopRecording() {}
+    // Paints a complete recording made on this surface's size with the current pen, as the
+    // recorded calls would; false, painting nothing, when it does not fit.
+    virtual bool Replay(const TPixelRecording&) { return false; }
 };
 
 // A bitmap: a raster of its own size with its canvas (the map bitmap is a 24-bit one).

@@ -114,6 +114,15 @@ std::int64_t TMemoryStream::Read(void* buffer, std::int64_t count)
     return n;
 }
 
+const std::uint8_t* TMemoryStream::ReadInPlace(std::int64_t count)
+{
+    if (count <= 0 || position_ < 0 || position_ > Size() - count)
+        return nullptr;
+    const std::uint8_t* bytes = bytes_.data() + position_;
+    position_ += count;
+    return bytes;
+}
+
 std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count)
 {
     if (count <= 0)

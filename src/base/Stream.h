@@ -30,6 +30,11 @@ public:
     void ReadBuffer(void* buffer, std::int64_t count);
     // Writes exactly count bytes or raises EWriteError.
     void WriteBuffer(const void* buffer, std::int64_t count);
+    // The next count bytes where the stream already holds them, without a copy, and the
+    // position moved past them; valid while the stream is neither written nor destroyed. Null,
+    // with the position unmoved, when the stream does not hold them (a file, or fewer than
+    // count bytes left): read them with ReadBuffer then.
+    virtual const std::uint8_t* ReadInPlace(std::int64_t) { return nullptr; }
 };
 
 // A read-only stream on a file. Folders are refused. Raises EFOpenError when the file cannot
@@ -71,6 +76,7 @@ public:
     std::int64_t Read(void* buffer, std::int64_t count) override;
     std::int64_t Write(const void* buffer, std::int64_t count) override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+    const std::uint8_t* ReadInPlace(std::int64_t count) override;
 
     std::int64_t Size() const { return static_cast<std::int64_t>(bytes_.size()); }
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }

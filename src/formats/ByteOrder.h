@@ -13,12 +13,44 @@ namespace veltra {
 
 using TBytes = std::span<const std::uint8_t>;
 
+// Raises EReadError for a field that runs past the end of its record.
+[[noreturn]] void ThrowReadPastEnd();
+
+// The field readers sit in every decoder's inner loop, hence inline here.
+inline void RequireField(TBytes bytes, std::size_t offset, std::size_t width)
+{
+    if (offset > bytes.size() || width > bytes.size() - offset)
+        ThrowReadPastEnd();
+}
+
 // Unsigned 16-bit big-endian value at offset.
-std::uint16_t ReadBE16(TBytes bytes, std::size_t offset);
+inline std::uint16_t ReadBE16(TBytes bytes, std::size_t offset)
+{
+    RequireField(bytes, offset, 2);
+    return static_cast<std::uint16_t>(bytes[offset] << 8 | bytes[offset + 1]);
+}
+
 // Signed 32-bit two's-complement big-endian value at offset.
-std::int32_t ReadBE32(TBytes bytes, std::size_t offset);
+inline std::int32_t ReadBE32(TBytes bytes, std::size_t offset)
+{
+    RequireField(bytes, offset, 4);
+    const std::uint32_t word = static_cast<std::uint32_t>(bytes[offset]) << 24 |
+                               static_cast<std::uint32_t>(bytes[offset + 1]) << 16 |
+                               static_cast<std::uint32_t>(bytes[offset + 2]) << 8 |
+                               static_cast<std::uint32_t>(bytes[offset + 3]);
+    return static_cast<std::int32_t>(word);
+}
+
 // Signed 32-bit two's-complement little-endian value at offset.
-std::int32_t ReadLE32(TBytes bytes, std::size_t offset);
+inline std::int32_t ReadLE32(TBytes bytes, std::size_t offset)
+{
+    RequireField(bytes, offset, 4);
+    const std::uint32_t word = static_cast<std::uint32_t>(bytes[offset]) |
+                               static_cast<std::uint32_t>(bytes[offset + 1]) << 8 |
+                               static_cast<std::uint32_t>(bytes[offset + 2]) << 16 |
+                               static_cast<std::uint32_t>(bytes[offset + 3]) << 24;
+    return static_cast<std::int32_t>(word);
+}
 
 // The byte order of a stream's binary fields, decided once when its header is read.
 enum class TByteOrder { BigEndian, LittleEndian };

@@ -11,6 +11,8 @@ TBytes TDecodeContext::ReadRecord(TStream& stream)
 {
     if (RecordSize <= 0)
         throw EReadError("No record size known");
+    if (const std::uint8_t* held = stream.ReadInPlace(RecordSize))
+        return TBytes(held, static_cast<std::size_t>(RecordSize));
     RecordBuffer.resize(static_cast<size_t>(RecordSize));
     stream.ReadBuffer(RecordBuffer.data(), RecordSize);
     return TBytes(RecordBuffer.data(), RecordBuffer.size());

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "base/Errors.h"
 
@@ -118,6 +119,9 @@ void TMapCanvas::Resize(int width, int height)
             std::memcpy(resized.scanLine(y), image_.constScanLine(y), bytes);
     }
     image_ = resized;
+    width_ = image_.width();
+    height_ = image_.height();
+    stride_ = image_.bytesPerLine();
 }
 
 void TMapCanvas::SetPixel(int x, int y, TColour colour)
@@ -159,7 +163,7 @@ void TMapCanvas::Polyline(const TPoint* points, int count)
 
 void TMapCanvas::Segment(int x0, int y0, int x1, int y1)
 {
-    if (image_.isNull())
+    if (width_ == 0) // no pixels
         return;
     if (penWidth_ <= 1)
         ThinSegment(x0, y0, x1, y1);
@@ -204,6 +208,7 @@ void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1)
                           static_cast<uchar>(BlueOf(penColour_))};
     uchar* bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
+    TPixelRecording* const recording = recording_;
     // offset(i) = (2 i minor + major) div (2 major), carried from step to step as quotient and
     // remainder: 2 minor never exceeds 2 major, so a step carries at most one. 128 bits for
     // the first: i and both extents reach 2^32 for ends at opposite ends of the int range.
@@ -225,6 +230,8 @@ void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1)
             const std::int64_t a = majorStart + majorStep * i;
             const std::int64_t px = xMajor ? a : m, py = xMajor ? m : a;
             std::memcpy(bits + py * stride + 3 * px, rgb, 3);
+            if (recording != nullptr)
+                recording->Offsets.push_back(static_cast<std::uint32_t>(py * stride + 3 * px));
         }
         rest += twoMinor;
         if (rest >= twoMajor) {
@@ -235,62 +242,144 @@ void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1)
     dotPhase_ = (dotPhase_ + major) % (2 * DotLength);
 }
 
+void TMapCanvas::PrepareStamp()
+{
+    if (stampWidth_ == penWidth_)
+        return;
+    stampWidth_ = penWidth_;
+    stampRadius_ = penWidth_ / 2 + 1;
+    stampReach_ = 0;
+    const double r2 = penWidth_ * penWidth_ / 4.0;
+    for (int dy = -stampRadius_; dy <= stampRadius_; ++dy) {
+        const double rest = r2 - static_cast<double>(dy) * dy;
+        halfSpan_[dy + stampRadius_] =
+            rest < 0 ? -1 : static_cast<int>(std::floor(std::sqrt(rest)));
+        if (rest >= 0)
+            stampReach_ = std::max(stampReach_, std::abs(dy));
+    }
+}
+
 // A round pen is a disc swept along the line: the disc (pixels whose centres lie within half
 // the pen width of its centre) is stamped at every pixel of the Bresenham walk, both ends
 // included, which gives round caps and joins. Footprints are drawn this way tens of thousands
 // of times a render, so it is done here rather than through a painter per segment.
+//
+// A short segment whose discs all lie on the bitmap (the usual footprint) is not stamped disc
+// by disc: on each row the discs of successive steps overlap or touch (a step moves the centre
+// by at most one pixel each way, and the steps that reach a row are consecutive), so their
+// union is one run of pixels, from the leftmost disc's left end to the rightmost one's right
+// end. Each row's run is found from the columns the walk visits on the rows within reach,
+// and written once.
 void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1)
 {
+    const int width = width_, height = height_;
     // Clip to the bitmap grown by the pen, so the walk never leaves the neighbourhood of it.
-    const double margin = penWidth_;
-    double ax = x0, ay = y0, bx = x1, by = y1;
-    if (!ClipSegment(ax, ay, bx, by, -margin, -margin, image_.width() + margin,
-                     image_.height() + margin))
-        return;
-    const int radius = penWidth_ / 2 + 1;
-    const double r2 = penWidth_ * penWidth_ / 4.0;
-    // Half the span of the disc on each row offset, from -radius to radius (-1: no pixel).
-    int halfSpan[2 * MaxStampRadius + 1];
-    for (int dy = -radius; dy <= radius; ++dy) {
-        const double rest = r2 - static_cast<double>(dy) * dy;
-        halfSpan[dy + radius] = rest < 0 ? -1 : static_cast<int>(std::floor(std::sqrt(rest)));
+    // Clipping leaves a segment with both ends inside that rectangle as it is.
+    const int margin = penWidth_;
+    auto near = [&](int x, int y) {
+        return x >= -margin && y >= -margin && x <= width + margin && y <= height + margin;
+    };
+    int x = x0, y = y0, xe = x1, ye = y1;
+    if (!near(x0, y0) || !near(x1, y1)) {
+        double ax = x0, ay = y0, bx = x1, by = y1;
+        if (!ClipSegment(ax, ay, bx, by, -margin, -margin, width + margin, height + margin))
+            return;
+        x = static_cast<int>(std::lround(ax));
+        y = static_cast<int>(std::lround(ay));
+        xe = static_cast<int>(std::lround(bx));
+        ye = static_cast<int>(std::lround(by));
     }
+    PrepareStamp();
+    const int radius = stampRadius_, reach = stampReach_;
+    const int* const halfSpan = halfSpan_;
+    uchar* bits = image_.bits();
+    const qsizetype stride = stride_;
+    const int dx = std::abs(xe - x), sx = x < xe ? 1 : -1;
+    const int dy = -std::abs(ye - y), sy = y < ye ? 1 : -1;
+    // Visits the centre of every step, both ends included.
+    auto walk = [&](auto&& visit) {
+        int cx = x, cy = y, error = dx + dy;
+        for (;;) {
+            visit(cx, cy);
+            if (cx == xe && cy == ye)
+                break;
+            const int e2 = 2 * error;
+            if (e2 >= dy) {
+                error += dy;
+                cx += sx;
+            }
+            if (e2 <= dx) {
+                error += dx;
+                cy += sy;
+            }
+        }
+    };
+
+    // The walk stays within the box of its ends.
+    constexpr int MaxRunRows = 64;
+    const int rowFirst = std::min(y, ye), centreRows = -dy + 1;
+    if (recording_ == nullptr && centreRows <= MaxRunRows && std::min(x, xe) >= reach &&
+        std::max(x, xe) < width - reach && rowFirst >= reach &&
+        std::max(y, ye) < height - reach) {
+        // The first and last column the walk visits on each row of centres: consecutive
+        // columns, as a step moves at most one column.
+        struct TColumns {
+            int Low, High;
+        } visited[MaxRunRows];
+        for (int row = 0; row < centreRows; ++row)
+            visited[row] = {width, -1};
+        walk([&](int cx, int cy) {
+            TColumns& columns = visited[cy - rowFirst];
+            columns.Low = std::min(columns.Low, cx);
+            columns.High = std::max(columns.High, cx);
+        });
+        // The colour repeated: the 8 bytes from pattern + k start on colour byte k.
+        const auto r = static_cast<uchar>(RedOf(penColour_)),
+                   g = static_cast<uchar>(GreenOf(penColour_)),
+                   b = static_cast<uchar>(BlueOf(penColour_));
+        const uchar pattern[8 + 2] = {r, g, b, r, g, b, r, g, b, r};
+        // Row R takes from each centre row C within reach the discs' spans there, half(R - C)
+        // either side of the columns visited on C.
+        for (int row = -reach; row < centreRows + reach; ++row) {
+            int first = width, last = -1;
+            const int from = std::max(row - reach, 0), to = std::min(row + reach, centreRows - 1);
+            for (int centre = from; centre <= to; ++centre) {
+                const int half = halfSpan[row - centre + radius];
+                first = std::min(first, visited[centre].Low - half);
+                last = std::max(last, visited[centre].High + half);
+            }
+            uchar* p = bits + (rowFirst + row) * stride + 3 * first;
+            const int bytes = 3 * (last - first + 1);
+            if (bytes < 8) {
+                for (int i = 0; i < bytes; i += 3)
+                    std::memcpy(p + i, pattern, 3);
+                continue;
+            }
+            for (int i = 0; i + 8 < bytes; i += 8)
+                std::memcpy(p + i, pattern + i % 3, 8);
+            std::memcpy(p + bytes - 8, pattern + (bytes - 8) % 3, 8);
+        }
+        return;
+    }
+
     const uchar rgb[3] = {static_cast<uchar>(RedOf(penColour_)),
                           static_cast<uchar>(GreenOf(penColour_)),
                           static_cast<uchar>(BlueOf(penColour_))};
-    const int width = image_.width(), height = image_.height();
-    uchar* bits = image_.bits();
-    const qsizetype stride = image_.bytesPerLine();
-    auto stamp = [&](int cx, int cy) {
-        for (int dy = -radius; dy <= radius; ++dy) {
-            const int y = cy + dy, half = halfSpan[dy + radius];
-            if (half < 0 || y < 0 || y >= height)
+    TPixelRecording* const recording = recording_;
+    walk([&](int cx, int cy) {
+        for (int d = -radius; d <= radius; ++d) {
+            const int row = cy + d, half = halfSpan[d + radius];
+            if (half < 0 || row < 0 || row >= height)
                 continue;
             const int left = std::max(cx - half, 0), right = std::min(cx + half, width - 1);
-            uchar* p = bits + y * stride + 3 * left;
-            for (int x = left; x <= right; ++x, p += 3)
+            uchar* p = bits + row * stride + 3 * left;
+            for (int column = left; column <= right; ++column, p += 3) {
                 std::memcpy(p, rgb, 3);
+                if (recording != nullptr)
+                    recording->Offsets.push_back(static_cast<std::uint32_t>(p - bits));
+            }
         }
-    };
-    int x = static_cast<int>(std::lround(ax)), y = static_cast<int>(std::lround(ay));
-    const int xe = static_cast<int>(std::lround(bx)), ye = static_cast<int>(std::lround(by));
-    const int dx = std::abs(xe - x), sx = x < xe ? 1 : -1;
-    const int dy = -std::abs(ye - y), sy = y < ye ? 1 : -1;
-    int error = dx + dy;
-    for (;;) {
-        stamp(x, y);
-        if (x == xe && y == ye)
-            break;
-        const int e2 = 2 * error;
-        if (e2 >= dy) {
-            error += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            error += dx;
-            y += sy;
-        }
-    }
+    });
 }
 
 void TMapCanvas::WideSegmentPainted(int x0, int y0, int x1, int y1)
@@ -301,6 +390,7 @@ void TMapCanvas::WideSegmentPainted(int x0, int y0, int x1, int y1)
     if (!ClipSegment(ax, ay, bx, by, -margin, -margin, image_.width() + margin,
                      image_.height() + margin))
         return;
+    Unrecordable();
     QPainter painter(&image_);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QPen(ToQColor(penColour_), penWidth_, Qt::SolidLine, Qt::RoundCap,
@@ -317,23 +407,31 @@ void TMapCanvas::WideSegmentPainted(int x0, int y0, int x1, int y1)
 void TMapCanvas::FillRect(int left, int top, int right, int bottom, TColour colour)
 {
     fillColour_ = colour;
+    Unrecordable();
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, image_.width());
     bottom = std::min(bottom, image_.height());
+    if (left >= right || top >= bottom)
+        return;
     const uchar rgb[3] = {static_cast<uchar>(RedOf(colour)), static_cast<uchar>(GreenOf(colour)),
                           static_cast<uchar>(BlueOf(colour))};
-    for (int y = top; y < bottom; ++y) {
-        uchar* p = image_.scanLine(y) + 3 * left;
-        for (int x = left; x < right; ++x, p += 3)
-            std::memcpy(p, rgb, 3);
-    }
+    // The first row pixel by pixel, the others copied from it.
+    uchar* bits = image_.bits();
+    const qsizetype stride = image_.bytesPerLine();
+    uchar* first = bits + top * stride + 3 * left;
+    for (int x = left; x < right; ++x)
+        std::memcpy(first + 3 * (x - left), rgb, 3);
+    const std::size_t bytes = 3 * static_cast<std::size_t>(right - left);
+    for (int y = top + 1; y < bottom; ++y)
+        std::memcpy(bits + y * stride + 3 * left, first, bytes);
 }
 
 void TMapCanvas::FrameRect(int left, int top, int right, int bottom)
 {
     if (left >= right || top >= bottom)
         return;
+    Unrecordable();
     auto plot = [this](int x, int y) {
         if (x >= 0 && y >= 0 && x < image_.width() && y < image_.height())
             SetPixel(x, y, penColour_);
@@ -366,6 +464,7 @@ void TMapCanvas::TextOut(int x, int y, const std::string& text)
 {
     if (image_.isNull() || text.empty())
         return;
+    Unrecordable();
     const QFont qfont = ToQFont(font_);
     const QFontMetrics metrics(qfont, &image_);
     const QString qtext = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
@@ -381,6 +480,52 @@ void TMapCanvas::TextOut(int x, int y, const std::string& text)
     painter.setFont(qfont);
     painter.setPen(ToQColor(font_.Colour));
     painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
+}
+
+bool TMapCanvas::StartRecording(TPixelRecording& recording)
+{
+    // Offsets are kept in 32 bits; one recording at a time.
+    if (recording_ != nullptr || image_.isNull() || image_.sizeInBytes() > std::numeric_limits<std::uint32_t>::max())
+        return false;
+    recording.Offsets.clear();
+    recording.Width = image_.width();
+    recording.Height = image_.height();
+    recording.Stride = image_.bytesPerLine();
+    recording.PenColour = penColour_;
+    recording.PenWidth = penWidth_;
+    recording.PenStyle = penStyle_;
+    recording.EndPosition = position_;
+    recording.EndDotPhase = dotPhase_;
+    recording.Complete = true;
+    recording_ = &recording;
+    return true;
+}
+
+void TMapCanvas::StopRecording()
+{
+    if (recording_ == nullptr)
+        return;
+    recording_->EndPosition = position_;
+    recording_->EndDotPhase = dotPhase_;
+    recording_ = nullptr;
+}
+
+bool TMapCanvas::Replay(const TPixelRecording& recording)
+{
+    if (!recording.Complete || recording_ != nullptr || image_.isNull() ||
+        recording.Width != image_.width() || recording.Height != image_.height() ||
+        recording.Stride != image_.bytesPerLine() || recording.PenColour != penColour_ ||
+        recording.PenWidth != penWidth_ || recording.PenStyle != penStyle_)
+        return false;
+    const uchar rgb[3] = {static_cast<uchar>(RedOf(penColour_)),
+                          static_cast<uchar>(GreenOf(penColour_)),
+                          static_cast<uchar>(BlueOf(penColour_))};
+    uchar* bits = image_.bits();
+    for (const std::uint32_t offset : recording.Offsets)
+        std::memcpy(bits + offset, rgb, 3);
+    position_ = recording.EndPosition;
+    dotPhase_ = recording.EndDotPhase;
+    return true;
 }
 
 } // namespace veltra

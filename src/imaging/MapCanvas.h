@@ -28,23 +28,38 @@ public:
     TColour FillColour() const override { return fillColour_; }
     void SetFillColour(TColour colour) override { fillColour_ = colour; }
 
-    QImage& Image() { return image_; }
+    // The pixels, read-only: only the drawing verbs and Resize change them.
     const QImage& Image() const { return image_; }
 
     // How often the picture was marked as modified as a whole.
     int ModifiedCount() const { return modified_; }
     TPoint PenPos() const { return position_; }
 
-    int Width() const override { return image_.width(); }
-    int Height() const override { return image_.height(); }
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
 
     TColour PenColour() const override { return penColour_; }
-    void SetPenColour(TColour colour) override { penColour_ = colour; }
+    void SetPenColour(TColour colour) override
+    {
+        if (colour != penColour_)
+            Unrecordable();
+        penColour_ = colour;
+    }
     int PenWidth() const override { return penWidth_; }
-    void SetPenWidth(int width) override { penWidth_ = width; }
+    void SetPenWidth(int width) override
+    {
+        if (width != penWidth_)
+            Unrecordable();
+        penWidth_ = width;
+    }
     TPenStyle PenStyle() const override { return penStyle_; }
     // Dotted applies to 1-pixel pens (three pixels on, three off); wider pens draw solid.
-    void SetPenStyle(TPenStyle style) override { penStyle_ = style; }
+    void SetPenStyle(TPenStyle style) override
+    {
+        if (style != penStyle_)
+            Unrecordable();
+        penStyle_ = style;
+    }
 
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
@@ -61,7 +76,19 @@ public:
     TColour Pixel(int x, int y) const override;
     void MarkModified() override { ++modified_; }
 
+    // Lines of our own walks are recorded; fills, frames, text and painter strokes are not.
+    bool StartRecording(TPixelRecording& recording) override;
+    void StopRecording() override;
+    bool Replay(const TPixelRecording& recording) override;
+
 private:
+    void Unrecordable()
+    {
+        if (recording_ != nullptr)
+            recording_->Complete = false;
+    }
+    // Makes halfSpan_ the disc of the current pen width.
+    void PrepareStamp();
     void SetPixel(int x, int y, TColour colour);
     // One segment in the pen colour; a 1-pixel pen leaves the end point out.
     void Segment(int x0, int y0, int x1, int y1);
@@ -72,6 +99,9 @@ private:
     void WideSegmentPainted(int x0, int y0, int x1, int y1);
 
     QImage image_;
+    // The image's geometry, kept beside it for the drawing verbs' inner paths.
+    int width_ = 0, height_ = 0;
+    qsizetype stride_ = 0;
     TColour fillColour_;
     TColour penColour_ = 0;
     int penWidth_ = 1;
@@ -81,6 +111,11 @@ private:
     std::int64_t dotPhase_ = 0;
     TFont font_{"Small Fonts", 7, 0};
     int modified_ = 0;
+    TPixelRecording* recording_ = nullptr;
+    // The round pen's disc for the width in stampWidth_: half the span of each row offset from
+    // -stampRadius_ to stampRadius_ (-1: no pixel), and the largest offset with a pixel.
+    int stampWidth_ = -1, stampRadius_ = 0, stampReach_ = 0;
+    int halfSpan_[2 * MaxStampRadius + 1] = {};
 };
 
 // The family name of the bundled face, registered with the font database the first time it

@@ -556,14 +556,19 @@ void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
 {
     if (Mapping == nullptr || segments_.empty())
         return;
-    const TProjected& p = projected_;
+    TProjected& p = projected_;
     const std::uint64_t stamp = Mapping->ViewStamp();
     if (stamp == 0 || p.Mapping != Mapping || p.ViewStamp != stamp || p.Contents != contents_ ||
         p.South != South || p.North != North || p.West != West || p.East != East ||
         p.OffsetX != offsetX || p.OffsetY != offsetY || p.CloseRings != CloseRings)
         Project(offsetX, offsetY);
+    if (p.Painted.Complete && canvas.Replay(p.Painted))
+        return;
+    const bool recording = canvas.StartRecording(p.Painted);
     for (const auto &[first, count] : p.Calls)
         canvas.Polyline(p.Points.data() + first, count);
+    if (recording)
+        canvas.StopRecording();
 }
 
 // Projects every polyline and keeps the canvas calls that draw them in projected_.
@@ -572,6 +577,7 @@ void TCartogList::Project(int offsetX, int offsetY) const
     TProjected& p = projected_;
     p.Points.clear();
     p.Calls.clear();
+    p.Painted = {};
     p.Mapping = Mapping;
     p.ViewStamp = Mapping->ViewStamp();
     p.Contents = contents_;

@@ -143,9 +143,11 @@ private:
     // Bumped by every change of the polylines.
     std::uint64_t contents_ = 0;
 
-    // The pixel polylines of the last drawing, as the canvas calls that draw them, and what
-    // they were projected for.
+    // The pixel polylines of the last drawing, as the canvas calls that draw them, what they
+    // were projected for, and the pixels those calls painted on the canvas, when it could
+    // record them: an unchanged view repaints those pixels without walking the lines.
     struct TProjected {
+        TPixelRecording Painted;
         std::vector<TPoint> Points;
         std::vector<std::pair<std::size_t, int>> Calls; // first point, point count
         const TProjector* Mapping = nullptr;

@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <climits>
+#include <functional>
+#include <random>
 #include <set>
 #include <vector>
 
@@ -180,6 +182,89 @@ TEST(MapCanvas, DottedPenRunsThreeOnThreeOffAcrossSegments)
     canvas.LineTo(20, 0);
     for (int x = 0; x <= 20; ++x)
         EXPECT_EQ(canvas.Pixel(x, 0), Red) << x;
+}
+
+// A recording of polylines, replayed on a bitmap of the same size and pen, paints what the
+// calls paint, and leaves the pen where they would (a dotted line goes on in phase); a run it
+// cannot hold, or a bitmap or pen it was not made for, is refused.
+TEST(MapCanvas, RecordedLinesReplayAsDrawn)
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> coordinate(-30, 90), step(-4, 4);
+    std::vector<TPoint> points(40);
+    for (TPoint& p : points)
+        p = {coordinate(random), coordinate(random) / 2};
+    points[5] = {INT_MIN, 3}; // a far-out end is clipped as drawn
+    // The second polyline in short steps, as footprints are drawn.
+    points[20] = {30, 20};
+    for (int i = 21; i < 40; ++i)
+        points[i] = {points[i - 1].X + step(random), points[i - 1].Y + step(random)};
+    // Recording walks wide pens disc by disc, drawing row by row: the pictures agree.
+    const std::pair<int, TPenStyle> pens[] = {
+        {1, TPenStyle::Solid}, {1, TPenStyle::Dot}, {2, TPenStyle::Solid},
+        {3, TPenStyle::Solid}, {4, TPenStyle::Solid}, {5, TPenStyle::Solid},
+        {7, TPenStyle::Solid}, {12, TPenStyle::Solid}, {30, TPenStyle::Solid}};
+    for (const auto& [width, style] : pens) {
+        auto setUp = [&, width = width, style = style](TMapCanvas& canvas) {
+            canvas.SetPenColour(Odd);
+            canvas.SetPenWidth(width);
+            canvas.SetPenStyle(style);
+        };
+        auto draw = [&](TMapCanvas& canvas) {
+            canvas.Polyline(points.data(), 20);
+            canvas.Polyline(points.data() + 20, 20);
+            canvas.MoveTo(1, 1);
+            canvas.LineTo(5, 1); // the dot pattern stands at 4 of 6
+        };
+        TMapCanvas recorded(60, 40, Black), direct(60, 40, Red), replayed(60, 40, Red);
+        setUp(recorded);
+        setUp(direct);
+        setUp(replayed);
+        TPixelRecording recording;
+        ASSERT_TRUE(recorded.StartRecording(recording));
+        draw(recorded);
+        recorded.StopRecording();
+        draw(direct);
+        ASSERT_TRUE(recording.Complete);
+        ASSERT_TRUE(replayed.Replay(recording));
+        direct.LineTo(20, 1);
+        replayed.LineTo(20, 1);
+        EXPECT_EQ(replayed.Image(), direct.Image()) << width;
+    }
+
+    TMapCanvas canvas(60, 40, Black);
+    TPixelRecording recording;
+    const std::function<void()> unrecordable[] = {
+        [&] { canvas.SetPenColour(Red); },
+        [&] { canvas.FillRect(0, 0, 5, 5, Red); },
+        [&] { canvas.FrameRect(0, 0, 5, 5); },
+        [&] { canvas.TextOut(2, 2, "N"); },
+        [&] {
+            canvas.SetPenWidth(40); // a painter's stroke
+            canvas.LineTo(50, 30);
+        },
+    };
+    for (const auto& call : unrecordable) {
+        canvas.SetPenWidth(1);
+        canvas.SetPenColour(Odd);
+        ASSERT_TRUE(canvas.StartRecording(recording));
+        canvas.LineTo(10, 10);
+        call();
+        canvas.StopRecording();
+        EXPECT_FALSE(recording.Complete);
+        EXPECT_FALSE(canvas.Replay(recording));
+    }
+    canvas.SetPenWidth(1);
+    canvas.SetPenColour(Odd);
+    ASSERT_TRUE(canvas.StartRecording(recording));
+    canvas.LineTo(10, 10);
+    canvas.StopRecording();
+    canvas.SetPenColour(Red);
+    EXPECT_FALSE(canvas.Replay(recording));
+    canvas.SetPenColour(Odd);
+    EXPECT_TRUE(canvas.Replay(recording));
+    canvas.Resize(61, 40);
+    EXPECT_FALSE(canvas.Replay(recording));
 }
 
 TEST(MapCanvas, ResizeKeepsWhatBothSizesShare)

@@ -453,6 +453,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     view.SetChecked(TCheckBoxId::OpenGroup, o.Group);
     std::vector<std::string> diagnostics;
     TFormVeltra form(view, {}, executable);
+    form.PlainFilesHeldLimit = 0; // one render pass: its records are read once anyway
     form.DiagnosticLinesList = &diagnostics;
     form.FormCreate();
     if (o.Countries) {
