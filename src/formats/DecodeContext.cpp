@@ -29,7 +29,10 @@ TBytes TDecodeContext::ReadHeader(TStream& stream, std::int32_t size)
 
 TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth)
 {
-    context.Host.MapCanvas().SetPenWidth(penWidth);
+    context.LineCanvas = &context.Host.MapCanvas();
+    context.LineProjection = &context.Host.Projection();
+    context.LineJumpLimit = (3 * static_cast<std::int64_t>(context.LineCanvas->Width())) / 4;
+    context.LineCanvas->SetPenWidth(penWidth);
     return TScanLinePen{};
 }
 
@@ -45,7 +48,9 @@ bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t l
     place.Footprint = static_cast<std::int32_t>(footprint);
     place.Latitude = static_cast<float>(ReadScaled(record, offset, 1e-4, context.Order));
     place.Longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4, context.Order));
-    return context.Host.Projection().LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
+    const TProjector& projection =
+        context.LineProjection != nullptr ? *context.LineProjection : context.Host.Projection();
+    return projection.LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
 }
 
 void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintPlace& place,
@@ -56,10 +61,14 @@ void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintP
     context.Host.FootprintDrawn(place.X, place.Y, colour,
                                 std::isnan(place.Value) ? temperature : place.Value);
     const std::int32_t x = place.X, y = place.Y;
-    TCanvas& canvas = context.Host.MapCanvas();
+    if (context.LineCanvas == nullptr) { // outside a scan line: take the host's canvas now
+        context.LineCanvas = &context.Host.MapCanvas();
+        context.LineJumpLimit = (3 * static_cast<std::int64_t>(context.LineCanvas->Width())) / 4;
+    }
+    TCanvas& canvas = *context.LineCanvas;
     canvas.SetPenColour(colour);
     const std::int64_t jump = std::llabs(static_cast<std::int64_t>(x) - pen.PreviousX);
-    if (jump > (3 * static_cast<std::int64_t>(canvas.Width())) / 4)
+    if (jump > context.LineJumpLimit)
         pen.PenDown = false;
     if (pen.PenDown)
         canvas.LineTo(x, y);

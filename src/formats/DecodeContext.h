@@ -31,6 +31,11 @@ struct TDecodeContext {
     explicit TDecodeContext(TDecodeHost& host) : Host(host) {}
 
     TDecodeHost& Host;
+    // The host's map canvas and projection, asked for once per scan line (BeginScanLine)
+    // rather than per footprint.
+    TCanvas* LineCanvas = nullptr;
+    const TProjector* LineProjection = nullptr;
+    std::int64_t LineJumpLimit = 0; // three quarters of the canvas width
     TInputFamily Family = TInputFamily::ifLevel1b;
     std::int32_t Channel = 0;     // 1-20 HIRS, 1-15 AMSU-A, 16-20 AMSU-B/MHS
     std::int32_t RecordSize = 0;  // bytes per record; 0 = unknown
