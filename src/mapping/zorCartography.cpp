@@ -564,7 +564,7 @@ void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
         Project(offsetX, offsetY);
     if (p.Painted.Complete && canvas.Replay(p.Painted))
         return;
-    const bool recording = canvas.StartRecording(p.Painted);
+    const bool recording = ++p.Drawings >= 2 && canvas.StartRecording(p.Painted);
     for (const auto &[first, count] : p.Calls)
         canvas.Polyline(p.Points.data() + first, count);
     if (recording)
@@ -578,6 +578,7 @@ void TCartogList::Project(int offsetX, int offsetY) const
     p.Points.clear();
     p.Calls.clear();
     p.Painted = {};
+    p.Drawings = 0;
     p.Mapping = Mapping;
     p.ViewStamp = Mapping->ViewStamp();
     p.Contents = contents_;

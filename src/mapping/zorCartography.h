@@ -145,9 +145,12 @@ private:
 
     // The pixel polylines of the last drawing, as the canvas calls that draw them, what they
     // were projected for, and the pixels those calls painted on the canvas, when it could
-    // record them: an unchanged view repaints those pixels without walking the lines.
+    // record them: an unchanged view repaints those pixels without walking the lines. The
+    // pixels are recorded on the second drawing of a view, so a program that draws once
+    // keeps no recording.
     struct TProjected {
         TPixelRecording Painted;
+        int Drawings = 0;
         std::vector<TPoint> Points;
         std::vector<std::pair<std::size_t, int>> Calls; // first point, point count
         const TProjector* Mapping = nullptr;

@@ -7,9 +7,11 @@
 #include <functional>
 #include <random>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "imaging/MapCanvas.h"
+#include "mapping/zorCartography.h"
 #include "mapping/zorMapping.h"
 
 namespace veltra {
@@ -265,6 +267,48 @@ TEST(MapCanvas, RecordedLinesReplayAsDrawn)
     EXPECT_TRUE(canvas.Replay(recording));
     canvas.Resize(61, 40);
     EXPECT_FALSE(canvas.Replay(recording));
+}
+
+// Outlines drawn again in an unchanged view paint the same pixels (the second drawing records
+// them, later ones replay the recording), in the pen of the moment.
+TEST(MapCanvas, OutlinesRedrawnInAnUnchangedViewPaintTheSamePixels)
+{
+    TMapping mapping;
+    mapping.SetProjection(pkOrthographic);
+    ApplyRegionPreset(mapping, 0);
+    mapping.SetWidth(400);
+    mapping.SetHeight(300);
+    const std::string gpx = "<gpx>\n<trk>\n<trkseg>\n<trkpt lat=\"36\" lon=\"-8\"/>\n"
+                            "<trkpt lat=\"60\" lon=\"5\"/>\n<trkpt lat=\"45\" lon=\"30\"/>\n"
+                            "</trkseg>\n</trk>\n</gpx>\n";
+    TCartogList outlines;
+    outlines.LoadFromBytes({reinterpret_cast<const std::uint8_t*>(gpx.data()), gpx.size()},
+                           "track.gpx");
+    outlines.Mapping = &mapping;
+    std::vector<QImage> pictures;
+    for (const TColour pen : {Red, Red, Red, Odd}) {
+        TMapCanvas canvas(400, 300, Black);
+        canvas.SetPenColour(pen);
+        outlines.Draw(&canvas, 0, 0);
+        pictures.push_back(canvas.Image());
+    }
+    const auto red = [&](const QImage& picture) {
+        std::set<std::pair<int, int>> out;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (picture.pixel(x, y) == qRgb(255, 0, 0))
+                    out.insert({x, y});
+        return out;
+    };
+    EXPECT_GT(red(pictures[0]).size(), 100u);
+    EXPECT_EQ(pictures[1], pictures[0]);
+    EXPECT_EQ(pictures[2], pictures[0]);
+    std::set<std::pair<int, int>> odd;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 400; ++x)
+            if (pictures[3].pixel(x, y) == qRgb(12, 34, 56))
+                odd.insert({x, y});
+    EXPECT_EQ(odd, red(pictures[0]));
 }
 
 TEST(MapCanvas, ResizeKeepsWhatBothSizesShare)
