@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <unistd.h>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -20,6 +19,7 @@
 #include "export/NetCdfExport.h"
 #include "imaging/BrightnessTemperatures.h"
 #include "mapping/zorMapping.h"
+#include "support/ScratchFolder.h"
 
 using namespace veltra;
 namespace fs = std::filesystem;
@@ -29,19 +29,9 @@ namespace {
 // The NetCDF and GeoTIFF writers come from the programs' folder of this build.
 const std::string ModuleFolder = VELTRA_BINARY_DIR "/src/app";
 
-class Export : public ::testing::Test {
+class Export : public TScratchFolderTest {
 protected:
-    void SetUp() override
-    {
-        folder_ = fs::temp_directory_path() /
-                  (std::string("veltra-export-") + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    std::string Out(const std::string& name) const { return (folder_ / name).string(); }
-    fs::path folder_;
+    Export() : TScratchFolderTest("veltra-export-") {}
 };
 
 // Values whose shortest decimal form is long, tiny or signed: each must come back bit for bit.

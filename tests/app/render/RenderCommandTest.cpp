@@ -7,13 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include <gdal.h>
 #include <netcdf.h>
 #include <ogr_srs_api.h>
 
 #include "app/render/RenderCommand.h"
+#include "support/ScratchFolder.h"
 
 using namespace veltra;
 namespace fs = std::filesystem;
@@ -42,20 +42,9 @@ std::string SampleWith(const std::string& marker)
     return "";
 }
 
-class RenderCommand : public ::testing::Test {
+class RenderCommand : public TScratchFolderTest {
 protected:
-    void SetUp() override
-    {
-        // One folder per process: the suite may run in several checkouts at once.
-        folder_ = fs::temp_directory_path() /
-                  ("veltra-render-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    std::string Out(const std::string& name) const { return (folder_ / name).string(); }
-    fs::path folder_;
+    RenderCommand() : TScratchFolderTest("veltra-render-") {}
 };
 
 } // namespace
