@@ -38,7 +38,7 @@ TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth)
 
 void EndScanLine(TDecodeContext& context)
 {
-    context.Host.MapCanvas().SetPenWidth(1);
+    context.LineCanvas->SetPenWidth(1);
 }
 
 bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t locations,
@@ -48,9 +48,7 @@ bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t l
     place.Footprint = static_cast<std::int32_t>(footprint);
     place.Latitude = static_cast<float>(ReadScaled(record, offset, 1e-4, context.Order));
     place.Longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4, context.Order));
-    const TProjector& projection =
-        context.LineProjection != nullptr ? *context.LineProjection : context.Host.Projection();
-    return projection.LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
+    return context.LineProjection->LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
 }
 
 void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintPlace& place,
@@ -61,10 +59,6 @@ void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintP
     context.Host.FootprintDrawn(place.X, place.Y, colour,
                                 std::isnan(place.Value) ? temperature : place.Value);
     const std::int32_t x = place.X, y = place.Y;
-    if (context.LineCanvas == nullptr) { // outside a scan line: take the host's canvas now
-        context.LineCanvas = &context.Host.MapCanvas();
-        context.LineJumpLimit = (3 * static_cast<std::int64_t>(context.LineCanvas->Width())) / 4;
-    }
     TCanvas& canvas = *context.LineCanvas;
     canvas.SetPenColour(colour);
     const std::int64_t jump = std::llabs(static_cast<std::int64_t>(x) - pen.PreviousX);

@@ -31,8 +31,8 @@ struct TDecodeContext {
     explicit TDecodeContext(TDecodeHost& host) : Host(host) {}
 
     TDecodeHost& Host;
-    // The host's map canvas and projection, asked for once per scan line (BeginScanLine)
-    // rather than per footprint.
+    // The host's map canvas and projection, asked for by BeginScanLine, which starts every
+    // scan line, rather than per footprint.
     TCanvas* LineCanvas = nullptr;
     const TProjector* LineProjection = nullptr;
     std::int64_t LineJumpLimit = 0; // three quarters of the canvas width
