@@ -148,7 +148,8 @@ void TMapCanvas::MoveTo(int x, int y)
 
 void TMapCanvas::LineTo(int x, int y)
 {
-    Segment(position_.X, position_.Y, x, y);
+    if (width_ > 0)
+        Segment(position_.X, position_.Y, x, y, image_.bits());
     position_ = {x, y};
 }
 
@@ -157,18 +158,19 @@ void TMapCanvas::Polyline(const TPoint* points, int count)
     if (points == nullptr || count < 2)
         return;
     dotPhase_ = 0;
-    for (int i = 1; i < count; ++i)
-        Segment(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y);
-}
-
-void TMapCanvas::Segment(int x0, int y0, int x1, int y1)
-{
     if (width_ == 0) // no pixels
         return;
+    uchar* const bits = image_.bits();
+    for (int i = 1; i < count; ++i)
+        Segment(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y, bits);
+}
+
+void TMapCanvas::Segment(int x0, int y0, int x1, int y1, uchar* bits)
+{
     if (penWidth_ <= 1)
-        ThinSegment(x0, y0, x1, y1);
+        ThinSegment(x0, y0, x1, y1, bits);
     else if (penWidth_ <= 2 * MaxStampRadius - 2)
-        WideSegment(x0, y0, x1, y1);
+        WideSegment(x0, y0, x1, y1, bits);
     else
         WideSegmentPainted(x0, y0, x1, y1);
 }
@@ -177,7 +179,7 @@ void TMapCanvas::Segment(int x0, int y0, int x1, int y1)
 // round(i * minor extent / major extent), halves away from the start; the end point is not
 // painted. Only the steps whose major coordinate lies on the bitmap are walked, so a segment
 // with far-out ends costs no more than one across the bitmap.
-void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1)
+void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1, uchar* bits)
 {
     const std::int64_t dx = static_cast<std::int64_t>(x1) - x0;
     const std::int64_t dy = static_cast<std::int64_t>(y1) - y0;
@@ -190,8 +192,8 @@ void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1)
     const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
     const std::int64_t majorStart = xMajor ? x0 : y0;
     const std::int64_t minorStart = xMajor ? y0 : x0;
-    const std::int64_t majorLimit = xMajor ? image_.width() : image_.height();
-    const std::int64_t minorLimit = xMajor ? image_.height() : image_.width();
+    const std::int64_t majorLimit = xMajor ? width_ : height_;
+    const std::int64_t minorLimit = xMajor ? height_ : width_;
 
     // Steps i in [0, major) with 0 <= majorStart + majorStep * i < majorLimit.
     std::int64_t first = 0, last = major - 1;
@@ -206,8 +208,7 @@ void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1)
     const uchar rgb[3] = {static_cast<uchar>(RedOf(penColour_)),
                           static_cast<uchar>(GreenOf(penColour_)),
                           static_cast<uchar>(BlueOf(penColour_))};
-    uchar* bits = image_.bits();
-    const qsizetype stride = image_.bytesPerLine();
+    const qsizetype stride = stride_;
     TPixelRecording* const recording = recording_;
     // offset(i) = (2 i minor + major) div (2 major), carried from step to step as quotient and
     // remainder: 2 minor never exceeds 2 major, so a step carries at most one. 128 bits for
@@ -270,7 +271,7 @@ void TMapCanvas::PrepareStamp()
 // union is one run of pixels, from the leftmost disc's left end to the rightmost one's right
 // end. Each row's run is found from the columns the walk visits on the rows within reach,
 // and written once.
-void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1)
+void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1, uchar* bits)
 {
     const int width = width_, height = height_;
     // Clip to the bitmap grown by the pen, so the walk never leaves the neighbourhood of it.
@@ -292,7 +293,6 @@ void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1)
     PrepareStamp();
     const int radius = stampRadius_, reach = stampReach_;
     const int* const halfSpan = halfSpan_;
-    uchar* bits = image_.bits();
     const qsizetype stride = stride_;
     const int dx = std::abs(xe - x), sx = x < xe ? 1 : -1;
     const int dy = -std::abs(ye - y), sy = y < ye ? 1 : -1;

@@ -91,11 +91,12 @@ private:
     void PrepareStamp();
     void SetPixel(int x, int y, TColour colour);
     // One segment in the pen colour; a 1-pixel pen leaves the end point out.
-    void Segment(int x0, int y0, int x1, int y1);
-    void ThinSegment(int x0, int y0, int x1, int y1);
+    // bits: the pixels, writable (image_.bits()), fetched once per call of a drawing verb.
+    void Segment(int x0, int y0, int x1, int y1, uchar* bits);
+    void ThinSegment(int x0, int y0, int x1, int y1, uchar* bits);
     // Pens up to this radius are stamped by our own walk, wider ones go through QPainter.
     static constexpr int MaxStampRadius = 16;
-    void WideSegment(int x0, int y0, int x1, int y1);
+    void WideSegment(int x0, int y0, int x1, int y1, uchar* bits);
     void WideSegmentPainted(int x0, int y0, int x1, int y1);
 
     QImage image_;
