@@ -174,6 +174,8 @@ std::string UpperExtension(const std::string& fileName)
 // GSHHS and GPX longitudes may run from 0 to 360; the box is brought back towards [-180, 180].
 void ReduceLongitudeBox(TLineSegment& segment)
 {
+    if (segment.MaxLon > 180 || segment.MinLon > 180)
+        segment.LongitudesShifted = true;
     if (segment.MaxLon > 180)
         segment.MaxLon -= 360;
     if (segment.MinLon > 180)
@@ -571,6 +573,14 @@ void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
         canvas.StopRecording();
 }
 
+bool TCartogList::OutOfReach(const TLineSegment& segment) const
+{
+    // A box whose longitudes were shifted is tested on its latitudes alone.
+    const float west = segment.LongitudesShifted ? -180.0f : segment.MinLon;
+    const float east = segment.LongitudesShifted ? 360.0f : segment.MaxLon;
+    return Mapping->OutOfReach(segment.MinLat, segment.MaxLat, west, east);
+}
+
 // Projects every polyline and keeps the canvas calls that draw them in projected_.
 void TCartogList::Project(int offsetX, int offsetY) const
 {
@@ -612,12 +622,16 @@ void TCartogList::Project(int offsetX, int offsetY) const
         runStart = p.Points.size();
     };
 
+    const bool reach = Mapping->HasReach();
     for (const auto& segmentPtr : segments_) {
         const TLineSegment& segment = *segmentPtr;
         if (Culled(segment))
             continue;
         const int drawingClass = segment.Kind & ~1;
         if (!(drawingClass == 0 || drawingClass == 4 || drawingClass == 8))
+            continue;
+        // A polyline wholly beyond the reach of the projection draws nothing.
+        if (reach && OutOfReach(segment))
             continue;
 
         std::int64_t lastX = -1, lastY = -1;

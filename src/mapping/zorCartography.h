@@ -37,13 +37,16 @@ struct TLonLat {
     float Lat = 0;
 };
 
-// One polyline with its bounding box.
+// One polyline with its bounding box, which AddPoint keeps.
 class TLineSegment {
 public:
     float MaxLat = -2147483648.0f;
     float MinLat = 2147483648.0f;
     float MaxLon = -2147483648.0f;
     float MinLon = 2147483648.0f;
+    // Set when a longitude bound past 180 was brought back by 360 degrees: the longitudes of
+    // the box then no longer bound the points.
+    bool LongitudesShifted = false;
     std::int32_t Count = 0;
     // Drawing class: the value with its lowest bit cleared must be 0, 4 or 8 for the polyline
     // to be drawn. 1 for polylines from GSHHS, GPX and text files.
@@ -136,6 +139,8 @@ private:
     void AddLoaded(TSharedSegment segment);
     void TrimCapacity();
     bool Culled(const TLineSegment& segment) const;
+    // Whether the projection shows none of the segment's points, by its bounding box.
+    bool OutOfReach(const TLineSegment& segment) const;
     void Project(int offsetX, int offsetY) const;
 
     std::vector<TSharedSegment> segments_;

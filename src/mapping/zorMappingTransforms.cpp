@@ -3,6 +3,7 @@
 // in units of the bitmap width (height for polar stereographic) and turns them into a pixel;
 // the inverse undoes it for the cursor read-out. Every arithmetic fault is caught per call and
 // reported as "not visible" / "no position".
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -536,6 +537,44 @@ bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x,
                           std::int32_t& y) const
 {
     return StoreForward(latitude, longitude, x, y, RoundHalfEven);
+}
+
+bool TMapping::HasReach() const
+{
+    return TKinds::Kind(Projection).ReachKm != 0;
+}
+
+// The largest cosine of the arc from the centre to any point of the box, against the reach's.
+// With both latitudes' cosines non-negative, cos c = sin phi sin phi0 + cos phi cos phi0 cos dl
+// is at most g(phi) = sin phi sin phi0 + cos phi cos phi0 cos d, d the smallest longitude
+// difference in the box; g = R cos(phi - alpha) peaks at alpha or else at an end of the
+// latitude range. The margin is far above the rounding of either computation.
+bool TMapping::OutOfReach(float south, float north, float west, float east) const
+{
+    if (!HasReach() || !(reachCos_ <= 1) || !(reachCosLat0_ >= 0))
+        return false;
+    // Boxes off the globe or with far-out longitudes are never passed over (this also turns
+    // away not-a-number bounds).
+    if (!(south >= -90 && north <= 90 && south <= north && west <= east && west >= -10000 &&
+          east <= 10000))
+        return false;
+    const double width = static_cast<double>(east) - west;
+    double nearest = 0; // degrees of longitude from the centre's meridian, 0 to 180
+    if (width < 360) {
+        const double start = static_cast<double>(west) - CentreLongitude;
+        const double from = start - 360 * std::floor((start + 180) / 360); // in [-180, 180)
+        const double to = from + width;
+        if (from > 0)
+            nearest = std::max(0.0, std::min(from, 360 - to));
+        else if (to < 0)
+            nearest = -to;
+    }
+    const double s0 = reachSinLat0_, c0 = reachCosLat0_ * std::cos(nearest * DegToRad);
+    const auto g = [&](double phi) { return s0 * std::sin(phi) + c0 * std::cos(phi); };
+    const double a = south * DegToRad, b = north * DegToRad;
+    const double peak = std::atan2(s0, c0);
+    const double largest = peak >= a && peak <= b ? std::hypot(s0, c0) : std::max(g(a), g(b));
+    return largest < reachCos_ - 1e-9;
 }
 
 bool TMapping::LatLonToXYF(float latitude, float longitude, float& x, float& y) const

@@ -3,8 +3,10 @@
 // independent cartographic library.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -94,6 +96,69 @@ TEST(Transforms, OrthographicReachEndsAt6300Km)
     EXPECT_FALSE(mapping.LatLonToXYF(outside, 10, fx, fy));
     EXPECT_EQ(fx, -5);
     EXPECT_EQ(fy, -6);
+}
+
+// A box said to be out of reach holds no visible point: random boxes, some across the date
+// line, round several centres of every reach-limited kind, each checked on a grid of points.
+TEST(Transforms, BoxesOutOfReachHoldNoVisiblePoint)
+{
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(0, 1);
+    int culled = 0, boxes = 0;
+    for (std::uint8_t kind : {3, 4, 7, 8, 10, 11})
+        for (int region : {Europe, IndianOcean, SouthAmerica, NorthPole}) {
+            TMapping mapping = MakeMapping(kind, region);
+            for (int b = 0; b < 300; ++b, ++boxes) {
+                const float south = -90 + 180 * unit(random);
+                const float north = std::min(90.0f, south + 40 * unit(random));
+                const float west = -200 + 400 * unit(random);
+                const float east = west + (b % 10 == 0 ? 400 : 60) * unit(random);
+                if (!mapping.OutOfReach(south, north, west, east))
+                    continue;
+                ++culled;
+                for (int i = 0; i <= 6; ++i)
+                    for (int j = 0; j <= 6; ++j) {
+                        const float lat = south + (north - south) * i / 6;
+                        const float lon = west + (east - west) * j / 6;
+                        std::int32_t x = 0, y = 0;
+                        ASSERT_FALSE(mapping.LatLonToXY(lat, lon, x, y))
+                            << int(kind) << " " << region << " " << lat << " " << lon;
+                    }
+            }
+        }
+    EXPECT_GT(culled, boxes / 4);
+    EXPECT_LT(culled, boxes * 3 / 4);
+}
+
+// Along a meridian the point nearest the centre may lie in reach while the ends of a box
+// round it do not; the answer also tells 6299.99 km from 6300.01 km.
+TEST(Transforms, BoxesOutOfReachAtTheEdge)
+{
+    for (const float lat0 : {0.0f, 20.0f}) {
+        TMapping mapping = MakeMapping(pkOrthographic, Europe);
+        mapping.SetCentreLatitude(lat0);
+        mapping.SetCentreLongitude(0);
+        const double phi0 = lat0 * Pi / 180;
+        for (double dl = 0; dl < 90; dl += 0.25) {
+            const auto nearest = static_cast<float>(
+                std::atan2(std::sin(phi0), std::cos(phi0) * std::cos(dl * Pi / 180)) * 180 / Pi);
+            const auto lon = static_cast<float>(dl);
+            std::int32_t x = 0, y = 0;
+            if (mapping.LatLonToXY(nearest, lon, x, y)) {
+                EXPECT_FALSE(mapping.OutOfReach(nearest - 30, std::min(nearest + 30, 90.0f), lon,
+                                                lon))
+                    << lat0 << " " << dl;
+            }
+        }
+    }
+    const TMapping europe = MakeMapping(pkOrthographic, Europe); // centre 55 N 10 E
+    const float inside = LatitudeAtDistanceSouth(55, 6299.99);
+    const float outside = LatitudeAtDistanceSouth(55, 6300.01);
+    EXPECT_FALSE(europe.OutOfReach(inside, inside, 10, 10));
+    EXPECT_TRUE(europe.OutOfReach(outside, outside, 10, 10));
+    EXPECT_FALSE(europe.OutOfReach(outside - 1, inside, 10, 10));
+    EXPECT_FALSE(europe.OutOfReach(std::nanf(""), outside, 10, 10));
+    EXPECT_FALSE(MakeMapping(pkPlateCarree, Europe).OutOfReach(-90, -89, 10, 11));
 }
 
 // What the transforms set up per view follows every setter: a mapping moved to another
