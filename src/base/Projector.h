@@ -24,8 +24,8 @@ public:
     // Whether the projection shows only the part of the globe within a reach of its centre.
     virtual bool HasReach() const { return false; }
     // True when no point of the box (degrees, south <= north, west <= east) can be visible
-    // because the whole box lies beyond the reach: a whole polyline or scan line can then be
-    // passed over without projecting its points. False whenever that is not certain.
+    // because the whole box lies beyond the reach: a whole polyline can then be passed over
+    // without projecting its points. False whenever that is not certain.
     virtual bool OutOfReach(float south, float north, float west, float east) const
     {
         (void)south, (void)north, (void)west, (void)east;
