@@ -21,8 +21,6 @@ public:
     // transform depends on), so that pixels projected earlier may be kept while it stays the
     // same. 0 means the view is not tracked: nothing projected may be kept.
     virtual std::uint64_t ViewStamp() const { return 0; }
-    // Whether the projection shows only the part of the globe within a reach of its centre.
-    virtual bool HasReach() const { return false; }
     // True when no point of the box (degrees, south <= north, west <= east) can be visible
     // because the whole box lies beyond the reach: a whole polyline can then be passed over
     // without projecting its points. False whenever that is not certain.

@@ -622,7 +622,6 @@ void TCartogList::Project(int offsetX, int offsetY) const
         runStart = p.Points.size();
     };
 
-    const bool reach = Mapping->HasReach();
     for (const auto& segmentPtr : segments_) {
         const TLineSegment& segment = *segmentPtr;
         if (Culled(segment))
@@ -631,7 +630,7 @@ void TCartogList::Project(int offsetX, int offsetY) const
         if (!(drawingClass == 0 || drawingClass == 4 || drawingClass == 8))
             continue;
         // A polyline wholly beyond the reach of the projection draws nothing.
-        if (reach && OutOfReach(segment))
+        if (OutOfReach(segment))
             continue;
 
         std::int64_t lastX = -1, lastY = -1;

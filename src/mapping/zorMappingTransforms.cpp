@@ -539,11 +539,6 @@ bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x,
     return StoreForward(latitude, longitude, x, y, RoundHalfEven);
 }
 
-bool TMapping::HasReach() const
-{
-    return TKinds::Kind(Projection).ReachKm != 0;
-}
-
 // The largest cosine of the arc from the centre to any point of the box, against the reach's.
 // With both latitudes' cosines non-negative, cos c = sin phi sin phi0 + cos phi cos phi0 cos dl
 // is at most g(phi) = sin phi sin phi0 + cos phi cos phi0 cos d, d the smallest longitude
@@ -551,7 +546,7 @@ bool TMapping::HasReach() const
 // latitude range. The margin is far above the rounding of either computation.
 bool TMapping::OutOfReach(float south, float north, float west, float east) const
 {
-    if (!HasReach() || !(reachCos_ <= 1) || !(reachCosLat0_ >= 0))
+    if (TKinds::Kind(Projection).ReachKm == 0 || !(reachCos_ <= 1) || !(reachCosLat0_ >= 0))
         return false;
     // Boxes off the globe or with far-out longitudes are never passed over (this also turns
     // away not-a-number bounds).
