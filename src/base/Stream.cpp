@@ -47,7 +47,8 @@ std::int64_t TFileStream::ReadAt(std::uint8_t* out, std::int64_t count, std::int
 {
     std::int64_t done = 0;
     while (done < count) {
-        const ssize_t n = ::pread(fd_, out + done, static_cast<size_t>(count - done), offset + done);
+        const ssize_t n =
+            ::pread(fd_, out + done, static_cast<size_t>(count - done), offset + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

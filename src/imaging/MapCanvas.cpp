@@ -485,7 +485,8 @@ void TMapCanvas::TextOut(int x, int y, const std::string& text)
 bool TMapCanvas::StartRecording(TPixelRecording& recording)
 {
     // Offsets are kept in 32 bits; one recording at a time.
-    if (recording_ != nullptr || image_.isNull() || image_.sizeInBytes() > std::numeric_limits<std::uint32_t>::max())
+    if (recording_ != nullptr || image_.isNull() ||
+        image_.sizeInBytes() > std::numeric_limits<std::uint32_t>::max())
         return false;
     recording.Offsets.clear();
     recording.Width = image_.width();
