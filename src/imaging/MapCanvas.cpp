@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -26,6 +27,52 @@ namespace veltra {
 namespace {
 
 constexpr int DotLength = 3; // pixels on, then the same off
+
+// A colour repeated as 8-byte words of the bitmap's red, green, blue byte order: word k begins
+// on colour byte k, so the 8 bytes at offset i of a run are word i % 3. Kept in registers, so
+// a run's stores never wait on a pattern just written to memory.
+struct TColourWords {
+    std::uint64_t Word[3];
+};
+
+inline TColourWords ColourWords(TColour colour)
+{
+    const std::uint64_t r = RedOf(colour), g = GreenOf(colour), b = BlueOf(colour);
+    const auto repeat = [](std::uint64_t three) {
+        const std::uint64_t word = three | three << 24 | three << 48;
+        if constexpr (std::endian::native == std::endian::big)
+            return __builtin_bswap64(word);
+        else
+            return word;
+    };
+    return {
+        {repeat(r | g << 8 | b << 16), repeat(g | b << 8 | r << 16), repeat(b | r << 8 | g << 16)}};
+}
+
+// Paints a run of pixels starting at p: 8 bytes at a time, the last 8 ending on the run's end.
+inline void PaintRun(uchar* p, int pixels, const TColourWords& colour)
+{
+    const int bytes = 3 * pixels;
+    if (bytes < 8) {
+        for (int i = 0; i < bytes; i += 3)
+            std::memcpy(p + i, &colour.Word[0], 3);
+        return;
+    }
+    // The last 8 bytes begin on colour byte (3 pixels - 8) % 3, which is 1 for any run.
+    std::memcpy(p + bytes - 8, &colour.Word[1], 8);
+    std::memcpy(p, &colour.Word[0], 8);
+    if (bytes <= 16) // 3 to 5 pixels, a footprint's rows: the two stores cover them
+        return;
+    // Offsets 8, 16, 24, ... begin on colour bytes 2, 1, 0, ...
+    std::uint64_t now = colour.Word[2], next = colour.Word[1], after = colour.Word[0];
+    for (int i = 8; i + 8 < bytes; i += 8) {
+        std::memcpy(p + i, &now, 8);
+        const std::uint64_t done = now;
+        now = next;
+        next = after;
+        after = done;
+    }
+}
 
 QColor ToQColor(TColour colour)
 {
@@ -119,6 +166,7 @@ void TMapCanvas::Resize(int width, int height)
             std::memcpy(resized.scanLine(y), image_.constScanLine(y), bytes);
     }
     image_ = resized;
+    bits_ = nullptr;
     width_ = image_.width();
     height_ = image_.height();
     stride_ = image_.bytesPerLine();
@@ -140,6 +188,68 @@ TColour TMapCanvas::Pixel(int x, int y) const
     return PackColour(p[0], p[1], p[2]);
 }
 
+// The discs at the centres of a segment's walk, in order, each a row at most from the last:
+// every row from reach above the top centre to reach below the bottom one takes the union of
+// the discs' spans there, which is one run (consecutive discs overlap or touch, being at most a
+// column apart, and a row within reach of two centres is within reach of those between).
+template <int Centres>
+[[gnu::always_inline]] inline void TMapCanvas::PaintDiscs(const int (&x)[Centres],
+                                                          const int (&y)[Centres], int top,
+                                                          int bottom, uchar* bits)
+{
+    const int reach = stampReach_;
+    const int* const span = unionSpan_ + UnionSpanMargin + stampRadius_;
+    const TColourWords colour = ColourWords(penColour_);
+    for (int row = top - reach; row <= bottom + reach; ++row) {
+        int first = x[0] - span[row - y[0]], last = x[0] + span[row - y[0]];
+        for (int c = 1; c < Centres; ++c) {
+            first = std::min(first, x[c] - span[row - y[c]]);
+            last = std::max(last, x[c] + span[row - y[c]]);
+        }
+        PaintRun(bits + row * stride_ + 3 * first, last - first + 1, colour);
+    }
+}
+
+// A segment of at most two steps whose discs lie on the bitmap, nearly every footprint: the
+// discs at its two or three centres painted together.
+[[gnu::always_inline]] inline bool TMapCanvas::ShortSegment(int x0, int y0, int x1, int y1,
+                                                            uchar* bits)
+{
+    if (stampWidth_ != penWidth_)
+        PrepareStamp();
+    const int reach = stampReach_;
+    const int top = std::min(y0, y1), bottom = std::max(y0, y1);
+    if (recording_ != nullptr || std::min(x0, x1) < reach || std::max(x0, x1) >= width_ - reach ||
+        top < reach || bottom >= height_ - reach)
+        return false;
+    // Both ends on the bitmap, so the differences cannot overflow.
+    const int dx = std::abs(x1 - x0), dy = bottom - top;
+    static_assert(MaxShortSteps == 2);
+    if (dx > 2 || dy > 2)
+        return false;
+    if (dx <= 1 && dy <= 1) {
+        PaintDiscs<2>({x0, x1}, {y0, y1}, top, bottom, bits);
+    } else {
+        // The middle centre is where the walk (Bresenham's, below) lands after its first step.
+        const int twiceError = 2 * (dx - dy);
+        const int xm = x0 + (twiceError >= -dy ? (x0 < x1 ? 1 : -1) : 0);
+        const int ym = y0 + (twiceError <= dx ? (y0 < y1 ? 1 : -1) : 0);
+        PaintDiscs<3>({x0, xm, x1}, {y0, ym, y1}, top, bottom, bits);
+    }
+    return true;
+}
+
+[[gnu::always_inline]] inline void TMapCanvas::Segment(int x0, int y0, int x1, int y1, uchar* bits)
+{
+    if (penWidth_ <= 1)
+        ThinSegment(x0, y0, x1, y1, bits);
+    else if (penWidth_ <= 2 * MaxStampRadius - 2) {
+        if (!ShortSegment(x0, y0, x1, y1, bits))
+            WideSegment(x0, y0, x1, y1, bits);
+    } else
+        WideSegmentPainted(x0, y0, x1, y1);
+}
+
 void TMapCanvas::MoveTo(int x, int y)
 {
     position_ = {x, y};
@@ -149,7 +259,7 @@ void TMapCanvas::MoveTo(int x, int y)
 void TMapCanvas::LineTo(int x, int y)
 {
     if (width_ > 0)
-        Segment(position_.X, position_.Y, x, y, image_.bits());
+        Segment(position_.X, position_.Y, x, y, Bits());
     position_ = {x, y};
 }
 
@@ -160,19 +270,9 @@ void TMapCanvas::Polyline(const TPoint* points, int count)
     dotPhase_ = 0;
     if (width_ == 0) // no pixels
         return;
-    uchar* const bits = image_.bits();
+    uchar* const bits = Bits();
     for (int i = 1; i < count; ++i)
         Segment(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y, bits);
-}
-
-void TMapCanvas::Segment(int x0, int y0, int x1, int y1, uchar* bits)
-{
-    if (penWidth_ <= 1)
-        ThinSegment(x0, y0, x1, y1, bits);
-    else if (penWidth_ <= 2 * MaxStampRadius - 2)
-        WideSegment(x0, y0, x1, y1, bits);
-    else
-        WideSegmentPainted(x0, y0, x1, y1);
 }
 
 // Bresenham's walk along the major axis, pixel i at major = start + i and minor = start +
@@ -250,11 +350,14 @@ void TMapCanvas::PrepareStamp()
     stampWidth_ = penWidth_;
     stampRadius_ = penWidth_ / 2 + 1;
     stampReach_ = 0;
+    std::fill(std::begin(unionSpan_), std::end(unionSpan_), NoSpan);
     const double r2 = penWidth_ * penWidth_ / 4.0;
     for (int dy = -stampRadius_; dy <= stampRadius_; ++dy) {
         const double rest = r2 - static_cast<double>(dy) * dy;
         halfSpan_[dy + stampRadius_] =
             rest < 0 ? -1 : static_cast<int>(std::floor(std::sqrt(rest)));
+        unionSpan_[UnionSpanMargin + dy + stampRadius_] =
+            rest < 0 ? NoSpan : halfSpan_[dy + stampRadius_];
         if (rest >= 0)
             stampReach_ = std::max(stampReach_, std::abs(dy));
     }
@@ -333,11 +436,7 @@ void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1, uchar* bits)
             columns.Low = std::min(columns.Low, cx);
             columns.High = std::max(columns.High, cx);
         });
-        // The colour repeated: the 8 bytes from pattern + k start on colour byte k.
-        const auto r = static_cast<uchar>(RedOf(penColour_)),
-                   g = static_cast<uchar>(GreenOf(penColour_)),
-                   b = static_cast<uchar>(BlueOf(penColour_));
-        const uchar pattern[8 + 2] = {r, g, b, r, g, b, r, g, b, r};
+        const TColourWords colour = ColourWords(penColour_);
         // Row R takes from each centre row C within reach the discs' spans there, half(R - C)
         // either side of the columns visited on C.
         for (int row = -reach; row < centreRows + reach; ++row) {
@@ -348,16 +447,7 @@ void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1, uchar* bits)
                 first = std::min(first, visited[centre].Low - half);
                 last = std::max(last, visited[centre].High + half);
             }
-            uchar* p = bits + (rowFirst + row) * stride + 3 * first;
-            const int bytes = 3 * (last - first + 1);
-            if (bytes < 8) {
-                for (int i = 0; i < bytes; i += 3)
-                    std::memcpy(p + i, pattern, 3);
-                continue;
-            }
-            for (int i = 0; i + 8 < bytes; i += 8)
-                std::memcpy(p + i, pattern + i % 3, 8);
-            std::memcpy(p + bytes - 8, pattern + (bytes - 8) % 3, 8);
+            PaintRun(bits + (rowFirst + row) * stride + 3 * first, last - first + 1, colour);
         }
         return;
     }
@@ -417,7 +507,7 @@ void TMapCanvas::FillRect(int left, int top, int right, int bottom, TColour colo
     const uchar rgb[3] = {static_cast<uchar>(RedOf(colour)), static_cast<uchar>(GreenOf(colour)),
                           static_cast<uchar>(BlueOf(colour))};
     // The first row pixel by pixel, the others copied from it.
-    uchar* bits = image_.bits();
+    uchar* bits = Bits();
     const qsizetype stride = image_.bytesPerLine();
     uchar* first = bits + top * stride + 3 * left;
     for (int x = left; x < right; ++x)
@@ -521,7 +611,7 @@ bool TMapCanvas::Replay(const TPixelRecording& recording)
     const uchar rgb[3] = {static_cast<uchar>(RedOf(penColour_)),
                           static_cast<uchar>(GreenOf(penColour_)),
                           static_cast<uchar>(BlueOf(penColour_))};
-    uchar* bits = image_.bits();
+    uchar* bits = Bits();
     for (const std::uint32_t offset : recording.Offsets)
         std::memcpy(bits + offset, rgb, 3);
     position_ = recording.EndPosition;

@@ -17,6 +17,9 @@ namespace veltra {
 
 class TMapCanvas : public TBitmap {
 public:
+    // A canvas owns its pixels: a copy would write into the other's (see bits_).
+    TMapCanvas(const TMapCanvas&) = delete;
+    TMapCanvas& operator=(const TMapCanvas&) = delete;
     // A bitmap of the given size filled with the fill colour (white by default).
     explicit TMapCanvas(int width = 0, int height = 0, TColour fillColour = 0xFFFFFF);
 
@@ -28,8 +31,14 @@ public:
     TColour FillColour() const override { return fillColour_; }
     void SetFillColour(TColour colour) override { fillColour_ = colour; }
 
-    // The pixels, read-only: only the drawing verbs and Resize change them.
-    const QImage& Image() const { return image_; }
+    // The pixels, read-only: only the drawing verbs and Resize change them. The caller may
+    // keep a copy that shares them, so the next drawing verb asks the image for its pixels
+    // again, which detaches it.
+    const QImage& Image() const
+    {
+        bits_ = nullptr;
+        return image_;
+    }
 
     // How often the picture was marked as modified as a whole.
     int ModifiedCount() const { return modified_; }
@@ -91,15 +100,29 @@ private:
     void PrepareStamp();
     void SetPixel(int x, int y, TColour colour);
     // One segment in the pen colour; a 1-pixel pen leaves the end point out.
-    // bits: the pixels, writable (image_.bits()), fetched once per call of a drawing verb.
+    // bits: the pixels, writable (Bits()), fetched once per call of a drawing verb.
     void Segment(int x0, int y0, int x1, int y1, uchar* bits);
     void ThinSegment(int x0, int y0, int x1, int y1, uchar* bits);
     // Pens up to this radius are stamped by our own walk, wider ones go through QPainter.
     static constexpr int MaxStampRadius = 16;
+    bool ShortSegment(int x0, int y0, int x1, int y1, uchar* bits);
+    template <int Centres>
+    void PaintDiscs(const int (&x)[Centres], const int (&y)[Centres], int top, int bottom,
+                    uchar* bits);
     void WideSegment(int x0, int y0, int x1, int y1, uchar* bits);
     void WideSegmentPainted(int x0, int y0, int x1, int y1);
 
+    // The image's writable pixels, kept from one drawing verb to the next while the image is
+    // neither replaced nor handed out.
+    uchar* Bits()
+    {
+        if (bits_ == nullptr)
+            bits_ = image_.bits();
+        return bits_;
+    }
+
     QImage image_;
+    mutable uchar* bits_ = nullptr;
     // The image's geometry, kept beside it for the drawing verbs' inner paths.
     int width_ = 0, height_ = 0;
     qsizetype stride_ = 0;
@@ -117,6 +140,13 @@ private:
     // -stampRadius_ to stampRadius_ (-1: no pixel), and the largest offset with a pixel.
     int stampWidth_ = -1, stampRadius_ = 0, stampReach_ = 0;
     int halfSpan_[2 * MaxStampRadius + 1] = {};
+    // Segments of up to this many steps have their discs painted together.
+    static constexpr int MaxShortSteps = 2;
+    // The same from UnionSpanMargin rows further out (a row is at most reach + MaxShortSteps
+    // from a centre of such a segment, and the disc's radius is reach + 1), with rows without a
+    // pixel far negative, so a span's ends fall outside any other span they are taken with.
+    static constexpr int UnionSpanMargin = MaxShortSteps - 1, NoSpan = -(1 << 20);
+    int unionSpan_[2 * MaxStampRadius + 1 + 2 * UnionSpanMargin] = {};
 };
 
 // The family name of the bundled face, registered with the font database the first time it

@@ -232,6 +232,24 @@ TEST(MapCanvas, RecordedLinesReplayAsDrawn)
         direct.LineTo(20, 1);
         replayed.LineTo(20, 1);
         EXPECT_EQ(replayed.Image(), direct.Image()) << width;
+
+        // Each segment of up to three steps alone (footprints, which have a path of their
+        // own up to two), in every direction, away from the edges and against them.
+        for (const TPoint from : {TPoint{30, 20}, TPoint{1, 1}})
+            for (int dx = -3; dx <= 3; ++dx)
+                for (int dy = -3; dy <= 3; ++dy) {
+                    TMapCanvas alone(60, 40, Black), walked(60, 40, Black);
+                    setUp(alone);
+                    setUp(walked);
+                    TPixelRecording discs;
+                    ASSERT_TRUE(walked.StartRecording(discs));
+                    for (TMapCanvas* canvas : {&walked, &alone}) {
+                        canvas->MoveTo(from.X, from.Y);
+                        canvas->LineTo(from.X + dx, from.Y + dy);
+                    }
+                    walked.StopRecording();
+                    EXPECT_EQ(alone.Image(), walked.Image()) << width << " " << dx << dy;
+                }
     }
 
     TMapCanvas canvas(60, 40, Black);
