@@ -39,7 +39,8 @@ struct TFont {
 // one pen's strokes: it is valid for the surface size and the pen it was made with, and only
 // when every call of the run could be recorded (Complete).
 struct TPixelRecording {
-    std::vector<std::uint32_t> Offsets; // byte offsets of the painted pixels, in painting order
+    // Byte offsets of the painted pixels, each once, in the order they were first painted.
+    std::vector<std::uint32_t> Offsets;
     int Width = 0, Height = 0;
     std::int64_t Stride = 0;
     TColour PenColour = 0;

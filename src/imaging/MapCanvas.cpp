@@ -598,6 +598,18 @@ void TMapCanvas::StopRecording()
         return;
     recording_->EndPosition = position_;
     recording_->EndDotPhase = dotPhase_;
+    // Lines cross and share end points, and a wide pen's discs overlap: each pixel is kept
+    // once (the first time it was painted), so a replay, all in one colour, writes it once.
+    // Distinct pixels lie at least 3 bytes apart, so offset / 3 tells them apart.
+    std::vector<std::uint32_t>& offsets = recording_->Offsets;
+    std::vector<bool> seen(static_cast<std::size_t>(image_.sizeInBytes()) / 3 + 1);
+    std::size_t kept = 0;
+    for (const std::uint32_t offset : offsets)
+        if (!seen[offset / 3]) {
+            seen[offset / 3] = true;
+            offsets[kept++] = offset;
+        }
+    offsets.resize(kept);
     recording_ = nullptr;
 }
 
