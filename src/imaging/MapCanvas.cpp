@@ -224,13 +224,14 @@ template <int Centres>
         return false;
     // Both ends on the bitmap, so the differences cannot overflow.
     const int dx = std::abs(x1 - x0), dy = bottom - top;
-    static_assert(MaxShortSteps == 2);
-    if (dx > 2 || dy > 2)
+    static_assert(MaxShortSteps == 2); // one step or two, below
+    if (dx > MaxShortSteps || dy > MaxShortSteps)
         return false;
     if (dx <= 1 && dy <= 1) {
         PaintDiscs<2>({x0, x1}, {y0, y1}, top, bottom, bits);
     } else {
-        // The middle centre is where the walk (Bresenham's, below) lands after its first step.
+        // The middle centre is where the round pen's walk (in WideSegment) lands after its
+        // first step; the thin pen's walk rounds differently.
         const int twiceError = 2 * (dx - dy);
         const int xm = x0 + (twiceError >= -dy ? (x0 < x1 ? 1 : -1) : 0);
         const int ym = y0 + (twiceError <= dx ? (y0 < y1 ? 1 : -1) : 0);
