@@ -431,11 +431,23 @@ void TCartogList::LoadMinuteSegments(std::span<const std::uint8_t> bytes)
             throw EReadError("Outline record longer than the file");
         auto segment = std::make_unique<TLineSegment>();
         segment->Kind = kind;
-        segment->Points.reserve(static_cast<size_t>(count));
+        // As AddPoint would store them, in two plain passes: the points, then their box.
+        segment->Points.resize(static_cast<size_t>(count));
+        TLonLat* points = segment->Points.data();
         const std::uint8_t* p = in.Take(static_cast<std::size_t>(count) * MinutePointSize);
         for (std::int32_t i = 0; i < count; ++i, p += MinutePointSize)
-            segment->AddPoint(static_cast<float>(LittleEndian16(p)) / 60.0f,
-                              static_cast<float>(LittleEndian16(p + 2)) / 60.0f);
+            points[i] = {static_cast<float>(LittleEndian16(p)) / 60.0f,
+                         static_cast<float>(LittleEndian16(p + 2)) / 60.0f};
+        TLineSegment& box = *segment;
+        float maxLat = box.MaxLat, minLat = box.MinLat, maxLon = box.MaxLon, minLon = box.MinLon;
+        for (std::int32_t i = 0; i < count; ++i) {
+            maxLat = std::max(maxLat, points[i].Lat);
+            minLat = std::min(minLat, points[i].Lat);
+            maxLon = std::max(maxLon, points[i].Lon);
+            minLon = std::min(minLon, points[i].Lon);
+        }
+        box.MaxLat = maxLat, box.MinLat = minLat, box.MaxLon = maxLon, box.MinLon = minLon;
+        box.Count = count;
         AddLoaded(std::move(segment));
     }
 }
