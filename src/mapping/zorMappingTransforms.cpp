@@ -75,8 +75,7 @@ struct TMapping::TKinds {
     static bool InReach(const TMapping& m, double latitude, double longitude, double dLon,
                         TAngles& t)
     {
-        if (latitude >= -90 && latitude <= 90 &&
-            std::fabs(latitude - m.CentreLatitude) > m.reachBand_)
+        if (OutsideBand(m, latitude))
             return false;
         const double phi = latitude * DegToRad, dl = dLon * DegToRad;
         t = {std::sin(phi), std::cos(phi), std::sin(dl), std::cos(dl)};
@@ -84,9 +83,16 @@ struct TMapping::TKinds {
         const double cosDistanceDl = longitude - m.CentreLongitude == dLon
                                          ? t.CosDl
                                          : std::cos((m.CentreLongitude - longitude) * DegToRad);
-        const double cosArc =
-            t.SinPhi * m.reachSinLat0_ + t.CosPhi * m.reachCosLat0_ * cosDistanceDl;
-        return cosArc >= m.reachCos_;
+        return CosArc(m, t, cosDistanceDl) >= m.reachCos_;
+    }
+    static bool OutsideBand(const TMapping& m, double latitude)
+    {
+        return latitude >= -90 && latitude <= 90 &&
+               std::fabs(latitude - m.CentreLatitude) > m.reachBand_;
+    }
+    static double CosArc(const TMapping& m, const TAngles& t, double cosDistanceDl)
+    {
+        return t.SinPhi * m.reachSinLat0_ + t.CosPhi * m.reachCosLat0_ * cosDistanceDl;
     }
 
     static TAzimuthal SeenFromCentre(const TMapping& m, const TAngles& t)
@@ -222,6 +228,62 @@ struct TMapping::TKinds {
         const TAzimuthal a = SeenFromCentre(m, t);
         const double s = m.Scale;
         Pixel(m, s * a.East, s * a.North, px, py);
+        return true;
+    }
+    // The orthographic pixel as LatLonToXY rounds it, with SinCosNear in place of the library:
+    // 1 visible, 0 not, -1 undecided. The two sets of sines and cosines differ by a few 1e-16
+    // at most, which moves the arc's cosine by less than 2e-15 and a coordinate by less than
+    // 2e-15 of the globe's size in pixels (|East|, |North| <= 1), rounding included. Each
+    // decision (in reach or not, the whole pixel a coordinate rounds to) is taken only when it
+    // lies tens of thousands of times further than that from its threshold; the library path
+    // takes the rest, so every answer is the library path's.
+    static int OrthographicNear(const TMapping& m, float latitude, float longitude,
+                                std::int32_t& x, std::int32_t& y)
+    {
+        constexpr double Margin = 1e-10;
+        if (!std::isfinite(latitude) || !std::isfinite(longitude))
+            return -1;
+        const double dLon = ReduceDifference(longitude - static_cast<double>(m.CentreLongitude));
+        if (OutsideBand(m, latitude))
+            return 0;
+        const TSinCosPair pair = SinCosNear(latitude * DegToRad, dLon * DegToRad);
+        const TAngles t = {pair.Sin[0], pair.Cos[0], pair.Sin[1], pair.Cos[1]};
+        // The distance's own cosine of the unreduced difference, as InReach takes it.
+        double cosDistanceDl = t.CosDl;
+        const double lon = longitude;
+        if (lon - m.CentreLongitude != dLon) {
+            const double unreduced = (m.CentreLongitude - lon) * DegToRad;
+            if (!(std::fabs(unreduced) <= 8))
+                return -1;
+            cosDistanceDl = SinCosNear(unreduced, 0).Cos[0];
+        }
+        const double cosArc = CosArc(m, t, cosDistanceDl);
+        if (!(std::fabs(cosArc - m.reachCos_) > Margin))
+            return -1;
+        if (cosArc < m.reachCos_)
+            return 0;
+        const TAzimuthal a = SeenFromCentre(m, t);
+        const double s = m.Scale, w = m.Width;
+        const double px = (s * a.East + 0.5) * w, py = m.HalfHeight - s * a.North * w;
+        const double margin =
+            Margin * (std::fabs(s * w) + std::fabs(w) + std::abs(m.HalfHeight) + 1);
+        std::int32_t rx = 0, ry = 0;
+        if (!WholePixelNear(px, margin, rx) || !WholePixelNear(py, margin, ry))
+            return -1;
+        x = rx;
+        y = ry;
+        return 1;
+    }
+    // The whole number RoundHalfEven gives value and any value within margin of it.
+    static bool WholePixelNear(double value, double margin, std::int32_t& pixel)
+    {
+        if (!(std::fabs(value) < 1e9))
+            return false;
+        constexpr double Shift = 6755399441055744.0; // 1.5 * 2^52
+        const double whole = (value + Shift) - Shift;
+        if (!(std::fabs(value - whole) < 0.5 - margin))
+            return false;
+        pixel = static_cast<std::int32_t>(whole);
         return true;
     }
     static bool OrthographicInverse(const TMapping& m, const TInverseInput& in,
@@ -536,6 +598,11 @@ bool TMapping::StoreForward(float latitude, float longitude, T& x, T& y, Convert
 bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x,
                           std::int32_t& y) const
 {
+    if (Projection == pkOrthographic) {
+        const int near = TKinds::OrthographicNear(*this, latitude, longitude, x, y);
+        if (near >= 0)
+            return near == 1;
+    }
     return StoreForward(latitude, longitude, x, y, RoundHalfEven);
 }
 
