@@ -241,7 +241,8 @@ struct TMapping::TKinds {
                                 std::int32_t& x, std::int32_t& y)
     {
         constexpr double Margin = 1e-10;
-        if (!std::isfinite(latitude) || !std::isfinite(longitude))
+        // Latitudes off the globe are the library's: SinCosNear holds for a few radians.
+        if (!(std::fabs(latitude) <= 90) || !std::isfinite(longitude))
             return -1;
         const double dLon = ReduceDifference(longitude - static_cast<double>(m.CentreLongitude));
         if (OutsideBand(m, latitude))
