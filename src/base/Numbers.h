@@ -8,16 +8,22 @@
 
 namespace veltra {
 
+// The whole number nearest a value of magnitude below 2^51, halves to even, without checks.
+// Adding and taking away 1.5 * 2^52 leaves no bits below the units, rounded as the
+// floating-point unit rounds: nearbyint's result for any value this small, without a call.
+inline double RoundedWhole(double value)
+{
+    constexpr double Shift = 6755399441055744.0;
+    return (value + Shift) - Shift;
+}
+
 // Rounds to the nearest integer, halves to even (the default floating-point rounding mode).
 // The value must be finite and within the 32-bit range; anything else is an arithmetic fault.
 inline std::int32_t RoundHalfEven(double value)
 {
     if (!std::isfinite(value) || value >= 2147483647.5 || value < -2147483648.5)
         throw EArithmeticError("Invalid floating point operation");
-    // Adding and taking away 1.5 * 2^52 leaves no bits below the units, rounded as the
-    // floating-point unit rounds: nearbyint's result for any value this small, without a call.
-    constexpr double Shift = 6755399441055744.0;
-    return static_cast<std::int32_t>((value + Shift) - Shift);
+    return static_cast<std::int32_t>(RoundedWhole(value));
 }
 
 // Converts a double to single precision; an overflow or a result that is not a number is an

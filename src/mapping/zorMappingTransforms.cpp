@@ -275,17 +275,15 @@ struct TMapping::TKinds {
         y = ry;
         return 1;
     }
-    // The whole number RoundHalfEven gives value and any value within margin of it.
+    // Whether RoundHalfEven gives every value within margin of value the same whole pixel,
+    // and that pixel. A plain rounding: the range is tested first, and there is no fault.
     static bool WholePixelNear(double value, double margin, std::int32_t& pixel)
     {
         if (!(std::fabs(value) < 1e9))
             return false;
-        constexpr double Shift = 6755399441055744.0; // 1.5 * 2^52
-        const double whole = (value + Shift) - Shift;
-        if (!(std::fabs(value - whole) < 0.5 - margin))
-            return false;
+        const double whole = RoundedWhole(value);
         pixel = static_cast<std::int32_t>(whole);
-        return true;
+        return std::fabs(value - whole) < 0.5 - margin;
     }
     static bool OrthographicInverse(const TMapping& m, const TInverseInput& in,
                                     double& latitude, double& longitude)
