@@ -195,11 +195,20 @@ constexpr const char* CountriesFileName = "Countries.dat";
 void TLineSegment::AddPoint(float lon, float lat)
 {
     Points.push_back({lon, lat});
+    TakeInPoints(Points.size() - 1);
+}
+
+void TLineSegment::TakeInPoints(std::size_t first)
+{
+    float maxLat = MaxLat, minLat = MinLat, maxLon = MaxLon, minLon = MinLon;
+    for (std::size_t i = first; i < Points.size(); ++i) {
+        maxLat = std::max(maxLat, Points[i].Lat);
+        minLat = std::min(minLat, Points[i].Lat);
+        maxLon = std::max(maxLon, Points[i].Lon);
+        minLon = std::min(minLon, Points[i].Lon);
+    }
+    MaxLat = maxLat, MinLat = minLat, MaxLon = maxLon, MinLon = minLon;
     Count = static_cast<std::int32_t>(Points.size());
-    MaxLat = std::max(MaxLat, lat);
-    MinLat = std::min(MinLat, lat);
-    MaxLon = std::max(MaxLon, lon);
-    MinLon = std::min(MinLon, lon);
 }
 
 TCartogList::TCartogList(TAppPathLookup appPathLookup, const std::string& executableFolder)
@@ -438,16 +447,7 @@ void TCartogList::LoadMinuteSegments(std::span<const std::uint8_t> bytes)
         for (std::int32_t i = 0; i < count; ++i, p += MinutePointSize)
             points[i] = {static_cast<float>(LittleEndian16(p)) / 60.0f,
                          static_cast<float>(LittleEndian16(p + 2)) / 60.0f};
-        TLineSegment& box = *segment;
-        float maxLat = box.MaxLat, minLat = box.MinLat, maxLon = box.MaxLon, minLon = box.MinLon;
-        for (std::int32_t i = 0; i < count; ++i) {
-            maxLat = std::max(maxLat, points[i].Lat);
-            minLat = std::min(minLat, points[i].Lat);
-            maxLon = std::max(maxLon, points[i].Lon);
-            minLon = std::min(minLon, points[i].Lon);
-        }
-        box.MaxLat = maxLat, box.MinLat = minLat, box.MaxLon = maxLon, box.MinLon = minLon;
-        box.Count = count;
+        segment->TakeInPoints(0);
         AddLoaded(std::move(segment));
     }
 }

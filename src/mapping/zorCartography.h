@@ -18,6 +18,7 @@
 // last drawing, so drawing again with an unchanged view (the projection's view stamp, the
 // polylines, the culling window and the offsets) only hands them to the canvas again. A list
 // belongs to one thread at a time.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -55,6 +56,9 @@ public:
 
     // Appends a point, extending the bounding box and Count.
     void AddPoint(float lon, float lat);
+    // Extends the bounding box over the points from index first on, and sets Count: for points
+    // stored into Points directly.
+    void TakeInPoints(std::size_t first);
 };
 
 // The App Paths look-up of the settings store: value name in, full path out ("" for none).
