@@ -100,7 +100,7 @@ private:
     void PrepareStamp();
     void SetPixel(int x, int y, TColour colour);
     // One segment in the pen colour; a 1-pixel pen leaves the end point out.
-    // bits: the pixels, writable (Bits()), fetched once per call of a drawing verb.
+    // bits: the pixels, writable (Bits()), passed down from the drawing verb.
     void Segment(int x0, int y0, int x1, int y1, uchar* bits);
     void ThinSegment(int x0, int y0, int x1, int y1, uchar* bits);
     // Pens up to this radius are stamped by our own walk, wider ones go through QPainter.
