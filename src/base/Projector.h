@@ -21,6 +21,9 @@ public:
     // transform depends on), so that pixels projected earlier may be kept while it stays the
     // same. 0 means the view is not tracked: nothing projected may be kept.
     virtual std::uint64_t ViewStamp() const { return 0; }
+    // True when the projection shows only the points within a reach of its centre, so that
+    // OutOfReach may pass over a box of them.
+    virtual bool LimitedReach() const { return false; }
     // True when no point of the box (degrees, south <= north, west <= east) can be visible
     // because the whole box lies beyond the reach: a whole polyline can then be passed over
     // without projecting its points. False whenever that is not certain.

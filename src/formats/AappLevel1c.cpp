@@ -88,8 +88,10 @@ void DecodeAappLine(TDecodeContext& context, TStream& stream)
     const bool visible = channel == HirsVisibleChannel &&
                          (code == SensorHirs || (code == SensorLevel1d && !microwave));
     // Wide maps get a wider pen so the footprints still touch.
-    TScanLinePen pen = BeginScanLine(context, context.Host.MapCanvas().Width() > 950 ? 5 : 3);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(layout.Footprints); ++i) {
+    const auto footprints = static_cast<std::size_t>(layout.Footprints);
+    TScanLinePen pen = BeginScanLine(context, context.Host.MapCanvas().Width() > 950 ? 5 : 3,
+                                     record, layout.EarthLocation, footprints);
+    for (std::size_t i = 0; i < footprints; ++i) {
         TFootprintPlace place;
         if (!LocateFootprint(context, record, layout.EarthLocation, i, place))
             continue;

@@ -122,8 +122,9 @@ void PlotAmsuLine(TDecodeContext& context, TBytes record, const TAmsuLayout& lay
                   double a2, double a1, double a0)
 {
     const double wavenumber = context.AmsuWavenumber[static_cast<std::size_t>(channel - 1)];
-    TScanLinePen pen = BeginScanLine(context, 3);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(layout.Footprints); ++i) {
+    const auto footprints = static_cast<std::size_t>(layout.Footprints);
+    TScanLinePen pen = BeginScanLine(context, 3, record, layout.EarthLocation, footprints);
+    for (std::size_t i = 0; i < footprints; ++i) {
         const int count = layout.Count(record, i, channel);
         TFootprintPlace place;
         if (!LocateFootprint(context, record, layout.EarthLocation, i, place))

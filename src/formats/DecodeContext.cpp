@@ -1,7 +1,10 @@
 #include "formats/DecodeContext.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "base/Errors.h"
 
@@ -27,27 +30,99 @@ TBytes TDecodeContext::ReadHeader(TStream& stream, std::int32_t size)
     return TBytes(RecordBuffer.data(), RecordBuffer.size());
 }
 
-TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth)
+namespace {
+
+// The latitude and longitude of a footprint, degrees, as stored in the earth-location block.
+void ReadFootprintPosition(const TDecodeContext& context, TBytes record, std::size_t locations,
+                           std::size_t footprint, float& latitude, float& longitude)
+{
+    const std::size_t offset = locations + 8 * footprint;
+    latitude = static_cast<float>(ReadScaled(record, offset, 1e-4, context.Order));
+    longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4, context.Order));
+}
+
+// The box round a line's stored places, in 10^-4 degree: latitudes, and longitudes both as
+// stored and moved into [0, 360) degrees, which keeps a line across the date line narrow.
+struct TLineBox {
+    std::int32_t South, North, West, East, WestRound, EastRound;
+};
+
+template <bool BigEndian> TLineBox BoxOfLine(const std::uint8_t* block, std::size_t footprints)
+{
+    constexpr std::int32_t Turn = 3600000; // 360 degrees
+    const auto word = [block](std::size_t offset) {
+        std::uint32_t w = 0;
+        std::memcpy(&w, block + offset, 4);
+        return static_cast<std::int32_t>(BigEndian ? __builtin_bswap32(w) : w);
+    };
+    TLineBox box{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN};
+    for (std::size_t i = 0; i < footprints; ++i) {
+        const std::int32_t latitude = word(8 * i), longitude = word(8 * i + 4);
+        // A stored longitude below -180 degrees stays below 0: any whole turn added to a
+        // longitude leaves its place unchanged.
+        const std::int32_t round = longitude < 0 ? longitude + Turn : longitude;
+        box.South = std::min(box.South, latitude);
+        box.North = std::max(box.North, latitude);
+        box.West = std::min(box.West, longitude);
+        box.East = std::max(box.East, longitude);
+        box.WestRound = std::min(box.WestRound, round);
+        box.EastRound = std::max(box.EastRound, round);
+    }
+    return box;
+}
+
+// Whether no footprint of a line can be visible, from the box round all of them. The azimuthal
+// kinds show the part of the globe within a reach of their centre (the orthographic about a
+// fifth of it), and many lines of a whole orbit lie beyond it: one test then stands for every
+// footprint's projection.
+bool LineBeyondReach(const TDecodeContext& context, TBytes record, std::size_t locations,
+                     std::size_t footprints)
+{
+    if (!context.LineProjection->LimitedReach() || footprints == 0 || locations > record.size() ||
+        (record.size() - locations) / 8 < footprints)
+        return false;
+    const std::uint8_t* block = record.data() + locations;
+    const TLineBox box = context.Order == TByteOrder::BigEndian
+                             ? BoxOfLine<true>(block, footprints)
+                             : BoxOfLine<false>(block, footprints);
+    const auto degrees = [](std::int32_t stored) { return static_cast<double>(stored) * 1e-4; };
+    const bool round = static_cast<std::int64_t>(box.EastRound) - box.WestRound <
+                       static_cast<std::int64_t>(box.East) - box.West;
+    // The latitudes are converted as LocateFootprint converts them, which keeps their order;
+    // the longitudes, which may have moved by a turn, get a margin far above single
+    // precision's rounding.
+    return context.LineProjection->OutOfReach(
+        static_cast<float>(degrees(box.South)), static_cast<float>(degrees(box.North)),
+        static_cast<float>(degrees(round ? box.WestRound : box.West) - 0.01),
+        static_cast<float>(degrees(round ? box.EastRound : box.East) + 0.01));
+}
+
+} // namespace
+
+TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth, TBytes record,
+                           std::size_t locations, std::size_t footprints)
 {
     context.LineCanvas = &context.Host.MapCanvas();
     context.LineProjection = &context.Host.Projection();
     context.LineJumpLimit = (3 * static_cast<std::int64_t>(context.LineCanvas->Width())) / 4;
     context.LineCanvas->SetPenWidth(penWidth);
+    context.LineBeyondReach = LineBeyondReach(context, record, locations, footprints);
     return TScanLinePen{};
 }
 
 void EndScanLine(TDecodeContext& context)
 {
     context.LineCanvas->SetPenWidth(1);
+    context.LineBeyondReach = false;
 }
 
 bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t locations,
                      std::size_t footprint, TFootprintPlace& place)
 {
-    const std::size_t offset = locations + 8 * footprint;
+    if (context.LineBeyondReach)
+        return false;
     place.Footprint = static_cast<std::int32_t>(footprint);
-    place.Latitude = static_cast<float>(ReadScaled(record, offset, 1e-4, context.Order));
-    place.Longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4, context.Order));
+    ReadFootprintPosition(context, record, locations, footprint, place.Latitude, place.Longitude);
     return context.LineProjection->LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
 }
 

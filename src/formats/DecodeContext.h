@@ -36,6 +36,8 @@ struct TDecodeContext {
     TCanvas* LineCanvas = nullptr;
     const TProjector* LineProjection = nullptr;
     std::int64_t LineJumpLimit = 0; // three quarters of the canvas width
+    // Set by BeginScanLine when no footprint of the line can be visible.
+    bool LineBeyondReach = false;
     TInputFamily Family = TInputFamily::ifLevel1b;
     std::int32_t Channel = 0;     // 1-20 HIRS, 1-15 AMSU-A, 16-20 AMSU-B/MHS
     std::int32_t RecordSize = 0;  // bytes per record; 0 = unknown
@@ -77,8 +79,12 @@ struct TScanLinePen {
     std::int32_t PreviousX = -1000000;
 };
 
-// Sets the pen width for a scan line and returns a fresh pen.
-TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth);
+// Sets the pen width for a scan line and returns a fresh pen. The line's earth-location block
+// (footprints of 8 bytes from offset locations, as LocateFootprint reads them) is looked over
+// first: when the box round it lies wholly beyond the reach of the projection, no footprint of
+// the line is projected.
+TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth, TBytes record,
+                           std::size_t locations, std::size_t footprints);
 // Sets the pen width back to 1.
 void EndScanLine(TDecodeContext& context);
 

@@ -204,7 +204,7 @@ void DecodeHirsLine(TDecodeContext& context, TStream& stream)
     const double wavenumber = context.HirsWavenumber[static_cast<std::size_t>(channel - 1)];
     const bool countOffset = context.Host.UseHirsCountOffset();
 
-    TScanLinePen pen = BeginScanLine(context, 3);
+    TScanLinePen pen = BeginScanLine(context, 3, record, EarthLocation, HirsFootprints);
     for (std::size_t j = 0; j < HirsFootprints; ++j) {
         const int count =
             HirsCount(ReadBE16(record, RawCounts + CountBlockSize * j + 2 * position), countOffset);

@@ -166,6 +166,7 @@ public:
     // Renewed by every setter (each runs Recalculate), unique within the process. A field
     // written directly renews it, and the reach constants, at the next Recalculate.
     std::uint64_t ViewStamp() const override { return viewStamp_; }
+    bool LimitedReach() const override;
     bool OutOfReach(float south, float north, float west, float east) const override;
 
     // Setters; each stores its value and recalculates.

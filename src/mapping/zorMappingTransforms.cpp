@@ -610,9 +610,14 @@ bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x,
 // is at most g(phi) = sin phi sin phi0 + cos phi cos phi0 cos d, d the smallest longitude
 // difference in the box; g = R cos(phi - alpha) peaks at alpha or else at an end of the
 // latitude range. The margin is far above the rounding of either computation.
+bool TMapping::LimitedReach() const
+{
+    return TKinds::Kind(Projection).ReachKm != 0 && reachCos_ <= 1 && reachCosLat0_ >= 0;
+}
+
 bool TMapping::OutOfReach(float south, float north, float west, float east) const
 {
-    if (TKinds::Kind(Projection).ReachKm == 0 || !(reachCos_ <= 1) || !(reachCosLat0_ >= 0))
+    if (!LimitedReach())
         return false;
     // Boxes off the globe or with far-out longitudes are never passed over (this also turns
     // away not-a-number bounds).

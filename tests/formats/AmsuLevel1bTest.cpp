@@ -1,5 +1,7 @@
 #include "formats/AmsuLevel1b.h"
 
+#include <array>
+
 #include <gtest/gtest.h>
 
 #include "formats/HirsLevel1b.h"
@@ -255,6 +257,38 @@ TEST(AmsuLevel1bTest, AmsuBLineFailureKeepsWhatWasDrawn)
     EXPECT_THROW(DecodeLevel1b(rig.Context, stream, ReadAmsuBHeader, DecodeAmsuBLine), EReadError);
     EXPECT_EQ(rig.Host.Samples.SampleCount(), 2 * 5);
     EXPECT_EQ(rig.Host.Canvas.PenWidth(), 1);
+}
+
+// A line whose box of earth locations lies beyond the projection's reach projects and draws
+// nothing; a line with one footprint within it is decoded footprint by footprint. A line across
+// the date line keeps a narrow box.
+TEST(AmsuLevel1bTest, LinesBeyondTheReachAreNotProjected)
+{
+    TRecordBuilder south = AmsuALine(), straddling = AmsuALine();
+    for (int i = 0; i < AmsuAFootprints; ++i) {
+        const double longitude = 165 + i; // 165 to 194, stored as 165 to 180 and -179 to -166
+        south.Place(652 + 8 * Index(i), -60 - 0.1 * i,
+                    longitude > 180 ? longitude - 360 : longitude);
+        straddling.Place(652 + 8 * Index(i), i == 7 ? 0 : -60, i - 15);
+    }
+    TMemoryStream stream(Join({TByteVector(512, 0), AmsuAHeader(3).Bytes, AmsuALine().Bytes,
+                               south.Bytes, straddling.Bytes}));
+    TDecoderRig rig;
+    std::vector<std::array<float, 4>> boxes;
+    rig.Host.Projector.BeyondReach = [&boxes](float s, float n, float w, float e) {
+        boxes.push_back({s, n, w, e});
+        return n < -45;
+    };
+    rig.Context.Channel = 1;
+    DecodeLevel1b(rig.Context, stream, ReadAmsuAHeader, DecodeAmsuALine);
+    EXPECT_EQ(rig.Host.Projector.Projections, 2 * AmsuAFootprints);
+    EXPECT_EQ(rig.Host.Samples.SampleCount(), AmsuAFootprints + 1);
+    EXPECT_EQ(rig.Host.Samples[AmsuAFootprints].Longitude, -8); // footprint 7 of the last line
+    ASSERT_EQ(boxes.size(), 3u);
+    const std::array<double, 4> expected[] = {{-62.9, -60, 165, 194}, {-60, 0, -15, 14}};
+    for (std::size_t b = 0; b < 2; ++b)
+        for (std::size_t i = 0; i < 4; ++i)
+            EXPECT_NEAR(boxes[b + 1][i], expected[b][i], i < 2 ? 1e-5 : 0.011) << b << i;
 }
 
 TEST(AmsuLevel1bTest, TruncatedAmsuAFileKeepsTheCompleteLines)

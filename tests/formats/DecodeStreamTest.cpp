@@ -126,7 +126,7 @@ TEST(PlotFootprint, JoinsFootprintsUnlessTheJumpExceedsThreeQuartersOfTheWidth)
 {
     test::TFakeHost host; // 1000 pixels wide
     TDecodeContext context(host);
-    TScanLinePen pen = BeginScanLine(context, 3);
+    TScanLinePen pen = BeginScanLine(context, 3, {}, 0, 0);
     context.ScanLine = 4;
     PlotFootprint(context, pen, {0, 1, 2, 100, 10}, 250, 7);
     PlotFootprint(context, pen, {1, 1, 2, 850, 10}, 250, 7); // jump 750: joined

@@ -49,8 +49,8 @@ public:
     void Polyline(const TPoint* points, int count) override
     {
         for (int i = 0; i < count; ++i)
-            Calls.push_back({i == 0 ? TCanvasCall::Move : TCanvasCall::Line, points[i].X,
-                             points[i].Y});
+            Calls.push_back(
+                {i == 0 ? TCanvasCall::Move : TCanvasCall::Line, points[i].X, points[i].Y});
     }
     void FillRect(int, int, int, int, TColour c) override { fill_ = c; }
     void FrameRect(int left, int top, int right, int bottom) override
@@ -81,14 +81,23 @@ private:
 };
 
 // x = 500 + 10 * longitude, y = 400 - 10 * latitude; visible within |lon| <= 50, |lat| <= 40
-// unless a test replaces Visible.
+// unless a test replaces Visible. A test may give it a reach: boxes (south, north, west,
+// east) that BeyondReach accepts are out of it.
 class TLinearProjector : public TProjector {
 public:
     std::function<bool(float, float)> Visible = [](float lat, float lon) {
         return std::fabs(lat) <= 40 && std::fabs(lon) <= 50;
     };
+    std::function<bool(float, float, float, float)> BeyondReach;
+    mutable int Projections = 0;
+    bool LimitedReach() const override { return static_cast<bool>(BeyondReach); }
+    bool OutOfReach(float south, float north, float west, float east) const override
+    {
+        return BeyondReach && BeyondReach(south, north, west, east);
+    }
     bool LatLonToXY(float lat, float lon, std::int32_t& x, std::int32_t& y) const override
     {
+        ++Projections;
         if (!Visible(lat, lon))
             return false;
         x = static_cast<std::int32_t>(std::lround(500 + 10.0 * lon));
