@@ -7,7 +7,9 @@
 //                     the next ones, since the view does not change);
 //   DecodeAndProject  the decoding pass alone on a canvas whose drawing calls do nothing;
 //   DrawOnly          the pen, move and line calls of one decoding pass, recorded and replayed
-//                     on the Qt map canvas.
+//                     on the Qt map canvas;
+//   DragFrame         a frame of a drag across the map: the view moves a few pixels, then the
+//                     whole render pass runs with the outlines projected for the new view.
 // Each runs on the whole-world plate carree (kind 1), where the whole orbit is visible, and on
 // the default orthographic map of Europe (kind 7), where about a third of it is.
 // Items are the footprints read from the file (951 x 56 per pass); the counter "drawn" is the
@@ -209,6 +211,23 @@ void DrawOnly(benchmark::State& state)
     Report(state, viewer.Form.SampleCount());
 }
 
+// One frame of a drag: the view moves by three pixels, so the outlines are projected again,
+// and the whole pass runs, as the window's render timer runs it after a mouse move.
+void DragFrame(benchmark::State& state)
+{
+    TViewer viewer(TCanvasKind::Qt, static_cast<int>(state.range(0)));
+    if (!viewer.Ready(state))
+        return;
+    viewer.Form.ImageDisplayMouseDown(400, 300);
+    int frame = 0;
+    for (auto _ : state) {
+        viewer.Form.ImageDisplayMouseDrag(400 + 3 * (++frame % 2), 300);
+        viewer.Form.TimerRenderTimer();
+    }
+    viewer.Form.ImageDisplayMouseUp();
+    Report(state, viewer.Form.SampleCount());
+}
+
 // The world map, where the whole orbit is visible, and the default Europe map.
 void MapKinds(benchmark::internal::Benchmark* benchmark)
 {
@@ -221,6 +240,7 @@ void MapKinds(benchmark::internal::Benchmark* benchmark)
 BENCHMARK(RenderPass)->Apply(MapKinds);
 BENCHMARK(DecodeAndProject)->Apply(MapKinds);
 BENCHMARK(DrawOnly)->Apply(MapKinds);
+BENCHMARK(DragFrame)->Apply(MapKinds);
 
 } // namespace
 
