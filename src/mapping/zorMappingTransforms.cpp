@@ -112,13 +112,20 @@ struct TMapping::TKinds {
         return false;
     }
 
+    // The pixel of the whole-world kind from the reduced longitude, unchecked.
+    static void PlateCarreePlane(const TMapping& m, double latitude, double lon, double& px,
+                                 double& py)
+    {
+        const double w = m.Width, h = m.Height;
+        px = w * (lon + 180) / 360;
+        py = (1 - (latitude + 90) / 180) * h;
+    }
     static bool PlateCarree(const TMapping& m, double latitude, double longitude, double,
                             double& px, double& py, bool&)
     {
-        const double w = m.Width, h = m.Height;
-        const double lon = ReduceDifference(longitude);
-        px = CheckFinite(w * (lon + 180) / 360);
-        py = CheckFinite((1 - (latitude + 90) / 180) * h);
+        PlateCarreePlane(m, latitude, ReduceDifference(longitude), px, py);
+        CheckFinite(px);
+        CheckFinite(py);
         return true;
     }
     static bool PlateCarreeInverse(const TMapping& m, const TInverseInput& in, double& latitude,
@@ -130,14 +137,44 @@ struct TMapping::TKinds {
         return true;
     }
 
-    // Kinds 2 and 14.
+    // Kinds 2 and 14: the pixel from the longitude difference, unchecked. A zero span gives a
+    // result that is not finite.
+    static void PlateCarreeZoomedPlane(const TMapping& m, double latitude, double dLon,
+                                       double& px, double& py)
+    {
+        const double w = m.Width, h = m.Height;
+        px = (dLon + m.LongitudeSpan / 2.0) * w / m.LongitudeSpan;
+        py = (1 - (latitude - m.LatitudeMin) / m.LatitudeSpan) * h;
+    }
     static bool PlateCarreeZoomed(const TMapping& m, double latitude, double, double dLon,
                                   double& px, double& py, bool&)
     {
-        const double w = m.Width, h = m.Height;
-        px = Divide((dLon + m.LongitudeSpan / 2.0) * w, m.LongitudeSpan);
-        py = CheckFinite((1 - Divide(latitude - m.LatitudeMin, m.LatitudeSpan)) * h);
+        PlateCarreeZoomedPlane(m, latitude, dLon, px, py);
+        CheckFinite(px);
+        CheckFinite(py);
         return true;
+    }
+    // The plate carree kinds' pixel as LatLonToXY rounds it, without the checks, which cannot
+    // fail for finite angles and a pixel within 2e9 of the origin: 1 visible, -1 undecided
+    // (the library path then decides). These kinds show every point they can compute.
+    static int PlateCarreeNear(const TMapping& m, float latitude, float longitude,
+                               std::int32_t& x, std::int32_t& y)
+    {
+        if (!std::isfinite(latitude) || !std::isfinite(longitude) ||
+            !std::isfinite(m.CentreLongitude))
+            return -1;
+        double px = 0, py = 0;
+        if (m.Projection == pkPlateCarree)
+            PlateCarreePlane(m, latitude, ReduceDifference(longitude), px, py);
+        else
+            PlateCarreeZoomedPlane(
+                m, latitude, ReduceDifference(longitude - static_cast<double>(m.CentreLongitude)),
+                px, py);
+        if (!(std::fabs(px) < 2e9 && std::fabs(py) < 2e9))
+            return -1;
+        x = static_cast<std::int32_t>(RoundedWhole(px));
+        y = static_cast<std::int32_t>(RoundedWhole(py));
+        return 1;
     }
     static bool PlateCarreeZoomedInverse(const TMapping& m, const TInverseInput& in,
                                          double& latitude, double& longitude)
@@ -599,6 +636,11 @@ bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x,
 {
     if (Projection == pkOrthographic) {
         const int near = TKinds::OrthographicNear(*this, latitude, longitude, x, y);
+        if (near >= 0)
+            return near == 1;
+    } else if (Projection == pkPlateCarree || Projection == pkPlateCarreeZoomed ||
+               Projection == pkPlateCarreeNorth) {
+        const int near = TKinds::PlateCarreeNear(*this, latitude, longitude, x, y);
         if (near >= 0)
             return near == 1;
     }
