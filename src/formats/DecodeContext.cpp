@@ -1,7 +1,6 @@
 #include "formats/DecodeContext.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -58,8 +57,8 @@ template <bool BigEndian> TLineBox BoxOfLine(const std::uint8_t* block, std::siz
     TLineBox box{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN};
     for (std::size_t i = 0; i < footprints; ++i) {
         const std::int32_t latitude = word(8 * i), longitude = word(8 * i + 4);
-        // A stored longitude below -180 degrees stays below 0: any whole turn added to a
-        // longitude leaves its place unchanged.
+        // A whole turn added leaves a place where it was (a stored longitude below -180
+        // degrees stays negative, which only widens the box).
         const std::int32_t round = longitude < 0 ? longitude + Turn : longitude;
         box.South = std::min(box.South, latitude);
         box.North = std::max(box.North, latitude);

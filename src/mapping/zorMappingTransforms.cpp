@@ -156,7 +156,7 @@ struct TMapping::TKinds {
     }
     // The plate carree kinds' pixel as LatLonToXY rounds it, without the checks, which cannot
     // fail for finite angles and a pixel within 2e9 of the origin: 1 visible, -1 undecided
-    // (the library path then decides). These kinds show every point they can compute.
+    // (the checked path then decides). These kinds show every point they can compute.
     static int PlateCarreeNear(const TMapping& m, float latitude, float longitude,
                                std::int32_t& x, std::int32_t& y)
     {
