@@ -31,15 +31,6 @@ TBytes TDecodeContext::ReadHeader(TStream& stream, std::int32_t size)
 
 namespace {
 
-// The latitude and longitude of a footprint, degrees, as stored in the earth-location block.
-void ReadFootprintPosition(const TDecodeContext& context, TBytes record, std::size_t locations,
-                           std::size_t footprint, float& latitude, float& longitude)
-{
-    const std::size_t offset = locations + 8 * footprint;
-    latitude = static_cast<float>(ReadScaled(record, offset, 1e-4, context.Order));
-    longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4, context.Order));
-}
-
 // The box round a line's stored places, in 10^-4 degree: latitudes, and longitudes both as
 // stored and moved into [0, 360) degrees, which keeps a line across the date line narrow.
 struct TLineBox {
@@ -120,8 +111,10 @@ bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t l
 {
     if (context.LineBeyondReach)
         return false;
+    const std::size_t offset = locations + 8 * footprint;
     place.Footprint = static_cast<std::int32_t>(footprint);
-    ReadFootprintPosition(context, record, locations, footprint, place.Latitude, place.Longitude);
+    place.Latitude = static_cast<float>(ReadScaled(record, offset, 1e-4, context.Order));
+    place.Longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4, context.Order));
     return context.LineProjection->LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
 }
 

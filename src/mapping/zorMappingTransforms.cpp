@@ -647,16 +647,16 @@ bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x,
     return StoreForward(latitude, longitude, x, y, RoundHalfEven);
 }
 
-// The largest cosine of the arc from the centre to any point of the box, against the reach's.
-// With both latitudes' cosines non-negative, cos c = sin phi sin phi0 + cos phi cos phi0 cos dl
-// is at most g(phi) = sin phi sin phi0 + cos phi cos phi0 cos d, d the smallest longitude
-// difference in the box; g = R cos(phi - alpha) peaks at alpha or else at an end of the
-// latitude range. The margin is far above the rounding of either computation.
 bool TMapping::LimitedReach() const
 {
     return TKinds::Kind(Projection).ReachKm != 0 && reachCos_ <= 1 && reachCosLat0_ >= 0;
 }
 
+// The largest cosine of the arc from the centre to any point of the box, against the reach's.
+// With both latitudes' cosines non-negative, cos c = sin phi sin phi0 + cos phi cos phi0 cos dl
+// is at most g(phi) = sin phi sin phi0 + cos phi cos phi0 cos d, d the smallest longitude
+// difference in the box; g = R cos(phi - alpha) peaks at alpha or else at an end of the
+// latitude range. The margin is far above the rounding of either computation.
 bool TMapping::OutOfReach(float south, float north, float west, float east) const
 {
     if (!LimitedReach())
