@@ -39,3 +39,17 @@ function(veltra_test name folder)
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/test-config"
         TIMEOUT 600)
 endfunction()
+
+# A module the programs load with dlopen from their own folder: `output`.so in src/app, only its
+# entry visible. A symbol the module would take from the program is a mistake: the link says
+# so (except in the sanitizer and fuzzing builds, whose runtimes come from the program).
+function(veltra_module name output)
+    add_library(${name} MODULE ${ARGN})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src)
+    if(NOT VELTRA_SANITIZE AND NOT VELTRA_FUZZ)
+        target_link_options(${name} PRIVATE LINKER:--no-undefined)
+    endif()
+    set_target_properties(${name} PROPERTIES
+        OUTPUT_NAME ${output} PREFIX "" CXX_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/src/app)
+endfunction()
