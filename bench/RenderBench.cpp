@@ -27,7 +27,7 @@
 #include "app/render/HeadlessView.h"
 #include "app/VeltraView.h"
 #include "formats/DecodeStream.h"
-#include "imaging/MapCanvas.h"
+#include "imaging/qt/MapCanvas.h"
 #include "mapping/zorMapping.h"
 
 namespace {
@@ -103,7 +103,7 @@ enum class TCanvasKind { Qt, Null, Recording };
 // The batch renderer's window without a screen, 800 x 600, with the bitmap of the benchmark.
 class TBenchView : public THeadlessView {
 public:
-    explicit TBenchView(TCanvasKind kind) : THeadlessView(800, 600), kind_(kind) {}
+    explicit TBenchView(TCanvasKind kind) : THeadlessView(800, 600, {}), kind_(kind) {}
     TBitmap* Bitmap = nullptr;
 
     std::unique_ptr<TBitmap> CreateBitmap() override
@@ -206,7 +206,7 @@ void DrawOnly(benchmark::State& state)
             case TPenCall::Line: canvas.LineTo(call.A, call.B); break;
             }
         }
-        benchmark::DoNotOptimize(canvas.Image().constBits());
+        benchmark::DoNotOptimize(canvas.Rgb().Bits);
     }
     Report(state, viewer.Form.SampleCount());
 }

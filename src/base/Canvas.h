@@ -3,6 +3,7 @@
 // scale bar see it. The implementation on a 24-bit image lives in imaging/; tests use their
 // own. Coordinates are pixels, origin top-left, x to the right, y downwards. Nothing is ever
 // antialiased: a colour read back is the colour drawn.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,6 +21,13 @@ constexpr TColour PackColour(int r, int g, int b)
 constexpr int RedOf(TColour c) { return static_cast<int>(c & 255); }
 constexpr int GreenOf(TColour c) { return static_cast<int>((c >> 8) & 255); }
 constexpr int BlueOf(TColour c) { return static_cast<int>((c >> 16) & 255); }
+
+// 8-bit RGB rows (red, green, blue bytes), as the map bitmap holds them.
+struct TRgbImage {
+    int Width = 0, Height = 0;
+    std::ptrdiff_t BytesPerLine = 0;
+    const std::uint8_t* Bits = nullptr;
+};
 
 struct TPoint {
     std::int32_t X = 0;

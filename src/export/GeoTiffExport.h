@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Canvas.h"
 #include "base/Errors.h"
 
 namespace veltra {
@@ -32,13 +33,6 @@ struct TGeoReference {
 // gridlines), Mercator (whole world and zoomed), orthographic, polar stereographic, the two
 // fitted azimuthal equidistant kinds and gnomonic, and for a map of zero size.
 TGeoReference GeoReferenceOf(const TMapping& mapping);
-
-// 8-bit RGB rows, as the map bitmap holds them.
-struct TRgbImage {
-    int Width = 0, Height = 0;
-    std::ptrdiff_t BytesPerLine = 0;
-    const std::uint8_t* Bits = nullptr;
-};
 
 // Writes the picture with the mapping's reference (the picture must have the mapping's size)
 // with the GeoTIFF writer of the export module in `moduleFolder`; the file is replaced

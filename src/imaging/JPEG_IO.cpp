@@ -1,6 +1,5 @@
 #include "imaging/JPEG_IO.h"
 
-#include <QImage>
 #include <QSaveFile>
 #include <QString>
 
@@ -84,7 +83,7 @@ void TermDestination(j_compress_ptr cinfo)
 }
 
 // Encodes an RGB888 image into bytes; false on any encoder error (an empty image included).
-bool Encode(const QImage& rgb, int quality, const std::string& comment,
+bool Encode(const TRgbImage& rgb, int quality, const std::string& comment,
             std::vector<unsigned char>& bytes)
 {
     jpeg_compress_struct cinfo;
@@ -105,8 +104,8 @@ bool Encode(const QImage& rgb, int quality, const std::string& comment,
     dest.Bytes = &bytes;
     cinfo.dest = &dest.Public;
 
-    cinfo.image_width = static_cast<JDIMENSION>(rgb.width());
-    cinfo.image_height = static_cast<JDIMENSION>(rgb.height());
+    cinfo.image_width = static_cast<JDIMENSION>(rgb.Width);
+    cinfo.image_height = static_cast<JDIMENSION>(rgb.Height);
     cinfo.input_components = 3;
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo); // YCbCr output for RGB input
@@ -117,7 +116,8 @@ bool Encode(const QImage& rgb, int quality, const std::string& comment,
                       static_cast<unsigned int>(comment.size()));
     while (cinfo.next_scanline < cinfo.image_height) {
         const int y = static_cast<int>(cinfo.next_scanline);
-        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(y)); // libjpeg only reads it
+        // libjpeg only reads the row.
+        JSAMPROW row = const_cast<JSAMPROW>(rgb.Bits + y * rgb.BytesPerLine);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -127,17 +127,13 @@ bool Encode(const QImage& rgb, int quality, const std::string& comment,
 
 } // namespace
 
-void SaveJPEG(const QImage& image, const std::string& fileName, int quality,
+void SaveJPEG(const TRgbImage& image, const std::string& fileName, int quality,
               const std::string& comment)
 {
     const char* const failure = "Error writing JPEG to file";
-    if (image.isNull())
-        throw EWriteError(failure);
-    const QImage rgb = image.format() == QImage::Format_RGB888
-                           ? image
-                           : image.convertToFormat(QImage::Format_RGB888);
     std::vector<unsigned char> bytes;
-    if (rgb.isNull() || !Encode(rgb, quality, comment, bytes))
+    if (image.Bits == nullptr || image.Width <= 0 || image.Height <= 0 ||
+        !Encode(image, quality, comment, bytes))
         throw EWriteError(failure);
 
     // QSaveFile writes a temporary file in the target's folder and renames it over the target

@@ -4,7 +4,7 @@
 // anyone looking at the file can tell which program made it.
 #include <string>
 
-class QImage;
+#include "base/Canvas.h"
 
 namespace veltra {
 
@@ -12,7 +12,7 @@ namespace veltra {
 // target and then renamed over it, so a failed save leaves an existing picture of that name as
 // it was and no temporary file behind. Any failure (an empty image, a folder that cannot be
 // written, an encoder error) raises EWriteError("Error writing JPEG to file").
-void SaveJPEG(const QImage& image, const std::string& fileName, int quality,
+void SaveJPEG(const TRgbImage& image, const std::string& fileName, int quality,
               const std::string& comment);
 
 } // namespace veltra

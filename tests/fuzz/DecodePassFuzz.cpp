@@ -10,7 +10,7 @@
 
 #include "formats/DecodeStream.h"
 #include "fuzz/FuzzSupport.h"
-#include "imaging/MapCanvas.h"
+#include "imaging/qt/MapCanvas.h"
 #include "mapping/zorMapping.h"
 #include "support/FakeHost.h"
 

@@ -7,7 +7,7 @@
 
 #include "base/Errors.h"
 #include "fuzz/FuzzSupport.h"
-#include "imaging/MapCanvas.h"
+#include "imaging/qt/MapCanvas.h"
 #include "mapping/zorCartography.h"
 #include "mapping/zorMapping.h"
 

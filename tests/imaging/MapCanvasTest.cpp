@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/MapCanvas.h"
+#include "base/Errors.h"
+#include "imaging/qt/MapCanvas.h"
 #include "mapping/zorCartography.h"
 #include "mapping/zorMapping.h"
 
@@ -113,8 +114,12 @@ TEST(MapCanvas, ColoursReadBackExactly)
     EXPECT_EQ(canvas.Image().format(), QImage::Format_RGB888);
     EXPECT_EQ(canvas.FillColour(), Odd);
 
+    // An image handed out shares the pixels but keeps showing what it showed.
+    const QImage before = canvas.Image();
     canvas.SetPenColour(PackColour(1, 2, 3));
     canvas.FrameRect(0, 0, 8, 6);
+    EXPECT_EQ(before.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(canvas.Image().pixel(0, 0), qRgb(1, 2, 3));
     EXPECT_EQ(PixelsOf(canvas, PackColour(1, 2, 3)).size(), 2u * 8 + 2u * 4);
     EXPECT_EQ(canvas.Pixel(7, 5), PackColour(1, 2, 3));
     EXPECT_EQ(canvas.Pixel(-1, 0), 0u);
@@ -398,6 +403,10 @@ TEST(MapCanvas, TextUsesTheBundledFont)
     canvas.TextOut(INT_MAX - 5, INT_MIN + 3, label);
     canvas.TextOut(-1000, 10, label);
     EXPECT_TRUE(PixelsOf(canvas, Odd).empty());
+
+    // A canvas without a painter draws no text and says so.
+    TRasterCanvas plain(nullptr, 80, 30, Black);
+    EXPECT_THROW(plain.TextOut(5, 6, label), EVeltraError);
 }
 
 TEST(MapCanvas, CarriesTheGraticule)

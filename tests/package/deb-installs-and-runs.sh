@@ -22,17 +22,23 @@ for program in veltra veltra-render; do
         *) fail "$program --version printed '$out'" ;;
     esac
 done
-# The NetCDF and GeoTIFF exports come from the module in the private folder; neither program
-# loads NetCDF or GDAL at start-up.
+# The NetCDF and GeoTIFF exports come from a module in the private folder; neither program
+# loads NetCDF or GDAL at start-up. veltra-render draws labels and writes PNG files with Qt's
+# graphics from another module there, and does not load them at start-up either.
 sample=$(find "$build/samples" -name '*.HIRX.*' -print -quit)
 "$scratch/root/usr/bin/veltra-render" --netcdf "$scratch/p.nc" --geotiff "$scratch/p.tif" \
-    "$sample" || fail "the installed veltra-render cannot export NetCDF and GeoTIFF"
-[ -s "$scratch/p.nc" ] && [ -s "$scratch/p.tif" ] || fail "no NetCDF or GeoTIFF written"
+    --gridlines --png "$scratch/p.png" "$sample" ||
+    fail "the installed veltra-render cannot export NetCDF, GeoTIFF and PNG"
+[ -s "$scratch/p.nc" ] && [ -s "$scratch/p.tif" ] && [ -s "$scratch/p.png" ] ||
+    fail "no NetCDF, GeoTIFF or PNG written"
 for program in Veltra veltra-render; do
     ! ldd "$scratch/root/usr/lib/veltra/$program" | grep -E 'libnetcdf|libgdal' ||
         fail "$program links NetCDF or GDAL"
 done
+! ldd "$scratch/root/usr/lib/veltra/veltra-render" | grep libQt6Gui ||
+    fail "veltra-render links Qt's graphics library"
 for path in usr/lib/veltra/Countries.dat usr/lib/veltra/veltra-exports.so \
+            usr/lib/veltra/veltra-paint.so \
             usr/share/man/man1/veltra.1 \
             usr/share/man/man1/veltra-render.1 usr/share/doc/veltra/copyright \
             usr/share/doc/veltra/LGPL-3 usr/share/applications/example.brenmoor.Veltra.desktop \

@@ -7,7 +7,7 @@
 #include "export/CsvExport.h"
 #include "export/ExportModule.h"
 #include "export/GeoTiffExport.h"
-#include "imaging/MapCanvas.h"
+#include "imaging/RasterCanvas.h"
 #include "mapping/zorMapping.h"
 
 #ifndef VELTRA_VERSION
@@ -123,9 +123,8 @@ void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName
         SaveCsv(form.Samples, fileName);
         break;
     case TExportKind::GeoTiff: {
-        const QImage& image = static_cast<TMapCanvas&>(*form.MapBitmap).Image();
-        SaveGeoTiff({image.width(), image.height(), image.bytesPerLine(), image.constBits()},
-                    *form.Mapping, fileName, ModuleFolderOf(form));
+        SaveGeoTiff(static_cast<TRasterCanvas&>(*form.MapBitmap).Rgb(), *form.Mapping, fileName,
+                    ModuleFolderOf(form));
         break;
     }
     }

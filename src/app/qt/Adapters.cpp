@@ -1,6 +1,6 @@
 #include "app/qt/Adapters.h"
 
-#include "imaging/MapCanvas.h"
+#include "imaging/qt/MapCanvas.h"
 #include "settings/qt/zorCheckBox.h"
 
 namespace veltra {
@@ -10,7 +10,7 @@ std::unique_ptr<TBitmap> CreateMapBitmap()
     return std::make_unique<TMapCanvas>();
 }
 
-const QImage& MapBitmapImage(const TBitmap& bitmap)
+QImage MapBitmapImage(const TBitmap& bitmap)
 {
     return static_cast<const TMapCanvas&>(bitmap).Image();
 }

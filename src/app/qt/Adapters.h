@@ -17,7 +17,7 @@ namespace veltra {
 // A new, empty 24-bit map bitmap.
 std::unique_ptr<TBitmap> CreateMapBitmap();
 // The raster of a bitmap made by CreateMapBitmap, to show or save it.
-const QImage& MapBitmapImage(const TBitmap& bitmap);
+QImage MapBitmapImage(const TBitmap& bitmap);
 
 // A check box named objectName that keeps its Checked state under persistedName; its stored
 // state is restored before this returns, without running any click handler.

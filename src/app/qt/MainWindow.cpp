@@ -26,6 +26,7 @@
 #include "app/qt/WindowState.h"
 #include "base/Errors.h"
 #include "imaging/JPEG_IO.h"
+#include "imaging/RasterCanvas.h"
 #include "shell/ATOVSDiagnostics.h"
 #include "shell/AddContextMenu.h"
 
@@ -369,7 +370,8 @@ std::unique_ptr<TBitmap> TMainWindow::CreateBitmap() { return CreateMapBitmap();
 void TMainWindow::SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
                            const std::string& comment)
 {
-    ::veltra::SaveJPEG(MapBitmapImage(bitmap), fileName, quality, comment);
+    ::veltra::SaveJPEG(static_cast<const TRasterCanvas&>(bitmap).Rgb(), fileName, quality,
+                       comment);
 }
 
 } // namespace veltra

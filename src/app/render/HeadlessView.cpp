@@ -1,7 +1,7 @@
 #include "app/render/HeadlessView.h"
 
 #include "imaging/JPEG_IO.h"
-#include "imaging/MapCanvas.h"
+#include "imaging/RasterCanvas.h"
 
 namespace veltra {
 
@@ -19,13 +19,13 @@ void THeadlessView::ImageDisplaySize(int& width, int& height) const
 
 std::unique_ptr<TBitmap> THeadlessView::CreateBitmap()
 {
-    return std::make_unique<TMapCanvas>();
+    return std::make_unique<TRasterCanvas>(&painter_);
 }
 
 void THeadlessView::SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
                              const std::string& comment)
 {
-    veltra::SaveJPEG(static_cast<TMapCanvas&>(bitmap).Image(), fileName, quality, comment);
+    veltra::SaveJPEG(static_cast<TRasterCanvas&>(bitmap).Rgb(), fileName, quality, comment);
 }
 
 } // namespace veltra

@@ -8,12 +8,17 @@
 #include <vector>
 
 #include "app/VeltraView.h"
+#include "imaging/PaintModule.h"
 
 namespace veltra {
 
 class THeadlessView : public TVeltraView {
 public:
-    THeadlessView(int width, int height) : width_(width), height_(height) {}
+    // Text and the widest pens are drawn by the paint module in `moduleFolder`.
+    THeadlessView(int width, int height, const std::string& moduleFolder)
+        : width_(width), height_(height), painter_(moduleFolder)
+    {
+    }
 
     void SetChecked(TCheckBoxId box, bool checked) { boxes_[box] = checked; }
 
@@ -56,6 +61,7 @@ public:
 private:
     int width_, height_;
     std::map<TCheckBoxId, bool> boxes_;
+    TModulePainter painter_;
 };
 
 } // namespace veltra

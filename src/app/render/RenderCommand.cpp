@@ -1,7 +1,5 @@
 #include "app/render/RenderCommand.h"
 
-#include <QImage>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
@@ -20,7 +18,7 @@
 #include "base/Format.h"
 #include "export/GeoTiffExport.h"
 #include "imaging/BrightnessTemperatures.h"
-#include "imaging/MapCanvas.h"
+#include "imaging/PaintModule.h"
 #include "mapping/zorCartography.h"
 #include "mapping/zorMapping.h"
 #include "settings/RegistryVariables.h"
@@ -352,10 +350,22 @@ void SelectSensorAndChannel(TFormVeltra& form, const TRenderOptions& o)
     }
 }
 
-void SavePng(const QImage& image, const std::string& fileName)
+// The folder of the program, where its modules are.
+std::string FolderOf(const std::string& executable)
 {
-    QSaveFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit())
+    return executable.substr(0, executable.rfind('/') + 1);
+}
+
+void SavePng(const TRgbImage& pixels, const std::string& fileName, const std::string& executable)
+{
+    std::string error;
+    bool saved = false;
+    try {
+        saved = PaintModuleIn(FolderOf(executable)).SavePng(pixels, fileName, error);
+    } catch (const EVeltraError& e) {
+        throw TOutputError{fileName + ": " + e.what()};
+    }
+    if (!saved)
         throw TOutputError{"cannot write " + fileName};
 }
 
@@ -369,7 +379,7 @@ void WriteOutputs(TFormVeltra& form, TVeltraView& view, const TRenderOptions& o)
         throw TOutputError{*o.Jpeg + ": " + e.what()};
     }
     if (o.Png)
-        SavePng(static_cast<TMapCanvas&>(*form.MapBitmap).Image(), *o.Png);
+        SavePng(static_cast<TRasterCanvas&>(*form.MapBitmap).Rgb(), *o.Png, form.Executable());
     try {
         if (o.Bt)
             SaveBrightnessTemperatures(form.Samples, *o.Bt);
@@ -446,7 +456,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     if (o.Countries)
         CheckReadable(*o.Countries);
 
-    THeadlessView view(o.Width, o.Height);
+    THeadlessView view(o.Width, o.Height, FolderOf(executable));
     view.SetChecked(TCheckBoxId::Gridlines, o.Gridlines);
     view.SetChecked(TCheckBoxId::FixMaxTemp, o.Fixed);
     view.SetChecked(TCheckBoxId::TempsInC, o.Celsius);

@@ -16,7 +16,10 @@ enum TRenderExit {
     RenderNothingDecoded = 5, // no footprint decoded from any input; the outputs are written
 };
 
-// Runs the command with the arguments after the program name. A QGuiApplication must exist.
+// Runs the command with the arguments after the program name. Labels (--gridlines) need Qt's
+// graphics started by the main thread first: a QGuiApplication, or the paint module's
+// StartGraphics. Text, the widest pens and PNG files are drawn by the paint module beside
+// `executable`.
 // Settings are neither read nor written.
 // With several inputs they are rendered by a pool of threads; `progress` shows a progress line
 // on `err` (for a terminal).

@@ -135,17 +135,19 @@ TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
     }
     fs::create_directories(Out("existing-folder"));
     EXPECT_EQ(Render({"--png", Out("existing-folder"), file}).Status, 4);
-    // A program without the export module beside it: NetCDF and GeoTIFF fail as a write does,
+    // A program without its modules beside it: NetCDF, GeoTIFF and PNG fail as a write does,
     // the picture before them is written.
-    for (const char* option : {"--netcdf", "--geotiff"}) {
+    const std::string exports = ": Cannot load the NetCDF and GeoTIFF exports: ";
+    const std::string paint = ": Cannot load the text and PNG drawing: ";
+    for (const auto& [option, message] :
+         {std::pair{"--netcdf", exports + Out("veltra-exports.so")},
+          {"--geotiff", exports + Out("veltra-exports.so")},
+          {"--png", paint + Out("veltra-paint.so")}}) {
         std::ostringstream out, err;
         const int status = RunRender({"--jpeg", Out("p.jpg"), option, Out("export"), file},
                                      Out("veltra-render"), out, err);
         EXPECT_EQ(status, 4) << option;
-        EXPECT_NE(err.str().find(Out("export") + ": Cannot load the NetCDF and GeoTIFF exports: " +
-                                 Out("veltra-exports.so")),
-                  std::string::npos)
-            << err.str();
+        EXPECT_NE(err.str().find(Out("export") + message), std::string::npos) << err.str();
         EXPECT_TRUE(fs::exists(Out("p.jpg")));
         EXPECT_FALSE(fs::exists(Out("export")));
         fs::remove(Out("p.jpg"));

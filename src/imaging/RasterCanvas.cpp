@@ -1,26 +1,15 @@
-// The map bitmap on a QImage: pixels written directly for 1-pixel pens and fills, QPainter for
-// wide pens and text, antialiasing always off.
-#include "imaging/MapCanvas.h"
+// The map bitmap's pixels written directly for lines, discs and fills; text and the widest pens
+// go to the painter. Antialiasing is always off.
+#include "imaging/RasterCanvas.h"
 
-#include <QFont>
-#include <QFontDatabase>
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QPainter>
-#include <QPen>
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "base/Errors.h"
-
-// The resource's registration function lives in the global namespace.
-static void RegisterFontResource()
-{
-    Q_INIT_RESOURCE(fonts);
-}
 
 namespace veltra {
 
@@ -50,7 +39,7 @@ inline TColourWords ColourWords(TColour colour)
 }
 
 // Paints a run of pixels starting at p: 8 bytes at a time, the last 8 ending on the run's end.
-inline void PaintRun(uchar* p, int pixels, const TColourWords& colour)
+inline void PaintRun(std::uint8_t* p, int pixels, const TColourWords& colour)
 {
     const int bytes = 3 * pixels;
     if (bytes < 8) {
@@ -72,28 +61,6 @@ inline void PaintRun(uchar* p, int pixels, const TColourWords& colour)
         next = after;
         after = done;
     }
-}
-
-QColor ToQColor(TColour colour)
-{
-    return QColor(RedOf(colour), GreenOf(colour), BlueOf(colour));
-}
-
-// A QFont for a font request: the bundled face at the requested size, never antialiased.
-QFont ToQFont(const TFont& font)
-{
-    QFont qfont(BundledFontFamily());
-    qfont.setPointSize(font.Size > 0 ? font.Size : 8);
-    qfont.setStyleStrategy(QFont::NoAntialias);
-    return qfont;
-}
-
-// Text is measured at the resolution of a bitmap (96 dots per inch), also before the map
-// bitmap has a size.
-const QPaintDevice* MetricsDevice(const QImage& image)
-{
-    static const QImage reference(1, 1, QImage::Format_RGB888);
-    return image.isNull() ? &reference : &image;
 }
 
 // Clips the segment to the rectangle (Liang-Barsky); false when nothing of it is inside.
@@ -128,63 +95,86 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, do
 
 } // namespace
 
-QString BundledFontFamily()
-{
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
-        throw EVeltraError("Drawing text needs a running QGuiApplication");
-    static const QString family = [] {
-        RegisterFontResource();
-        const int id = QFontDatabase::addApplicationFont(":/fonts/DejaVuSans.ttf");
-        const QStringList families = QFontDatabase::applicationFontFamilies(id);
-        return families.isEmpty() ? QString() : families.first();
-    }();
-    if (family.isEmpty())
-        throw EVeltraError("The bundled font could not be loaded");
-    return family;
-}
-
-TMapCanvas::TMapCanvas(int width, int height, TColour fillColour) : fillColour_(fillColour)
+TRasterCanvas::TRasterCanvas(TCanvasPainter* painter, int width, int height, TColour fillColour)
+    : painter_(painter), fillColour_(fillColour)
 {
     Resize(width, height);
 }
 
-void TMapCanvas::Resize(int width, int height)
+void TRasterCanvas::Resize(int width, int height)
 {
     width = std::max(width, 0);
     height = std::max(height, 0);
-    if (width == image_.width() && height == image_.height() && !image_.isNull())
+    if (width == width_ && height == height_ && pixels_ != nullptr)
         return;
-    QImage resized;
+    std::shared_ptr<std::uint8_t[]> resized;
+    // Rows are padded to whole 32-bit words, as image libraries expect them.
+    const std::ptrdiff_t stride = (3 * std::ptrdiff_t{width} + 3) / 4 * 4;
     if (width > 0 && height > 0) {
-        resized = QImage(width, height, QImage::Format_RGB888);
-        if (resized.isNull())
+        const std::size_t bytes =
+            static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
+        try {
+            resized.reset(new std::uint8_t[bytes]);
+        } catch (const std::bad_alloc&) {
             throw EVeltraError("Not enough memory for the map bitmap");
-        resized.fill(ToQColor(fillColour_));
-        const int rows = std::min(height, image_.height());
-        const int bytes = std::min(width, image_.width()) * 3;
-        for (int y = 0; y < rows; ++y)
-            std::memcpy(resized.scanLine(y), image_.constScanLine(y), bytes);
+        }
+        const TColourWords colour = ColourWords(fillColour_);
+        for (int y = 0; y < height; ++y) {
+            std::uint8_t* row = resized.get() + y * stride;
+            // The pixels both sizes share keep their colour, the others get the fill colour.
+            const int kept = y < height_ ? std::min(width, width_) : 0;
+            if (kept > 0)
+                std::memcpy(row, pixels_.get() + y * stride_, 3 * static_cast<std::size_t>(kept));
+            if (kept < width)
+                PaintRun(row + 3 * std::ptrdiff_t{kept}, width - kept, colour);
+            std::memset(row + 3 * std::ptrdiff_t{width}, 0,
+                        static_cast<std::size_t>(stride - 3 * std::ptrdiff_t{width}));
+        }
     }
-    image_ = resized;
+    pixels_ = std::move(resized);
     bits_ = nullptr;
-    width_ = image_.width();
-    height_ = image_.height();
-    stride_ = image_.bytesPerLine();
+    width_ = pixels_ != nullptr ? width : 0;
+    height_ = pixels_ != nullptr ? height : 0;
+    stride_ = pixels_ != nullptr ? stride : 0;
 }
 
-void TMapCanvas::SetPixel(int x, int y, TColour colour)
+std::uint8_t* TRasterCanvas::OwnPixels()
 {
-    uchar* p = image_.scanLine(y) + 3 * x;
-    p[0] = static_cast<uchar>(RedOf(colour));
-    p[1] = static_cast<uchar>(GreenOf(colour));
-    p[2] = static_cast<uchar>(BlueOf(colour));
+    if (pixels_ != nullptr && pixels_.use_count() > 1) {
+        const std::size_t bytes =
+            static_cast<std::size_t>(stride_) * static_cast<std::size_t>(height_);
+        std::shared_ptr<std::uint8_t[]> own(new std::uint8_t[bytes]);
+        std::memcpy(own.get(), pixels_.get(), bytes);
+        pixels_ = std::move(own);
+    }
+    return pixels_.get();
 }
 
-TColour TMapCanvas::Pixel(int x, int y) const
+TRgbPixels TRasterCanvas::Lent()
 {
-    if (x < 0 || y < 0 || x >= image_.width() || y >= image_.height())
+    return {width_, height_, stride_, Bits()};
+}
+
+TCanvasPainter& TRasterCanvas::Painter() const
+{
+    if (painter_ == nullptr)
+        throw EVeltraError("This map bitmap draws no text and no pens wider than 33 pixels");
+    return *painter_;
+}
+
+void TRasterCanvas::SetPixel(int x, int y, TColour colour)
+{
+    std::uint8_t* p = Bits() + y * stride_ + 3 * x;
+    p[0] = static_cast<std::uint8_t>(RedOf(colour));
+    p[1] = static_cast<std::uint8_t>(GreenOf(colour));
+    p[2] = static_cast<std::uint8_t>(BlueOf(colour));
+}
+
+TColour TRasterCanvas::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
         return 0;
-    const uchar* p = image_.constScanLine(y) + 3 * x;
+    const std::uint8_t* p = pixels_.get() + y * stride_ + 3 * x;
     return PackColour(p[0], p[1], p[2]);
 }
 
@@ -193,9 +183,9 @@ TColour TMapCanvas::Pixel(int x, int y) const
 // the discs' spans there, which is one run (consecutive discs overlap or touch, being at most a
 // column apart, and a row within reach of two centres is within reach of those between).
 template <int Centres>
-[[gnu::always_inline]] inline void TMapCanvas::PaintDiscs(const int (&x)[Centres],
-                                                          const int (&y)[Centres], int top,
-                                                          int bottom, uchar* bits)
+[[gnu::always_inline]] inline void TRasterCanvas::PaintDiscs(const int (&x)[Centres],
+                                                             const int (&y)[Centres], int top,
+                                                             int bottom, std::uint8_t* bits)
 {
     const int reach = stampReach_;
     const int* const span = unionSpan_ + UnionSpanMargin + stampRadius_;
@@ -212,8 +202,8 @@ template <int Centres>
 
 // A segment of at most two steps whose discs lie on the bitmap, nearly every footprint: the
 // discs at its two or three centres painted together.
-[[gnu::always_inline]] inline bool TMapCanvas::ShortSegment(int x0, int y0, int x1, int y1,
-                                                            uchar* bits)
+[[gnu::always_inline]] inline bool TRasterCanvas::ShortSegment(int x0, int y0, int x1, int y1,
+                                                               std::uint8_t* bits)
 {
     if (stampWidth_ != penWidth_)
         PrepareStamp();
@@ -240,7 +230,8 @@ template <int Centres>
     return true;
 }
 
-[[gnu::always_inline]] inline void TMapCanvas::Segment(int x0, int y0, int x1, int y1, uchar* bits)
+[[gnu::always_inline]] inline void TRasterCanvas::Segment(int x0, int y0, int x1, int y1,
+                                                          std::uint8_t* bits)
 {
     if (penWidth_ <= 1)
         ThinSegment(x0, y0, x1, y1, bits);
@@ -251,27 +242,27 @@ template <int Centres>
         WideSegmentPainted(x0, y0, x1, y1);
 }
 
-void TMapCanvas::MoveTo(int x, int y)
+void TRasterCanvas::MoveTo(int x, int y)
 {
     position_ = {x, y};
     dotPhase_ = 0;
 }
 
-void TMapCanvas::LineTo(int x, int y)
+void TRasterCanvas::LineTo(int x, int y)
 {
     if (width_ > 0)
         Segment(position_.X, position_.Y, x, y, Bits());
     position_ = {x, y};
 }
 
-void TMapCanvas::Polyline(const TPoint* points, int count)
+void TRasterCanvas::Polyline(const TPoint* points, int count)
 {
     if (points == nullptr || count < 2)
         return;
     dotPhase_ = 0;
     if (width_ == 0) // no pixels
         return;
-    uchar* const bits = Bits();
+    std::uint8_t* const bits = Bits();
     for (int i = 1; i < count; ++i)
         Segment(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y, bits);
 }
@@ -280,7 +271,7 @@ void TMapCanvas::Polyline(const TPoint* points, int count)
 // round(i * minor extent / major extent), halves away from the start; the end point is not
 // painted. Only the steps whose major coordinate lies on the bitmap are walked, so a segment
 // with far-out ends costs no more than one across the bitmap.
-void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1, uchar* bits)
+void TRasterCanvas::ThinSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits)
 {
     const std::int64_t dx = static_cast<std::int64_t>(x1) - x0;
     const std::int64_t dy = static_cast<std::int64_t>(y1) - y0;
@@ -306,10 +297,10 @@ void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1, uchar* bits)
         last = std::min(last, majorStart);
     }
     const bool dotted = penStyle_ == TPenStyle::Dot;
-    const uchar rgb[3] = {static_cast<uchar>(RedOf(penColour_)),
-                          static_cast<uchar>(GreenOf(penColour_)),
-                          static_cast<uchar>(BlueOf(penColour_))};
-    const qsizetype stride = stride_;
+    const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(RedOf(penColour_)),
+                                 static_cast<std::uint8_t>(GreenOf(penColour_)),
+                                 static_cast<std::uint8_t>(BlueOf(penColour_))};
+    const std::ptrdiff_t stride = stride_;
     TPixelRecording* const recording = recording_;
     // offset(i) = (2 i minor + major) div (2 major), carried from step to step as quotient and
     // remainder: 2 minor never exceeds 2 major, so a step carries at most one. 128 bits for
@@ -344,7 +335,7 @@ void TMapCanvas::ThinSegment(int x0, int y0, int x1, int y1, uchar* bits)
     dotPhase_ = (dotPhase_ + major) % (2 * DotLength);
 }
 
-void TMapCanvas::PrepareStamp()
+void TRasterCanvas::PrepareStamp()
 {
     if (stampWidth_ == penWidth_)
         return;
@@ -375,7 +366,7 @@ void TMapCanvas::PrepareStamp()
 // union is one run of pixels, from the leftmost disc's left end to the rightmost one's right
 // end. Each row's run is found from the columns the walk visits on the rows within reach,
 // and written once.
-void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1, uchar* bits)
+void TRasterCanvas::WideSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits)
 {
     const int width = width_, height = height_;
     // Clip to the bitmap grown by the pen, so the walk never leaves the neighbourhood of it.
@@ -397,7 +388,7 @@ void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1, uchar* bits)
     PrepareStamp();
     const int radius = stampRadius_, reach = stampReach_;
     const int* const halfSpan = halfSpan_;
-    const qsizetype stride = stride_;
+    const std::ptrdiff_t stride = stride_;
     const int dx = std::abs(xe - x), sx = x < xe ? 1 : -1;
     const int dy = -std::abs(ye - y), sy = y < ye ? 1 : -1;
     // Visits the centre of every step, both ends included.
@@ -453,9 +444,9 @@ void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1, uchar* bits)
         return;
     }
 
-    const uchar rgb[3] = {static_cast<uchar>(RedOf(penColour_)),
-                          static_cast<uchar>(GreenOf(penColour_)),
-                          static_cast<uchar>(BlueOf(penColour_))};
+    const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(RedOf(penColour_)),
+                                 static_cast<std::uint8_t>(GreenOf(penColour_)),
+                                 static_cast<std::uint8_t>(BlueOf(penColour_))};
     TPixelRecording* const recording = recording_;
     walk([&](int cx, int cy) {
         for (int d = -radius; d <= radius; ++d) {
@@ -463,7 +454,7 @@ void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1, uchar* bits)
             if (half < 0 || row < 0 || row >= height)
                 continue;
             const int left = std::max(cx - half, 0), right = std::min(cx + half, width - 1);
-            uchar* p = bits + row * stride + 3 * left;
+            std::uint8_t* p = bits + row * stride + 3 * left;
             for (int column = left; column <= right; ++column, p += 3) {
                 std::memcpy(p, rgb, 3);
                 if (recording != nullptr)
@@ -473,44 +464,34 @@ void TMapCanvas::WideSegment(int x0, int y0, int x1, int y1, uchar* bits)
     });
 }
 
-void TMapCanvas::WideSegmentPainted(int x0, int y0, int x1, int y1)
+void TRasterCanvas::WideSegmentPainted(int x0, int y0, int x1, int y1)
 {
-    // Clip to the bitmap grown by the pen, so QPainter never sees far-out coordinates.
+    // Clip to the bitmap grown by the pen, so the painter never sees far-out coordinates.
     const double margin = penWidth_;
     double ax = x0, ay = y0, bx = x1, by = y1;
-    if (!ClipSegment(ax, ay, bx, by, -margin, -margin, image_.width() + margin,
-                     image_.height() + margin))
+    if (!ClipSegment(ax, ay, bx, by, -margin, -margin, width_ + margin, height_ + margin))
         return;
     Unrecordable();
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QPen(ToQColor(penColour_), penWidth_, Qt::SolidLine, Qt::RoundCap,
-                        Qt::RoundJoin));
-    // QPainter's integer coordinates are pixel corners; half a pixel on puts the stroke's
-    // axis through the pixel centres, so the pen lies symmetrically round the line.
-    const QPointF a(ax + 0.5, ay + 0.5), b(bx + 0.5, by + 0.5);
-    if (a == b)
-        painter.drawPoint(a);
-    else
-        painter.drawLine(a, b);
+    Painter().WideSegment(Lent(), ax, ay, bx, by, penColour_, penWidth_);
 }
 
-void TMapCanvas::FillRect(int left, int top, int right, int bottom, TColour colour)
+void TRasterCanvas::FillRect(int left, int top, int right, int bottom, TColour colour)
 {
     fillColour_ = colour;
     Unrecordable();
     left = std::max(left, 0);
     top = std::max(top, 0);
-    right = std::min(right, image_.width());
-    bottom = std::min(bottom, image_.height());
+    right = std::min(right, width_);
+    bottom = std::min(bottom, height_);
     if (left >= right || top >= bottom)
         return;
-    const uchar rgb[3] = {static_cast<uchar>(RedOf(colour)), static_cast<uchar>(GreenOf(colour)),
-                          static_cast<uchar>(BlueOf(colour))};
+    const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(RedOf(colour)),
+                                 static_cast<std::uint8_t>(GreenOf(colour)),
+                                 static_cast<std::uint8_t>(BlueOf(colour))};
     // The first row pixel by pixel, the others copied from it.
-    uchar* bits = Bits();
-    const qsizetype stride = image_.bytesPerLine();
-    uchar* first = bits + top * stride + 3 * left;
+    std::uint8_t* bits = Bits();
+    const std::ptrdiff_t stride = stride_;
+    std::uint8_t* first = bits + top * stride + 3 * left;
     for (int x = left; x < right; ++x)
         std::memcpy(first + 3 * (x - left), rgb, 3);
     const std::size_t bytes = 3 * static_cast<std::size_t>(right - left);
@@ -518,71 +499,55 @@ void TMapCanvas::FillRect(int left, int top, int right, int bottom, TColour colo
         std::memcpy(bits + y * stride + 3 * left, first, bytes);
 }
 
-void TMapCanvas::FrameRect(int left, int top, int right, int bottom)
+void TRasterCanvas::FrameRect(int left, int top, int right, int bottom)
 {
     if (left >= right || top >= bottom)
         return;
     Unrecordable();
     auto plot = [this](int x, int y) {
-        if (x >= 0 && y >= 0 && x < image_.width() && y < image_.height())
+        if (x >= 0 && y >= 0 && x < width_ && y < height_)
             SetPixel(x, y, penColour_);
     };
-    const int x0 = std::max(left, 0), x1 = std::min(right, image_.width());
+    const int x0 = std::max(left, 0), x1 = std::min(right, width_);
     for (int x = x0; x < x1; ++x) {
         plot(x, top);
         plot(x, bottom - 1);
     }
-    const int y0 = std::max(top, 0), y1 = std::min(bottom, image_.height());
+    const int y0 = std::max(top, 0), y1 = std::min(bottom, height_);
     for (int y = y0; y < y1; ++y) {
         plot(left, y);
         plot(right - 1, y);
     }
 }
 
-int TMapCanvas::TextWidth(const std::string& text)
+int TRasterCanvas::TextWidth(const std::string& text)
 {
-    const QFontMetrics metrics(ToQFont(font_), MetricsDevice(image_));
-    return metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+    return Painter().TextWidth(font_, text);
 }
 
-int TMapCanvas::TextHeight(const std::string&)
+int TRasterCanvas::TextHeight(const std::string&)
 {
-    const QFontMetrics metrics(ToQFont(font_), MetricsDevice(image_));
-    return metrics.height();
+    return Painter().TextHeight(font_);
 }
 
-void TMapCanvas::TextOut(int x, int y, const std::string& text)
+void TRasterCanvas::TextOut(int x, int y, const std::string& text)
 {
-    if (image_.isNull() || text.empty())
+    if (pixels_ == nullptr || text.empty())
         return;
     Unrecordable();
-    const QFont qfont = ToQFont(font_);
-    const QFontMetrics metrics(qfont, &image_);
-    const QString qtext = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
-    // Text wholly off the bitmap is not drawn, which also keeps far-out coordinates away from
-    // QPainter.
-    const std::int64_t width = metrics.horizontalAdvance(qtext), height = metrics.height();
-    if (x >= image_.width() || y >= image_.height() || std::int64_t{x} + width < 0 ||
-        std::int64_t{y} + height < 0)
-        return;
-    QPainter painter(&image_);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setRenderHint(QPainter::TextAntialiasing, false);
-    painter.setFont(qfont);
-    painter.setPen(ToQColor(font_.Colour));
-    painter.drawText(QPoint(x, y + metrics.ascent()), qtext);
+    Painter().TextOut(Lent(), x, y, font_, text);
 }
 
-bool TMapCanvas::StartRecording(TPixelRecording& recording)
+bool TRasterCanvas::StartRecording(TPixelRecording& recording)
 {
     // Offsets are kept in 32 bits; one recording at a time.
-    if (recording_ != nullptr || image_.isNull() ||
-        image_.sizeInBytes() > std::numeric_limits<std::uint32_t>::max())
+    if (recording_ != nullptr || pixels_ == nullptr ||
+        stride_ * std::int64_t{height_} > std::numeric_limits<std::uint32_t>::max())
         return false;
     recording.Offsets.clear();
-    recording.Width = image_.width();
-    recording.Height = image_.height();
-    recording.Stride = image_.bytesPerLine();
+    recording.Width = width_;
+    recording.Height = height_;
+    recording.Stride = stride_;
     recording.PenColour = penColour_;
     recording.PenWidth = penWidth_;
     recording.PenStyle = penStyle_;
@@ -593,7 +558,7 @@ bool TMapCanvas::StartRecording(TPixelRecording& recording)
     return true;
 }
 
-void TMapCanvas::StopRecording()
+void TRasterCanvas::StopRecording()
 {
     if (recording_ == nullptr)
         return;
@@ -603,7 +568,7 @@ void TMapCanvas::StopRecording()
     // once (the first time it was painted), so a replay, all in one colour, writes it once.
     // Distinct pixels lie at least 3 bytes apart, so offset / 3 tells them apart.
     std::vector<std::uint32_t>& offsets = recording_->Offsets;
-    std::vector<bool> seen(static_cast<std::size_t>(image_.sizeInBytes()) / 3 + 1);
+    std::vector<bool> seen(static_cast<std::size_t>(stride_ * std::int64_t{height_}) / 3 + 1);
     std::size_t kept = 0;
     for (const std::uint32_t offset : offsets)
         if (!seen[offset / 3]) {
@@ -614,17 +579,17 @@ void TMapCanvas::StopRecording()
     recording_ = nullptr;
 }
 
-bool TMapCanvas::Replay(const TPixelRecording& recording)
+bool TRasterCanvas::Replay(const TPixelRecording& recording)
 {
-    if (!recording.Complete || recording_ != nullptr || image_.isNull() ||
-        recording.Width != image_.width() || recording.Height != image_.height() ||
-        recording.Stride != image_.bytesPerLine() || recording.PenColour != penColour_ ||
-        recording.PenWidth != penWidth_ || recording.PenStyle != penStyle_)
+    if (!recording.Complete || recording_ != nullptr || pixels_ == nullptr ||
+        recording.Width != width_ || recording.Height != height_ || recording.Stride != stride_ ||
+        recording.PenColour != penColour_ || recording.PenWidth != penWidth_ ||
+        recording.PenStyle != penStyle_)
         return false;
-    const uchar rgb[3] = {static_cast<uchar>(RedOf(penColour_)),
-                          static_cast<uchar>(GreenOf(penColour_)),
-                          static_cast<uchar>(BlueOf(penColour_))};
-    uchar* bits = Bits();
+    const std::uint8_t rgb[3] = {static_cast<std::uint8_t>(RedOf(penColour_)),
+                                 static_cast<std::uint8_t>(GreenOf(penColour_)),
+                                 static_cast<std::uint8_t>(BlueOf(penColour_))};
+    std::uint8_t* bits = Bits();
     for (const std::uint32_t offset : recording.Offsets)
         std::memcpy(bits + offset, rgb, 3);
     position_ = recording.EndPosition;

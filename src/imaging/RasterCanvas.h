@@ -1,27 +1,54 @@
 #pragma once
-// The map bitmap: a 24-bit RGB raster (QImage::Format_RGB888) with the drawing verbs the
-// decoders, the overlays, the graticule and the scale bar use. Nothing is antialiased, so a
-// colour read back is exactly the colour drawn. A 1-pixel pen is drawn by our own Bresenham
-// walk, which leaves the end point of every LineTo unpainted so joined segments paint each
-// pixel once; wider pens go through QPainter with round caps and joins. Every font request is
-// served by the small sans face bundled with the program, so labels look the same everywhere.
-// Text needs a QGuiApplication.
-#include <QImage>
-#include <QString>
+// The map bitmap: 24-bit RGB rows (red, green, blue bytes; each row padded to a multiple of 4
+// bytes) with the drawing verbs the decoders, the overlays, the graticule and the scale bar
+// use. Nothing is antialiased, so a colour read back is exactly the colour drawn. A 1-pixel pen
+// is drawn by our own Bresenham walk, which leaves the end point of every LineTo unpainted so
+// joined segments paint each pixel once, and round pens up to 33 pixels wide by stamping discs.
+// Text and wider pens need a font engine and a general stroker: the canvas hands them to its
+// painter, so that a program that never draws them need not load one.
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/Canvas.h"
 
 namespace veltra {
 
-class TMapCanvas : public TBitmap {
+// Writable RGB rows, as the canvas lends them to its painter for one call.
+struct TRgbPixels {
+    int Width = 0, Height = 0;
+    std::ptrdiff_t BytesPerLine = 0;
+    std::uint8_t* Bits = nullptr;
+};
+
+// Text and the strokes of pens too wide for the canvas's own discs. Each may raise EVeltraError
+// (no font engine to be had).
+class TCanvasPainter {
+public:
+    virtual ~TCanvasPainter() = default;
+    // A round-capped stroke of the given width whose axis runs through the pixel centres
+    // (ax, ay) and (bx, by), already clipped to the bitmap grown by the width; a dot when the
+    // two are equal.
+    virtual void WideSegment(const TRgbPixels& pixels, double ax, double ay, double bx, double by,
+                             TColour colour, int width) = 0;
+    // Measured at the resolution of a bitmap, 96 dots per inch.
+    virtual int TextWidth(const TFont& font, const std::string& text) = 0;
+    virtual int TextHeight(const TFont& font) = 0;
+    // The text's top left at (x, y), in the font's colour; not drawn when wholly off the bitmap.
+    virtual void TextOut(const TRgbPixels& pixels, int x, int y, const TFont& font,
+                         const std::string& text) = 0;
+};
+
+class TRasterCanvas : public TBitmap {
 public:
     // A canvas owns its pixels: a copy would write into the other's (see bits_).
-    TMapCanvas(const TMapCanvas&) = delete;
-    TMapCanvas& operator=(const TMapCanvas&) = delete;
-    // A bitmap of the given size filled with the fill colour (white by default).
-    explicit TMapCanvas(int width = 0, int height = 0, TColour fillColour = 0xFFFFFF);
+    TRasterCanvas(const TRasterCanvas&) = delete;
+    TRasterCanvas& operator=(const TRasterCanvas&) = delete;
+    // A bitmap of the given size filled with the fill colour (white by default). Text and wide
+    // pens go to the painter, which must outlive the canvas; without one they raise EVeltraError.
+    explicit TRasterCanvas(TCanvasPainter* painter, int width = 0, int height = 0,
+                           TColour fillColour = 0xFFFFFF);
 
     // Changes the size: the pixels both sizes share keep their colour, new ones get the fill
     // colour. Negative sizes count as 0.
@@ -31,14 +58,8 @@ public:
     TColour FillColour() const override { return fillColour_; }
     void SetFillColour(TColour colour) override { fillColour_ = colour; }
 
-    // The pixels, read-only: only the drawing verbs and Resize change them. The caller may
-    // keep a copy that shares them, so the next drawing verb asks the image for its pixels
-    // again, which detaches it.
-    const QImage& Image() const
-    {
-        bits_ = nullptr;
-        return image_;
-    }
+    // The pixels, read-only, until the next drawing verb or Resize; no pixels when empty.
+    TRgbImage Rgb() const { return {width_, height_, stride_, pixels_.get()}; }
 
     // How often the picture was marked as modified as a whole.
     int ModifiedCount() const { return modified_; }
@@ -90,6 +111,15 @@ public:
     void StopRecording() override;
     bool Replay(const TPixelRecording& recording) override;
 
+protected:
+    // The pixels for a reader that keeps them (an image that shares them): while it does, the
+    // next drawing verb gives the canvas a copy of its own to draw on.
+    std::shared_ptr<std::uint8_t[]> SharedPixels() const
+    {
+        bits_ = nullptr;
+        return pixels_;
+    }
+
 private:
     void Unrecordable()
     {
@@ -99,33 +129,37 @@ private:
     // Makes halfSpan_ the disc of the current pen width.
     void PrepareStamp();
     void SetPixel(int x, int y, TColour colour);
+    // The pixels, writable, lent to the painter for one call.
+    TRgbPixels Lent();
+    TCanvasPainter& Painter() const;
     // One segment in the pen colour; a 1-pixel pen leaves the end point out.
     // bits: the pixels, writable (Bits()), passed down from the drawing verb.
-    void Segment(int x0, int y0, int x1, int y1, uchar* bits);
-    void ThinSegment(int x0, int y0, int x1, int y1, uchar* bits);
-    // Pens up to this radius are stamped by our own walk, wider ones go through QPainter.
+    void Segment(int x0, int y0, int x1, int y1, std::uint8_t* bits);
+    void ThinSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits);
+    // Pens up to this radius are stamped by our own walk, wider ones go to the painter.
     static constexpr int MaxStampRadius = 16;
-    bool ShortSegment(int x0, int y0, int x1, int y1, uchar* bits);
+    bool ShortSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits);
     template <int Centres>
     void PaintDiscs(const int (&x)[Centres], const int (&y)[Centres], int top, int bottom,
-                    uchar* bits);
-    void WideSegment(int x0, int y0, int x1, int y1, uchar* bits);
+                    std::uint8_t* bits);
+    void WideSegment(int x0, int y0, int x1, int y1, std::uint8_t* bits);
     void WideSegmentPainted(int x0, int y0, int x1, int y1);
 
-    // The image's writable pixels, kept from one drawing verb to the next while the image is
-    // neither replaced nor handed out.
-    uchar* Bits()
+    // The writable pixels, kept from one drawing verb to the next while they are neither
+    // replaced nor shared.
+    std::uint8_t* Bits()
     {
         if (bits_ == nullptr)
-            bits_ = image_.bits();
+            bits_ = OwnPixels();
         return bits_;
     }
+    std::uint8_t* OwnPixels();
 
-    QImage image_;
-    mutable uchar* bits_ = nullptr;
-    // The image's geometry, kept beside it for the drawing verbs' inner paths.
+    TCanvasPainter* painter_;
+    std::shared_ptr<std::uint8_t[]> pixels_; // stride_ * height_ bytes; null when empty
+    mutable std::uint8_t* bits_ = nullptr;
     int width_ = 0, height_ = 0;
-    qsizetype stride_ = 0;
+    std::ptrdiff_t stride_ = 0;
     TColour fillColour_;
     TColour penColour_ = 0;
     int penWidth_ = 1;
@@ -148,9 +182,5 @@ private:
     static constexpr int UnionSpanMargin = MaxShortSteps - 1, NoSpan = -(1 << 20);
     int unionSpan_[2 * MaxStampRadius + 1 + 2 * UnionSpanMargin] = {};
 };
-
-// The family name of the bundled face, registered with the font database the first time it
-// is asked for. Raises EVeltraError without a QGuiApplication or when the face is missing.
-QString BundledFontFamily();
 
 } // namespace veltra

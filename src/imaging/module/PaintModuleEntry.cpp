@@ -1,0 +1,94 @@
+// veltra-paint.so: the Qt canvas painter and PNG writer behind the plain C++ interface of
+// imaging/PaintModule.h, for programs that do not link Qt's graphics themselves.
+#include <QGuiApplication>
+#include <exception>
+#include <stdexcept>
+
+#include "imaging/PaintModule.h"
+#include "imaging/qt/MapCanvas.h"
+
+namespace veltra {
+
+namespace {
+
+// Runs a drawing call, turning any exception into the false-and-reason of the interface.
+template <typename TCall> bool Guarded(std::string& error, TCall call)
+{
+    try {
+        call();
+        return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+    } catch (...) {
+        error = "unknown failure";
+    }
+    return false;
+}
+
+bool StartGraphics(std::string& error)
+{
+    return Guarded(error, [] {
+        if (QCoreApplication::instance() != nullptr)
+            return;
+        // Qt keeps a reference to the argument count for the application's life.
+        static int argc = 1;
+        static char name[] = "veltra";
+        static char* argv[] = {name, nullptr};
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Never torn down: the process ends without it (see the renderer's main).
+        new QGuiApplication(argc, argv);
+    });
+}
+
+bool WideSegment(const TRgbPixels& pixels, double ax, double ay, double bx, double by,
+                 TColour colour, int width, std::string& error)
+{
+    return Guarded(error,
+                   [&] { QtCanvasPainter().WideSegment(pixels, ax, ay, bx, by, colour, width); });
+}
+
+bool TextWidth(const TFont& font, const std::string& text, int& width, std::string& error)
+{
+    return Guarded(error, [&] { width = QtCanvasPainter().TextWidth(font, text); });
+}
+
+bool TextHeight(const TFont& font, int& height, std::string& error)
+{
+    return Guarded(error, [&] { height = QtCanvasPainter().TextHeight(font); });
+}
+
+bool TextOut(const TRgbPixels& pixels, int x, int y, const TFont& font, const std::string& text,
+             std::string& error)
+{
+    return Guarded(error, [&] { QtCanvasPainter().TextOut(pixels, x, y, font, text); });
+}
+
+bool SavePngFile(const TRgbImage& pixels, const std::string& fileName, std::string& error)
+{
+    return Guarded(error, [&] {
+        QImage image;
+        if (pixels.Bits != nullptr) {
+            image = QImage(pixels.Bits, pixels.Width, pixels.Height, pixels.BytesPerLine,
+                           QImage::Format_RGB888);
+            // The resolution the file states: 96 dots per inch, the off-screen platform's, also
+            // when Qt's graphics were not started (an image's default is then 100).
+            image.setDotsPerMeterX(3780);
+            image.setDotsPerMeterY(3780);
+        }
+        if (!SavePng(image, QString::fromStdString(fileName)))
+            throw std::runtime_error("cannot write " + fileName);
+    });
+}
+
+} // namespace
+
+} // namespace veltra
+
+extern "C" __attribute__((visibility("default"))) const veltra::TPaintModule* VeltraPaintModule()
+{
+    static const veltra::TPaintModule module{veltra::PaintModuleVersion, &veltra::StartGraphics,
+                                             &veltra::WideSegment,       &veltra::TextWidth,
+                                             &veltra::TextHeight,        &veltra::TextOut,
+                                             &veltra::SavePngFile};
+    return &module;
+}
