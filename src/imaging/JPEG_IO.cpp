@@ -1,16 +1,16 @@
 #include "imaging/JPEG_IO.h"
 
-#include <QSaveFile>
-#include <QString>
-
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
+#include <system_error>
 #include <vector>
 
 #include <jpeglib.h>
 
+#include "base/AtomicFile.h"
 #include "base/Errors.h"
 
 namespace veltra {
@@ -136,18 +136,19 @@ void SaveJPEG(const TRgbImage& image, const std::string& fileName, int quality,
         !Encode(image, quality, comment, bytes))
         throw EWriteError(failure);
 
-    // QSaveFile writes a temporary file in the target's folder and renames it over the target
-    // on commit; when anything fails it removes the temporary file and leaves the target alone.
-    QSaveFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        throw EWriteError(failure);
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-        file.cancelWriting();
+    // A link to a picture keeps leading to it: the picture it leads to is replaced.
+    std::string target = fileName;
+    std::error_code error;
+    if (std::filesystem::is_symlink(fileName, error)) {
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(fileName, error);
+        if (!error)
+            target = resolved.string();
+    }
+    try {
+        WriteFileAtomically(target, bytes.data(), bytes.size());
+    } catch (const EWriteError&) {
         throw EWriteError(failure);
     }
-    if (!file.commit())
-        throw EWriteError(failure);
 }
 
 } // namespace veltra

@@ -8,10 +8,11 @@
 
 namespace veltra {
 
-// Writes the image to fileName. The file is first written under a temporary name beside the
-// target and then renamed over it, so a failed save leaves an existing picture of that name as
-// it was and no temporary file behind. Any failure (an empty image, a folder that cannot be
-// written, an encoder error) raises EWriteError("Error writing JPEG to file").
+// Writes the image to fileName (a link is followed: the file it leads to is replaced). The
+// file is first written under a temporary name beside the target and then renamed over it, so
+// a failed save leaves an existing picture of that name as it was and no temporary file
+// behind. Any failure (an empty image, a folder that cannot be written, an encoder error)
+// raises EWriteError("Error writing JPEG to file").
 void SaveJPEG(const TRgbImage& image, const std::string& fileName, int quality,
               const std::string& comment);
 

@@ -18,8 +18,8 @@ inline constexpr int PaintModuleVersion = 1;
 struct TPaintModule {
     int Version;
     // Each returns true, or false with the reason in `error`.
-    // Starts Qt's graphics on the off-screen platform (needed for text), once per process; to
-    // be called by the main thread before any other thread draws.
+    // Starts Qt's graphics on the off-screen platform (needed for text) unless a Qt application
+    // runs already; to be called by the main thread before any other thread draws.
     bool (*StartGraphics)(std::string& error);
     bool (*WideSegment)(const TRgbPixels& pixels, double ax, double ay, double bx, double by,
                         TColour colour, int width, std::string& error);

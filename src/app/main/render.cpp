@@ -1,6 +1,6 @@
 // veltra-render: the viewer's render pass for batch work, without a display.
-#include <QString>
 #include <algorithm>
+#include <clocale>
 #include <cstdlib>
 #include <iostream>
 #include <unistd.h>
@@ -10,34 +10,16 @@
 #include "base/Executable.h"
 #include "imaging/PaintModule.h"
 
-namespace {
-
-QtMessageHandler qtHandler = nullptr;
-
-// Qt looks up its runtime folder while its graphics start, even on the off-screen platform
-// that never uses one, and complains on standard error when the session has none (cron,
-// containers) or one open to others. The renderer needs none, so those complaints are not
-// passed on.
-void WithoutRuntimeFolderWarnings(QtMsgType type, const QMessageLogContext& context,
-                                  const QString& message)
-{
-    if (message.startsWith(QLatin1String("QStandardPaths: ")) &&
-        message.contains(QLatin1String("runtime"), Qt::CaseInsensitive))
-        return;
-    qtHandler(type, context, message);
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
-    // Never a window: the off-screen platform works on servers without a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qtHandler = qInstallMessageHandler(WithoutRuntimeFolderWarnings);
+    // The C library's locale from the environment, as Qt sets it when an application starts:
+    // numbers in captions and read-outs are written as the viewer writes them.
+    std::setlocale(LC_ALL, "");
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const std::string executable = veltra::ExecutablePath();
-    // Qt's graphics are loaded only when something is drawn with them. Labels need fonts, which
-    // need Qt's graphics started by this thread before the renders begin.
+    // Qt's graphics are loaded only when something is drawn with them, never with a window.
+    // Labels need fonts, which need Qt's graphics started by this thread before the renders
+    // begin.
     if (std::find(arguments.begin(), arguments.end(), "--gridlines") != arguments.end()) {
         std::string error;
         try {

@@ -1,11 +1,11 @@
 #include "app/render/RenderCommand.h"
 
-#include <QStringDecoder>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <thread>
 #include <ostream>
 
@@ -288,13 +288,56 @@ void CheckReadable(const std::string& name)
         throw TInputError{"cannot read " + name};
 }
 
+// Whether the bytes are well-formed UTF-8: every sequence complete, in its shortest form, no
+// surrogate halves and nothing beyond U+10FFFF.
+bool IsUtf8(std::string_view text)
+{
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[at]);
+        if (lead < 0x80) {
+            ++at;
+            continue;
+        }
+        // The sequence's length, and the range of its second byte that rules out overlong
+        // forms, surrogates and code points beyond U+10FFFF.
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0;
+            else if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F;
+        } else {
+            return false;
+        }
+        if (text.size() - at < length)
+            return false;
+        const auto second = static_cast<unsigned char>(text[at + 1]);
+        if (second < low || second > high)
+            return false;
+        for (std::size_t k = 2; k < length; ++k)
+            if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80)
+                return false;
+        at += length;
+    }
+    return true;
+}
+
 // A diagnostics line as UTF-8: file names already are; header fields are single-byte text,
 // so a line that is not valid UTF-8 is taken as Latin-1.
 std::string DiagnosticLineUtf8(const std::string& text)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    if (!utf8.hasError())
+    if (IsUtf8(text))
         return text;
     std::string out;
     for (const unsigned char c : text) {

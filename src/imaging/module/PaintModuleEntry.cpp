@@ -25,16 +25,32 @@ template <typename TCall> bool Guarded(std::string& error, TCall call)
     return false;
 }
 
+QtMessageHandler qtHandler = nullptr;
+
+// Qt looks up its runtime folder while its graphics start, even on the off-screen platform
+// that never uses one, and complains on standard error when the session has none (cron,
+// containers) or one open to others. Drawing needs none, so those complaints are not passed on.
+void WithoutRuntimeFolderWarnings(QtMsgType type, const QMessageLogContext& context,
+                                  const QString& message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: ")) &&
+        message.contains(QLatin1String("runtime"), Qt::CaseInsensitive))
+        return;
+    qtHandler(type, context, message);
+}
+
 bool StartGraphics(std::string& error)
 {
     return Guarded(error, [] {
         if (QCoreApplication::instance() != nullptr)
             return;
+        // Never a window: the off-screen platform works on servers without a display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qtHandler = qInstallMessageHandler(WithoutRuntimeFolderWarnings);
         // Qt keeps a reference to the argument count for the application's life.
         static int argc = 1;
-        static char name[] = "veltra";
+        static char name[] = "veltra-render";
         static char* argv[] = {name, nullptr};
-        qputenv("QT_QPA_PLATFORM", "offscreen");
         // Never torn down: the process ends without it (see the renderer's main).
         new QGuiApplication(argc, argv);
     });
