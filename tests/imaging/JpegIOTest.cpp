@@ -147,6 +147,12 @@ TEST(JpegIOTest, SavedFileDecodesWithSizeComponentsAndComment)
     }
     // Nothing but the two pictures is left in the folder.
     EXPECT_EQ(2, QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size());
+
+    // A link to a picture keeps leading to it: the picture is replaced.
+    ASSERT_TRUE(QFile::link("map611.jpg", dir.filePath("link.jpg")));
+    SaveJPEG(Picture(8, 5, qRgb(0, 0, 255)), dir.filePath("link.jpg").toStdString(), 80, Comment);
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.jpg")).isSymLink());
+    EXPECT_EQ(8, Decode(dir.filePath("map611.jpg")).Width);
 }
 
 TEST(JpegIOTest, QualityScalesTheQuantisationTables)

@@ -271,6 +271,13 @@ TEST_F(RenderCommand, GroupCountriesAndDiagnostics)
     const TResult named =
         Render({"--diagnostics", (accented / fs::path(member).filename()).string()});
     EXPECT_NE(named.Out.find("M\xC3\xBCller/"), std::string::npos) << named.Out;
+    // One that is not UTF-8 is taken as Latin-1, as header text is.
+    const fs::path latin1 = folder_ / "Gr\xFCn";
+    fs::create_directories(latin1);
+    fs::copy_file(member, latin1 / fs::path(member).filename());
+    EXPECT_NE(Render({"--diagnostics", (latin1 / fs::path(member).filename()).string()})
+                  .Out.find("Gr\xC3\xBCn/"),
+              std::string::npos);
 
     // An outline file of its own replaces the one beside the program: an empty list draws
     // no outlines, so the picture differs only where outlines were.
