@@ -114,12 +114,16 @@ TEST(MapCanvas, ColoursReadBackExactly)
     EXPECT_EQ(canvas.Image().format(), QImage::Format_RGB888);
     EXPECT_EQ(canvas.FillColour(), Odd);
 
-    // An image handed out shares the pixels but keeps showing what it showed.
+    // An image handed out shares the pixels but keeps showing what it showed, and writing to
+    // it leaves the canvas alone.
     const QImage before = canvas.Image();
     canvas.SetPenColour(PackColour(1, 2, 3));
     canvas.FrameRect(0, 0, 8, 6);
     EXPECT_EQ(before.pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(canvas.Image().pixel(0, 0), qRgb(1, 2, 3));
+    QImage written = canvas.Image();
+    written.setPixel(1, 1, qRgb(9, 9, 9));
+    EXPECT_EQ(canvas.Pixel(1, 1), Black);
     EXPECT_EQ(PixelsOf(canvas, PackColour(1, 2, 3)).size(), 2u * 8 + 2u * 4);
     EXPECT_EQ(canvas.Pixel(7, 5), PackColour(1, 2, 3));
     EXPECT_EQ(canvas.Pixel(-1, 0), 0u);

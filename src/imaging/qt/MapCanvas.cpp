@@ -119,10 +119,12 @@ QImage TMapCanvas::Image() const
     const TRgbImage rgb = Rgb();
     if (rgb.Bits == nullptr)
         return QImage();
-    // The image holds a share of the pixels until its last copy goes.
+    // The image holds a share of the pixels until its last copy goes. Made on constant data,
+    // it copies them before anything could write to them through it.
     auto* share = new std::shared_ptr<std::uint8_t[]>(SharedPixels());
+    const uchar* pixels = share->get();
     return QImage(
-        share->get(), rgb.Width, rgb.Height, rgb.BytesPerLine, QImage::Format_RGB888,
+        pixels, rgb.Width, rgb.Height, rgb.BytesPerLine, QImage::Format_RGB888,
         [](void* held) { delete static_cast<std::shared_ptr<std::uint8_t[]>*>(held); }, share);
 }
 
