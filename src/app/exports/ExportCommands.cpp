@@ -4,6 +4,7 @@
 
 #include "app/VeltraForm.h"
 #include "base/Errors.h"
+#include "base/Module.h"
 #include "export/CsvExport.h"
 #include "export/ExportModule.h"
 #include "export/GeoTiffExport.h"
@@ -54,8 +55,7 @@ std::string HintField(const std::string& hint, const std::string& key)
 // The export module is beside the program.
 std::string ModuleFolderOf(const TFormVeltra& form)
 {
-    const std::string& executable = form.Executable();
-    return executable.substr(0, executable.rfind('/') + 1);
+    return ProgramFolder(form.Executable());
 }
 
 std::string FamilyOf(const std::string& fileExt)

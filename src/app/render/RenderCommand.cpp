@@ -16,6 +16,7 @@
 #include "app/render/HeadlessView.h"
 #include "base/Errors.h"
 #include "base/Format.h"
+#include "base/Module.h"
 #include "export/GeoTiffExport.h"
 #include "imaging/BrightnessTemperatures.h"
 #include "imaging/PaintModule.h"
@@ -393,18 +394,12 @@ void SelectSensorAndChannel(TFormVeltra& form, const TRenderOptions& o)
     }
 }
 
-// The folder of the program, where its modules are.
-std::string FolderOf(const std::string& executable)
-{
-    return executable.substr(0, executable.rfind('/') + 1);
-}
-
 void SavePng(const TRgbImage& pixels, const std::string& fileName, const std::string& executable)
 {
     std::string error;
     bool saved = false;
     try {
-        saved = PaintModuleIn(FolderOf(executable)).SavePng(pixels, fileName, error);
+        saved = PaintModuleIn(ProgramFolder(executable)).SavePng(pixels, fileName, error);
     } catch (const EVeltraError& e) {
         throw TOutputError{fileName + ": " + e.what()};
     }
@@ -499,7 +494,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     if (o.Countries)
         CheckReadable(*o.Countries);
 
-    THeadlessView view(o.Width, o.Height, FolderOf(executable));
+    THeadlessView view(o.Width, o.Height, ProgramFolder(executable));
     view.SetChecked(TCheckBoxId::Gridlines, o.Gridlines);
     view.SetChecked(TCheckBoxId::FixMaxTemp, o.Fixed);
     view.SetChecked(TCheckBoxId::TempsInC, o.Celsius);
