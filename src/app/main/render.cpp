@@ -9,6 +9,7 @@
 #include "app/render/RenderCommand.h"
 #include "base/Errors.h"
 #include "base/Executable.h"
+#include "base/Module.h"
 #include "imaging/PaintModule.h"
 
 namespace {
@@ -54,7 +55,7 @@ int main(int argc, char** argv)
     if (std::find(arguments.begin(), arguments.end(), "--gridlines") != arguments.end()) {
         std::string error;
         try {
-            if (!veltra::PaintModuleIn(veltra::ExecutableFolder()).StartGraphics(error))
+            if (!veltra::PaintModuleIn(veltra::ProgramFolder(executable)).StartGraphics(error))
                 throw veltra::EVeltraError(error);
         } catch (const veltra::EVeltraError& e) {
             std::cerr << "veltra-render: " << e.what() << '\n';
