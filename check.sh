@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test twice: a normal build, then a
-# build with AddressSanitizer and UndefinedBehaviorSanitizer; then fuzzes every reader briefly.
+# Installs what is missing, refuses sources that clang-format would change, then builds and
+# runs every test twice: a normal build, then a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer; then fuzzes every reader briefly.
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,6 +12,10 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 jobs=$(nproc)
+
+echo "== formatting: every source as .clang-format has it"
+git ls-files -z -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'tools/*.cpp' 'tools/*.h' \
+    'bench/*.cpp' 'bench/*.h' | xargs -0 clang-format --dry-run --Werror
 
 run_suite() {
     local dir=$1; shift

@@ -33,7 +33,8 @@ const TPointSet& Points(bool wholeGlobe)
             out[0].Lat.push_back(static_cast<float>(17.5 + 75 * unit(random)));
             out[0].Lon.push_back(static_cast<float>(-65 + 150 * unit(random)));
             // Evenly over the sphere.
-            out[1].Lat.push_back(static_cast<float>(std::asin(2 * unit(random) - 1) * 180 / std::numbers::pi));
+            out[1].Lat.push_back(
+                static_cast<float>(std::asin(2 * unit(random) - 1) * 180 / std::numbers::pi));
             out[1].Lon.push_back(static_cast<float>(-180 + 360 * unit(random)));
         }
         return out;
@@ -65,8 +66,6 @@ void Forward(benchmark::State& state)
 }
 
 // Arguments: projection kind, spread (0 over the region, 1 over the globe).
-BENCHMARK(Forward)
-    ->ArgNames({"kind", "globe"})
-    ->ArgsProduct({{1, 5, 7, 9}, {0, 1}});
+BENCHMARK(Forward)->ArgNames({"kind", "globe"})->ArgsProduct({{1, 5, 7, 9}, {0, 1}});
 
 } // namespace

@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "app/VeltraForm.h"
-#include "app/render/HeadlessView.h"
 #include "app/VeltraView.h"
+#include "app/render/HeadlessView.h"
 #include "formats/DecodeStream.h"
 #include "imaging/qt/MapCanvas.h"
 #include "mapping/zorMapping.h"
@@ -148,8 +148,8 @@ struct TViewer {
             return false;
         }
         if (Form.Streams.Count() != 1 || Form.SampleCount() == 0) {
-            state.SkipWithError(("no samples from " + OrbitFile + "; build the samples target")
-                                    .c_str());
+            state.SkipWithError(
+                ("no samples from " + OrbitFile + "; build the samples target").c_str());
             return false;
         }
         return true;

@@ -15,9 +15,14 @@ function(veltra_library name folder)
     endif()
 endfunction()
 
-# One test program per tests/ folder. A folder whose tests need a Qt application object
-# provides its own TestMain.cpp; the others use GoogleTest's main.
+# One test program per tests/ folder, of its *.cpp files, linked with the libraries that follow.
+# A folder whose tests need a Qt application object provides its own TestMain.cpp; the others
+# use GoogleTest's main.
+# Its cases are labelled unit (seconds, no other processes) unless PROCESSES gives a gtest
+# filter: the cases it matches start other programs and run as a second ctest entry,
+# `name`_processes, labelled end-to-end.
 function(veltra_test name folder)
+    cmake_parse_arguments(PARSE_ARGV 2 test "" "PROCESSES" "")
     file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
     if(NOT sources)
         return()
@@ -30,14 +35,20 @@ function(veltra_test name folder)
         VELTRA_BINARY_DIR="${PROJECT_BINARY_DIR}")
     list(FILTER sources INCLUDE REGEX "/TestMain\\.cpp$")
     if(sources)
-        target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock ${ARGN})
+        target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock ${test_UNPARSED_ARGUMENTS})
     else()
-        target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock ${ARGN})
+        target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock ${test_UNPARSED_ARGUMENTS})
     endif()
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/test-config"
-        TIMEOUT 600)
+    set(environment "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${PROJECT_BINARY_DIR}/test-config")
+    if(test_PROCESSES)
+        add_test(NAME ${name} COMMAND ${name} --gtest_filter=-${test_PROCESSES})
+        add_test(NAME ${name}_processes COMMAND ${name} --gtest_filter=${test_PROCESSES})
+        set_tests_properties(${name}_processes PROPERTIES ENVIRONMENT "${environment}"
+            TIMEOUT 600 LABELS end-to-end)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 600 LABELS unit)
 endfunction()
 
 # A module the programs load with dlopen from their own folder: `output`.so in src/app, only its

@@ -10,7 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     bzip2 fonts-dejavu-core
     xvfb xauth imagemagick xdotool
-    clang libfuzzer-14-dev libclang-rt-14-dev
+    clang clang-format libfuzzer-14-dev libclang-rt-14-dev
     libnetcdf-dev libgdal-dev parallel dpkg-dev
 )
 

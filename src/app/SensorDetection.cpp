@@ -35,7 +35,7 @@ std::string Level1bSensorTab(const std::string& upperName, TStream* stream)
             if (fromStored != UnsupportedLevel1b)
                 return fromStored;
         }
-    } catch (const std::exception &) {
+    } catch (const std::exception&) {
         // A stream that fails to read says nothing about its sensor.
     }
     return tab;

@@ -29,9 +29,8 @@ namespace {
 
 constexpr int ResizeInterval = 400;
 
-constexpr std::array<double, 20> HirsMaxTemps = {280, 265, 240, 250, 265, 280, 290,
-                                                 330, 270, 310, 275, 260, 300, 290,
-                                                 280, 260, 350, 340, 340, 0};
+constexpr std::array<double, 20> HirsMaxTemps = {280, 265, 240, 250, 265, 280, 290, 330, 270, 310,
+                                                 275, 260, 300, 290, 280, 260, 350, 340, 340, 0};
 
 std::vector<std::string> NumberTabs(int first, int last)
 {
@@ -260,8 +259,8 @@ std::vector<std::string> TFormVeltra::FindStationGroup() const
     const std::string namePattern = NamePart(pattern);
     std::vector<std::string> names;
     std::error_code error;
-    for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end;
-         !error && it != end; it.increment(error)) {
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
+         it.increment(error)) {
         const std::string entry = it->path().filename().string();
         if (WildcardMatch(namePattern, entry))
             names.push_back(folder + entry);

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/StreamList.h"
 #include "app/DrawnFootprints.h"
+#include "app/StreamList.h"
 #include "app/VeltraView.h"
 #include "base/Stream.h"
 #include "bzip/BZip2.h"

@@ -18,9 +18,18 @@ constexpr TColour PackColour(int r, int g, int b)
     return static_cast<TColour>(r & 255) | static_cast<TColour>(g & 255) << 8 |
            static_cast<TColour>(b & 255) << 16;
 }
-constexpr int RedOf(TColour c) { return static_cast<int>(c & 255); }
-constexpr int GreenOf(TColour c) { return static_cast<int>((c >> 8) & 255); }
-constexpr int BlueOf(TColour c) { return static_cast<int>((c >> 16) & 255); }
+constexpr int RedOf(TColour c)
+{
+    return static_cast<int>(c & 255);
+}
+constexpr int GreenOf(TColour c)
+{
+    return static_cast<int>((c >> 8) & 255);
+}
+constexpr int BlueOf(TColour c)
+{
+    return static_cast<int>((c >> 16) & 255);
+}
 
 // 8-bit RGB rows (red, green, blue bytes), as the map bitmap holds them.
 struct TRgbImage {

@@ -94,7 +94,8 @@ TDateTime EncodeTime(int hour, int minute, int second, int millisecond)
 
 TDateTime DateFromYearDay(int year, int dayOfYear, std::int64_t milliseconds)
 {
-    return EncodeDate(year, 1, 1) + (dayOfYear - 1) + static_cast<double>(milliseconds) / MSecsPerDay;
+    return EncodeDate(year, 1, 1) + (dayOfYear - 1) +
+           static_cast<double>(milliseconds) / MSecsPerDay;
 }
 
 TDateTimeParts DecodeDateTime(TDateTime value)
@@ -124,7 +125,9 @@ std::string FormatDateTime(const std::string& pattern, TDateTime value)
     std::string out;
     bool afterHour = false;
     size_t i = 0;
-    auto starts = [&](const char* token) { return pattern.compare(i, std::strlen(token), token) == 0; };
+    auto starts = [&](const char* token) {
+        return pattern.compare(i, std::strlen(token), token) == 0;
+    };
     while (i < pattern.size()) {
         if (starts("yyyy")) {
             char buffer[16];

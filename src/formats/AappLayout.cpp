@@ -56,15 +56,11 @@ const TAappLayout* AappLayoutOf(TInputFamily family, std::int32_t instrument, TB
         return &Level1d;
     const bool native = order == TByteOrder::LittleEndian;
     switch (instrument) {
-    case AappInstrumentHirs:
-        return &BigEndianHirs;
-    case AappInstrumentAmsuA:
-        return native ? &NativeAmsuA : &BigEndianAmsuA;
+    case AappInstrumentHirs: return &BigEndianHirs;
+    case AappInstrumentAmsuA: return native ? &NativeAmsuA : &BigEndianAmsuA;
     case AappInstrumentAmsuB:
-    case AappInstrumentMhs:
-        return native ? &NativeAmsuB : &BigEndianAmsuB;
-    default:
-        return nullptr;
+    case AappInstrumentMhs: return native ? &NativeAmsuB : &BigEndianAmsuB;
+    default: return nullptr;
     }
 }
 

@@ -85,19 +85,27 @@ std::string ProcessingSiteName(char code)
 
 std::string ProcessingCentreName(const std::string& code)
 {
-    if (code == "CMS") return "Centre de Meteorologie Spatiale, France";
-    if (code == "DSS") return "Dundee Satellite Receiving Station, Scotland, UK";
-    if (code == "NSS") return "NOAA/NESDIS - Suitland, Maryland, USA";
-    if (code == "UKM") return "UK Met Office, Bracknell, England, UK";
+    if (code == "CMS")
+        return "Centre de Meteorologie Spatiale, France";
+    if (code == "DSS")
+        return "Dundee Satellite Receiving Station, Scotland, UK";
+    if (code == "NSS")
+        return "NOAA/NESDIS - Suitland, Maryland, USA";
+    if (code == "UKM")
+        return "UK Met Office, Bracknell, England, UK";
     return "";
 }
 
 std::string DataTypeName(const std::string& code)
 {
-    if (code == "FRAC") return "FRAC";
-    if (code == "HRPT") return "HRPT";
-    if (code == "GHRR") return "GAC";
-    if (code == "LHRR") return "LAC";
+    if (code == "FRAC")
+        return "FRAC";
+    if (code == "HRPT")
+        return "HRPT";
+    if (code == "GHRR")
+        return "GAC";
+    if (code == "LHRR")
+        return "LAC";
     return "";
 }
 
@@ -138,12 +146,16 @@ std::string StationName(char first, char second)
     case 'H': return "Honolulu, Hawaii, USA";
     case 'S': return "Satellite Operations Control Center, Suitland, Maryland, USA";
     case 'M':
-        if (second == 'I') return "Miami, Florida, USA";
-        if (second == 'O') return "Monterey, California, USA";
+        if (second == 'I')
+            return "Miami, Florida, USA";
+        if (second == 'O')
+            return "Monterey, California, USA";
         return "";
     case 'W':
-        if (second == 'E') return "Western Europe, Lannion, France";
-        if (second == 'I') return "Wallops Island, Virginia, USA";
+        if (second == 'E')
+            return "Western Europe, Lannion, France";
+        if (second == 'I')
+            return "Wallops Island, Virginia, USA";
         return "";
     default: return "";
     }
@@ -210,11 +222,11 @@ void WorkOutAcquisition(TBytes header, const std::string& satellite, TArchiveSum
         const std::string dateText = FormatDateTime("yyyy mmm dd", date);
         const std::string timesText =
             FormatDateTime("hh:mm", start) + "-" + FormatDateTime("hh:mm", end) + " UTC";
-        const std::string station =
-            StationName(static_cast<char>(header[OffStation]), static_cast<char>(header[OffStation + 1]));
+        const std::string station = StationName(static_cast<char>(header[OffStation]),
+                                                static_cast<char>(header[OffStation + 1]));
         const std::string centre = ProcessingCentreName(ReadText(header, OffCentre, 3));
-        summary.Hint = satellite + ", " + dateText + " " + timesText + "\n" + "Acquired: " +
-                       station + "\n" + "Processed: " + centre;
+        summary.Hint = satellite + ", " + dateText + " " + timesText + "\n" +
+                       "Acquired: " + station + "\n" + "Processed: " + centre;
         summary.Satellite = satellite;
         summary.HasSatellite = true;
         summary.Summary = satellite + ", " + DataTypeName(ReadText(header, OffDataType, 4)) + ", " +
@@ -244,19 +256,19 @@ void AppendKlmBlock(TBytes header, std::vector<std::string>& lines)
 void AppendEpochGroup(TBytes header, std::vector<std::string>& lines)
 {
     try {
-        const TDateTime epoch = DateFromYearDay(ReadBE16(header, OffEpochYear),
-                                                ReadBE16(header, OffEpochDay),
-                                                ReadBE32(header, OffEpochMilliseconds));
+        const TDateTime epoch =
+            DateFromYearDay(ReadBE16(header, OffEpochYear), ReadBE16(header, OffEpochDay),
+                            ReadBE32(header, OffEpochMilliseconds));
         lines.push_back("    Epoch time: " + FormatDateTime("yyyy-mmm-dd hh:nn:ss.zzz", epoch));
         lines.push_back("    Kepler data:");
         lines.push_back(Format("          Semi-major axis: %.3f km",
                                ReadBE32(header, OffSemiMajorAxis) / 1000.0));
-        lines.push_back(Format("             Eccentricity: %.8f",
-                               ReadBE32(header, OffEccentricity) / 1e8));
+        lines.push_back(
+            Format("             Eccentricity: %.8f", ReadBE32(header, OffEccentricity) / 1e8));
         lines.push_back(Format("              Inclination: %.5f degrees",
                                ReadBE32(header, OffInclination) / 1e5));
-        lines.push_back(Format("      Argument of perigee: %.5f degrees",
-                               ReadBE32(header, OffPerigee) / 1e5));
+        lines.push_back(
+            Format("      Argument of perigee: %.5f degrees", ReadBE32(header, OffPerigee) / 1e5));
         lines.push_back(Format("          RA of ascending: %.5f degrees",
                                ReadBE32(header, OffAscendingNode) / 1e5));
         lines.push_back(Format("             Mean anomaly: %.5f degrees",
@@ -294,7 +306,8 @@ void AppendPreKlmBlock(TBytes header, std::vector<std::string>& lines, TArchiveS
         summary.End = end;
     lines.push_back("    Processing ID: " + ReadText(header, OffProcessingId, 7));
     lines.push_back("    Data gaps: " + std::to_string(ReadBE16(header, OffDataGaps)));
-    lines.push_back(Format("    Nadir tolerance: %.1f km", ReadByte(header, OffNadirTolerance) / 10.0));
+    lines.push_back(
+        Format("    Nadir tolerance: %.1f km", ReadByte(header, OffNadirTolerance) / 10.0));
     lines.push_back("    Four-digit year: " + std::to_string(ReadBE16(header, OffFourDigitYear)));
     lines.push_back("    Epoch year: " + std::to_string(ReadBE16(header, OffEpochYear)));
     lines.push_back("    Epoch Julian day: " + std::to_string(ReadBE16(header, OffEpochDay)));

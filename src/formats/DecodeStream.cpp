@@ -137,8 +137,7 @@ std::string FormChannelCaption(const TDecodeContext& context, const std::string&
         return Format("Channel %d (%.2fGHz)", channel, 30.0 * context.AmsuWavenumber[index]);
     if (channel == 20)
         return "Channel " + std::to_string(channel) + " (visible)";
-    return Format("Channel %d (%.2fum)", channel,
-                  Divide(10000.0, context.HirsWavenumber[index]));
+    return Format("Channel %d (%.2fum)", channel, Divide(10000.0, context.HirsWavenumber[index]));
 }
 
 namespace {

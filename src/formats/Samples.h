@@ -34,7 +34,10 @@ public:
     // Allocated length: entries from SampleCount() on are not meaningful.
     std::int32_t Length() const { return static_cast<std::int32_t>(samples_.size()); }
     const TSample* Data() const { return samples_.data(); }
-    const TSample& operator[](std::int32_t i) const { return samples_[static_cast<std::size_t>(i)]; }
+    const TSample& operator[](std::int32_t i) const
+    {
+        return samples_[static_cast<std::size_t>(i)];
+    }
     const TSampleOrigin& Origin(std::int32_t i) const
     {
         return origins_[static_cast<std::size_t>(i)];

@@ -414,8 +414,7 @@ void TRasterCanvas::WideSegment(int x0, int y0, int x1, int y1, std::uint8_t* bi
     constexpr int MaxRunRows = 64;
     const int rowFirst = std::min(y, ye), centreRows = -dy + 1;
     if (recording_ == nullptr && centreRows <= MaxRunRows && std::min(x, xe) >= reach &&
-        std::max(x, xe) < width - reach && rowFirst >= reach &&
-        std::max(y, ye) < height - reach) {
+        std::max(x, xe) < width - reach && rowFirst >= reach && std::max(y, ye) < height - reach) {
         // The first and last column the walk visits on each row of centres: consecutive
         // columns, as a step moves at most one column.
         struct TColumns {

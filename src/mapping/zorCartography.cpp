@@ -326,20 +326,11 @@ void TCartogList::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::
     CloseRings = format != TFormat::Gshhs && format != TFormat::Text;
     try {
         switch (format) {
-        case TFormat::Gshhs:
-            LoadGSHHS(bytes);
-            break;
-        case TFormat::Text:
-            LoadTextSegments(bytes);
-            break;
-        case TFormat::Gpx:
-            LoadGPX(bytes);
-            break;
-        case TFormat::Minute:
-            LoadMinuteSegments(bytes);
-            break;
-        case TFormat::None:
-            break;
+        case TFormat::Gshhs: LoadGSHHS(bytes); break;
+        case TFormat::Text: LoadTextSegments(bytes); break;
+        case TFormat::Gpx: LoadGPX(bytes); break;
+        case TFormat::Minute: LoadMinuteSegments(bytes); break;
+        case TFormat::None: break;
         }
     } catch (const std::exception&) {
         // A malformed or truncated file: what was completed before the fault stays.
@@ -579,7 +570,7 @@ void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
     if (p.Painted.Complete && canvas.Replay(p.Painted))
         return;
     const bool recording = ++p.Drawings >= 2 && canvas.StartRecording(p.Painted);
-    for (const auto &[first, count] : p.Calls)
+    for (const auto& [first, count] : p.Calls)
         canvas.Polyline(p.Points.data() + first, count);
     if (recording)
         canvas.StopRecording();

@@ -136,8 +136,7 @@ private:
     static std::shared_ptr<const TLoaded> Parse(std::span<const std::uint8_t> bytes,
                                                 const std::string& fileName, bool acceptText);
     // The process-wide copy of a file's polylines; null when it cannot be read.
-    static std::shared_ptr<const TLoaded> SharedLoad(const std::string& fileName,
-                                                     bool acceptText);
+    static std::shared_ptr<const TLoaded> SharedLoad(const std::string& fileName, bool acceptText);
     void Apply(const TLoaded& loaded);
     int AddShared(TSharedSegment segment);
     void AddLoaded(TSharedSegment segment);

@@ -28,8 +28,8 @@ bool GreatCircleDistance(double lat1, double lon1, double lat2, double lon2, dou
 {
     const double p1 = lat1 * DegToRad;
     const double p2 = lat2 * DegToRad;
-    double cosArc =
-        std::sin(p1) * std::sin(p2) + std::cos(p1) * std::cos(p2) * std::cos((lon2 - lon1) * DegToRad);
+    double cosArc = std::sin(p1) * std::sin(p2) +
+                    std::cos(p1) * std::cos(p2) * std::cos((lon2 - lon1) * DegToRad);
     if (!std::isfinite(cosArc))
         return false;
     // Our decision: rounding takes the cosine just past +-1 for a point at the centre or at
@@ -76,32 +76,19 @@ void TMapping::SetProjection(std::uint8_t kind)
 {
     Projection = kind;
     switch (kind) {
-    case pkPlateCarreeZoomed:
-        CentreLongitude = 0;
-        break;
-    case pkAzimuthalFixed:
-        Scale = 0.75f;
-        break;
+    case pkPlateCarreeZoomed: CentreLongitude = 0; break;
+    case pkAzimuthalFixed: Scale = 0.75f; break;
     case pkAzimuthal:
-    case pkGnomonic:
-        Scale = 0.4f;
-        break;
+    case pkGnomonic: Scale = 0.4f; break;
     case pkMercator:
         CentreLongitude = 0;
         LongitudeSpan = 360;
         break;
     case pkOrthographic:
-    case pkCassini:
-        Scale = 0.8f;
-        break;
-    case pkPolarStereographic:
-        Scale = 1.7f;
-        break;
-    case pkAzimuthalWorld:
-        Scale = 0.2f;
-        break;
-    default:
-        break;
+    case pkCassini: Scale = 0.8f; break;
+    case pkPolarStereographic: Scale = 1.7f; break;
+    case pkAzimuthalWorld: Scale = 0.2f; break;
+    default: break;
     }
     Recalculate();
 }
@@ -251,14 +238,12 @@ void TMapping::RecalculateKindScale(double latMin, double latMax)
     case pkGnomonic: {
         // The latitude span fills the bitmap height: the chord between the two edge
         // latitudes, seen along the central meridian, is H/W map units long.
-        const float fallback =
-            Projection == pkAzimuthal || Projection == pkGnomonic ? 0.4f : 0.8f;
+        const float fallback = Projection == pkAzimuthal || Projection == pkGnomonic ? 0.4f : 0.8f;
         Scale = fallback;
         if (LatitudeSpan != 0 && Width != 0 && Height != 0) {
             const double lo = latMin * DegToRad, hi = latMax * DegToRad;
-            const double chord =
-                (std::sin(lo) * std::cos(phi0) - std::cos(lo) * std::sin(phi0)) -
-                (std::sin(hi) * std::cos(phi0) - std::cos(hi) * std::sin(phi0));
+            const double chord = (std::sin(lo) * std::cos(phi0) - std::cos(lo) * std::sin(phi0)) -
+                                 (std::sin(hi) * std::cos(phi0) - std::cos(hi) * std::sin(phi0));
             try {
                 Scale = ToSingle(Divide(static_cast<double>(Height) / Width, std::fabs(chord)));
             } catch (const EArithmeticError&) {
@@ -318,8 +303,8 @@ void TMapping::RecalculateKindScale(double latMin, double latMax)
     case pkAzimuthalWorld:
         try {
             if (LatitudeSpan != 0 && Width != 0 && Height != 0)
-                Scale = ToSingle(Divide(static_cast<double>(Height) / Width,
-                                        LatitudeSpan * DegToRad));
+                Scale =
+                    ToSingle(Divide(static_cast<double>(Height) / Width, LatitudeSpan * DegToRad));
             else if (Width < Height)
                 Scale = 0.15915494f;
             else
@@ -328,8 +313,7 @@ void TMapping::RecalculateKindScale(double latMin, double latMax)
             Scale = 1.0f;
         }
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

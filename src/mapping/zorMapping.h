@@ -87,28 +87,28 @@ public:
 
     // Fields, in this order. Singles stay float: several published figures (scales, offsets)
     // are only reached in that width.
-    float Eccentricity = 0;     // e of the ellipsoid of the Lambert kind (e^2 = 0.0066943178)
-    float HalfEccentricity = 0; // e / 2
-    float InvConeFactor = 0;    // 1 / ConeFactor: degrees of longitude per radian of cone
-    float ConeConstant = 0;     // n of the Lambert cone
-    float InvConeConstant = 0;  // 1 / n
-    float ConeScale = 0;        // F * 1.095, map units
-    float InvConeScale = 0;     // 1 / ConeScale
-    float ConeFactor = 0;       // n * pi / 180: cone angle per degree of longitude
-    float ConeRho0 = 0;         // radius of the centre parallel on the cone, map units
-    float Scale = 0;            // radius of the generating globe in map units
-    float InvScale = 0;         // 1 / Scale (polar stereographic only)
-    float LatitudeMin = 0;      // CentreLatitude - LatitudeSpan / 2
-    float LatitudeSpan = 0;     // height of the region, degrees of latitude
-    float LongitudeMin = 0;     // CentreLongitude - LongitudeSpan / 2
-    float LongitudeSpan = 0;    // width of the region, degrees of longitude
-    std::int32_t Height = 0;    // bitmap height H, pixels
-    float InvHeight = 0;        // 1 / H, kept when H is set to 0
-    std::int32_t Width = 0;     // bitmap width W, pixels
-    float InvWidth = 0;         // 1 / W, kept when W is set to 0
-    float CentreLongitude = 0;  // lambda0, degrees
-    float MercatorSlope = 0;    // zoomed Mercator: ordinate units per degree of latitude
-    float MercatorOffset = 0;   // zoomed Mercator: ordinate offset
+    float Eccentricity = 0;      // e of the ellipsoid of the Lambert kind (e^2 = 0.0066943178)
+    float HalfEccentricity = 0;  // e / 2
+    float InvConeFactor = 0;     // 1 / ConeFactor: degrees of longitude per radian of cone
+    float ConeConstant = 0;      // n of the Lambert cone
+    float InvConeConstant = 0;   // 1 / n
+    float ConeScale = 0;         // F * 1.095, map units
+    float InvConeScale = 0;      // 1 / ConeScale
+    float ConeFactor = 0;        // n * pi / 180: cone angle per degree of longitude
+    float ConeRho0 = 0;          // radius of the centre parallel on the cone, map units
+    float Scale = 0;             // radius of the generating globe in map units
+    float InvScale = 0;          // 1 / Scale (polar stereographic only)
+    float LatitudeMin = 0;       // CentreLatitude - LatitudeSpan / 2
+    float LatitudeSpan = 0;      // height of the region, degrees of latitude
+    float LongitudeMin = 0;      // CentreLongitude - LongitudeSpan / 2
+    float LongitudeSpan = 0;     // width of the region, degrees of longitude
+    std::int32_t Height = 0;     // bitmap height H, pixels
+    float InvHeight = 0;         // 1 / H, kept when H is set to 0
+    std::int32_t Width = 0;      // bitmap width W, pixels
+    float InvWidth = 0;          // 1 / W, kept when W is set to 0
+    float CentreLongitude = 0;   // lambda0, degrees
+    float MercatorSlope = 0;     // zoomed Mercator: ordinate units per degree of latitude
+    float MercatorOffset = 0;    // zoomed Mercator: ordinate offset
     std::int32_t HalfHeight = 0; // H div 2
     float CentreLatitude = 0;    // phi0, degrees
     std::uint8_t Projection = pkNone;
@@ -116,9 +116,9 @@ public:
     float CosCentreLatitude = 0;
     float StandardParallel1 = 0; // degrees, absolute value, Lambert kind
     float StandardParallel2 = 0;
-    float InvVdGRadius = 0;      // 1 / VdGRadius
-    float VdGRadius = 0;         // 0.155 pi, Van der Grinten
-    float PolarOffset = 0;       // polar stereographic: ordinate of the pole from the centre
+    float InvVdGRadius = 0;          // 1 / VdGRadius
+    float VdGRadius = 0;             // 0.155 pi, Van der Grinten
+    float PolarOffset = 0;           // polar stereographic: ordinate of the pole from the centre
     bool SouthernHemisphere = false; // CentreLatitude < 0: kinds 9 and 10 use the south pole
 
     // Virtual operations.
@@ -139,10 +139,9 @@ public:
                                TColour labelColour, TColour lineColour, std::int32_t xOrigin,
                                std::int32_t yOrigin, bool noLabels,
                                TSpecialParallels specialParallels) const;
-    virtual void DrawGridlinesOnCanvas(TCanvas* canvas, std::int32_t lonStep,
-                                       std::int32_t latStep, TColour labelColour,
-                                       TColour lineColour, std::int32_t xOrigin,
-                                       std::int32_t yOrigin, bool noLabels,
+    virtual void DrawGridlinesOnCanvas(TCanvas* canvas, std::int32_t lonStep, std::int32_t latStep,
+                                       TColour labelColour, TColour lineColour,
+                                       std::int32_t xOrigin, std::int32_t yOrigin, bool noLabels,
                                        TSpecialParallels specialParallels) const;
 
     // Whether the cursor read-out may ask XYToLatLon: kinds 1 to 7 and 9 to 13.
@@ -215,8 +214,8 @@ private:
     void DrawSpecialParallel(TGridContext& grid, int lonFrom, int lonTo, float latitude) const;
     void LabelMeridian(TGridContext& grid, float longitude, const std::string& label,
                        int textHeight) const;
-    void LabelParallel(TGridContext& grid, float latitude, float lonFrom,
-                       const std::string& label, int textWidth) const;
+    void LabelParallel(TGridContext& grid, float latitude, float lonFrom, const std::string& label,
+                       int textWidth) const;
     void DrawLabel(TGridContext& grid, std::int64_t x, std::int64_t y,
                    const std::string& text) const;
     void WalkMeridian(TGridContext& grid, int longitude, int latFrom, int latTo) const;
@@ -248,12 +247,12 @@ struct TRegionPreset {
     float LatitudeSpan; // the span the preset shrinks to afterwards; 0 keeps 75
 };
 inline constexpr TRegionPreset RegionPresets[] = {
-    {0, 10, 55, 0},   // Europe
-    {1, 70, 0, 0},    // Indian Ocean
-    {2, -90, 55, 0},  // North America
-    {3, -10, 54, 45}, // Atlantic
+    {0, 10, 55, 0},    // Europe
+    {1, 70, 0, 0},     // Indian Ocean
+    {2, -90, 55, 0},   // North America
+    {3, -10, 54, 45},  // Atlantic
     {4, -50, -25, 45}, // South America
-    {5, 0, 89, 0},    // North pole
+    {5, 0, 89, 0},     // North pole
 };
 
 // SetLongitudeSpan(150), SetLatitudeSpan(75), then the preset's centre longitude, centre

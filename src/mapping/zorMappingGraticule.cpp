@@ -128,9 +128,8 @@ void TMapping::DrawGridlines(TCanvas* bitmap, std::int32_t lonStep, std::int32_t
     bitmap->MarkModified();
 }
 
-void TMapping::DrawGridlinesOnCanvas(TCanvas* canvas, std::int32_t lonStep,
-                                     std::int32_t latStep, TColour labelColour,
-                                     TColour lineColour, std::int32_t xOrigin,
+void TMapping::DrawGridlinesOnCanvas(TCanvas* canvas, std::int32_t lonStep, std::int32_t latStep,
+                                     TColour labelColour, TColour lineColour, std::int32_t xOrigin,
                                      std::int32_t yOrigin, bool noLabels,
                                      TSpecialParallels specialParallels) const
 {
@@ -207,14 +206,12 @@ void TMapping::DrawGridlinesOnCanvas(TCanvas* canvas, std::int32_t lonStep,
                 latTo = 89;
             break;
         }
-        default:
-            break;
+        default: break;
         }
 
         // A step of zero or less gives no lines at all rather than a division by zero.
         if (lonStep > 0 && latStep > 0) {
-            TGridContext grid{*canvas, lonStep, latStep, labelColour, xOrigin, yOrigin,
-                              noLabels};
+            TGridContext grid{*canvas, lonStep, latStep, labelColour, xOrigin, yOrigin, noLabels};
             DrawMeridians(grid, lonFrom, lonTo, latFrom, latTo);
             if (wrap)
                 DrawMeridians(grid, wrapFrom, wrapTo, latFrom, latTo);
@@ -295,8 +292,7 @@ void TMapping::DrawMeridians(TGridContext& grid, int from, int to, int latFrom, 
     }
 }
 
-void TMapping::LabelMeridian(TGridContext& grid, float lon, const std::string& label,
-                             int th) const
+void TMapping::LabelMeridian(TGridContext& grid, float lon, const std::string& label, int th) const
 {
     const int bottomLabelY = Height - (3 * th) / 4;
     switch (Projection) {
@@ -354,8 +350,7 @@ void TMapping::DrawParallels(TGridContext& grid, int lonFrom, int lonTo, int lat
             // Straight across, starting clear of the label at the left edge.
             LatLonToXY(lat, static_cast<float>(lonFrom), grid.X, grid.Y);
             const int y = AddOrigin(grid.Y, grid.YOrigin);
-            grid.Segment(AddOrigin(tw + 4, grid.XOrigin), y, AddOrigin(Width - 2, grid.XOrigin),
-                         y);
+            grid.Segment(AddOrigin(tw + 4, grid.XOrigin), y, AddOrigin(Width - 2, grid.XOrigin), y);
         } else {
             WalkParallel(grid, lat, lonFrom, lonTo);
         }
@@ -364,13 +359,12 @@ void TMapping::DrawParallels(TGridContext& grid, int lonFrom, int lonTo, int lat
     }
 }
 
-void TMapping::LabelParallel(TGridContext& grid, float lat, float lonFrom,
-                             const std::string& label, int tw) const
+void TMapping::LabelParallel(TGridContext& grid, float lat, float lonFrom, const std::string& label,
+                             int tw) const
 {
     switch (Projection) {
     case pkVanDerGrinten:
-    case pkPlateCarreeNorth:
-        break;
+    case pkPlateCarreeNorth: break;
     case pkPlateCarree:
     case pkPlateCarreeZoomed:
     case pkMercator:
@@ -390,9 +384,9 @@ void TMapping::LabelParallel(TGridContext& grid, float lat, float lonFrom,
         break;
     default: {
         // Just west of the meridian nearest the centre.
-        const double nearest =
-            static_cast<double>(RoundHalfEven(CentreLongitude / static_cast<double>(grid.LonStep))) *
-            grid.LonStep;
+        const double nearest = static_cast<double>(RoundHalfEven(
+                                   CentreLongitude / static_cast<double>(grid.LonStep))) *
+                               grid.LonStep;
         LatLonToXY(lat, static_cast<float>(nearest), grid.X, grid.Y);
         DrawLabel(grid, static_cast<std::int64_t>(grid.X) - (4 * tw) / 5, grid.Y, label);
         break;
@@ -400,8 +394,7 @@ void TMapping::LabelParallel(TGridContext& grid, float lat, float lonFrom,
     }
 }
 
-void TMapping::DrawSpecialParallel(TGridContext& grid, int lonFrom, int lonTo,
-                                   float latitude) const
+void TMapping::DrawSpecialParallel(TGridContext& grid, int lonFrom, int lonTo, float latitude) const
 {
     if (IsCylindrical(Projection)) {
         LatLonToXY(latitude, static_cast<float>(lonFrom), grid.X, grid.Y);
@@ -429,8 +422,7 @@ void TMapping::DrawLabel(TGridContext& grid, std::int64_t x, std::int64_t y,
     canvas.SetFont(font);
     static constexpr std::int64_t Diagonals[4][2] = {{-1, -1}, {1, -1}, {-1, 1}, {1, 1}};
     for (const auto& d : Diagonals)
-        canvas.TextOut(AddOrigin(x + d[0], grid.XOrigin), AddOrigin(y + d[1], grid.YOrigin),
-                       text);
+        canvas.TextOut(AddOrigin(x + d[0], grid.XOrigin), AddOrigin(y + d[1], grid.YOrigin), text);
     font.Colour = grid.LabelColour;
     canvas.SetFont(font);
     canvas.TextOut(AddOrigin(x, grid.XOrigin), AddOrigin(y, grid.YOrigin), text);

@@ -107,10 +107,7 @@ struct TMapping::TKinds {
     {
         return false;
     }
-    static bool NoInverse(const TMapping&, const TInverseInput&, double&, double&)
-    {
-        return false;
-    }
+    static bool NoInverse(const TMapping&, const TInverseInput&, double&, double&) { return false; }
 
     // The pixel of the whole-world kind from the reduced longitude, unchecked.
     static void PlateCarreePlane(const TMapping& m, double latitude, double lon, double& px,
@@ -139,8 +136,8 @@ struct TMapping::TKinds {
 
     // Kinds 2 and 14: the pixel from the longitude difference, unchecked. A zero span gives a
     // result that is not finite.
-    static void PlateCarreeZoomedPlane(const TMapping& m, double latitude, double dLon,
-                                       double& px, double& py)
+    static void PlateCarreeZoomedPlane(const TMapping& m, double latitude, double dLon, double& px,
+                                       double& py)
     {
         const double w = m.Width, h = m.Height;
         px = (dLon + m.LongitudeSpan / 2.0) * w / m.LongitudeSpan;
@@ -157,8 +154,8 @@ struct TMapping::TKinds {
     // The plate carree kinds' pixel as LatLonToXY rounds it, without the checks, which cannot
     // fail for finite angles and a pixel within 2e9 of the origin: 1 visible, -1 undecided
     // (the checked path then decides). These kinds show every point they can compute.
-    static int PlateCarreeNear(const TMapping& m, float latitude, float longitude,
-                               std::int32_t& x, std::int32_t& y)
+    static int PlateCarreeNear(const TMapping& m, float latitude, float longitude, std::int32_t& x,
+                               std::int32_t& y)
     {
         if (!std::isfinite(latitude) || !std::isfinite(longitude) ||
             !std::isfinite(m.CentreLongitude))
@@ -210,8 +207,7 @@ struct TMapping::TKinds {
         if (in.rho < 1e-5)
             return Centre(m, latitude, longitude);
         const double c = Divide(in.rho, m.Scale);
-        m.AzimuthalCompletion(in.xW, in.yW, in.rho, std::sin(c), std::cos(c), latitude,
-                              longitude);
+        m.AzimuthalCompletion(in.xW, in.yW, in.rho, std::sin(c), std::cos(c), latitude, longitude);
         longitude = ReduceLongitude(longitude);
         return true;
     }
@@ -235,8 +231,8 @@ struct TMapping::TKinds {
     }
 
     // Visible only inside the bitmap, which LatLonToXY tests on the stored pixel.
-    static bool MercatorZoomed(const TMapping& m, double latitude, double, double dLon,
-                               double& px, double& py, bool& store)
+    static bool MercatorZoomed(const TMapping& m, double latitude, double, double dLon, double& px,
+                               double& py, bool& store)
     {
         const double w = m.Width, h = m.Height;
         const double y = MercatorOrdinate(latitude);
@@ -246,8 +242,8 @@ struct TMapping::TKinds {
         store = true;
         return true;
     }
-    static bool MercatorZoomedInverse(const TMapping& m, const TInverseInput& in,
-                                      double& latitude, double& longitude)
+    static bool MercatorZoomedInverse(const TMapping& m, const TInverseInput& in, double& latitude,
+                                      double& longitude)
     {
         const double w = m.Width, h = m.Height;
         longitude = ReduceLongitude(m.LongitudeMin + m.LongitudeSpan * in.X / w);
@@ -274,8 +270,8 @@ struct TMapping::TKinds {
     // decision (in reach or not, the whole pixel a coordinate rounds to) is taken only when it
     // lies tens of thousands of times further than that from its threshold; the library path
     // takes the rest, so every answer is the library path's.
-    static int OrthographicNear(const TMapping& m, float latitude, float longitude,
-                                std::int32_t& x, std::int32_t& y)
+    static int OrthographicNear(const TMapping& m, float latitude, float longitude, std::int32_t& x,
+                                std::int32_t& y)
     {
         constexpr double Margin = 1e-10;
         // Latitudes off the globe are the library's: SinCosNear holds for a few radians.
@@ -322,8 +318,8 @@ struct TMapping::TKinds {
         pixel = static_cast<std::int32_t>(whole);
         return std::fabs(value - whole) < 0.5 - margin;
     }
-    static bool OrthographicInverse(const TMapping& m, const TInverseInput& in,
-                                    double& latitude, double& longitude)
+    static bool OrthographicInverse(const TMapping& m, const TInverseInput& in, double& latitude,
+                                    double& longitude)
     {
         if (in.rho < 1e-5)
             return Centre(m, latitude, longitude);
@@ -395,8 +391,8 @@ struct TMapping::TKinds {
         return true;
     }
 
-    static bool LambertConformal(const TMapping& m, double latitude, double longitude,
-                                 double dLon, double& px, double& py, bool&)
+    static bool LambertConformal(const TMapping& m, double latitude, double longitude, double dLon,
+                                 double& px, double& py, bool&)
     {
         TAngles t;
         if (!InReach(m, latitude, longitude, dLon, t))
@@ -445,22 +441,21 @@ struct TMapping::TKinds {
         if (in.rho < 1e-5)
             return Centre(m, latitude, longitude);
         const double c = std::atan(Divide(in.rho, m.Scale));
-        m.AzimuthalCompletion(in.xW, in.yW, in.rho, std::sin(c), std::cos(c), latitude,
-                              longitude);
+        m.AzimuthalCompletion(in.xW, in.yW, in.rho, std::sin(c), std::cos(c), latitude, longitude);
         longitude = ReduceLongitude(longitude);
         return true;
     }
 
-    static bool VanDerGrinten(const TMapping& m, double latitude, double, double dLon,
-                              double& px, double& py, bool&)
+    static bool VanDerGrinten(const TMapping& m, double latitude, double, double dLon, double& px,
+                              double& py, bool&)
     {
         double x, y;
         m.VanDerGrinten(latitude, dLon, x, y);
         Pixel(m, x, y, px, py);
         return true;
     }
-    static bool VanDerGrintenInverse(const TMapping& m, const TInverseInput& in,
-                                     double& latitude, double& longitude)
+    static bool VanDerGrintenInverse(const TMapping& m, const TInverseInput& in, double& latitude,
+                                     double& longitude)
     {
         m.VanDerGrintenInverse(in.xW, in.yW, latitude, longitude);
         return true;
@@ -489,8 +484,8 @@ struct TMapping::TKinds {
         Pixel(m, -rho * std::sin(az), rho * std::cos(az), px, py);
         return true;
     }
-    static bool AzimuthalWorldInverse(const TMapping& m, const TInverseInput& in,
-                                      double& latitude, double& longitude)
+    static bool AzimuthalWorldInverse(const TMapping& m, const TInverseInput& in, double& latitude,
+                                      double& longitude)
     {
         if (in.rho < 1e-5)
             return Centre(m, latitude, longitude);
@@ -593,9 +588,8 @@ void TMapping::VanDerGrinten(double latitude, double deltaLon, double& x, double
     const double q = a * a + g;
     const double p2 = p * p, a2 = a * a;
     const double denominator = p2 + a2;
-    const double xr =
-        Divide(a * (g - p2) + Sqrt(a2 * (g - p2) * (g - p2) - denominator * (g * g - p2)),
-               denominator);
+    const double xr = Divide(
+        a * (g - p2) + Sqrt(a2 * (g - p2) * (g - p2) - denominator * (g * g - p2)), denominator);
     const double yr = Divide(p * q - a * Sqrt((a2 + 1) * denominator - q * q), denominator);
     x = r * xr;
     if (deltaLon < 0)
@@ -631,8 +625,7 @@ bool TMapping::StoreForward(float latitude, float longitude, T& x, T& y, Convert
     }
 }
 
-bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x,
-                          std::int32_t& y) const
+bool TMapping::LatLonToXY(float latitude, float longitude, std::int32_t& x, std::int32_t& y) const
 {
     if (Projection == pkOrthographic) {
         const int near = TKinds::OrthographicNear(*this, latitude, longitude, x, y);
@@ -690,8 +683,7 @@ bool TMapping::LatLonToXYF(float latitude, float longitude, float& x, float& y) 
     return StoreForward(latitude, longitude, x, y, ToSingle);
 }
 
-bool TMapping::XYToLatLon(std::int32_t x, std::int32_t y, float& latitude,
-                          float& longitude) const
+bool TMapping::XYToLatLon(std::int32_t x, std::int32_t y, float& latitude, float& longitude) const
 {
     if (Height == 0 || Width == 0)
         return false;
@@ -718,8 +710,8 @@ bool TMapping::XYToLatLon(std::int32_t x, std::int32_t y, float& latitude,
 
 // The latitude and longitude of a point at arc c from the centre, given the point's map
 // coordinates (x, y) at distance rho from the centre.
-void TMapping::AzimuthalCompletion(double x, double y, double rho, double sinArc,
-                                   double cosArc, double& latitude, double& longitude) const
+void TMapping::AzimuthalCompletion(double x, double y, double rho, double sinArc, double cosArc,
+                                   double& latitude, double& longitude) const
 {
     const double sinPhi0 = SinCentreLatitude, cosPhi0 = CosCentreLatitude;
     latitude = ArcSin(cosArc * sinPhi0 + Divide(y * sinArc * cosPhi0, rho)) * RadToDeg;
@@ -759,8 +751,7 @@ void TMapping::LambertInverse(double x, double y, double& latitude, double& long
 
 // Van der Grinten backwards, by the trigonometric solution of the cubic in the latitude
 // (Snyder's formulas).
-void TMapping::VanDerGrintenInverse(double xW, double yW, double& latitude,
-                                    double& longitude) const
+void TMapping::VanDerGrintenInverse(double xW, double yW, double& latitude, double& longitude) const
 {
     const double xr = xW * InvVdGRadius, yr = yW * InvVdGRadius;
     const double x2 = xr * xr, y2 = yr * yr;
@@ -775,7 +766,8 @@ void TMapping::VanDerGrintenInverse(double xW, double yW, double& latitude,
     const double c2 = c1 - 2 * y2 + x2;
     const double c3 = -2 * c1 + 1 + 2 * y2 + sum2 * sum2;
     const double ratio = Divide(c2, c3);
-    const double d = Divide(y2, c3) + (2 * ratio * ratio * ratio - Divide(9 * c1 * c2, c3 * c3)) / 27;
+    const double d =
+        Divide(y2, c3) + (2 * ratio * ratio * ratio - Divide(9 * c1 * c2, c3 * c3)) / 27;
     const double a1 = Divide(c1 - Divide(c2 * c2, 3 * c3), c3);
     const double m1 = 2 * Sqrt(-a1 / 3);
     double cosArg = Divide(3 * d, a1 * m1);

@@ -108,8 +108,7 @@ void TFormAboutBox::FormShow()
     setWindowTitle(QString("About %1").arg(version::ProductName));
     ProgramIcon->setPixmap(AppIcon().pixmap(32, 32));
     ProductName->setText(version::ProductName);
-    Version->setText(
-        VersionLine(QFileInfo(QCoreApplication::applicationFilePath()).fileName()));
+    Version->setText(VersionLine(QFileInfo(QCoreApplication::applicationFilePath()).fileName()));
     Copyright->setText(version::Copyright);
     WebSite->setText(version::WebSite);
 }
@@ -127,6 +126,9 @@ void TFormAboutBox::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TFormAboutBox::reject() { accept(); }
+void TFormAboutBox::reject()
+{
+    accept();
+}
 
 } // namespace veltra

@@ -51,8 +51,8 @@ void WriteAtomically(const QString& path, const QString& text, bool executable)
         return;
     // Plasma runs a service menu from the user's folder only when it is marked executable.
     if (executable)
-        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner |
-                                        QFile::ExeGroup | QFile::ExeOther);
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeGroup |
+                                        QFile::ExeOther);
 }
 
 } // namespace
@@ -98,13 +98,24 @@ void RegisterShellVerb(const std::string& verb, const std::string& extensions,
                     "[Desktop Entry]\n"
                     "Type=Service\n"
                     "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n"
-                    "MimeType=" + mimeTypes + "\n"
-                    "Actions=" + action + ";\n"
-                    "\n"
-                    "[Desktop Action " + action + "]\n"
-                    "Name=" + name + "\n"
-                    "Icon=" + id + "\n"
-                    "Exec=" + exec + "\n",
+                    "MimeType=" +
+                        mimeTypes +
+                        "\n"
+                        "Actions=" +
+                        action +
+                        ";\n"
+                        "\n"
+                        "[Desktop Action " +
+                        action +
+                        "]\n"
+                        "Name=" +
+                        name +
+                        "\n"
+                        "Icon=" +
+                        id +
+                        "\n"
+                        "Exec=" +
+                        exec + "\n",
                     true);
     // The same verb as an application entry of its own, hidden from the menus: "Open With"
     // offers it for the type on desktops without service menus, and it never shadows the
@@ -112,13 +123,22 @@ void RegisterShellVerb(const std::string& verb, const std::string& extensions,
     WriteAtomically(dataHome + "/applications/" + id + "-" + action + ".desktop",
                     "[Desktop Entry]\n"
                     "Type=Application\n"
-                    "Name=" + name + "\n"
-                    "Comment=Open in " + version::ProductName + "\n"
-                    "Icon=" + id + "\n"
-                    "Exec=" + exec + "\n"
-                    "Terminal=false\n"
-                    "NoDisplay=true\n"
-                    "MimeType=" + mimeTypes + "\n",
+                    "Name=" +
+                        name +
+                        "\n"
+                        "Comment=Open in " +
+                        version::ProductName +
+                        "\n"
+                        "Icon=" +
+                        id +
+                        "\n"
+                        "Exec=" +
+                        exec +
+                        "\n"
+                        "Terminal=false\n"
+                        "NoDisplay=true\n"
+                        "MimeType=" +
+                        mimeTypes + "\n",
                     false);
 }
 

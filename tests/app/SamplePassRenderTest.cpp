@@ -46,11 +46,11 @@ const std::string GroupMember = "group/hirsl1c_noaa15_20080115_0805_50410_dun.l1
 // Where a format keeps its scan lines and each footprint's latitude and longitude (two signed
 // 32-bit numbers in 10^-4 degree).
 struct TLayout {
-    std::size_t FirstRecord;  // byte offset of the first scan line
-    std::size_t RecordSize;   // bytes per scan line
-    std::size_t Position;     // offset of footprint 0's latitude in a record
+    std::size_t FirstRecord; // byte offset of the first scan line
+    std::size_t RecordSize;  // bytes per scan line
+    std::size_t Position;    // offset of footprint 0's latitude in a record
     int Footprints;
-    bool QualityWord;         // Level 1b HIRS: a non-zero word at 18 rejects the line
+    bool QualityWord; // Level 1b HIRS: a non-zero word at 18 rejects the line
 };
 
 constexpr TLayout HirsLevel1bLayout{512 + 4608, 4608, 1000, 56, true};
@@ -136,9 +136,9 @@ template <typename Points> TPixelCensus Census(const TFormVeltra& form, const Po
         ++census.Inside;
         const TColour c = bitmap.Pixel(x, y);
         float t = 0;
-        census.Ramp += ColourToTemperature(RedOf(c), GreenOf(c), BlueOf(c), t,
-                                           static_cast<float>(form.MinTemp),
-                                           static_cast<float>(form.MaxTemp));
+        census.Ramp +=
+            ColourToTemperature(RedOf(c), GreenOf(c), BlueOf(c), t,
+                                static_cast<float>(form.MinTemp), static_cast<float>(form.MaxTemp));
         const bool grey = RedOf(c) == GreenOf(c) && GreenOf(c) == BlueOf(c);
         census.Grey += grey && c != 0;
         census.Coloured += !grey;
@@ -389,8 +389,8 @@ TEST_F(SamplePassRender, StationGroupDrawsAndExportsEveryStream)
     EXPECT_EQ(form.Streams.Count(), 1);
     EXPECT_LT(form.SampleCount(), samples);
     const std::vector<TColour> alone = Pixels(*form.MapBitmap);
-    const int alonePainted = static_cast<int>(std::count_if(alone.begin(), alone.end(),
-                                                            [](TColour c) { return c != 0; }));
+    const int alonePainted = static_cast<int>(
+        std::count_if(alone.begin(), alone.end(), [](TColour c) { return c != 0; }));
     EXPECT_LT(alonePainted * 3, groupPainted * 2);
 }
 
@@ -509,9 +509,9 @@ TEST_F(SamplePassRender, EveryProjectionAndRegionKeepsSamplesConsistent)
     const auto lines = ReadFootprints(Bytes(HirsOrbit), HirsLevel1bLayout);
     ASSERT_EQ(lines.size(), 955u - 4u);
     const TMenuItem projections[] = {
-        TMenuItem::ProjectionPlateCarree,   TMenuItem::ProjectionPlateCarreeZoomed,
-        TMenuItem::ProjectionMercator,      TMenuItem::ProjectionMercatorZoomed,
-        TMenuItem::ProjectionOrthographic,  TMenuItem::ProjectionPolarStereographic};
+        TMenuItem::ProjectionPlateCarree,  TMenuItem::ProjectionPlateCarreeZoomed,
+        TMenuItem::ProjectionMercator,     TMenuItem::ProjectionMercatorZoomed,
+        TMenuItem::ProjectionOrthographic, TMenuItem::ProjectionPolarStereographic};
     const TMenuItem regions[] = {TMenuItem::RegionAtlantic,     TMenuItem::RegionIndianOcean,
                                  TMenuItem::RegionNorthAmerica, TMenuItem::RegionNorthPole,
                                  TMenuItem::RegionSouthAmerica, TMenuItem::RegionEurope};

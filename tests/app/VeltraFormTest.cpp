@@ -21,9 +21,10 @@ class VeltraForm : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder_ = fs::temp_directory_path() /
-                  ("veltra-form-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder_ =
+            fs::temp_directory_path() /
+            ("veltra-form-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_ / "bin");
     }
@@ -543,11 +544,11 @@ TEST_F(VeltraForm, BrightnessTemperatureFileNames)
     fs::create_directories(fs::path(form.RawFileName()) / "occupied");
     form.MenuFileSaveRawClick();
     EXPECT_EQ(view_.Messages.size(), 1u);
-    EXPECT_EQ(view_.Errors,
-              std::vector<std::string>{"Error writing brightness temperatures to " +
-                                       form.RawFileName()});
+    EXPECT_EQ(view_.Errors, std::vector<std::string>{"Error writing brightness temperatures to " +
+                                                     form.RawFileName()});
 
     form.OpenFile(Touch("NSS.AMBX.NK.D1.S1.E1.B1.GC.l1b.bz2", "x"));
     form.TimerLoadTimer();
-    EXPECT_EQ(form.RawFileName(), (folder_ / "NSS.AMBX.NK.D1.S1.E1.B1.GC.l1b.amsu-b.c5.bt").string());
+    EXPECT_EQ(form.RawFileName(),
+              (folder_ / "NSS.AMBX.NK.D1.S1.E1.B1.GC.l1b.amsu-b.c5.bt").string());
 }

@@ -37,7 +37,8 @@ std::vector<std::uint8_t> HirsFileHeader(std::uint16_t records)
         const std::int32_t wavenumber = channel <= 12 ? 898670000 : 219000000;
         const std::size_t at = 520 + 12 * static_cast<std::size_t>(channel - 1);
         for (int i = 0; i < 4; ++i)
-            h[at + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(wavenumber) >> (24 - 8 * i));
+            h[at + i] =
+                static_cast<std::uint8_t>(static_cast<std::uint32_t>(wavenumber) >> (24 - 8 * i));
     }
     return bytes;
 }
@@ -148,8 +149,7 @@ TEST(PlotFootprint, JoinsFootprintsUnlessTheJumpExceedsThreeQuartersOfTheWidth)
 
 // Scan-line records of the HIRS layout; a nonzero quality word (bytes 18-19) makes the
 // decoder pass over a line without calibrating it.
-std::vector<std::uint8_t> WithHirsLines(std::vector<std::uint8_t> bytes, int lines,
-                                        bool rejected)
+std::vector<std::uint8_t> WithHirsLines(std::vector<std::uint8_t> bytes, int lines, bool rejected)
 {
     for (int i = 0; i < lines; ++i) {
         std::vector<std::uint8_t> line(4608, 0);
@@ -197,17 +197,23 @@ TEST(DecodeStream, OutcomeSaysHowEachBrokenInputEnded)
     } cases[] = {
         {"random", ".L1B", "HIRS", noise, TStreamEnd::NotDecoded, 0, 0,
          "not a Level 1b HIRS file: header too short"},
-        {"empty", ".L1B", "HIRS", {}, TStreamEnd::NotDecoded, 0, 0,
+        {"empty",
+         ".L1B",
+         "HIRS",
+         {},
+         TStreamEnd::NotDecoded,
+         0,
+         0,
          "not a Level 1b HIRS file: header too short"},
-        {"cut in the header", ".L1B", "HIRS", Cut(HirsFileHeader(5), 2000),
-         TStreamEnd::NotDecoded, 0, 0, "not a Level 1b HIRS file: header too short"},
+        {"cut in the header", ".L1B", "HIRS", Cut(HirsFileHeader(5), 2000), TStreamEnd::NotDecoded,
+         0, 0, "not a Level 1b HIRS file: header too short"},
         {"cut mid-record", ".L1B", "HIRS",
          Cut(WithHirsLines(HirsFileHeader(141), 42, true), headers + 41 * 4608 + 100),
          TStreamEnd::StoppedEarly, 41, 141, "truncated: 41 of 141 scan lines"},
         {"zero record count", ".L1B", "HIRS", HirsFileHeader(0), TStreamEnd::NotDecoded, 0, 0,
          "not a Level 1b HIRS file: no scan lines (record count 0)"},
-        {"Level 1b named Level 1c", ".L1C", "HIRS", HirsFileHeader(3), TStreamEnd::NotDecoded,
-         0, 0, "not an AAPP Level 1c file: unknown instrument 538988115"},
+        {"Level 1b named Level 1c", ".L1C", "HIRS", HirsFileHeader(3), TStreamEnd::NotDecoded, 0, 0,
+         "not an AAPP Level 1c file: unknown instrument 538988115"},
         {"no sensor in the name", ".L1B", "UNSUPPORTED L1B VARIANT", HirsFileHeader(3),
          TStreamEnd::NotDecoded, 0, 0,
          "not a supported Level 1b file: no HIRX, AMAX, AMBX or MHSX in its name or stored data "

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 #include <jpeglib.h>
 
@@ -31,7 +31,7 @@ struct TDecoded {
     int Components = 0;
     J_COLOR_SPACE ColourSpace = JCS_UNKNOWN;
     std::string Comment;
-    int LuminanceDc = 0; // first entry of quantisation table 0
+    int LuminanceDc = 0;               // first entry of quantisation table 0
     std::vector<unsigned char> Pixels; // RGB rows
 };
 

@@ -70,7 +70,8 @@ TEST(MapCanvas, OnePixelLineLeavesItsEndPointOut)
 
 TEST(MapCanvas, BresenhamPaintsOnePixelPerStepOfTheMajorAxis)
 {
-    for (auto [x1, y1] : {std::pair{17, 5}, std::pair{-13, 9}, std::pair{4, -19}, std::pair{-6, -6}}) {
+    for (auto [x1, y1] :
+         {std::pair{17, 5}, std::pair{-13, 9}, std::pair{4, -19}, std::pair{-6, -6}}) {
         TMapCanvas canvas(60, 60, Black);
         canvas.SetPenColour(Red);
         canvas.MoveTo(30, 30);
@@ -82,8 +83,8 @@ TEST(MapCanvas, BresenhamPaintsOnePixelPerStepOfTheMajorAxis)
         EXPECT_FALSE(painted.count({30 + x1, 30 + y1}));
         // Each painted pixel lies within half a pixel of the ideal line.
         for (auto [x, y] : painted) {
-            const double cross = std::abs((x - 30.0) * y1 - (y - 30.0) * x1) /
-                                 std::max(std::abs(x1), std::abs(y1));
+            const double cross =
+                std::abs((x - 30.0) * y1 - (y - 30.0) * x1) / std::max(std::abs(x1), std::abs(y1));
             EXPECT_LE(cross, 0.5 + 1e-9) << x << "," << y;
         }
     }
@@ -212,8 +213,8 @@ TEST(MapCanvas, RecordedLinesReplayAsDrawn)
         points[i] = {points[i - 1].X + step(random), points[i - 1].Y + step(random)};
     // Recording walks wide pens disc by disc, drawing row by row: the pictures agree.
     const std::pair<int, TPenStyle> pens[] = {
-        {1, TPenStyle::Solid}, {1, TPenStyle::Dot}, {2, TPenStyle::Solid},
-        {3, TPenStyle::Solid}, {4, TPenStyle::Solid}, {5, TPenStyle::Solid},
+        {1, TPenStyle::Solid}, {1, TPenStyle::Dot},    {2, TPenStyle::Solid},
+        {3, TPenStyle::Solid}, {4, TPenStyle::Solid},  {5, TPenStyle::Solid},
         {7, TPenStyle::Solid}, {12, TPenStyle::Solid}, {30, TPenStyle::Solid}};
     for (const auto& [width, style] : pens) {
         auto setUp = [&, width = width, style = style](TMapCanvas& canvas) {

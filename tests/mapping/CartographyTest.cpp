@@ -717,7 +717,7 @@ TEST(SharedOutlineFile, ParsedOncePerVersionOfTheFile)
                                        ("cartog-shared-" + std::to_string(getpid()) + ".dat");
     auto write = [&](const Bytes& bytes) {
         std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char *>(bytes.data()), static_cast<long>(bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
     };
     write(MinuteFile({{0, {{60, 120}, {120, 180}}}, {4, {{0, 0}}}}));
     std::vector<std::unique_ptr<TCartogList>> lists;

@@ -40,7 +40,7 @@ TEST(Mapping, SetProjectionBringsTheDefaultsOfTheKind)
         float Scale;
     };
     // On an object of zero size and span the fitted kinds keep (or fall back to) these.
-    const Case cases[] = {{3, 0.75f}, {4, 0.4f}, {7, 0.8f}, {8, 0.8f},
+    const Case cases[] = {{3, 0.75f}, {4, 0.4f},  {7, 0.8f},   {8, 0.8f},
                           {9, 1.7f},  {11, 0.4f}, {12, 0.155f}};
     for (const Case& c : cases) {
         TMapping mapping;
@@ -236,8 +236,8 @@ TEST(Mapping, RegionPresets)
         int Region;
         float Lon, Lat, LatSpan;
     };
-    const Case cases[] = {{0, 10, 55, 75},   {1, 70, 0, 75},    {2, -90, 55, 75},
-                          {3, -10, 54, 45},  {4, -50, -25, 45}, {5, 0, 89, 75}};
+    const Case cases[] = {{0, 10, 55, 75},  {1, 70, 0, 75},    {2, -90, 55, 75},
+                          {3, -10, 54, 45}, {4, -50, -25, 45}, {5, 0, 89, 75}};
     for (const Case& c : cases) {
         TMapping mapping;
         mapping.SetProjection(pkOrthographic);

@@ -146,8 +146,8 @@ TEST(Transforms, BoxesOutOfReachAtTheEdge)
             const auto lon = static_cast<float>(dl);
             std::int32_t x = 0, y = 0;
             if (mapping.LatLonToXY(nearest, lon, x, y)) {
-                EXPECT_FALSE(mapping.OutOfReach(nearest - 30, std::min(nearest + 30, 90.0f), lon,
-                                                lon))
+                EXPECT_FALSE(
+                    mapping.OutOfReach(nearest - 30, std::min(nearest + 30, 90.0f), lon, lon))
                     << lat0 << " " << dl;
             }
         }
@@ -419,8 +419,8 @@ TEST(Transforms, FaultsAreNotVisibleAndLeaveTheOutputs)
     const float inf = std::numeric_limits<float>::infinity();
     for (int kind = 0; kind <= 15; ++kind) {
         TMapping mapping = MakeMapping(static_cast<std::uint8_t>(kind), Europe);
-        for (auto [lat, lon] : {std::pair{nan, 10.0f}, std::pair{50.0f, nan},
-                                std::pair{inf, 0.0f}, std::pair{0.0f, -inf}}) {
+        for (auto [lat, lon] : {std::pair{nan, 10.0f}, std::pair{50.0f, nan}, std::pair{inf, 0.0f},
+                                std::pair{0.0f, -inf}}) {
             std::int32_t x = 3, y = 4;
             float fx = 3, fy = 4;
             EXPECT_FALSE(mapping.LatLonToXY(lat, lon, x, y)) << kind;
@@ -473,8 +473,8 @@ TEST(Transforms, ForwardThenInverseReturnsWithinOnePixel)
                         y >= 600)
                         continue;
                     double d = 0;
-                    GreatCircleDistance(lat, lon, mapping.CentreLatitude,
-                                        mapping.CentreLongitude, d);
+                    GreatCircleDistance(lat, lon, mapping.CentreLatitude, mapping.CentreLongitude,
+                                        d);
                     if (reach != 0 && d > reach - 200)
                         continue; // the inverse point may fall just past the reach
                     float lat2 = 0, lon2 = 0;
@@ -482,12 +482,11 @@ TEST(Transforms, ForwardThenInverseReturnsWithinOnePixel)
                         << "kind " << int(kind) << " region " << region << " at " << lat << ","
                         << lon;
                     std::int32_t x2 = 0, y2 = 0;
-                    ASSERT_TRUE(mapping.LatLonToXY(lat2, lon2, x2, y2) ||
-                                kind == pkMercatorZoomed);
-                    EXPECT_LE(std::abs(x2 - x), 1) << "kind " << int(kind) << " region "
-                                                   << region << " at " << lat << "," << lon;
-                    EXPECT_LE(std::abs(y2 - y), 1) << "kind " << int(kind) << " region "
-                                                   << region << " at " << lat << "," << lon;
+                    ASSERT_TRUE(mapping.LatLonToXY(lat2, lon2, x2, y2) || kind == pkMercatorZoomed);
+                    EXPECT_LE(std::abs(x2 - x), 1) << "kind " << int(kind) << " region " << region
+                                                   << " at " << lat << "," << lon;
+                    EXPECT_LE(std::abs(y2 - y), 1) << "kind " << int(kind) << " region " << region
+                                                   << " at " << lat << "," << lon;
                     ++checked;
                 }
             // The Lambert cone of a centre at 89 degrees touches at 1 degree north: the

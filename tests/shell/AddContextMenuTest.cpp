@@ -15,9 +15,18 @@ namespace {
 
 const char* const Id = "example.brenmoor.Veltra";
 
-QString DataHome() { return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); }
-QString ServiceMenu() { return DataHome() + "/kio/servicemenus/" + Id + "-atovs-process.desktop"; }
-QString Application() { return DataHome() + "/applications/" + Id + "-atovs-process.desktop"; }
+QString DataHome()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+}
+QString ServiceMenu()
+{
+    return DataHome() + "/kio/servicemenus/" + Id + "-atovs-process.desktop";
+}
+QString Application()
+{
+    return DataHome() + "/applications/" + Id + "-atovs-process.desktop";
+}
 
 QString Read(const QString& path)
 {
@@ -106,8 +115,8 @@ TEST_F(AddContextMenuTest, SeveralExtensionsShareOneVerb)
     if (!L1bRegistered())
         GTEST_SKIP() << "the test MIME package could not be installed (update-mime-database?)";
     RegisterShellVerb("ATOVS process", ".L1B, .zq7,.l1c,.L1B", "/opt/veltra/veltra");
-    EXPECT_TRUE(Read(ServiceMenu()).contains(
-        "MimeType=application/x-atovs-l1b;application/x-atovs-l1c;\n"));
+    EXPECT_TRUE(Read(ServiceMenu())
+                    .contains("MimeType=application/x-atovs-l1b;application/x-atovs-l1c;\n"));
 }
 
 TEST(DesktopExecLineTest, QuotesAndEscapesThePath)

@@ -8,14 +8,13 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "shell/AboutBox.h"
 #include "shell/ATOVSDiagnostics.h"
+#include "shell/AboutBox.h"
 
 namespace veltra {
 namespace {
 
-template <class T>
-T* Child(QWidget& parent, const char* name)
+template <class T> T* Child(QWidget& parent, const char* name)
 {
     T* child = parent.findChild<T*>(name);
     EXPECT_NE(nullptr, child) << name;

@@ -16,8 +16,8 @@ public:
     int Height() const override { return height_; }
     void SetSize(int width, int height) override
     {
-        std::vector<TColour> pixels(static_cast<std::size_t>(std::max(0, width) * std::max(0, height)),
-                                    fill_);
+        std::vector<TColour> pixels(
+            static_cast<std::size_t>(std::max(0, width) * std::max(0, height)), fill_);
         for (int y = 0; y < std::min(height, height_); ++y)
             for (int x = 0; x < std::min(width, width_); ++x)
                 pixels[static_cast<std::size_t>(y * width + x)] = Pixel(x, y);

@@ -114,17 +114,16 @@ inline double AmsuBValue(TFile file, int line, int footprint, int channel,
 {
     const auto index = static_cast<std::size_t>(channel - 16);
     return AmsuValue(file, 3072, line, 60 + 12 * index, {1e-16, 1e-10, 1e-6},
-                     constants + 12 * index,
-                     AmsuBCount(file, line, footprint, channel));
+                     constants + 12 * index, AmsuBCount(file, line, footprint, channel));
 }
 
 // AAPP: the record after the header; the raw stored word at an offset.
 inline std::int32_t AappWord(TFile file, int size, int line, std::size_t offset,
                              bool littleEndian = false)
 {
-    const TFile record = file.subspan(
-        static_cast<std::size_t>(size) * static_cast<std::size_t>(line + 1),
-        static_cast<std::size_t>(size));
+    const TFile record =
+        file.subspan(static_cast<std::size_t>(size) * static_cast<std::size_t>(line + 1),
+                     static_cast<std::size_t>(size));
     return littleEndian ? ReadLE32(record, offset) : ReadBE32(record, offset);
 }
 
@@ -150,8 +149,7 @@ inline TAappValues AappValuesOf(bool level1d, const std::string& sensor, bool na
     return {4608, native ? 2228u - 4 * 16 : 2144u, 20, native}; // AMSU-B and MHS
 }
 
-inline double AappValue(TFile file, const TAappValues& layout, int line, int footprint,
-                        int channel)
+inline double AappValue(TFile file, const TAappValues& layout, int line, int footprint, int channel)
 {
     return AappWord(file, layout.RecordSize, line,
                     layout.Values + layout.Stride * static_cast<std::size_t>(footprint) +

@@ -71,9 +71,8 @@ std::vector<TReading> ReadingsOf(const TSampleFile& file)
 {
     const TSamplePasses& p = Passes();
     if (file.Family == "Level 1d")
-        return {{"HIRS", {&p.HirsEurope}},
-                {"AMSU-A", {&p.AmsuAOnHirs}},
-                {"AMSU-B", {&p.AmsuBOnHirs}}};
+        return {
+            {"HIRS", {&p.HirsEurope}}, {"AMSU-A", {&p.AmsuAOnHirs}}, {"AMSU-B", {&p.AmsuBOnHirs}}};
     TReading reading{file.Sensor == "MHS" ? "AMSU-B" : file.Sensor, {}};
     for (const TPassData* pass :
          {&p.HirsEurope, &p.AmsuAEurope, &p.AmsuBEurope, &p.AmsuAOnHirs, &p.AmsuBOnHirs,

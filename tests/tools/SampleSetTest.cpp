@@ -8,10 +8,10 @@
 #include <iterator>
 #include <map>
 
+#include "SharedSampleSet.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "formats/ByteOrder.h"
-#include "SharedSampleSet.h"
 #include "make-samples/SampleSet.h"
 
 using namespace veltra::samples;

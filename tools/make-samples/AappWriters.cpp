@@ -34,13 +34,10 @@ struct TAappLayout {
 TAappLayout Level1cLayout(TInstrument instrument, bool native)
 {
     switch (instrument) {
-    case TInstrument::Hirs:
-        return {120, 1476, 80};
-    case TInstrument::AmsuA:
-        return {100, native ? 832u : 772u, 60};
+    case TInstrument::Hirs: return {120, 1476, 80};
+    case TInstrument::AmsuA: return {100, native ? 832u : 772u, 60};
     case TInstrument::AmsuB:
-    case TInstrument::Mhs:
-        break;
+    case TInstrument::Mhs: break;
     }
     return {56, native ? 2228u : 2208u, 20};
 }
@@ -100,13 +97,10 @@ TFileBytes NewAappFile(std::size_t recordSize, std::size_t lines, std::int32_t s
 int Level1cRecordSize(TInstrument instrument)
 {
     switch (instrument) {
-    case TInstrument::Hirs:
-        return 6656;
-    case TInstrument::AmsuA:
-        return 3072;
+    case TInstrument::Hirs: return 6656;
+    case TInstrument::AmsuA: return 3072;
     case TInstrument::AmsuB:
-    case TInstrument::Mhs:
-        break;
+    case TInstrument::Mhs: break;
     }
     return 4608;
 }
@@ -114,14 +108,10 @@ int Level1cRecordSize(TInstrument instrument)
 std::int32_t AappInstrumentId(TInstrument instrument)
 {
     switch (instrument) {
-    case TInstrument::Hirs:
-        return 5;
-    case TInstrument::AmsuA:
-        return 10;
-    case TInstrument::AmsuB:
-        return 11;
-    case TInstrument::Mhs:
-        break;
+    case TInstrument::Hirs: return 5;
+    case TInstrument::AmsuA: return 10;
+    case TInstrument::AmsuB: return 11;
+    case TInstrument::Mhs: break;
     }
     return 12;
 }

@@ -67,14 +67,10 @@ double TScanGeometry::ScanAngleDeg(int footprint) const
 TScanGeometry ScanGeometry(TInstrument instrument)
 {
     switch (instrument) {
-    case TInstrument::Hirs:
-        return {56, 49.5, 6.4};
-    case TInstrument::AmsuA:
-        return {30, 48.0 + 1.0 / 3.0, 8.0};
-    case TInstrument::AmsuB:
-        return {90, 48.95, 8.0 / 3.0};
-    case TInstrument::Mhs:
-        return {90, 49.0 + 4.0 / 9.0, 8.0 / 3.0};
+    case TInstrument::Hirs: return {56, 49.5, 6.4};
+    case TInstrument::AmsuA: return {30, 48.0 + 1.0 / 3.0, 8.0};
+    case TInstrument::AmsuB: return {90, 48.95, 8.0 / 3.0};
+    case TInstrument::Mhs: return {90, 49.0 + 4.0 / 9.0, 8.0 / 3.0};
     }
     return {};
 }
@@ -87,13 +83,10 @@ int FirstChannel(TInstrument instrument)
 int ChannelCount(TInstrument instrument)
 {
     switch (instrument) {
-    case TInstrument::Hirs:
-        return 20;
-    case TInstrument::AmsuA:
-        return 15;
+    case TInstrument::Hirs: return 20;
+    case TInstrument::AmsuA: return 15;
     case TInstrument::AmsuB:
-    case TInstrument::Mhs:
-        return 5;
+    case TInstrument::Mhs: return 5;
     }
     return 0;
 }
@@ -101,14 +94,10 @@ int ChannelCount(TInstrument instrument)
 std::string InstrumentName(TInstrument instrument)
 {
     switch (instrument) {
-    case TInstrument::Hirs:
-        return "HIRS";
-    case TInstrument::AmsuA:
-        return "AMSU-A";
-    case TInstrument::AmsuB:
-        return "AMSU-B";
-    case TInstrument::Mhs:
-        return "MHS";
+    case TInstrument::Hirs: return "HIRS";
+    case TInstrument::AmsuA: return "AMSU-A";
+    case TInstrument::AmsuB: return "AMSU-B";
+    case TInstrument::Mhs: return "MHS";
     }
     return {};
 }

@@ -234,13 +234,10 @@ TFileBytes AmsuLevel1b(const TPassData& pass, const std::string& station, const 
 int Level1bRecordSize(TInstrument instrument)
 {
     switch (instrument) {
-    case TInstrument::Hirs:
-        return 4608;
-    case TInstrument::AmsuA:
-        return 2560;
+    case TInstrument::Hirs: return 4608;
+    case TInstrument::AmsuA: return 2560;
     case TInstrument::AmsuB:
-    case TInstrument::Mhs:
-        break;
+    case TInstrument::Mhs: break;
     }
     return 3072;
 }
@@ -331,14 +328,10 @@ TFileBytes MhsLevel1b(const TPassData& pass, const std::string& station)
 TFileBytes Level1b(const TPassData& pass, const std::string& station)
 {
     switch (pass.Instrument) {
-    case TInstrument::Hirs:
-        return HirsLevel1b(pass, station);
-    case TInstrument::AmsuA:
-        return AmsuALevel1b(pass, station);
-    case TInstrument::AmsuB:
-        return AmsuBLevel1b(pass, station);
-    case TInstrument::Mhs:
-        break;
+    case TInstrument::Hirs: return HirsLevel1b(pass, station);
+    case TInstrument::AmsuA: return AmsuALevel1b(pass, station);
+    case TInstrument::AmsuB: return AmsuBLevel1b(pass, station);
+    case TInstrument::Mhs: break;
     }
     return MhsLevel1b(pass, station);
 }

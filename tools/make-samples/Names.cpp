@@ -20,14 +20,10 @@ const TScanLineData& FirstLine(const TPassData& pass)
 std::string Level1bDataType(TInstrument instrument)
 {
     switch (instrument) {
-    case TInstrument::Hirs:
-        return "HIRX";
-    case TInstrument::AmsuA:
-        return "AMAX";
-    case TInstrument::AmsuB:
-        return "AMBX";
-    case TInstrument::Mhs:
-        return "MHSX";
+    case TInstrument::Hirs: return "HIRX";
+    case TInstrument::AmsuA: return "AMAX";
+    case TInstrument::AmsuB: return "AMBX";
+    case TInstrument::Mhs: return "MHSX";
     }
     return {};
 }
@@ -54,14 +50,10 @@ std::string Level1bFileName(const TPassData& pass, const std::string& station)
 std::string AappProduct(TInstrument instrument)
 {
     switch (instrument) {
-    case TInstrument::Hirs:
-        return "hirsl1c";
-    case TInstrument::AmsuA:
-        return "amsual1c";
-    case TInstrument::AmsuB:
-        return "amsubl1c";
-    case TInstrument::Mhs:
-        return "mhsl1c";
+    case TInstrument::Hirs: return "hirsl1c";
+    case TInstrument::AmsuA: return "amsual1c";
+    case TInstrument::AmsuB: return "amsubl1c";
+    case TInstrument::Mhs: return "mhsl1c";
     }
     return {};
 }

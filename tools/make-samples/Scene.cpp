@@ -235,13 +235,10 @@ constexpr TChannelModel AmsuBModels[5] = {
 const TChannelModel& ModelFor(TInstrument instrument, int channel)
 {
     switch (instrument) {
-    case TInstrument::Hirs:
-        return HirsModels[std::clamp(channel, 1, 19) - 1];
-    case TInstrument::AmsuA:
-        return AmsuAModels[std::clamp(channel, 1, 15) - 1];
+    case TInstrument::Hirs: return HirsModels[std::clamp(channel, 1, 19) - 1];
+    case TInstrument::AmsuA: return AmsuAModels[std::clamp(channel, 1, 15) - 1];
     case TInstrument::AmsuB:
-    case TInstrument::Mhs:
-        break;
+    case TInstrument::Mhs: break;
     }
     return AmsuBModels[std::clamp(channel, 16, 20) - 16];
 }

@@ -30,12 +30,9 @@ struct TExportFormat {
 TExportFormat FormatOf(TExportKind kind)
 {
     switch (kind) {
-    case TExportKind::NetCdf:
-        return {"NetCDF", "NetCDF files (*.nc)|*.nc", "nc"};
-    case TExportKind::Csv:
-        return {"CSV", "CSV files (*.csv)|*.csv", "csv"};
-    case TExportKind::GeoTiff:
-        break;
+    case TExportKind::NetCdf: return {"NetCDF", "NetCDF files (*.nc)|*.nc", "nc"};
+    case TExportKind::Csv: return {"CSV", "CSV files (*.csv)|*.csv", "csv"};
+    case TExportKind::GeoTiff: break;
     }
     return {"GeoTIFF", "GeoTIFF files (*.tif)|*.tif", "tif"};
 }
@@ -119,9 +116,7 @@ void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName
     case TExportKind::NetCdf:
         SaveNetCdf(form.Samples, ExportMetadataOf(form, program), fileName, ModuleFolderOf(form));
         break;
-    case TExportKind::Csv:
-        SaveCsv(form.Samples, fileName);
-        break;
+    case TExportKind::Csv: SaveCsv(form.Samples, fileName); break;
     case TExportKind::GeoTiff: {
         SaveGeoTiff(static_cast<TRasterCanvas&>(*form.MapBitmap).Rgb(), *form.Mapping, fileName,
                     ModuleFolderOf(form));

@@ -19,9 +19,9 @@
 #include "base/Executable.h"
 #include "settings/SettingsStore.h"
 #include "settings/qt/JsonSettingsStore.h"
+#include "shell/ATOVSDiagnostics.h"
 #include "shell/AboutBox.h"
 #include "shell/AppIcon.h"
-#include "shell/ATOVSDiagnostics.h"
 #include "shell/VersionInfo.h"
 
 namespace {

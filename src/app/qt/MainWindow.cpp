@@ -122,7 +122,9 @@ QAction* TMainWindow::Action(TMenuItem item) const
 
 QTimer* TMainWindow::Timer(TTimerId timer) const
 {
-    return timer == TTimerId::Load ? TimerLoad : timer == TTimerId::Resize ? TimerResize : TimerRender;
+    return timer == TTimerId::Load     ? TimerLoad
+           : timer == TTimerId::Resize ? TimerResize
+                                       : TimerRender;
 }
 
 QCheckBox* TMainWindow::CheckBox(TCheckBoxId box) const
@@ -141,7 +143,10 @@ void TMainWindow::AttachDiagnostics(TFormATOVSDiagnostics* window)
     form_->DiagnosticLinesList = window ? &window->Lines() : nullptr;
 }
 
-void TMainWindow::AttachAbout(QDialog* window) { about_ = window; }
+void TMainWindow::AttachAbout(QDialog* window)
+{
+    about_ = window;
+}
 
 void TMainWindow::showEvent(QShowEvent* event)
 {
@@ -152,7 +157,10 @@ void TMainWindow::showEvent(QShowEvent* event)
     Guarded([this] { form_->FormShow(); });
 }
 
-void TMainWindow::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
+void TMainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    dragMoveEvent(event);
+}
 
 // Only local files are taken, and only by copying.
 void TMainWindow::dragMoveEvent(QDragMoveEvent* event)
@@ -244,14 +252,20 @@ void TMainWindow::SetHintHidePause(int milliseconds)
         box->setToolTipDuration(milliseconds);
 }
 
-bool TMainWindow::IsChecked(TCheckBoxId box) const { return CheckBox(box)->isChecked(); }
+bool TMainWindow::IsChecked(TCheckBoxId box) const
+{
+    return CheckBox(box)->isChecked();
+}
 
 void TMainWindow::SetCheckBoxVisible(TCheckBoxId box, bool visible)
 {
     CheckBox(box)->setVisible(visible);
 }
 
-void TMainWindow::SetScaleBarHeight(int height) { PaintBoxScale->setFixedHeight(height); }
+void TMainWindow::SetScaleBarHeight(int height)
+{
+    PaintBoxScale->setFixedHeight(height);
+}
 
 int TMainWindow::TextHeight(const std::string& text) const
 {
@@ -264,9 +278,15 @@ void TMainWindow::ImageDisplaySize(int& width, int& height) const
     height = ImageDisplay->height();
 }
 
-void TMainWindow::InvalidateImage() { ImageDisplay->update(); }
+void TMainWindow::InvalidateImage()
+{
+    ImageDisplay->update();
+}
 
-void TMainWindow::InvalidateScale() { PaintBoxScale->update(); }
+void TMainWindow::InvalidateScale()
+{
+    PaintBoxScale->update();
+}
 
 void TMainWindow::StartTimer(TTimerId timer, int milliseconds)
 {
@@ -363,15 +383,20 @@ void TMainWindow::SetRecentFiles(const std::vector<std::string>& names,
     recentMenu_->setEnabled(!names.empty());
 }
 
-void TMainWindow::Close() { close(); }
+void TMainWindow::Close()
+{
+    close();
+}
 
-std::unique_ptr<TBitmap> TMainWindow::CreateBitmap() { return CreateMapBitmap(); }
+std::unique_ptr<TBitmap> TMainWindow::CreateBitmap()
+{
+    return CreateMapBitmap();
+}
 
 void TMainWindow::SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
                            const std::string& comment)
 {
-    ::veltra::SaveJPEG(static_cast<const TRasterCanvas&>(bitmap).Rgb(), fileName, quality,
-                       comment);
+    ::veltra::SaveJPEG(static_cast<const TRasterCanvas&>(bitmap).Rgb(), fileName, quality, comment);
 }
 
 } // namespace veltra

@@ -140,7 +140,8 @@ void TMainWindow::CreateMenus()
     help->setObjectName("MenuHelp");
     plain(help, {TMenuItem::HelpContents, "MenuHelpContents", "Veltra &help"},
           &TFormVeltra::MenuHelpContentsClick);
-    Action(TMenuItem::HelpContents)->setShortcut(StandardShortcut(QKeySequence::HelpContents, "F1"));
+    Action(TMenuItem::HelpContents)
+        ->setShortcut(StandardShortcut(QKeySequence::HelpContents, "F1"));
     plain(help, {TMenuItem::HelpAbout, "MenuHelpAbout", "&About..."},
           &TFormVeltra::MenuHelpAboutClick);
 }

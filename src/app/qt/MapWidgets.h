@@ -2,8 +2,8 @@
 // The small widgets the main window is built from: a widget that hands its events to the
 // window, and the tab bars of the sensors and channels.
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QTabBar>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <functional>

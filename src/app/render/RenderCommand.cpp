@@ -5,9 +5,9 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string_view>
 #include <thread>
-#include <ostream>
 
 #include "app/MapNavigation.h"
 #include "app/VeltraForm.h"
@@ -93,9 +93,8 @@ struct TNamedCode {
 constexpr TNamedCode ProjectionNames[] = {
     {"mercator", 5},     {"mercator-zoomed", 6},     {"orthographic", 7},
     {"plate-carree", 1}, {"plate-carree-zoomed", 2}, {"polar-stereographic", 9}};
-constexpr TNamedCode RegionNames[] = {{"europe", 0},        {"indian-ocean", 1},
-                                      {"north-america", 2}, {"atlantic", 3},
-                                      {"south-america", 4}, {"north-pole", 5}};
+constexpr TNamedCode RegionNames[] = {{"europe", 0},   {"indian-ocean", 1},  {"north-america", 2},
+                                      {"atlantic", 3}, {"south-america", 4}, {"north-pole", 5}};
 
 template <std::size_t N>
 int NamedOption(const std::string& name, const std::string& text, const TNamedCode (&names)[N],
@@ -208,8 +207,8 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             const std::string text = takeValue();
             ParsePair(arg, text, 'x', o.Width, o.Height);
             if (o.Width < 1 || o.Height < 1 || o.Width > MaxBitmapSide || o.Height > MaxBitmapSide)
-                throw TUsageError{Format("--size: each side must be from 1 to %d pixels",
-                                         MaxBitmapSide)};
+                throw TUsageError{
+                    Format("--size: each side must be from 1 to %d pixels", MaxBitmapSide)};
         } else if (arg == "--background") {
             const std::string text = takeValue();
             if (text != "black" && text != "white")
@@ -257,8 +256,8 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             ParsePair(arg, takeValue(), ',', r.X, r.Y);
             o.Readouts.push_back(r);
         } else if (arg == "--centre")
-            ParseDegrees(arg, takeValue(), true, o.CentreLatitude, o.CentreLongitude, -90, 90,
-                         -180, 180);
+            ParseDegrees(arg, takeValue(), true, o.CentreLatitude, o.CentreLongitude, -90, 90, -180,
+                         180);
         else if (arg == "--span") {
             ParseDegrees(arg, takeValue(), false, o.LongitudeSpan, o.LatitudeSpan, 0, 360, 0, 180);
             if (!(o.LongitudeSpan > 0) || o.LatitudeSpan == 0)

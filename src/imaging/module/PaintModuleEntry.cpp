@@ -12,8 +12,7 @@ namespace veltra {
 namespace {
 
 // Runs a drawing call, turning any exception into the false-and-reason of the interface.
-template <typename TCall>
-bool Guarded(std::string& error, TCall call)
+template <typename TCall> bool Guarded(std::string& error, TCall call)
 {
     try {
         call();

@@ -32,12 +32,9 @@ QVariant FromJson(const QJsonValue& value)
             return QVariant(static_cast<int>(number));
         return QVariant(number);
     }
-    case QJsonValue::String:
-        return QVariant(value.toString());
-    case QJsonValue::Bool:
-        return QVariant(value.toBool());
-    default:
-        return QVariant::fromValue(value);
+    case QJsonValue::String: return QVariant(value.toString());
+    case QJsonValue::Bool: return QVariant(value.toBool());
+    default: return QVariant::fromValue(value);
     }
 }
 

@@ -11,8 +11,7 @@ TEST(FileDialogsTest, FiltersBecomeQtNameFiltersWithUpperCaseMasks)
 {
     const QStringList open = QtNameFilters(TFormVeltra::OpenFilter);
     EXPECT_EQ((QStringList{"Compressed files (*.bz2 *.BZ2)",
-                           "Eumetsat files (*.l1c *.l1d *.L1C *.L1D)",
-                           "SAA files (*.l1b *.L1B)"}),
+                           "Eumetsat files (*.l1c *.l1d *.L1C *.L1D)", "SAA files (*.l1b *.L1B)"}),
               open);
     EXPECT_EQ(QStringList{"JPEG files (*.jpg *.JPG)"}, QtNameFilters(TFormVeltra::SaveFilter));
 }

@@ -30,13 +30,15 @@
 #include "app/qt/WindowState.h"
 #include "mapping/zorMapping.h"
 #include "settings/qt/JsonSettingsStore.h"
-#include "mapping/zorMapping.h"
 #include "shell/ATOVSDiagnostics.h"
 
 namespace veltra {
 namespace {
 
-std::string Executable() { return QCoreApplication::applicationFilePath().toStdString(); }
+std::string Executable()
+{
+    return QCoreApplication::applicationFilePath().toStdString();
+}
 
 QStringList TabTexts(const QTabBar& bar)
 {
@@ -233,8 +235,8 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
     EXPECT_EQ((QStringList{"&Mercator", "Mercator (zoomed)", "&Orthographic", "Plate &Caree",
                            "Plate Caree (zoomed)", "&Polar stereographic"}),
               ActionTexts(*Child<QMenu>("MenuOptionsMapProjection")));
-    EXPECT_EQ((QStringList{"&Atlantic", "&Europe", "&Indian Ocean", "&North America",
-                           "North &pole", "&South America"}),
+    EXPECT_EQ((QStringList{"&Atlantic", "&Europe", "&Indian Ocean", "&North America", "North &pole",
+                           "&South America"}),
               ActionTexts(*Child<QMenu>("MenuOptionsRegion")));
     EXPECT_EQ((QStringList{"Veltra &help", "&About..."}), ActionTexts(*Child<QMenu>("MenuHelp")));
 
@@ -277,8 +279,8 @@ TEST_F(MainWindowTest, CheckMarksMoveWithinEachRadioGroup)
     EXPECT_TRUE(Action("MenuOptionsRegionNorthPole")->isChecked());
 
     // Exactly one item of each group carries the mark.
-    for (const char* menu : {"MenuOptionsBackground", "MenuOptionsMapProjection",
-                             "MenuOptionsRegion"}) {
+    for (const char* menu :
+         {"MenuOptionsBackground", "MenuOptionsMapProjection", "MenuOptionsRegion"}) {
         int checked = 0;
         for (const QAction* action : Child<QMenu>(menu)->actions())
             checked += action->isChecked();
@@ -443,8 +445,8 @@ TEST_F(MainWindowTest, ExportMenuWritesBesideTheDataFileAndShowsFailures)
     for (QAction* action : exports->actions())
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
     const QString data = folder_.filePath("NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B");
-    ASSERT_TRUE(QFile::copy(VELTRA_SAMPLES_DIR "/NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B",
-                            data));
+    ASSERT_TRUE(
+        QFile::copy(VELTRA_SAMPLES_DIR "/NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B", data));
     Show();
     Form().TimerResizeTimer();
     Form().OpenFile(data.toStdString());

@@ -1,3 +1,6 @@
 #include "support/QtTestMain.h"
 
-int main(int argc, char** argv) { return veltra::test::RunQtTests(argc, argv); }
+int main(int argc, char** argv)
+{
+    return veltra::test::RunQtTests(argc, argv);
+}

@@ -65,7 +65,8 @@ TEST(ViewerMatchesRender, EverySamplePass)
         ASSERT_TRUE(process.waitForFinished(60000));
         ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
 
-        const QImage viewer = MapBitmapImage(*form.MapBitmap).convertToFormat(QImage::Format_RGB888);
+        const QImage viewer =
+            MapBitmapImage(*form.MapBitmap).convertToFormat(QImage::Format_RGB888);
         const QImage batch = QImage(png).convertToFormat(QImage::Format_RGB888);
         EXPECT_TRUE(viewer == batch);
 

@@ -53,13 +53,33 @@ TEST_F(RenderCommand, HelpAndVersion)
 {
     const TResult help = Render({"--help"});
     EXPECT_EQ(help.Status, 0);
-    for (const char* option : {"--sensor NAME", "--channel N", "--projection NAME", "--region NAME",
-                               "polar-stereographic", "north-pole", "5 no footprint",
-                               "--size WxH", "--background black|white", "--gridlines", "--fixed",
-                               "--celsius", "--group", "--countries FILE", "--jpeg OUT",
-                               "--png OUT", "--bt OUT", "--diagnostics", "--info", "--readout X,Y",
-                               "--centre LAT,LON", "--span LON[,LAT]", "--fill", "--netcdf OUT",
-                               "--csv OUT", "--geotiff OUT", "--help, --version"})
+    for (const char* option : {"--sensor NAME",
+                               "--channel N",
+                               "--projection NAME",
+                               "--region NAME",
+                               "polar-stereographic",
+                               "north-pole",
+                               "5 no footprint",
+                               "--size WxH",
+                               "--background black|white",
+                               "--gridlines",
+                               "--fixed",
+                               "--celsius",
+                               "--group",
+                               "--countries FILE",
+                               "--jpeg OUT",
+                               "--png OUT",
+                               "--bt OUT",
+                               "--diagnostics",
+                               "--info",
+                               "--readout X,Y",
+                               "--centre LAT,LON",
+                               "--span LON[,LAT]",
+                               "--fill",
+                               "--netcdf OUT",
+                               "--csv OUT",
+                               "--geotiff OUT",
+                               "--help, --version"})
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
     const TResult version = Render({"--version"});
     EXPECT_EQ(version.Status, 0);
@@ -139,10 +159,9 @@ TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
     // the picture before them is written.
     const std::string exports = ": Cannot load the NetCDF and GeoTIFF exports: ";
     const std::string paint = ": Cannot load the text and PNG drawing: ";
-    for (const auto& [option, message] :
-         {std::pair{"--netcdf", exports + Out("veltra-exports.so")},
-          {"--geotiff", exports + Out("veltra-exports.so")},
-          {"--png", paint + Out("veltra-paint.so")}}) {
+    for (const auto& [option, message] : {std::pair{"--netcdf", exports + Out("veltra-exports.so")},
+                                          {"--geotiff", exports + Out("veltra-exports.so")},
+                                          {"--png", paint + Out("veltra-paint.so")}}) {
         std::ostringstream out, err;
         const int status = RunRender({"--jpeg", Out("p.jpg"), option, Out("export"), file},
                                      Out("veltra-render"), out, err);
@@ -171,7 +190,7 @@ TEST_F(RenderCommand, HirsPassInfoPictureAndSamples)
 {
     const std::string file = SampleWith(".HIRX.");
     const TResult r = Render({"--info", "--png", Out("a.png"), "--bt", Out("a.bt"), "--jpeg",
-                           Out("a.jpg"), "--readout", "400,300", file});
+                              Out("a.jpg"), "--readout", "400,300", file});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_NE(r.Out.find("sensor=HIRS\n"), std::string::npos);
     EXPECT_NE(r.Out.find("channel=8\n"), std::string::npos);
@@ -200,10 +219,17 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
     ASSERT_EQ(Render({"--png", Out("base.png"), file}).Status, 0);
     const QImage base(QString::fromStdString(Out("base.png")));
     const std::vector<std::vector<std::string>> variants = {
-        {"--projection", "9"}, {"--region", "5"},    {"--background", "white"},
-        {"--gridlines"},       {"--fixed"},          {"--channel", "12"},
-        {"--size", "640x480"}, {"--sensor", "HIRS", "--channel", "20"},
-        {"--span", "40"},      {"--centre", "50,5"},   {"--fill"},
+        {"--projection", "9"},
+        {"--region", "5"},
+        {"--background", "white"},
+        {"--gridlines"},
+        {"--fixed"},
+        {"--channel", "12"},
+        {"--size", "640x480"},
+        {"--sensor", "HIRS", "--channel", "20"},
+        {"--span", "40"},
+        {"--centre", "50,5"},
+        {"--fill"},
         {"--hirs-counts", "offset"}, // the negative counts of the pass read otherwise
     };
     for (const auto& v : variants) {
@@ -283,7 +309,8 @@ TEST_F(RenderCommand, GroupCountriesAndDiagnostics)
     // no outlines, so the picture differs only where outlines were.
     std::ofstream(Out("empty.dat"), std::ios::binary) << "# -b";
     ASSERT_EQ(Render({"--png", Out("outlines.png"), member}).Status, 0);
-    ASSERT_EQ(Render({"--countries", Out("empty.dat"), "--png", Out("none.png"), member}).Status, 0);
+    ASSERT_EQ(Render({"--countries", Out("empty.dat"), "--png", Out("none.png"), member}).Status,
+              0);
     const QImage outlines(QString::fromStdString(Out("outlines.png")));
     const QImage none(QString::fromStdString(Out("none.png")));
     int grey = 0;
@@ -491,9 +518,8 @@ TEST_F(RenderCommand, ManyInputsRenderAsEachWouldAlone)
 
     // The progress line, only when asked for (a terminal), rewritten in place.
     std::ostringstream out, err;
-    EXPECT_EQ(RunRender({"--bt", bt, files[0], Out("missing.l1b")}, "veltra-render", out, err,
-                        true),
-              3);
+    EXPECT_EQ(
+        RunRender({"--bt", bt, files[0], Out("missing.l1b")}, "veltra-render", out, err, true), 3);
     EXPECT_NE(err.str().find("\r2/2 files, 1 problem"), std::string::npos) << err.str();
     EXPECT_EQ(all.Err.find(" files, "), std::string::npos);
 }
