@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "base/Failure.h"
 #include "base/Format.h"
 #include "formats/ArchiveHeader.h"
 
@@ -35,8 +36,9 @@ std::string Level1bSensorTab(const std::string& upperName, TStream* stream)
             if (fromStored != UnsupportedLevel1b)
                 return fromStored;
         }
-    } catch (const std::exception&) {
+    } catch (...) {
         // A stream that fails to read says nothing about its sensor.
+        CaughtFailure();
     }
     return tab;
 }

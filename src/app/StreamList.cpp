@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "base/Errors.h"
+#include "base/Failure.h"
 #include "base/Format.h"
 #include "bzip/BZip2.h"
 
@@ -13,14 +14,18 @@ namespace {
 constexpr const char* CannotOpen = "cannot be opened";
 
 // Only regular files are opened: opening a named pipe for reading would wait for a writer
-// and freeze the window, and folders and devices hold no data set.
-std::unique_ptr<TFileStream> OpenRegularFile(const std::string& name)
+// and freeze the window, and folders and devices hold no data set. `note` says why a file
+// was not opened.
+std::unique_ptr<TFileStream> OpenRegularFile(const std::string& name, std::string& note)
 {
     std::error_code error;
     try {
         if (std::filesystem::is_regular_file(name, error))
             return std::make_unique<TFileStream>(name);
-    } catch (const std::exception&) {
+        note = CannotOpen;
+    } catch (...) {
+        const TCaughtFailure failure = CaughtFailure();
+        note = failure.Internal ? failure.Message : CannotOpen;
     }
     return nullptr;
 }
@@ -29,9 +34,10 @@ std::unique_ptr<TFileStream> OpenRegularFile(const std::string& name)
 
 std::int64_t TStreamList::AddPlainFile(const std::string& name, std::int64_t memoryLimit)
 {
-    auto file = OpenRegularFile(name);
+    std::string note;
+    auto file = OpenRegularFile(name, note);
     if (!file) {
-        Add(name, nullptr, CannotOpen);
+        Add(name, nullptr, note);
         return -1;
     }
     if (file->Size() > 0 && file->Size() <= memoryLimit) {
@@ -51,23 +57,26 @@ std::int64_t TStreamList::AddPlainFile(const std::string& name, std::int64_t mem
 
 std::int64_t TStreamList::AddCompressedFile(const std::string& name, std::int64_t limit)
 {
-    auto file = OpenRegularFile(name);
+    std::string note;
+    auto file = OpenRegularFile(name, note);
     if (!file) {
-        Add(name, nullptr, CannotOpen);
+        Add(name, nullptr, note);
         return -1;
     }
     auto target = std::make_unique<TMemoryStream>();
-    std::string note;
     try {
         TBZDecompressionStream decompressor(*file);
         DecompressWhole(decompressor, *target, limit);
-    } catch (const std::exception& e) {
+    } catch (...) {
         // Corrupt data: keep what was decompressed before the failure.
-        const auto* error = dynamic_cast<const EVeltraError*>(&e);
-        note = error != nullptr && !error->Reason().empty()
-                   ? error->Reason()
-                   : Format("compressed data damaged after %lld bytes",
-                            static_cast<long long>(target->Size()));
+        const TCaughtFailure failure = CaughtFailure();
+        if (failure.Internal)
+            note = failure.Message;
+        else if (!failure.Reason.empty())
+            note = failure.Reason;
+        else
+            note = Format("compressed data damaged after %lld bytes",
+                          static_cast<long long>(target->Size()));
     }
     const std::int64_t kept = target->Size();
     Add(name, std::move(target), note);

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "app/VeltraForm.h"
+#include "base/Failure.h"
 
 namespace veltra {
 
@@ -38,8 +39,8 @@ void TFormVeltra::RunUnattended(bool found)
                     status = UnattendedNothingDecoded;
             }
         }
-    } catch (const std::exception& e) {
-        view_.ShowError(e.what());
+    } catch (...) {
+        view_.ShowError(CaughtFailure().Message);
         status = UnattendedSaveFailed;
     }
     view_.SetExitCode(status);

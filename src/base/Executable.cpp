@@ -48,12 +48,9 @@ std::string ExecutableName()
     return std::filesystem::path(ExecutablePath()).stem().string();
 }
 
-std::string ExecutableFolder()
+std::string ProgramFolder(const std::string& executable)
 {
-    std::string folder = std::filesystem::path(ExecutablePath()).parent_path().string();
-    if (folder.empty() || folder.back() != '/')
-        folder += '/';
-    return folder;
+    return executable.substr(0, executable.rfind('/') + 1);
 }
 
 } // namespace veltra

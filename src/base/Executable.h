@@ -12,7 +12,9 @@ void SetExecutablePath(const std::string& path);
 std::string ExecutablePath();
 // The executable's file name without its extension ("Veltra").
 std::string ExecutableName();
-// The folder of the executable with its trailing separator ("/opt/veltra/bin/").
-std::string ExecutableFolder();
+// The folder of the program at `executable` with its trailing separator ("/opt/veltra/bin/"),
+// where its data files (Countries.dat) and its modules are; "" for a bare name. By default the
+// running executable's.
+std::string ProgramFolder(const std::string& executable = ExecutablePath());
 
 } // namespace veltra

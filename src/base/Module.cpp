@@ -7,11 +7,6 @@
 
 namespace veltra {
 
-std::string ProgramFolder(const std::string& executable)
-{
-    return executable.substr(0, executable.rfind('/') + 1);
-}
-
 std::string ModulePath(const std::string& folder, const char* fileName)
 {
     std::string path = folder.empty() ? "./" : folder;

@@ -6,10 +6,6 @@
 
 namespace veltra {
 
-// The folder of the program at `executable`, where its modules are: the path up to and with
-// its last separator.
-std::string ProgramFolder(const std::string& executable);
-
 // The module's path: `folder` (with or without a trailing separator; empty for the current
 // folder) and the file name.
 std::string ModulePath(const std::string& folder, const char* fileName);

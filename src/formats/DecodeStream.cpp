@@ -1,8 +1,7 @@
 #include "formats/DecodeStream.h"
 
-#include <exception>
-
 #include "base/Errors.h"
+#include "base/Failure.h"
 #include "base/Format.h"
 #include "base/Numbers.h"
 #include "formats/AappLevel1c.h"
@@ -184,11 +183,9 @@ TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
         // for this stream; what was drawn stays, and the outcome says why it ended.
         failed = true;
         failure = FailureReason(e, headersRead ? "" : "header too short");
-    } catch (const std::exception& e) {
+    } catch (...) {
         // Anything else is a fault of the program, not of the file, and is told as such.
-        if (InternalErrorsFatal())
-            throw;
-        internalError = std::string("internal error: ") + e.what();
+        internalError = CaughtFailure().Message;
     }
     host.SetSatelliteLabel(host.SatelliteName() + " - " + host.ChannelCaption());
     if (host.SampleCount() > 0)

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "base/Errors.h"
+#include "base/Failure.h"
 #include "base/Stream.h"
 
 namespace veltra {
@@ -313,7 +314,8 @@ void TCartogList::LoadFromFile(const std::string& fileName)
     try {
         if (!fileName.empty())
             bytes = ReadWholeFile(fileName);
-    } catch (const std::exception&) {
+    } catch (...) {
+        CaughtFailure();
         bytes.clear(); // a missing or unreadable file loads nothing
     }
     LoadFromBytes(bytes, fileName);
@@ -332,8 +334,9 @@ void TCartogList::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::
         case TFormat::Minute: LoadMinuteSegments(bytes); break;
         case TFormat::None: break;
         }
-    } catch (const std::exception&) {
+    } catch (...) {
         // A malformed or truncated file: what was completed before the fault stays.
+        CaughtFailure();
     }
     TrimCapacity();
 }
@@ -402,7 +405,8 @@ std::shared_ptr<const TCartogList::TLoaded> TCartogList::SharedLoad(const std::s
             // Changed between the look and the read: parsed, but not kept for others.
             if (bytes.size() == size)
                 entry->Loaded = Parse(bytes, fileName, acceptText);
-        } catch (const std::exception&) {
+        } catch (...) {
+            CaughtFailure(); // unreadable: nothing loaded, nothing kept
         }
     });
     return entry->Loaded;

@@ -77,7 +77,7 @@ public:
     // App Paths look-up reports it, then in executableFolder. CountriesFile stays empty when
     // neither exists. Nothing is loaded yet: the owner calls LoadFromFile(CountriesFile).
     explicit TCartogList(TAppPathLookup appPathLookup = {},
-                         const std::string& executableFolder = ExecutableFolder());
+                         const std::string& executableFolder = ProgramFolder());
     virtual ~TCartogList();
     TCartogList(const TCartogList&) = delete;
     TCartogList& operator=(const TCartogList&) = delete;

@@ -18,7 +18,7 @@ struct TViewerSettings {
     TRegistryInteger backgroundColour{"BackgroundColour", 0};
     TRegistryInteger mapProjection{"MapProjection", 7};
     TRegistryInteger mapRegion{"MapRegion", 0};
-    TRegistryString dataFolder{"DataFolder", ExecutableFolder()};
+    TRegistryString dataFolder{"DataFolder", ProgramFolder()};
     TRegistryInteger openFilterIndex{"OpenFilterIndex", 2};
     std::unique_ptr<TzorCheckBox> boxes[4];
 
@@ -140,6 +140,7 @@ TEST_F(SettingsTest, RenamingTheExecutableMovesTheSettingsToANewKey)
     }
     SetExecutablePath("/opt/brenmoor/bin/Veltra2.bin");
     EXPECT_EQ(ProgramKey(), "Software/Brenmoor/Veltra2");
+    EXPECT_EQ(ProgramFolder(), "/opt/brenmoor/bin/");
     {
         TRegistryInteger projection("MapProjection", 7);
         EXPECT_EQ(projection.Value, 7);

@@ -9,7 +9,6 @@
 #include "app/render/RenderCommand.h"
 #include "base/Errors.h"
 #include "base/Executable.h"
-#include "base/Module.h"
 #include "imaging/PaintModule.h"
 
 namespace {

@@ -3,14 +3,13 @@
 #include <QAction>
 #include <QMenu>
 
-#include <exception>
-
 #include "app/VeltraView.h"
 #include "app/exports/ExportCommands.h"
 
 namespace veltra {
 
-void AddExportMenu(QMenu* file, const std::unique_ptr<TFormVeltra>& form, TVeltraView& view)
+void AddExportMenu(QMenu* file, const std::unique_ptr<TFormVeltra>& form, TVeltraView& view,
+                   TGuard guard)
 {
     QMenu* menu = file->addMenu("&Export");
     menu->setObjectName("MenuFileExport");
@@ -26,16 +25,11 @@ void AddExportMenu(QMenu* file, const std::unique_ptr<TFormVeltra>& form, TVeltr
         action->setObjectName(entry.Name);
         action->setEnabled(false);
         const TExportKind kind = entry.Kind;
-        QObject::connect(action, &QAction::triggered, menu, [&form, &view, kind] {
-            // An exception must never leave a Qt handler.
-            try {
-                MenuFileExportClick(*form, view, kind);
-            } catch (const std::exception& e) {
-                view.ShowError(e.what());
-            }
+        QObject::connect(action, &QAction::triggered, menu, [&form, &view, kind, guard] {
+            guard([&] { MenuFileExportClick(*form, view, kind); });
         });
-        QObject::connect(menu, &QMenu::aboutToShow, action, [&form, action, kind] {
-            action->setEnabled(ExportAvailable(*form, kind));
+        QObject::connect(menu, &QMenu::aboutToShow, action, [&form, action, kind, guard] {
+            guard([&] { action->setEnabled(ExportAvailable(*form, kind)); });
         });
     }
 }

@@ -13,6 +13,7 @@
 
 #include "app/VeltraForm.h"
 #include "app/VeltraView.h"
+#include "base/Failure.h"
 
 class QAction;
 class QCheckBox;
@@ -80,8 +81,8 @@ public:
     void SetRecentFiles(const std::vector<std::string>& names,
                         const std::vector<bool>& present) override;
     void Close() override;
-    std::unique_ptr<TBitmap> CreateBitmap() override;
-    void SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
+    TCanvasPainter& Painter() override;
+    void SaveJPEG(const TRgbImage& pixels, const std::string& fileName, int quality,
                   const std::string& comment) override;
 
 protected:
@@ -140,10 +141,8 @@ template <class Operation> inline bool TMainWindow::Guarded(Operation&& operatio
         try {
             operation();
             return true;
-        } catch (const std::exception& e) {
-            ShowError(e.what());
         } catch (...) {
-            ShowError("Unexpected failure");
+            ShowError(CaughtFailure().Message);
         }
     } catch (...) {
         std::fputs("veltra: a failure could not be shown\n", stderr);

@@ -62,7 +62,7 @@ void TMainWindow::CreateMenus()
           &TFormVeltra::MenuFileSaveAsClick);
     plain(file, {TMenuItem::FileSaveRaw, "MenuFileSaveRaw", "Save &brightness temperatures"},
           &TFormVeltra::MenuFileSaveRawClick);
-    AddExportMenu(file, form_, *this);
+    AddExportMenu(file, form_, *this, [this](const std::function<void()>& work) { Guarded(work); });
     file->addSeparator();
     plain(file, {TMenuItem::FileExit, "MenuFileExit", "E&xit"}, &TFormVeltra::MenuFileExitClick);
     Action(TMenuItem::FileOpen)->setShortcut(StandardShortcut(QKeySequence::Open, "Ctrl+O"));
