@@ -45,12 +45,11 @@ std::string ExecutableInBuildTree()
         .string();
 }
 
-// A bitmap that ignores every drawing call. It takes the size it is given, as the map bitmap
-// does, so that the window sizes the projection to it.
-class TNullBitmap : public TBitmap {
+// A canvas that ignores every drawing call, of the map's size.
+class TNullCanvas : public TCanvas {
 public:
-    int Width() const override { return width_; }
-    int Height() const override { return height_; }
+    int Width() const override { return 800; }
+    int Height() const override { return 600; }
     TColour PenColour() const override { return 0; }
     void SetPenColour(TColour) override {}
     int PenWidth() const override { return 1; }
@@ -68,16 +67,6 @@ public:
     int TextHeight(const std::string&) override { return 0; }
     void TextOut(int, int, const std::string&) override {}
     TColour Pixel(int, int) const override { return 0; }
-    void SetSize(int width, int height) override
-    {
-        width_ = width;
-        height_ = height;
-    }
-    TColour FillColour() const override { return 0; }
-    void SetFillColour(TColour) override {}
-
-private:
-    int width_ = 0, height_ = 0;
 };
 
 // The pen calls of a decoding pass, to replay on another canvas.
@@ -86,7 +75,7 @@ struct TPenCall {
     int A, B;
 };
 
-class TRecordingBitmap : public TNullBitmap {
+class TRecordingCanvas : public TNullCanvas {
 public:
     std::vector<TPenCall> Calls;
     void SetPenColour(TColour c) override
@@ -98,29 +87,54 @@ public:
     void LineTo(int x, int y) override { Calls.push_back({TPenCall::Line, x, y}); }
 };
 
-enum class TCanvasKind { Qt, Null, Recording };
-
-// The batch renderer's window without a screen, 800 x 600, with the bitmap of the benchmark.
-class TBenchView : public THeadlessView {
+// The controller as the decoding pass sees it, drawing on another canvas.
+class TOtherCanvasHost : public TDecodeHost {
 public:
-    explicit TBenchView(TCanvasKind kind) : THeadlessView(800, 600, {}), kind_(kind) {}
-    TBitmap* Bitmap = nullptr;
+    TOtherCanvasHost(TFormVeltra& form, TCanvas& canvas) : form_(form), canvas_(canvas) {}
 
-    std::unique_ptr<TBitmap> CreateBitmap() override
+    std::string FileExt() const override { return form_.FileExt(); }
+    std::string SensorName() const override { return form_.SensorName(); }
+    bool SelectedChannelCaption(std::string& caption) const override
     {
-        std::unique_ptr<TBitmap> bitmap;
-        if (kind_ == TCanvasKind::Qt)
-            bitmap = std::make_unique<TMapCanvas>();
-        else if (kind_ == TCanvasKind::Null)
-            bitmap = std::make_unique<TNullBitmap>();
-        else
-            bitmap = std::make_unique<TRecordingBitmap>();
-        Bitmap = bitmap.get();
-        return bitmap;
+        return form_.SelectedChannelCaption(caption);
     }
+    std::string BaseCaption() const override { return form_.BaseCaption(); }
+    bool UseHirsCountOffset() const override { return form_.UseHirsCountOffset(); }
+    TCanvas& MapCanvas() override { return canvas_; }
+    const TProjector& Projection() const override { return form_.Projection(); }
+    TColour ColourForTemperature(float t) override { return form_.ColourForTemperature(t); }
+    void AddSample(float lat, float lon, float t, TSampleOrigin origin) override
+    {
+        form_.AddSample(lat, lon, t, origin);
+    }
+    std::int32_t SampleCount() const override { return form_.SampleCount(); }
+    void FootprintDrawn(std::int32_t x, std::int32_t y, TColour c, float value) override
+    {
+        form_.FootprintDrawn(x, y, c, value);
+    }
+    std::uint8_t SensorCode() const override { return form_.SensorCode(); }
+    void SetSensorCode(std::uint8_t code) override { form_.SetSensorCode(code); }
+    std::string SatelliteName() const override { return form_.SatelliteName(); }
+    void SetSatelliteName(const std::string& name) override { form_.SetSatelliteName(name); }
+    std::string ChannelCaption() const override { return form_.ChannelCaption(); }
+    void SetChannelCaption(const std::string& c) override { form_.SetChannelCaption(c); }
+    void SetSatelliteLabel(const std::string& c) override { form_.SetSatelliteLabel(c); }
+    void SetSatelliteLabelHint(const std::string& h) override { form_.SetSatelliteLabelHint(h); }
+    void SetHintHidePause(int ms) override { form_.SetHintHidePause(ms); }
+    void SetWindowCaption(const std::string& c) override { form_.SetWindowCaption(c); }
+    void SetSaveRawEnabled(bool e) override { form_.SetSaveRawEnabled(e); }
+    std::vector<std::string>& DiagnosticLines() override { return form_.DiagnosticLines(); }
 
 private:
-    TCanvasKind kind_;
+    TFormVeltra& form_;
+    TCanvas& canvas_;
+};
+
+// The batch renderer's window without a screen, 800 x 600, its text drawn by Qt in-process.
+class TBenchView : public THeadlessView {
+public:
+    TBenchView() : THeadlessView(800, 600, {}) {}
+    TCanvasPainter& Painter() override { return QtCanvasPainter(); }
 };
 
 // The main window with the orbit file open on HIRS channel 8, in the projection of the
@@ -129,8 +143,7 @@ struct TViewer {
     TBenchView View;
     TFormVeltra Form;
 
-    TViewer(TCanvasKind canvas, int projection)
-        : View(canvas), Form(View, {}, ExecutableInBuildTree())
+    explicit TViewer(int projection) : Form(View, {}, ExecutableInBuildTree())
     {
         Form.FormCreate();
         Form.FormShow();
@@ -164,7 +177,7 @@ void Report(benchmark::State& state, std::int32_t drawn)
 
 void RenderPass(benchmark::State& state)
 {
-    TViewer viewer(TCanvasKind::Qt, static_cast<int>(state.range(0)));
+    TViewer viewer(static_cast<int>(state.range(0)));
     if (!viewer.Ready(state))
         return;
     for (auto _ : state)
@@ -174,29 +187,30 @@ void RenderPass(benchmark::State& state)
 
 void DecodeAndProject(benchmark::State& state)
 {
-    TViewer viewer(TCanvasKind::Null, static_cast<int>(state.range(0)));
+    TViewer viewer(static_cast<int>(state.range(0)));
     if (!viewer.Ready(state))
         return;
+    TNullCanvas canvas;
+    TOtherCanvasHost host(viewer.Form, canvas);
     for (auto _ : state) {
         // as the render pass does before its first stream
         viewer.Form.Samples.Reset();
         viewer.Form.Drawn.Clear();
-        DecodeStream(viewer.Form, viewer.Form.Streams.Items(0));
+        DecodeStream(host, viewer.Form.Streams.Items(0));
     }
     Report(state, viewer.Form.SampleCount());
 }
 
 void DrawOnly(benchmark::State& state)
 {
-    TViewer viewer(TCanvasKind::Recording, static_cast<int>(state.range(0)));
+    TViewer viewer(static_cast<int>(state.range(0)));
     if (!viewer.Ready(state))
         return;
-    auto& recording = static_cast<TRecordingBitmap&>(*viewer.View.Bitmap);
-    recording.Calls.clear();
-
-    DecodeStream(viewer.Form, viewer.Form.Streams.Items(0));
+    TRecordingCanvas recording;
+    TOtherCanvasHost host(viewer.Form, recording);
+    DecodeStream(host, viewer.Form.Streams.Items(0));
     const std::vector<TPenCall> calls = recording.Calls;
-    TMapCanvas canvas(800, 600, 0);
+    TRasterCanvas canvas(&QtCanvasPainter(), 800, 600, 0);
     for (auto _ : state) {
         for (const TPenCall& call : calls) {
             switch (call.What) {
@@ -215,7 +229,7 @@ void DrawOnly(benchmark::State& state)
 // and the whole pass runs, as the window's render timer runs it after a mouse move.
 void DragFrame(benchmark::State& state)
 {
-    TViewer viewer(TCanvasKind::Qt, static_cast<int>(state.range(0)));
+    TViewer viewer(static_cast<int>(state.range(0)));
     if (!viewer.Ready(state))
         return;
     viewer.Form.ImageDisplayMouseDown(400, 300);

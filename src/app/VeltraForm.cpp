@@ -8,6 +8,7 @@
 #include "app/MapNavigation.h"
 #include "app/SensorDetection.h"
 #include "base/Errors.h"
+#include "base/Executable.h"
 #include "base/Format.h"
 #include "bzip/BZip2.h"
 #include "formats/DecodeStream.h"
@@ -129,8 +130,8 @@ std::string TFormVeltra::JpegComment()
 
 TFormVeltra::TFormVeltra(TVeltraView& view, std::vector<std::string> arguments,
                          std::string executable)
-    : ChannelTabs(NumberTabs(1, 20)), view_(view), arguments_(std::move(arguments)),
-      executable_(std::move(executable))
+    : ChannelTabs(NumberTabs(1, 20)), view_(view), mapBitmap_(&view.Painter()),
+      arguments_(std::move(arguments)), executable_(std::move(executable))
 {
 }
 
@@ -147,9 +148,8 @@ void TFormVeltra::FormCreate()
     BaseCaption_ = std::string(ProductName) + " - " + MakerName;
     WindowCaption = BaseCaption_;
     RegisterAppPath();
-    MapBitmap = view_.CreateBitmap();
     BackgroundColour = std::make_unique<TRegistryInteger>("BackgroundColour", 0);
-    MapBitmap->SetFillColour(static_cast<TColour>(BackgroundColour->Value));
+    mapBitmap_.SetFillColour(static_cast<TColour>(BackgroundColour->Value));
     Mapping = std::make_unique<TMapping>();
     MapProjection = std::make_unique<TRegistryInteger>("MapProjection", 7);
     MapRegion = std::make_unique<TRegistryInteger>("MapRegion", 0);
@@ -159,12 +159,12 @@ void TFormVeltra::FormCreate()
     Mapping->SetLatitudeSpan(75.0f);
     SetRegionPreset();
     Cartog = std::make_unique<TCartogList>(
-        [](const std::string& name) { return LookUpAppPath(name); }, FolderPart(executable_));
+        [](const std::string& name) { return LookUpAppPath(name); }, ProgramFolder(executable_));
     Cartog->LoadFromFile(Cartog->CountriesFile);
     Cartog->Mapping = Mapping.get();
     MinTemp = 200.0;
     MaxTemp = 320.0;
-    DataFolder = std::make_unique<TRegistryString>("DataFolder", FolderPart(executable_));
+    DataFolder = std::make_unique<TRegistryString>("DataFolder", ProgramFolder(executable_));
     AmsuAChannel = 15;
     AmsuBChannel = 20;
     HirsChannel = 8;
@@ -330,7 +330,7 @@ void TFormVeltra::TimerLoadTimer()
 void TFormVeltra::SaveDefaultImage()
 {
     if (!PictureFileName.empty())
-        view_.SaveJPEG(*MapBitmap, PictureFileName, JpegQuality, JpegComment());
+        view_.SaveJPEG(mapBitmap_.Rgb(), PictureFileName, JpegQuality, JpegComment());
 }
 
 void TFormVeltra::MenuFileSaveAsClick()
@@ -342,7 +342,7 @@ void TFormVeltra::MenuFileSaveAsClick()
     request.DefaultExtension = "jpg";
     request.FileName = PictureFileName;
     if (view_.ExecuteSaveDialog(request))
-        view_.SaveJPEG(*MapBitmap, request.FileName, JpegQuality, JpegComment());
+        view_.SaveJPEG(mapBitmap_.Rgb(), request.FileName, JpegQuality, JpegComment());
 }
 
 std::string TFormVeltra::RawFileName() const
@@ -477,7 +477,7 @@ void TFormVeltra::DrawChannel()
         noDiagnostics_.clear();
         SetWindowCaption(BaseCaption_ + " - " + WithoutExtension(NamePart(FileName)));
         view_.InvalidateScale();
-        MapBitmap->FillRect(0, 0, MapBitmap->Width(), MapBitmap->Height(),
+        mapBitmap_.FillRect(0, 0, mapBitmap_.Width(), mapBitmap_.Height(),
                             static_cast<TColour>(BackgroundColour->Value));
         Samples.Reset(); // once: the list holds the footprints of every stream
         Drawn.Clear();
@@ -486,14 +486,14 @@ void TFormVeltra::DrawChannel()
                                DecodeStream(*this, Streams.Items(decodingStream_)));
         ReportStreamProblems();
         if (FillFootprints->Value)
-            PaintFilledFootprints(*MapBitmap, *Mapping, Samples, Drawn.Colours());
+            PaintFilledFootprints(mapBitmap_, *Mapping, Samples, Drawn.Colours());
         // A pass that failed part-way may have left its footprint pen behind.
-        MapBitmap->SetPenWidth(1);
-        MapBitmap->SetPenColour(OverlayColour);
-        Cartog->Draw(MapBitmap.get(), 0, 0);
+        mapBitmap_.SetPenWidth(1);
+        mapBitmap_.SetPenColour(OverlayColour);
+        Cartog->Draw(&mapBitmap_, 0, 0);
         if (Checked(TCheckBoxId::Gridlines))
-            Mapping->DrawGridlines(MapBitmap.get(), 10, 10, OverlayColour, GridLineColour, 0, 0,
-                                   false, TSpecialParallels{});
+            Mapping->DrawGridlines(&mapBitmap_, 10, 10, OverlayColour, GridLineColour, 0, 0, false,
+                                   TSpecialParallels{});
         view_.InvalidateImage();
     }
     SaveAsEnabled = true;
@@ -515,7 +515,7 @@ void TFormVeltra::ImageDisplayMouseMove(int x, int y)
     if (Mapping->CanLocate() && Mapping->XYToLatLon(x, y, latitude, longitude))
         text = Format("Lat: %.0f%s  Lon: %.0f%s  ", latitude, DegreeSign.c_str(), longitude,
                       DegreeSign.c_str());
-    const TColour colour = MapBitmap->Pixel(x, y);
+    const TColour colour = mapBitmap_.Pixel(x, y);
     float temperature = 0;
     if (ColourToTemperature(RedOf(colour), GreenOf(colour), BlueOf(colour), temperature,
                             static_cast<float>(MinTemp), static_cast<float>(MaxTemp))) {
@@ -567,11 +567,11 @@ void TFormVeltra::TimerResizeTimer()
     view_.StopTimer(TTimerId::Resize);
     int width = 0, height = 0;
     view_.ImageDisplaySize(width, height);
-    if (MapBitmap->Width() == width && MapBitmap->Height() == height)
+    if (mapBitmap_.Width() == width && mapBitmap_.Height() == height)
         return;
-    MapBitmap->SetSize(width, height);
-    Mapping->SetWidth(MapBitmap->Width());
-    Mapping->SetHeight(MapBitmap->Height());
+    mapBitmap_.SetSize(width, height);
+    Mapping->SetWidth(mapBitmap_.Width());
+    Mapping->SetHeight(mapBitmap_.Height());
     if (SaveAsEnabled)
         DrawChannel();
 }
@@ -579,9 +579,9 @@ void TFormVeltra::TimerResizeTimer()
 // ---------------------------------------------------------------------------------------
 // What the decoding pass writes
 
-TCanvas& TFormVeltra::MapCanvas()
+TRasterCanvas& TFormVeltra::MapCanvas()
 {
-    return *MapBitmap;
+    return mapBitmap_;
 }
 
 const TProjector& TFormVeltra::Projection() const

@@ -146,7 +146,7 @@ public:
     bool SelectedChannelCaption(std::string& caption) const override;
     std::string BaseCaption() const override { return BaseCaption_; }
     bool UseHirsCountOffset() const override;
-    TCanvas& MapCanvas() override;
+    TRasterCanvas& MapCanvas() override;
     const TProjector& Projection() const override;
     void AddSample(float latitude, float longitude, float temperature,
                    TSampleOrigin origin) override
@@ -190,7 +190,6 @@ public:
     std::unique_ptr<TRegistryString> DataFolder;
     std::uint8_t SensorCode_ = 0;
     TStreamList Streams;
-    std::unique_ptr<TBitmap> MapBitmap;
     std::unique_ptr<TRegistryInteger> OpenFilterIndex;
     std::int32_t LastMouseX = 0;
     std::int32_t LastMouseY = 0;
@@ -242,6 +241,7 @@ public:
     std::string MaxTempLabel = "MaxT";
     std::vector<std::string> StreamProblemLines; // the status line under the map
 
+    const TRasterCanvas& MapBitmap() const { return mapBitmap_; }
     const std::vector<std::string>& Arguments() const { return arguments_; }
     const std::string& Executable() const { return executable_; }
 
@@ -256,6 +256,8 @@ private:
     std::vector<std::string> FindStationGroup() const;
 
     TVeltraView& view_;
+    // The map bitmap; its text and widest pens are drawn by the view's painter.
+    TRasterCanvas mapBitmap_;
     // The colours of the footprints, looked up for the range of the moment.
     TColourRamp colourRamp_;
     std::vector<std::string> arguments_;

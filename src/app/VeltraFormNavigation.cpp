@@ -49,7 +49,7 @@ void TFormVeltra::TimerRenderTimer()
 void TFormVeltra::ShowFootprintUnder(int x, int y)
 {
     constexpr int Reach = 4;
-    const std::int32_t i = Drawn.Nearest(x, y, Reach, MapBitmap->Width(), MapBitmap->Height());
+    const std::int32_t i = Drawn.Nearest(x, y, Reach, mapBitmap_.Width(), mapBitmap_.Height());
     std::string text;
     if (i >= 0 && i < Samples.SampleCount()) {
         const TSampleOrigin& origin = Samples.Origin(i);

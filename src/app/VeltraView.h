@@ -1,12 +1,14 @@
 #pragma once
 // What the controller asks of its window: show states and texts, run dialogs and timers, and
-// the few platform services it needs (a bitmap to draw on, the JPEG writer). The Qt main
-// window implements it; tests use a fake that records calls; the batch renderer a headless one.
+// the few platform services it needs (a painter for the text and widest pens of the map
+// bitmap, the JPEG writer). The Qt main window implements it; tests use a fake that records
+// calls; the batch renderer a headless one.
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/Canvas.h"
+#include "imaging/RasterCanvas.h"
 
 namespace veltra {
 
@@ -111,10 +113,12 @@ public:
     }
     virtual void Close() = 0;
 
-    virtual std::unique_ptr<TBitmap> CreateBitmap() = 0;
-    // Writes the bitmap as a JPEG with a comment; raises EWriteError("Error writing JPEG to
+    // Draws the text and the widest pens of the map bitmap, which the controller owns; asked
+    // for once, when the controller is made, and used for the controller's whole life.
+    virtual TCanvasPainter& Painter() = 0;
+    // Writes the pixels as a JPEG with a comment; raises EWriteError("Error writing JPEG to
     // file") on any failure, leaving an existing file of that name untouched.
-    virtual void SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
+    virtual void SaveJPEG(const TRgbImage& pixels, const std::string& fileName, int quality,
                           const std::string& comment) = 0;
 };
 

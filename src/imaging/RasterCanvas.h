@@ -60,6 +60,14 @@ public:
 
     // The pixels, read-only, until the next drawing verb or Resize; no pixels when empty.
     TRgbImage Rgb() const { return {width_, height_, stride_, pixels_.get()}; }
+    // The pixels for a reader that keeps them (an image that shares them, laid out as Rgb()):
+    // while it does, the next drawing verb gives the canvas a copy of its own to draw on, so
+    // the reader keeps seeing what it saw.
+    std::shared_ptr<std::uint8_t[]> SharedPixels() const
+    {
+        bits_ = nullptr;
+        return pixels_;
+    }
 
     // How often the picture was marked as modified as a whole.
     int ModifiedCount() const { return modified_; }
@@ -110,15 +118,6 @@ public:
     bool StartRecording(TPixelRecording& recording) override;
     void StopRecording() override;
     bool Replay(const TPixelRecording& recording) override;
-
-protected:
-    // The pixels for a reader that keeps them (an image that shares them): while it does, the
-    // next drawing verb gives the canvas a copy of its own to draw on.
-    std::shared_ptr<std::uint8_t[]> SharedPixels() const
-    {
-        bits_ = nullptr;
-        return pixels_;
-    }
 
 private:
     void Unrecordable()

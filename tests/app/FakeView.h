@@ -7,9 +7,21 @@
 
 #include "app/VeltraView.h"
 #include "base/Errors.h"
-#include "support/RasterBitmap.h"
 
 namespace veltra::test {
+
+// Text measured as 5 pixels a character and 9 high, and not drawn; pens wider than the canvas
+// draws itself are not drawn either (the controller uses none).
+class TFakePainter : public TCanvasPainter {
+public:
+    void WideSegment(const TRgbPixels&, double, double, double, double, TColour, int) override {}
+    int TextWidth(const TFont&, const std::string& text) override
+    {
+        return 5 * static_cast<int>(text.size());
+    }
+    int TextHeight(const TFont&) override { return 9; }
+    void TextOut(const TRgbPixels&, int, int, const TFont&, const std::string&) override {}
+};
 
 class TFakeView : public TVeltraView {
 public:
@@ -43,7 +55,7 @@ public:
     std::vector<std::string> SavedJpegs;
     bool FailJpeg = false;
     bool FailRender = false; // the render pass raises as it finishes the picture
-    TRasterBitmap* Bitmap = nullptr;
+    TFakePainter FakePainter;
 
     void SetWindowCaption(const std::string& c) override { Caption = c; }
     void SetMenuEnabled(TMenuItem item, bool e) override { Enabled[item] = e; }
@@ -130,13 +142,8 @@ public:
     void ShowDiagnostics() override {}
     void ShowAbout() override {}
     void Close() override { Closed = true; }
-    std::unique_ptr<TBitmap> CreateBitmap() override
-    {
-        auto bitmap = std::make_unique<TRasterBitmap>();
-        Bitmap = bitmap.get();
-        return bitmap;
-    }
-    void SaveJPEG(TBitmap&, const std::string& fileName, int, const std::string&) override
+    TCanvasPainter& Painter() override { return FakePainter; }
+    void SaveJPEG(const TRgbImage&, const std::string& fileName, int, const std::string&) override
     {
         if (FailJpeg)
             throw EWriteError("Error writing JPEG to file");

@@ -51,7 +51,7 @@ protected:
         return path.string();
     }
 
-    int Renders() const { return view_.Bitmap ? view_.Bitmap->Fills : 0; }
+    int Renders() const { return form_ ? static_cast<int>(form_->RenderPasses) : 0; }
 
     fs::path folder_;
     test::TFakeView view_;
@@ -76,7 +76,7 @@ TEST_F(VeltraForm, FirstStartUsesTheDefaults)
     EXPECT_EQ(view_.ScaleBarHeight, 17);
     EXPECT_TRUE(view_.Visible[TCheckBoxId::OpenGroup]);
     EXPECT_TRUE(view_.DropRegistered);
-    EXPECT_EQ(form.MapBitmap->Width(), 800);
+    EXPECT_EQ(form.MapBitmap().Width(), 800);
     EXPECT_EQ(Renders(), 0); // no render before a file is opened or an option changes
 
     form.MenuFileOpenClick();
@@ -128,7 +128,7 @@ TEST_F(VeltraForm, BackgroundChoiceRendersOnlyOnChange)
     form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite);
     EXPECT_EQ(Renders(), 1);
     EXPECT_EQ(form.BackgroundColour->Value, 0xFFFFFF);
-    EXPECT_EQ(form.MapBitmap->Pixel(5, 5), 0xFFFFFFu);
+    EXPECT_EQ(form.MapBitmap().Pixel(5, 5), 0xFFFFFFu);
     form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite);
     EXPECT_EQ(Renders(), 1);
     form.MenuOptionsBackgroundClick(TMenuItem::BackgroundBlack);
@@ -179,7 +179,7 @@ TEST_F(VeltraForm, ResizeBurstRendersOnceAndOnlyAfterAPicture)
     form.TabControlChannelResize();
     EXPECT_EQ(view_.Starts[TTimerId::Resize], 2);
     form.TimerResizeTimer();
-    EXPECT_EQ(form.MapBitmap->Width(), 640);
+    EXPECT_EQ(form.MapBitmap().Width(), 640);
     EXPECT_EQ(form.Mapping->GetWidth(), 640);
     EXPECT_EQ(Renders(), 0);
     form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite);
@@ -421,7 +421,7 @@ TEST_F(VeltraForm, ReadOutPositionsAndUnits)
     form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite); // a picture exists
     form.MinTemp = 150;
     form.MaxTemp = 320;
-    view_.Bitmap->Put(0, 300, 0x0000FF); // pure red reads as MaxTemp
+    form.MapCanvas().FillRect(0, 300, 1, 301, 0x0000FF); // pure red reads as MaxTemp
     form.ImageDisplayMouseMove(0, 300);
     const std::string text = view_.Labels[TLabelId::CursorLocation];
     EXPECT_EQ(text.substr(0, 5), "Lat: ");

@@ -36,7 +36,7 @@ public:
     TCanvas& MapCanvas() override { return Bitmap; }
     const TProjector& Projection() const override { return Mapping; }
 
-    TMapCanvas Bitmap{64, 48};
+    TRasterCanvas Bitmap{&QtCanvasPainter(), 64, 48};
     TMapping Mapping;
 };
 

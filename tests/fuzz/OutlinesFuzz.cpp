@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     mapping.SetProjection(static_cast<std::uint8_t>(choice / 4 % 15));
     mapping.SetLongitudeSpan(150.0f);
     mapping.SetLatitudeSpan(75.0f);
-    TMapCanvas bitmap(64, 48);
+    TRasterCanvas bitmap(&QtCanvasPainter(), 64, 48);
     list.Mapping = &mapping;
     list.Draw(&bitmap, 0, 0);
     return 0;

@@ -23,7 +23,7 @@ constexpr TColour Red = 255;
 constexpr TColour Odd = PackColour(12, 34, 56);
 
 // The painted pixels of a colour, as (x, y) pairs.
-std::set<std::pair<int, int>> PixelsOf(const TMapCanvas& canvas, TColour colour)
+std::set<std::pair<int, int>> PixelsOf(const TRasterCanvas& canvas, TColour colour)
 {
     std::set<std::pair<int, int>> out;
     for (int y = 0; y < canvas.Height(); ++y)
@@ -33,7 +33,7 @@ std::set<std::pair<int, int>> PixelsOf(const TMapCanvas& canvas, TColour colour)
     return out;
 }
 
-std::set<TColour> Colours(const TMapCanvas& canvas)
+std::set<TColour> Colours(const TRasterCanvas& canvas)
 {
     std::set<TColour> out;
     for (int y = 0; y < canvas.Height(); ++y)
@@ -44,7 +44,7 @@ std::set<TColour> Colours(const TMapCanvas& canvas)
 
 TEST(MapCanvas, OnePixelLineLeavesItsEndPointOut)
 {
-    TMapCanvas canvas(20, 20, Black);
+    TRasterCanvas canvas(&QtCanvasPainter(), 20, 20, Black);
     canvas.SetPenColour(Red);
     canvas.MoveTo(2, 5);
     canvas.LineTo(10, 5);
@@ -61,7 +61,7 @@ TEST(MapCanvas, OnePixelLineLeavesItsEndPointOut)
     EXPECT_EQ(canvas.Pixel(10, 9), Black);
 
     // A line of no length paints nothing.
-    TMapCanvas dot(5, 5, Black);
+    TRasterCanvas dot(&QtCanvasPainter(), 5, 5, Black);
     dot.SetPenColour(Red);
     dot.MoveTo(2, 2);
     dot.LineTo(2, 2);
@@ -72,7 +72,7 @@ TEST(MapCanvas, BresenhamPaintsOnePixelPerStepOfTheMajorAxis)
 {
     for (auto [x1, y1] :
          {std::pair{17, 5}, std::pair{-13, 9}, std::pair{4, -19}, std::pair{-6, -6}}) {
-        TMapCanvas canvas(60, 60, Black);
+        TRasterCanvas canvas(&QtCanvasPainter(), 60, 60, Black);
         canvas.SetPenColour(Red);
         canvas.MoveTo(30, 30);
         canvas.LineTo(30 + x1, 30 + y1);
@@ -92,7 +92,7 @@ TEST(MapCanvas, BresenhamPaintsOnePixelPerStepOfTheMajorAxis)
 
 TEST(MapCanvas, PolylineLeavesOnlyItsLastPointOut)
 {
-    TMapCanvas canvas(10, 10, Black);
+    TRasterCanvas canvas(&QtCanvasPainter(), 10, 10, Black);
     canvas.SetPenColour(Red);
     const TPoint points[] = {{1, 1}, {5, 1}, {5, 5}};
     canvas.Polyline(points, 3);
@@ -106,23 +106,23 @@ TEST(MapCanvas, PolylineLeavesOnlyItsLastPointOut)
 
 TEST(MapCanvas, ColoursReadBackExactly)
 {
-    TMapCanvas canvas(8, 6, Black);
+    TRasterCanvas canvas(&QtCanvasPainter(), 8, 6, Black);
     canvas.FillRect(2, 1, 5, 4, Odd);
     EXPECT_EQ(PixelsOf(canvas, Odd).size(), 9u);
     EXPECT_EQ(canvas.Pixel(2, 1), Odd);
     EXPECT_EQ(canvas.Pixel(5, 1), Black);
-    EXPECT_EQ(canvas.Image().pixel(3, 2), qRgb(12, 34, 56));
-    EXPECT_EQ(canvas.Image().format(), QImage::Format_RGB888);
+    EXPECT_EQ(ImageOf(canvas).pixel(3, 2), qRgb(12, 34, 56));
+    EXPECT_EQ(ImageOf(canvas).format(), QImage::Format_RGB888);
     EXPECT_EQ(canvas.FillColour(), Odd);
 
     // An image handed out shares the pixels but keeps showing what it showed, and writing to
     // it leaves the canvas alone.
-    const QImage before = canvas.Image();
+    const QImage before = ImageOf(canvas);
     canvas.SetPenColour(PackColour(1, 2, 3));
     canvas.FrameRect(0, 0, 8, 6);
     EXPECT_EQ(before.pixel(0, 0), qRgb(0, 0, 0));
-    EXPECT_EQ(canvas.Image().pixel(0, 0), qRgb(1, 2, 3));
-    QImage written = canvas.Image();
+    EXPECT_EQ(ImageOf(canvas).pixel(0, 0), qRgb(1, 2, 3));
+    QImage written = ImageOf(canvas);
     written.setPixel(1, 1, qRgb(9, 9, 9));
     EXPECT_EQ(canvas.Pixel(1, 1), Black);
     EXPECT_EQ(PixelsOf(canvas, PackColour(1, 2, 3)).size(), 2u * 8 + 2u * 4);
@@ -133,7 +133,7 @@ TEST(MapCanvas, ColoursReadBackExactly)
 
 TEST(MapCanvas, FarOutLinesAreClippedQuickly)
 {
-    TMapCanvas canvas(50, 40, Black);
+    TRasterCanvas canvas(&QtCanvasPainter(), 50, 40, Black);
     canvas.SetPenColour(Red);
     canvas.MoveTo(INT_MIN, 5);
     canvas.LineTo(INT_MAX, 5);
@@ -142,7 +142,7 @@ TEST(MapCanvas, FarOutLinesAreClippedQuickly)
         row.insert({x, 5});
     EXPECT_EQ(PixelsOf(canvas, Red), row);
 
-    TMapCanvas diagonal(30, 30, Black);
+    TRasterCanvas diagonal(&QtCanvasPainter(), 30, 30, Black);
     diagonal.SetPenColour(Red);
     diagonal.MoveTo(-2000000000, -2000000000);
     diagonal.LineTo(2000000000, 2000000000);
@@ -151,7 +151,7 @@ TEST(MapCanvas, FarOutLinesAreClippedQuickly)
     for (auto [x, y] : painted)
         EXPECT_EQ(x, y);
 
-    TMapCanvas wide(50, 40, Black);
+    TRasterCanvas wide(&QtCanvasPainter(), 50, 40, Black);
     wide.SetPenColour(Red);
     wide.SetPenWidth(3);
     wide.MoveTo(INT_MIN, 20);
@@ -163,7 +163,7 @@ TEST(MapCanvas, FarOutLinesAreClippedQuickly)
 
 TEST(MapCanvas, WidePensHaveRoundCapsAndNoBlending)
 {
-    TMapCanvas canvas(40, 40, Black);
+    TRasterCanvas canvas(&QtCanvasPainter(), 40, 40, Black);
     canvas.SetPenColour(Odd);
     canvas.SetPenWidth(5);
     canvas.MoveTo(10, 20);
@@ -178,7 +178,7 @@ TEST(MapCanvas, WidePensHaveRoundCapsAndNoBlending)
 
 TEST(MapCanvas, DottedPenRunsThreeOnThreeOffAcrossSegments)
 {
-    TMapCanvas canvas(30, 5, Black);
+    TRasterCanvas canvas(&QtCanvasPainter(), 30, 5, Black);
     canvas.SetPenColour(Red);
     canvas.SetPenStyle(TPenStyle::Dot);
     canvas.MoveTo(0, 2);
@@ -217,18 +217,19 @@ TEST(MapCanvas, RecordedLinesReplayAsDrawn)
         {3, TPenStyle::Solid}, {4, TPenStyle::Solid},  {5, TPenStyle::Solid},
         {7, TPenStyle::Solid}, {12, TPenStyle::Solid}, {30, TPenStyle::Solid}};
     for (const auto& [width, style] : pens) {
-        auto setUp = [&, width = width, style = style](TMapCanvas& canvas) {
+        auto setUp = [&, width = width, style = style](TRasterCanvas& canvas) {
             canvas.SetPenColour(Odd);
             canvas.SetPenWidth(width);
             canvas.SetPenStyle(style);
         };
-        auto draw = [&](TMapCanvas& canvas) {
+        auto draw = [&](TRasterCanvas& canvas) {
             canvas.Polyline(points.data(), 20);
             canvas.Polyline(points.data() + 20, 20);
             canvas.MoveTo(1, 1);
             canvas.LineTo(5, 1); // the dot pattern stands at 4 of 6
         };
-        TMapCanvas recorded(60, 40, Black), direct(60, 40, Red), replayed(60, 40, Red);
+        TRasterCanvas recorded(&QtCanvasPainter(), 60, 40, Black),
+            direct(&QtCanvasPainter(), 60, 40, Red), replayed(&QtCanvasPainter(), 60, 40, Red);
         setUp(recorded);
         setUp(direct);
         setUp(replayed);
@@ -241,28 +242,29 @@ TEST(MapCanvas, RecordedLinesReplayAsDrawn)
         ASSERT_TRUE(replayed.Replay(recording));
         direct.LineTo(20, 1);
         replayed.LineTo(20, 1);
-        EXPECT_EQ(replayed.Image(), direct.Image()) << width;
+        EXPECT_EQ(ImageOf(replayed), ImageOf(direct)) << width;
 
         // Each segment of up to three steps alone (footprints, which have a path of their
         // own up to two), in every direction, away from the edges and against them.
         for (const TPoint from : {TPoint{30, 20}, TPoint{1, 1}})
             for (int dx = -3; dx <= 3; ++dx)
                 for (int dy = -3; dy <= 3; ++dy) {
-                    TMapCanvas alone(60, 40, Black), walked(60, 40, Black);
+                    TRasterCanvas alone(&QtCanvasPainter(), 60, 40, Black),
+                        walked(&QtCanvasPainter(), 60, 40, Black);
                     setUp(alone);
                     setUp(walked);
                     TPixelRecording discs;
                     ASSERT_TRUE(walked.StartRecording(discs));
-                    for (TMapCanvas* canvas : {&walked, &alone}) {
+                    for (TRasterCanvas* canvas : {&walked, &alone}) {
                         canvas->MoveTo(from.X, from.Y);
                         canvas->LineTo(from.X + dx, from.Y + dy);
                     }
                     walked.StopRecording();
-                    EXPECT_EQ(alone.Image(), walked.Image()) << width << " " << dx << dy;
+                    EXPECT_EQ(ImageOf(alone), ImageOf(walked)) << width << " " << dx << dy;
                 }
     }
 
-    TMapCanvas canvas(60, 40, Black);
+    TRasterCanvas canvas(&QtCanvasPainter(), 60, 40, Black);
     TPixelRecording recording;
     const std::function<void()> unrecordable[] = {
         [&] { canvas.SetPenColour(Red); },
@@ -315,10 +317,10 @@ TEST(MapCanvas, OutlinesRedrawnInAnUnchangedViewPaintTheSamePixels)
     outlines.Mapping = &mapping;
     std::vector<QImage> pictures;
     for (const TColour pen : {Red, Red, Red, Odd}) {
-        TMapCanvas canvas(400, 300, Black);
+        TRasterCanvas canvas(&QtCanvasPainter(), 400, 300, Black);
         canvas.SetPenColour(pen);
         outlines.Draw(&canvas, 0, 0);
-        pictures.push_back(canvas.Image());
+        pictures.push_back(ImageOf(canvas));
     }
     const auto red = [&](const QImage& picture) {
         std::set<std::pair<int, int>> out;
@@ -341,7 +343,7 @@ TEST(MapCanvas, OutlinesRedrawnInAnUnchangedViewPaintTheSamePixels)
 
 TEST(MapCanvas, ResizeKeepsWhatBothSizesShare)
 {
-    TMapCanvas canvas(4, 3, PackColour(0, 0, 255));
+    TRasterCanvas canvas(&QtCanvasPainter(), 4, 3, PackColour(0, 0, 255));
     EXPECT_EQ(PixelsOf(canvas, PackColour(0, 0, 255)).size(), 12u);
     canvas.FillRect(0, 0, 4, 3, Red);
     canvas.SetFillColour(Odd);
@@ -365,7 +367,7 @@ TEST(MapCanvas, ResizeKeepsWhatBothSizesShare)
 
 TEST(MapCanvas, MarkModifiedCounts)
 {
-    TMapCanvas canvas(2, 2);
+    TRasterCanvas canvas(&QtCanvasPainter(), 2, 2);
     EXPECT_EQ(canvas.ModifiedCount(), 0);
     TCanvas& surface = canvas;
     surface.MarkModified();
@@ -378,7 +380,7 @@ TEST(MapCanvas, TextUsesTheBundledFont)
     EXPECT_TRUE(QFile::exists(":/fonts/DejaVuSans.ttf"));
     EXPECT_EQ(BundledFontFamily(), "DejaVu Sans");
 
-    TMapCanvas canvas(80, 30, Black);
+    TRasterCanvas canvas(&QtCanvasPainter(), 80, 30, Black);
     canvas.SetFont({"Small Fonts", 7, Red});
     const std::string label = "10\xC2\xB0"
                               "E";
@@ -421,7 +423,7 @@ TEST(MapCanvas, CarriesTheGraticule)
     ApplyRegionPreset(mapping, 0);
     mapping.SetWidth(400);
     mapping.SetHeight(300);
-    TMapCanvas canvas(400, 300, PackColour(0, 0, 80));
+    TRasterCanvas canvas(&QtCanvasPainter(), 400, 300, PackColour(0, 0, 80));
     const TColour label = PackColour(255, 255, 0);
     mapping.DrawGridlines(&canvas, 10, 10, label, Red, 0, 0, false, {});
     EXPECT_EQ(canvas.ModifiedCount(), 1);

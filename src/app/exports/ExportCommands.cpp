@@ -4,11 +4,10 @@
 
 #include "app/VeltraForm.h"
 #include "base/Errors.h"
-#include "base/Module.h"
+#include "base/Executable.h"
 #include "export/CsvExport.h"
 #include "export/ExportModule.h"
 #include "export/GeoTiffExport.h"
-#include "imaging/RasterCanvas.h"
 #include "mapping/zorMapping.h"
 
 #ifndef VELTRA_VERSION
@@ -118,8 +117,7 @@ void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName
         break;
     case TExportKind::Csv: SaveCsv(form.Samples, fileName); break;
     case TExportKind::GeoTiff: {
-        SaveGeoTiff(static_cast<TRasterCanvas&>(*form.MapBitmap).Rgb(), *form.Mapping, fileName,
-                    ModuleFolderOf(form));
+        SaveGeoTiff(form.MapBitmap().Rgb(), *form.Mapping, fileName, ModuleFolderOf(form));
         break;
     }
     }

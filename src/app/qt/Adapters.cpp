@@ -1,19 +1,8 @@
 #include "app/qt/Adapters.h"
 
-#include "imaging/qt/MapCanvas.h"
 #include "settings/qt/zorCheckBox.h"
 
 namespace veltra {
-
-std::unique_ptr<TBitmap> CreateMapBitmap()
-{
-    return std::make_unique<TMapCanvas>();
-}
-
-QImage MapBitmapImage(const TBitmap& bitmap)
-{
-    return static_cast<const TMapCanvas&>(bitmap).Image();
-}
 
 QCheckBox* CreatePersistentCheckBox(QWidget* parent, const QString& objectName,
                                     const QString& caption, const QString& persistedName)

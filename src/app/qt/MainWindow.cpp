@@ -19,14 +19,13 @@
 
 #include <cstdio>
 
-#include "app/qt/Adapters.h"
 #include "app/qt/FileDialogs.h"
 #include "app/qt/HelpWindow.h"
 #include "app/qt/MapWidgets.h"
 #include "app/qt/WindowState.h"
 #include "base/Errors.h"
 #include "imaging/JPEG_IO.h"
-#include "imaging/RasterCanvas.h"
+#include "imaging/qt/MapCanvas.h"
 #include "shell/ATOVSDiagnostics.h"
 #include "shell/AddContextMenu.h"
 
@@ -88,11 +87,10 @@ TMainWindow::~TMainWindow()
 
 void TMainWindow::PaintScale(QWidget& bar)
 {
-    std::unique_ptr<TBitmap> canvas = CreateBitmap();
-    canvas->SetSize(bar.width(), bar.height());
+    TRasterCanvas canvas(&QtCanvasPainter(), bar.width(), bar.height());
     if (form_)
-        Guarded([&] { form_->PaintBoxScalePaint(*canvas); });
-    QPainter(&bar).drawImage(0, 0, MapBitmapImage(*canvas));
+        Guarded([&] { form_->PaintBoxScalePaint(canvas); });
+    QPainter(&bar).drawImage(0, 0, ImageOf(canvas));
 }
 
 void TMainWindow::LoadTimerFired()
@@ -388,15 +386,15 @@ void TMainWindow::Close()
     close();
 }
 
-std::unique_ptr<TBitmap> TMainWindow::CreateBitmap()
+TCanvasPainter& TMainWindow::Painter()
 {
-    return CreateMapBitmap();
+    return QtCanvasPainter();
 }
 
-void TMainWindow::SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
+void TMainWindow::SaveJPEG(const TRgbImage& pixels, const std::string& fileName, int quality,
                            const std::string& comment)
 {
-    ::veltra::SaveJPEG(static_cast<const TRasterCanvas&>(bitmap).Rgb(), fileName, quality, comment);
+    ::veltra::SaveJPEG(pixels, fileName, quality, comment);
 }
 
 } // namespace veltra

@@ -10,6 +10,7 @@
 #include "app/qt/Adapters.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/MapWidgets.h"
+#include "imaging/qt/MapCanvas.h"
 
 namespace veltra {
 
@@ -63,8 +64,8 @@ void TMainWindow::CreateControls()
     image->OnPaint = [this](QWidget& widget) {
         QPainter painter(&widget);
         painter.fillRect(widget.rect(), widget.palette().window());
-        if (form_ && form_->MapBitmap)
-            painter.drawImage(0, 0, MapBitmapImage(*form_->MapBitmap));
+        if (form_)
+            painter.drawImage(0, 0, ImageOf(form_->MapBitmap()));
     };
     image->OnMouseMove = [this](int x, int y) {
         Guarded([&] { form_->ImageDisplayMouseMove(x, y); });

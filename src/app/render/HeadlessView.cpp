@@ -1,7 +1,6 @@
 #include "app/render/HeadlessView.h"
 
 #include "imaging/JPEG_IO.h"
-#include "imaging/RasterCanvas.h"
 
 namespace veltra {
 
@@ -17,15 +16,10 @@ void THeadlessView::ImageDisplaySize(int& width, int& height) const
     height = height_;
 }
 
-std::unique_ptr<TBitmap> THeadlessView::CreateBitmap()
-{
-    return std::make_unique<TRasterCanvas>(&painter_);
-}
-
-void THeadlessView::SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
+void THeadlessView::SaveJPEG(const TRgbImage& pixels, const std::string& fileName, int quality,
                              const std::string& comment)
 {
-    veltra::SaveJPEG(static_cast<TRasterCanvas&>(bitmap).Rgb(), fileName, quality, comment);
+    veltra::SaveJPEG(pixels, fileName, quality, comment);
 }
 
 } // namespace veltra

@@ -54,8 +54,8 @@ public:
     void ShowDiagnostics() override {}
     void ShowAbout() override {}
     void Close() override {}
-    std::unique_ptr<TBitmap> CreateBitmap() override;
-    void SaveJPEG(TBitmap& bitmap, const std::string& fileName, int quality,
+    TCanvasPainter& Painter() override { return painter_; }
+    void SaveJPEG(const TRgbImage& pixels, const std::string& fileName, int quality,
                   const std::string& comment) override;
 
 private:

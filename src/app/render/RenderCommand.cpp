@@ -15,8 +15,9 @@
 #include "app/render/BatchRun.h"
 #include "app/render/HeadlessView.h"
 #include "base/Errors.h"
+#include "base/Executable.h"
+#include "base/Failure.h"
 #include "base/Format.h"
-#include "base/Module.h"
 #include "export/GeoTiffExport.h"
 #include "imaging/BrightnessTemperatures.h"
 #include "imaging/PaintModule.h"
@@ -410,13 +411,13 @@ void WriteOutputs(TFormVeltra& form, TVeltraView& view, const TRenderOptions& o)
 {
     try {
         if (o.Jpeg)
-            view.SaveJPEG(*form.MapBitmap, *o.Jpeg, TFormVeltra::JpegQuality,
+            view.SaveJPEG(form.MapBitmap().Rgb(), *o.Jpeg, TFormVeltra::JpegQuality,
                           TFormVeltra::JpegComment());
     } catch (const EVeltraError& e) {
         throw TOutputError{*o.Jpeg + ": " + e.what()};
     }
     if (o.Png)
-        SavePng(static_cast<TRasterCanvas&>(*form.MapBitmap).Rgb(), *o.Png, form.Executable());
+        SavePng(form.MapBitmap().Rgb(), *o.Png, form.Executable());
     try {
         if (o.Bt)
             SaveBrightnessTemperatures(form.Samples, *o.Bt);
@@ -509,7 +510,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     }
     // What the settings would have held, then the window's own start-up.
     form.BackgroundColour->Value = o.White ? 0xFFFFFF : 0;
-    form.MapBitmap->SetFillColour(static_cast<TColour>(form.BackgroundColour->Value));
+    form.MapCanvas().SetFillColour(static_cast<TColour>(form.BackgroundColour->Value));
     form.MapProjection->Value = o.Projection;
     form.MapRegion->Value = o.Region;
     form.FillFootprints->Value = o.Fill;
@@ -615,8 +616,8 @@ int ReportFailure(std::ostream& err)
     } catch (const TOutputError& e) {
         err << "veltra-render: " << e.Message << '\n';
         return RenderOutputError;
-    } catch (const std::exception& e) {
-        err << "veltra-render: " << e.what() << '\n';
+    } catch (...) {
+        err << "veltra-render: " << CaughtFailure().Message << '\n';
         return RenderInputError;
     }
 }

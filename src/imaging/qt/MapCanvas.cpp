@@ -114,14 +114,14 @@ TCanvasPainter& QtCanvasPainter()
     return painter;
 }
 
-QImage TMapCanvas::Image() const
+QImage ImageOf(const TRasterCanvas& canvas)
 {
-    const TRgbImage rgb = Rgb();
+    const TRgbImage rgb = canvas.Rgb();
     if (rgb.Bits == nullptr)
         return QImage();
     // The image holds a share of the pixels until its last copy goes. Made on constant data,
     // it copies them before anything could write to them through it.
-    auto* share = new std::shared_ptr<std::uint8_t[]>(SharedPixels());
+    auto* share = new std::shared_ptr<std::uint8_t[]>(canvas.SharedPixels());
     const uchar* pixels = share->get();
     return QImage(
         pixels, rgb.Width, rgb.Height, rgb.BytesPerLine, QImage::Format_RGB888,

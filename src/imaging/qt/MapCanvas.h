@@ -1,6 +1,6 @@
 #pragma once
-// The map bitmap of a Qt program: the raster canvas with QPainter for text and the widest pens,
-// and its pixels as a QImage (QImage::Format_RGB888) for the window and the image writers.
+// What a Qt program adds to the map bitmap: QPainter for text and the widest pens, and the
+// pixels as a QImage (QImage::Format_RGB888) for the window and the image writers.
 // Every font request is served by the small sans face bundled with the program, so labels look
 // the same everywhere. Text needs a QGuiApplication.
 #include <QImage>
@@ -13,18 +13,10 @@ namespace veltra {
 // Text and wide pens drawn with QPainter, antialiasing off. One for the whole process.
 TCanvasPainter& QtCanvasPainter();
 
-class TMapCanvas : public TRasterCanvas {
-public:
-    explicit TMapCanvas(int width = 0, int height = 0, TColour fillColour = 0xFFFFFF)
-        : TRasterCanvas(&QtCanvasPainter(), width, height, fillColour)
-    {
-    }
-
-    // The pixels as a read-only image that shares them, a null image when empty. While the
-    // image or a copy of it lives, the next drawing verb first gives the canvas pixels of its
-    // own, so the image keeps showing what it showed.
-    QImage Image() const;
-};
+// The canvas's pixels as a read-only image that shares them, a null image when empty. While
+// the image or a copy of it lives, the next drawing verb first gives the canvas pixels of its
+// own, so the image keeps showing what it showed.
+QImage ImageOf(const TRasterCanvas& canvas);
 
 // The family name of the bundled face, registered with the font database the first time it
 // is asked for. Raises EVeltraError without a QGuiApplication or when the face is missing.

@@ -28,6 +28,7 @@
 #include "app/qt/Adapters.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/WindowState.h"
+#include "imaging/qt/MapCanvas.h"
 #include "mapping/zorMapping.h"
 #include "settings/qt/JsonSettingsStore.h"
 #include "shell/ATOVSDiagnostics.h"
@@ -355,10 +356,9 @@ TEST_F(MainWindowTest, ResizingFollowsTheImageAfterTheBurst)
     EXPECT_TRUE(timer->isActive());
     EXPECT_TRUE(QTest::qWaitFor([timer] { return !timer->isActive(); }, 3000));
     auto* image = Child<QWidget>("ImageDisplay");
-    ASSERT_TRUE(Form().MapBitmap);
-    EXPECT_EQ(image->width(), Form().MapBitmap->Width());
-    EXPECT_EQ(image->height(), Form().MapBitmap->Height());
-    EXPECT_EQ(image->size(), MapBitmapImage(*Form().MapBitmap).size());
+    EXPECT_EQ(image->width(), Form().MapBitmap().Width());
+    EXPECT_EQ(image->height(), Form().MapBitmap().Height());
+    EXPECT_EQ(image->size(), ImageOf(Form().MapBitmap()).size());
 }
 
 TEST_F(MainWindowTest, MouseOverTheImageReadsOutAndLeavingClearsIt)

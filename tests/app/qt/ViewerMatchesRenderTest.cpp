@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/qt/Adapters.h"
 #include "app/qt/MainWindow.h"
+#include "imaging/qt/MapCanvas.h"
 
 namespace veltra {
 namespace {
@@ -49,13 +49,13 @@ TEST(ViewerMatchesRender, EverySamplePass)
             int width = 0, height = 0;
             window.ImageDisplaySize(width, height);
             const QList<QTimer*> timers = window.findChildren<QTimer*>();
-            return form.SaveAsEnabled && form.MapBitmap->Width() == width &&
-                   form.MapBitmap->Height() == height &&
+            return form.SaveAsEnabled && form.MapBitmap().Width() == width &&
+                   form.MapBitmap().Height() == height &&
                    std::none_of(timers.begin(), timers.end(),
                                 [](const QTimer* timer) { return timer->isActive(); });
         };
         ASSERT_TRUE(QTest::qWaitFor(settled, 10000));
-        const int width = form.MapBitmap->Width(), height = form.MapBitmap->Height();
+        const int width = form.MapBitmap().Width(), height = form.MapBitmap().Height();
         ASSERT_GT(width, 0);
 
         QProcess process;
@@ -65,8 +65,7 @@ TEST(ViewerMatchesRender, EverySamplePass)
         ASSERT_TRUE(process.waitForFinished(60000));
         ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
 
-        const QImage viewer =
-            MapBitmapImage(*form.MapBitmap).convertToFormat(QImage::Format_RGB888);
+        const QImage viewer = ImageOf(form.MapBitmap()).convertToFormat(QImage::Format_RGB888);
         const QImage batch = QImage(png).convertToFormat(QImage::Format_RGB888);
         EXPECT_TRUE(viewer == batch);
 
