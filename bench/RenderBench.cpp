@@ -130,10 +130,10 @@ private:
     TCanvas& canvas_;
 };
 
-// The batch renderer's window without a screen, 800 x 600, its text drawn by Qt in-process.
+// The batch renderer's window without a screen, its text drawn by Qt in-process.
 class TBenchView : public THeadlessView {
 public:
-    TBenchView() : THeadlessView(800, 600, {}) {}
+    TBenchView() : THeadlessView({}) {}
     TCanvasPainter& Painter() override { return QtCanvasPainter(); }
 };
 
@@ -145,13 +145,12 @@ struct TViewer {
 
     explicit TViewer(int projection) : Form(View, {}, ExecutableInBuildTree())
     {
-        Form.FormCreate();
-        Form.FormShow();
-        Form.TimerResizeTimer();
-        if (projection == pkPlateCarree)
-            Form.MenuOptionsMapProjectionClick(TMenuItem::ProjectionPlateCarree);
-        Form.OpenFile(OrbitFile);
-        Form.TimerLoadTimer();
+        TRunRequest request;
+        request.Projection = projection;
+        request.Width = 800;
+        request.Height = 600;
+        request.File = OrbitFile;
+        Form.RunOnce(request);
     }
 
     bool Ready(benchmark::State& state)

@@ -480,6 +480,7 @@ void TFormVeltra::DrawChannel()
         mapBitmap_.FillRect(0, 0, mapBitmap_.Width(), mapBitmap_.Height(),
                             static_cast<TColour>(BackgroundColour->Value));
         Samples.Reset(); // once: the list holds the footprints of every stream
+        archiveSummary_ = {};
         Drawn.Clear();
         for (decodingStream_ = 0; decodingStream_ < Streams.Count(); ++decodingStream_)
             Streams.SetOutcome(decodingStream_,
@@ -567,12 +568,7 @@ void TFormVeltra::TimerResizeTimer()
     view_.StopTimer(TTimerId::Resize);
     int width = 0, height = 0;
     view_.ImageDisplaySize(width, height);
-    if (mapBitmap_.Width() == width && mapBitmap_.Height() == height)
-        return;
-    mapBitmap_.SetSize(width, height);
-    Mapping->SetWidth(mapBitmap_.Width());
-    Mapping->SetHeight(mapBitmap_.Height());
-    if (SaveAsEnabled)
+    if (ResizeMap(width, height) && SaveAsEnabled)
         DrawChannel();
 }
 

@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "app/DrawnFootprints.h"
+#include "app/RunRequest.h"
 #include "app/StreamList.h"
 #include "app/VeltraView.h"
 #include "base/Stream.h"
 #include "bzip/BZip2.h"
+#include "formats/ArchiveHeader.h"
 #include "formats/DecodeHost.h"
 #include "formats/Samples.h"
 #include "imaging/ThermalColour.h"
@@ -166,7 +168,8 @@ public:
     void SetSatelliteName(const std::string& name) override { SatelliteName_ = name; }
     std::string ChannelCaption() const override { return ChannelCaption_; }
     void SetChannelCaption(const std::string& caption) override { ChannelCaption_ = caption; }
-    void SetChannelWavenumber(double wavenumber) override { ChannelWavenumber = wavenumber; }
+    void SetChannelWavenumber(double wavenumber) override { channelWavenumber_ = wavenumber; }
+    void SetArchiveSummary(const TArchiveSummary& summary) override { archiveSummary_ = summary; }
     void SetSatelliteLabel(const std::string& caption) override;
     void SetSatelliteLabelHint(const std::string& hint) override;
     void SetHintHidePause(int milliseconds) override;
@@ -177,52 +180,27 @@ public:
     // The brightness-temperature file name for the current sensor; empty when none applies.
     std::string RawFileName() const;
 
-    // State, in the main window's declaration order.
-    std::unique_ptr<TRegistryInteger> BackgroundColour;
-    std::string BaseCaption_;
-    std::unique_ptr<TCartogList> Cartog;
+    // State the window, the renderer and the tests read, in the main window's declaration
+    // order; the rest is private below.
     std::int32_t AmsuAChannel = 0;
     std::int32_t AmsuBChannel = 0;
     std::int32_t HirsChannel = 0;
-    std::string ChannelCaption_;
-    std::string FileExt_;
     std::string FileName;
-    std::unique_ptr<TRegistryString> DataFolder;
-    std::uint8_t SensorCode_ = 0;
     TStreamList Streams;
-    std::unique_ptr<TRegistryInteger> OpenFilterIndex;
     std::int32_t LastMouseX = 0;
     std::int32_t LastMouseY = 0;
     TSampleList Samples;
     std::unique_ptr<TMapping> Mapping;
-    std::unique_ptr<TRegistryInteger> MapProjection;
-    std::unique_ptr<TRegistryInteger> MapRegion;
-    // Level 1b HIRS counts read as the NOAA archive stores negative ones (count + 4096)
-    // rather than in sign and magnitude; off unless the user chose it.
-    std::unique_ptr<TRegistryBoolean> HirsCountOffset;
     double MaxTemp = 0;
     double MinTemp = 0;
     std::string PictureFileName;
-    std::string SatelliteName_;
-    std::string SensorName_;
-    // Beyond the window's own state, for the exports: the channel's central wavenumber (cm^-1).
-    double ChannelWavenumber = 0;
-    // Owned by the diagnostics window; set when that window is created.
-    std::vector<std::string>* DiagnosticLinesList = nullptr;
     // The most that the compressed files of one open, a station group together, may
     // decompress into memory: a folder of decompression bombs cannot exhaust it.
     std::int64_t DecompressedLimit = DecompressWholeLimit;
-    // The most that the plain files of one open may take in memory, where every later render
-    // pass (a zoom, a pan, another channel) reads their records in place. A program that
-    // renders once sets 0 and reads from disk.
-    std::int64_t PlainFilesHeldLimit = DecompressWholeLimit;
     // Zoom and pan of the map (MapNavigation.h); created with the projection.
     std::unique_ptr<TMapNavigation> Navigation;
-    std::unique_ptr<TRegistryBoolean> FillFootprints;
-    std::unique_ptr<TRegistryString> RecentFiles; // names separated by line feeds
     // What the last render pass drew of each sample.
     TDrawnFootprints Drawn;
-    std::string FootprintStatus;
     // Render passes drawn so far.
     std::uint64_t RenderPasses = 0;
 
@@ -237,16 +215,34 @@ public:
     std::string SatelliteLabel = "Satellite Name";
     std::string SatelliteLabelHint;
     std::string CursorLocation;
-    std::string MinTempLabel = "MinT";
-    std::string MaxTempLabel = "MaxT";
-    std::vector<std::string> StreamProblemLines; // the status line under the map
 
+    // Creates the window's state and takes it to its first picture as the request asks; see
+    // RunRequest.h.
+    TRunResult RunOnce(const TRunRequest& request);
+
+    // What the window's views and the exports read.
     const TRasterCanvas& MapBitmap() const { return mapBitmap_; }
+    // What the last render pass decoded of the archive headers; empty without one.
+    const TArchiveSummary& ArchiveSummary() const { return archiveSummary_; }
+    // The central wavenumber (cm^-1) of the channel the last pass decoded.
+    double ChannelWavenumber() const { return channelWavenumber_; }
+    // The choices the settings store keeps, as they stand.
+    struct TStoredChoices {
+        TColour Background = 0;
+        int Projection = 0, Region = 0;
+        bool FillFootprints = false, HirsCountOffset = false;
+    };
+    TStoredChoices StoredChoices() const;
+    // The diagnostics window's list, owned by that window; none: lines are dropped.
+    void SetDiagnosticLines(std::vector<std::string>* lines) { DiagnosticLinesList = lines; }
     const std::vector<std::string>& Arguments() const { return arguments_; }
     const std::string& Executable() const { return executable_; }
 
 private:
     void NoteRecentFile(const std::string& name);
+    // Sets the map bitmap and the projection to a size; true when it changed.
+    bool ResizeMap(int width, int height);
+    TRunResult SelectSensorAndChannel(const TRunRequest& request);
     bool Checked(TCheckBoxId box) const { return view_.IsChecked(box); }
     void ApplyChoice(std::int32_t& setting, std::int32_t value, void (TFormVeltra::*apply)());
     void SetSensorTabList(std::vector<std::string> tabs);
@@ -254,6 +250,36 @@ private:
     void OpenCompressed(const std::vector<std::string>& names);
     void OpenPlain(const std::vector<std::string>& names);
     std::vector<std::string> FindStationGroup() const;
+
+    std::unique_ptr<TRegistryInteger> BackgroundColour;
+    std::string BaseCaption_;
+    std::unique_ptr<TCartogList> Cartog;
+    std::string ChannelCaption_;
+    std::string FileExt_;
+    std::unique_ptr<TRegistryString> DataFolder;
+    std::uint8_t SensorCode_ = 0;
+    std::unique_ptr<TRegistryInteger> OpenFilterIndex;
+    std::unique_ptr<TRegistryInteger> MapProjection;
+    std::unique_ptr<TRegistryInteger> MapRegion;
+    // Level 1b HIRS counts read as the NOAA archive stores negative ones (count + 4096)
+    // rather than in sign and magnitude; off unless the user chose it.
+    std::unique_ptr<TRegistryBoolean> HirsCountOffset;
+    std::string SatelliteName_;
+    std::string SensorName_;
+    std::unique_ptr<TRegistryBoolean> FillFootprints;
+    std::unique_ptr<TRegistryString> RecentFiles; // names separated by line feeds
+    std::string FootprintStatus;
+    std::string MinTempLabel = "MinT";
+    std::string MaxTempLabel = "MaxT";
+    std::vector<std::string> StreamProblemLines; // the status line under the map
+    // Owned by the diagnostics window; set when that window is created.
+    std::vector<std::string>* DiagnosticLinesList = nullptr;
+    // The most that the plain files of one open may take in memory, where every later render
+    // pass (a zoom, a pan, another channel) reads their records in place. A run that renders
+    // once sets 0 and reads from disk.
+    std::int64_t PlainFilesHeldLimit = DecompressWholeLimit;
+    TArchiveSummary archiveSummary_;
+    double channelWavenumber_ = 0; // for the exports
 
     TVeltraView& view_;
     // The map bitmap; its text and widest pens are drawn by the view's painter.

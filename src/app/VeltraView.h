@@ -75,6 +75,8 @@ public:
     virtual void SetLabelHint(TLabelId label, const std::string& hint) = 0;
     virtual void SetHintHidePause(int milliseconds) = 0;
     virtual bool IsChecked(TCheckBoxId box) const = 0;
+    // Checks or clears a check box without running its click handler.
+    virtual void SetChecked(TCheckBoxId box, bool checked) = 0;
     virtual void SetCheckBoxVisible(TCheckBoxId box, bool visible) = 0;
     virtual void SetScaleBarHeight(int height) = 0;
     // Height in pixels of a text in the window's font.

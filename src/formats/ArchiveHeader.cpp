@@ -229,6 +229,8 @@ void WorkOutAcquisition(TBytes header, const std::string& satellite, TArchiveSum
                        "Acquired: " + station + "\n" + "Processed: " + centre;
         summary.Satellite = satellite;
         summary.HasSatellite = true;
+        summary.Station = station;
+        summary.ProcessingCentre = centre;
         summary.Summary = satellite + ", " + DataTypeName(ReadText(header, OffDataType, 4)) + ", " +
                           dateText + ", " + timesText;
         summary.Start = start;
@@ -410,6 +412,7 @@ void ReadArchiveHeader(TDecodeContext& context, TStream& stream)
     if (summary.HasSatellite)
         host.SetSatelliteName(summary.Satellite);
     if (summary.Start != 0) {
+        host.SetArchiveSummary(summary);
         host.SetSatelliteLabelHint(summary.Hint);
         host.SetWindowCaption(host.BaseCaption() + " - " + summary.Summary);
         host.SetHintHidePause(7000);

@@ -26,8 +26,10 @@ struct TArchiveSummary {
     TDateTime End = 0;
     bool HasSatellite = false; // the satellite name was worked out (possibly empty)
     std::string Satellite;
-    std::string Summary; // e.g. "NOAA-15, , 2005 Jan 01, 23:50-00:41 UTC"
-    std::string Hint;    // satellite, date and times, then "Acquired: " and "Processed: " lines
+    std::string Station;          // the receiving station's name ("Wallops Island, Virginia")
+    std::string ProcessingCentre; // the processing centre's name
+    std::string Summary;          // e.g. "NOAA-15, , 2005 Jan 01, 23:50-00:41 UTC"
+    std::string Hint; // satellite, date and times, then "Acquired: " and "Processed: " lines
 };
 
 // Appends the header's diagnostics lines and works out the acquisition times and texts.

@@ -13,6 +13,8 @@
 
 namespace veltra {
 
+struct TArchiveSummary;
+
 class TDecodeHost {
 public:
     virtual ~TDecodeHost() = default;
@@ -57,6 +59,9 @@ public:
     virtual void SetChannelCaption(const std::string& caption) = 0;
     // The central wavenumber (cm^-1) of the channel just decoded, for the exports.
     virtual void SetChannelWavenumber(double /*wavenumber*/) {}
+    // What an archive header told of the pass (satellite, times, station, processing
+    // centre), given for each Level 1b stream whose header gives the acquisition times.
+    virtual void SetArchiveSummary(const TArchiveSummary& /*summary*/) {}
 
     virtual void SetSatelliteLabel(const std::string& caption) = 0;
     virtual void SetSatelliteLabelHint(const std::string& hint) = 0;

@@ -80,6 +80,7 @@ public:
         const auto it = Boxes.find(b);
         return it != Boxes.end() && it->second;
     }
+    void SetChecked(TCheckBoxId b, bool c) override { Boxes[b] = c; }
     void SetCheckBoxVisible(TCheckBoxId b, bool v) override { Visible[b] = v; }
     void SetScaleBarHeight(int h) override { ScaleBarHeight = h; }
     int TextHeight(const std::string&) const override { return TextPixels; }

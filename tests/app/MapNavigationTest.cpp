@@ -160,10 +160,9 @@ TEST(NavigationInTheWindow, BurstsCoalesceAndTheSettingsStay)
     SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
     test::TFakeView view;
     TFormVeltra form(view, {}, "/nonexistent/veltra");
-    form.FormCreate();
-    form.MapProjection->Value = pkMercator;
-    form.FormShow();
-    form.TimerResizeTimer();
+    TRunRequest request;
+    request.Projection = pkMercator;
+    form.RunOnce(request);
     const std::uint64_t passes = form.RenderPasses;
     form.ImageDisplayMouseWheel(300, 200, 1);
     form.ImageDisplayMouseWheel(300, 200, 2);
@@ -176,8 +175,8 @@ TEST(NavigationInTheWindow, BurstsCoalesceAndTheSettingsStay)
     EXPECT_EQ(form.RenderPasses, passes + 1);
     EXPECT_FALSE(view.Running[TTimerId::Render]);
     EXPECT_EQ(form.Mapping->Projection, pkMercatorZoomed);
-    EXPECT_EQ(form.MapProjection->Value, pkMercator);
-    EXPECT_EQ(form.MapRegion->Value, 0);
+    EXPECT_EQ(form.StoredChoices().Projection, pkMercator);
+    EXPECT_EQ(form.StoredChoices().Region, 0);
 
     form.MenuOptionsRegionClick(TMenuItem::RegionEurope);
     EXPECT_EQ(form.RenderPasses, passes + 2);

@@ -174,10 +174,8 @@ protected:
         form_ = std::make_unique<TFormVeltra>(
             view_, std::vector<std::string>{},
             (fs::temp_directory_path() / "veltra-no-outlines" / "veltra").string());
-        form_->FormCreate();
-        form_->FormShow();
-        form_->TimerResizeTimer();
-        form_->DiagnosticLinesList = &diagnostics_;
+        form_->SetDiagnosticLines(&diagnostics_);
+        form_->RunOnce({});
     }
 
     TFormVeltra& Open(const std::string& name)
@@ -328,7 +326,7 @@ TEST_F(SamplePassRender, FilledFootprintsLeaveNoGapBetweenScanLines)
     form.TimerRenderTimer();
     EXPECT_GT(gaps(), 500);
     form.MenuViewFillFootprintsClick();
-    EXPECT_TRUE(form.FillFootprints->Value);
+    EXPECT_TRUE(form.StoredChoices().FillFootprints);
     EXPECT_TRUE(view_.Checked[TMenuItem::ViewFillFootprints]);
     EXPECT_EQ(gaps(), 0);
     form.MenuViewResetViewClick();

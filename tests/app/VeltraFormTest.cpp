@@ -38,9 +38,7 @@ protected:
     {
         form_ = std::make_unique<TFormVeltra>(view_, std::move(arguments),
                                               (folder_ / "bin" / "veltra").string());
-        form_->FormCreate();
-        form_->FormShow();
-        form_->TimerResizeTimer();
+        form_->RunOnce({});
         return *form_;
     }
 
@@ -127,7 +125,7 @@ TEST_F(VeltraForm, BackgroundChoiceRendersOnlyOnChange)
     TFormVeltra& form = Create();
     form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite);
     EXPECT_EQ(Renders(), 1);
-    EXPECT_EQ(form.BackgroundColour->Value, 0xFFFFFF);
+    EXPECT_EQ(form.StoredChoices().Background, 0xFFFFFFu);
     EXPECT_EQ(form.MapBitmap().Pixel(5, 5), 0xFFFFFFu);
     form.MenuOptionsBackgroundClick(TMenuItem::BackgroundWhite);
     EXPECT_EQ(Renders(), 1);
@@ -145,7 +143,7 @@ TEST_F(VeltraForm, HirsCountOffsetIsACheckMark)
     for (const bool on : {true, false}) {
         form.MenuOptionsHirsCountOffsetClick();
         EXPECT_EQ(view_.Checked.at(TMenuItem::OptionsHirsCountOffset), on);
-        EXPECT_EQ(form.HirsCountOffset->Value, on);
+        EXPECT_EQ(form.StoredChoices().HirsCountOffset, on);
         EXPECT_EQ(form.UseHirsCountOffset(), on);
     }
     EXPECT_EQ(Renders(), 2);
@@ -315,7 +313,7 @@ TEST_F(VeltraForm, StationGroups)
     TFormVeltra& form = Create();
     view_.Boxes[TCheckBoxId::OpenGroup] = true;
     std::vector<std::string> lines;
-    form.DiagnosticLinesList = &lines;
+    form.SetDiagnosticLines(&lines);
     const std::string first = Touch("a_b_c_d_e_f.l1c");
     Touch("a_x_y_d_e_g.l1c");
     Touch("a_b_c_d_z_f.l1c");
@@ -362,7 +360,7 @@ TEST_F(VeltraForm, NamedPipeIsSkippedWithoutWaiting)
     // In a station group the pipe is listed with the others but not opened.
     view_.Boxes[TCheckBoxId::OpenGroup] = true;
     std::vector<std::string> lines;
-    form.DiagnosticLinesList = &lines;
+    form.SetDiagnosticLines(&lines);
     const std::string first = Touch("a_b_c_d_e_f.l1c");
     form.OpenFile(first);
     EXPECT_EQ(lines.size(), 3u);
@@ -489,7 +487,7 @@ TEST_F(VeltraForm, StatusLineAndDiagnosticsNameBrokenStreams)
 {
     TFormVeltra& form = Create();
     std::vector<std::string> lines;
-    form.DiagnosticLinesList = &lines;
+    form.SetDiagnosticLines(&lines);
     const std::string broken = Touch("NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B");
     form.OpenFile(broken);
     form.TimerLoadTimer();

@@ -46,11 +46,10 @@ struct TScratch {
     {
         char pattern[] = "/tmp/veltra-fuzz-names-XXXXXX";
         Folder = mkdtemp(pattern);
-        View.ImageWidth = 64;
-        View.ImageHeight = 48;
-        Form.FormCreate();
-        Form.FormShow();
-        Form.TimerResizeTimer();
+        TRunRequest request;
+        request.Width = 64;
+        request.Height = 48;
+        Form.RunOnce(request);
     }
     ~TScratch() { fs::remove_all(Folder); }
     fs::path Folder;

@@ -36,18 +36,6 @@ TExportFormat FormatOf(TExportKind kind)
     return {"GeoTIFF", "GeoTIFF files (*.tif)|*.tif", "tif"};
 }
 
-// The text after "Key: " on a line of the label's hint, which holds the header's
-// "Acquired: ..." and "Processed: ..." lines when the file has an archive header.
-std::string HintField(const std::string& hint, const std::string& key)
-{
-    const std::string marker = key + ": ";
-    std::size_t at = hint.find(marker);
-    if (at == std::string::npos)
-        return "";
-    at += marker.size();
-    return hint.substr(at, hint.find('\n', at) - at);
-}
-
 // The export module is beside the program.
 std::string ModuleFolderOf(const TFormVeltra& form)
 {
@@ -71,16 +59,16 @@ TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& pro
     std::string channel;
     if (form.SelectedChannelCaption(channel))
         m.Channel = std::atoi(channel.c_str());
-    m.Platform = form.SatelliteName_;
+    m.Platform = form.SatelliteName();
     m.Instrument = form.SensorName();
     m.Albedo = m.Instrument == "HIRS" && m.Channel == HirsVisibleChannel;
     m.Title = m.Platform + " " + m.Instrument + " channel " + std::to_string(m.Channel) +
               (m.Albedo ? " albedo" : " brightness temperatures");
-    m.Institution = HintField(form.SatelliteLabelHint, "Processed");
+    const TArchiveSummary& archive = form.ArchiveSummary();
+    m.Institution = archive.ProcessingCentre;
     m.Source = m.Instrument + " " + FamilyOf(form.FileExt()) + " data";
-    const std::string acquired = HintField(form.SatelliteLabelHint, "Acquired");
-    if (!acquired.empty())
-        m.Source += ", acquired at " + acquired;
+    if (!archive.Station.empty())
+        m.Source += ", acquired at " + archive.Station;
     if (m.Albedo) {
         // The value drawn for each footprint: the albedo in percent of a Level 1b file; an
         // AAPP file stores the visible channel as 20 times its grey level, that is 51 times
@@ -91,10 +79,10 @@ TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& pro
             m.Values.push_back(level1b ? form.Drawn[i].Value : form.Drawn[i].Value / 51.0f);
     }
     m.History = "Written by " + program + " " + VELTRA_VERSION;
-    m.CentralWavenumber = form.ChannelWavenumber;
+    m.CentralWavenumber = form.ChannelWavenumber();
     // The program's own rule: 30 GHz per wavenumber, as the channel captions give it.
     if (m.Instrument.rfind("AMSU", 0) == 0)
-        m.CentralFrequency = 30.0 * form.ChannelWavenumber;
+        m.CentralFrequency = 30.0 * form.ChannelWavenumber();
     // The samples' stream index counts the streams of the pass, openable or not.
     for (int i = 0; i < form.Streams.Count(); ++i)
         m.InputFiles.push_back(form.Streams.FileName(i));

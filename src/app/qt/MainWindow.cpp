@@ -138,7 +138,7 @@ QLabel* TMainWindow::Label(TLabelId label) const
 void TMainWindow::AttachDiagnostics(TFormATOVSDiagnostics* window)
 {
     diagnostics_ = window;
-    form_->DiagnosticLinesList = window ? &window->Lines() : nullptr;
+    form_->SetDiagnosticLines(window ? &window->Lines() : nullptr);
 }
 
 void TMainWindow::AttachAbout(QDialog* window)

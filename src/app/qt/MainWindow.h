@@ -57,6 +57,7 @@ public:
     void SetLabelHint(TLabelId label, const std::string& hint) override;
     void SetHintHidePause(int milliseconds) override;
     bool IsChecked(TCheckBoxId box) const override;
+    void SetChecked(TCheckBoxId box, bool checked) override;
     void SetCheckBoxVisible(TCheckBoxId box, bool visible) override;
     void SetScaleBarHeight(int height) override;
     int TextHeight(const std::string& text) const override;

@@ -204,4 +204,9 @@ QWidget* TMainWindow::CreateStatusStrip()
     return strip;
 }
 
+void TMainWindow::SetChecked(TCheckBoxId box, bool checked)
+{
+    CheckBox(box)->setChecked(checked);
+}
+
 } // namespace veltra

@@ -10,12 +10,6 @@ bool THeadlessView::IsChecked(TCheckBoxId box) const
     return it != boxes_.end() && it->second;
 }
 
-void THeadlessView::ImageDisplaySize(int& width, int& height) const
-{
-    width = width_;
-    height = height_;
-}
-
 void THeadlessView::SaveJPEG(const TRgbImage& pixels, const std::string& fileName, int quality,
                              const std::string& comment)
 {

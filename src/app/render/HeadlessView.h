@@ -1,8 +1,8 @@
 #pragma once
-// A view with no window: the controller renders into an off-screen bitmap of a chosen size,
-// check boxes answer from fixed states, dialogs are never shown and timers never fire by
-// themselves. The batch renderer drives the controller through it, so its pictures and
-// numbers are the viewer's own.
+// A view with no window: the controller renders into its map bitmap of the size the run's
+// request gives, check boxes answer from the states set, dialogs are never shown and timers
+// never fire by themselves. The batch renderer drives the controller through it, so its pictures
+// and numbers are the viewer's own.
 #include <map>
 #include <string>
 #include <vector>
@@ -15,12 +15,7 @@ namespace veltra {
 class THeadlessView : public TVeltraView {
 public:
     // Text and the widest pens are drawn by the paint module in `moduleFolder`.
-    THeadlessView(int width, int height, const std::string& moduleFolder)
-        : width_(width), height_(height), painter_(moduleFolder)
-    {
-    }
-
-    void SetChecked(TCheckBoxId box, bool checked) { boxes_[box] = checked; }
+    explicit THeadlessView(const std::string& moduleFolder) : painter_(moduleFolder) {}
 
     void SetWindowCaption(const std::string&) override {}
     void SetMenuEnabled(TMenuItem, bool) override {}
@@ -33,10 +28,12 @@ public:
     void SetLabelHint(TLabelId, const std::string&) override {}
     void SetHintHidePause(int) override {}
     bool IsChecked(TCheckBoxId box) const override;
+    void SetChecked(TCheckBoxId box, bool checked) override { boxes_[box] = checked; }
     void SetCheckBoxVisible(TCheckBoxId, bool) override {}
     void SetScaleBarHeight(int) override {}
     int TextHeight(const std::string&) const override { return 13; }
-    void ImageDisplaySize(int& width, int& height) const override;
+    // No image on screen: 0 by 0 (the request sizes the map).
+    void ImageDisplaySize(int& width, int& height) const override { width = height = 0; }
     void InvalidateImage() override {}
     void InvalidateScale() override {}
     void StartTimer(TTimerId, int) override {}
@@ -59,7 +56,6 @@ public:
                   const std::string& comment) override;
 
 private:
-    int width_, height_;
     std::map<TCheckBoxId, bool> boxes_;
     TModulePainter painter_;
 };

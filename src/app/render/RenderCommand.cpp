@@ -50,24 +50,28 @@ struct TReadout {
     int X = 0, Y = 0;
 };
 
+// What one run of veltra-render is asked: the view of each input (the request every input
+// is rendered with, its File set per input), the outputs and the texts.
 struct TRenderOptions {
+    TRenderOptions()
+    {
+        // The viewer's defaults at its first start, every check box off, the map 800 x 600.
+        Request.Background = 0;
+        Request.Projection = 7;
+        Request.Region = 0;
+        Request.FillFootprints = Request.HirsCountOffset = false;
+        Request.Gridlines = Request.FixMaxTemp = Request.TempsInC = Request.OpenGroup = false;
+        Request.Width = 800;
+        Request.Height = 600;
+        Request.RenderOnce = true;
+    }
     bool Help = false, Version = false;
-    std::string File;               // the input being rendered
+    TRunRequest Request;
     std::vector<std::string> Files; // every input, in command-line order
     int Jobs = 0;                   // inputs rendered at once; 0: one per processor
-    std::optional<std::string> Sensor;
-    std::optional<int> Channel;
-    int Projection = 7;
-    int Region = 0;
-    int Width = 800, Height = 600;
-    bool White = false;
-    bool Gridlines = false, Fixed = false, Celsius = false, Group = false, Fill = false;
-    bool HirsCountOffset = false;
-    std::optional<std::string> Countries, Jpeg, Png, Bt, NetCdf, Csv, GeoTiff;
+    std::optional<std::string> Jpeg, Png, Bt, NetCdf, Csv, GeoTiff;
     bool Diagnostics = false, Info = false;
     std::vector<TReadout> Readouts;
-    // The view after the region preset, degrees; not a number: as the preset has it.
-    float CentreLatitude = NAN, CentreLongitude = NAN, LongitudeSpan = NAN, LatitudeSpan = NAN;
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -184,7 +188,7 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
                 throw TUsageError{arg + " needs a value"};
             return arguments[++i];
         };
-        auto flag = [&](bool& target) {
+        auto flag = [&](auto& target) {
             if (hasInlineValue)
                 throw TUsageError{arg + " takes no value"};
             target = true;
@@ -197,41 +201,43 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             const std::string name = UpperCase(takeValue());
             if (name != "HIRS" && name != "AMSU-A" && name != "AMSU-B")
                 throw TUsageError{"--sensor: '" + name + "' is not HIRS, AMSU-A or AMSU-B"};
-            o.Sensor = name;
+            o.Request.Sensor = name;
         } else if (arg == "--channel")
-            o.Channel = IntOption(arg, takeValue(), 1, 20);
+            o.Request.Channel = IntOption(arg, takeValue(), 1, 20);
         else if (arg == "--projection")
-            o.Projection = NamedOption(arg, takeValue(), ProjectionNames, 0, 14);
+            o.Request.Projection = NamedOption(arg, takeValue(), ProjectionNames, 0, 14);
         else if (arg == "--region")
-            o.Region = NamedOption(arg, takeValue(), RegionNames, 0, 5);
+            o.Request.Region = NamedOption(arg, takeValue(), RegionNames, 0, 5);
         else if (arg == "--size") {
             const std::string text = takeValue();
-            ParsePair(arg, text, 'x', o.Width, o.Height);
-            if (o.Width < 1 || o.Height < 1 || o.Width > MaxBitmapSide || o.Height > MaxBitmapSide)
+            int& width = o.Request.Width;
+            int& height = o.Request.Height;
+            ParsePair(arg, text, 'x', width, height);
+            if (width < 1 || height < 1 || width > MaxBitmapSide || height > MaxBitmapSide)
                 throw TUsageError{
                     Format("--size: each side must be from 1 to %d pixels", MaxBitmapSide)};
         } else if (arg == "--background") {
             const std::string text = takeValue();
             if (text != "black" && text != "white")
                 throw TUsageError{"--background: '" + text + "' is not black or white"};
-            o.White = text == "white";
+            o.Request.Background = text == "white" ? 0xFFFFFF : 0;
         } else if (arg == "--gridlines")
-            flag(o.Gridlines);
+            flag(o.Request.Gridlines);
         else if (arg == "--fixed")
-            flag(o.Fixed);
+            flag(o.Request.FixMaxTemp);
         else if (arg == "--celsius")
-            flag(o.Celsius);
+            flag(o.Request.TempsInC);
         else if (arg == "--group")
-            flag(o.Group);
+            flag(o.Request.OpenGroup);
         else if (arg == "--fill")
-            flag(o.Fill);
+            flag(o.Request.FillFootprints);
         else if (arg == "--hirs-counts") {
             const std::string text = takeValue();
             if (text != "offset" && text != "sign-magnitude")
                 throw TUsageError{"--hirs-counts: '" + text + "' is not offset or sign-magnitude"};
-            o.HirsCountOffset = text == "offset";
+            o.Request.HirsCountOffset = text == "offset";
         } else if (arg == "--countries")
-            o.Countries = takeValue();
+            o.Request.Countries = takeValue();
         else if (arg == "--jpeg")
             o.Jpeg = takeValue();
         else if (arg == "--png")
@@ -257,11 +263,12 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             ParsePair(arg, takeValue(), ',', r.X, r.Y);
             o.Readouts.push_back(r);
         } else if (arg == "--centre")
-            ParseDegrees(arg, takeValue(), true, o.CentreLatitude, o.CentreLongitude, -90, 90, -180,
-                         180);
+            ParseDegrees(arg, takeValue(), true, o.Request.CentreLatitude,
+                         o.Request.CentreLongitude, -90, 90, -180, 180);
         else if (arg == "--span") {
-            ParseDegrees(arg, takeValue(), false, o.LongitudeSpan, o.LatitudeSpan, 0, 360, 0, 180);
-            if (!(o.LongitudeSpan > 0) || o.LatitudeSpan == 0)
+            ParseDegrees(arg, takeValue(), false, o.Request.LongitudeSpan, o.Request.LatitudeSpan,
+                         0, 360, 0, 180);
+            if (!(o.Request.LongitudeSpan > 0) || o.Request.LatitudeSpan == 0)
                 throw TUsageError{"--span: a span must be above 0 degrees"};
         } else if (arg.size() > 1 && arg[0] == '-')
             throw TUsageError{"unknown option " + arg};
@@ -364,36 +371,6 @@ std::string EscapeLineFeeds(const std::string& text)
     return out;
 }
 
-int IndexOf(const std::vector<std::string>& list, const std::string& item)
-{
-    const auto it = std::find(list.begin(), list.end(), item);
-    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
-}
-
-void SelectSensorAndChannel(TFormVeltra& form, const TRenderOptions& o)
-{
-    if (o.Sensor) {
-        const int index = IndexOf(form.SensorTabs, *o.Sensor);
-        if (index < 0)
-            throw TUsageError{"--sensor: " + *o.Sensor + " is not offered for " + o.File};
-        if (index != form.SensorTabIndex) {
-            form.SelectSensorTab(index);
-            form.TabControlSensorChange();
-        }
-    }
-    if (o.Channel) {
-        const std::string sensor = form.SensorName();
-        const int low = sensor == "AMSU-B" ? 16 : 1;
-        const int high = sensor == "AMSU-A" ? 15 : 20;
-        const int index = IndexOf(form.ChannelTabs, std::to_string(*o.Channel));
-        if (sensor.empty() || *o.Channel < low || *o.Channel > high || index < 0)
-            throw TUsageError{Format("--channel: %d is not a channel of %s", *o.Channel,
-                                     sensor.empty() ? "this file" : sensor.c_str())};
-        form.SelectChannelTab(index);
-        form.TabControlChannelChange();
-    }
-}
-
 void SavePng(const TRgbImage& pixels, const std::string& fileName, const std::string& executable)
 {
     std::string error;
@@ -490,49 +467,26 @@ int Written(std::ostream& out)
 int Render(const TRenderOptions& o, const std::string& executable, std::ostream& out,
            std::ostream& err)
 {
-    CheckReadable(o.File);
-    if (o.Countries)
-        CheckReadable(*o.Countries);
+    CheckReadable(o.Request.File);
+    if (o.Request.Countries)
+        CheckReadable(*o.Request.Countries);
 
-    THeadlessView view(o.Width, o.Height, ProgramFolder(executable));
-    view.SetChecked(TCheckBoxId::Gridlines, o.Gridlines);
-    view.SetChecked(TCheckBoxId::FixMaxTemp, o.Fixed);
-    view.SetChecked(TCheckBoxId::TempsInC, o.Celsius);
-    view.SetChecked(TCheckBoxId::OpenGroup, o.Group);
+    THeadlessView view(ProgramFolder(executable));
     std::vector<std::string> diagnostics;
     TFormVeltra form(view, {}, executable);
-    form.PlainFilesHeldLimit = 0; // one render pass: its records are read once anyway
-    form.DiagnosticLinesList = &diagnostics;
-    form.FormCreate();
-    if (o.Countries) {
-        form.Cartog->Clear();
-        form.Cartog->LoadFromFile(*o.Countries);
+    form.SetDiagnosticLines(&diagnostics);
+    switch (form.RunOnce(o.Request)) {
+    case TRunResult::Shown: break;
+    case TRunResult::NotOpened: throw TInputError{"cannot read " + o.Request.File};
+    case TRunResult::SensorNotOffered:
+        throw TUsageError{"--sensor: " + *o.Request.Sensor + " is not offered for " +
+                          o.Request.File};
+    case TRunResult::ChannelNotOffered: {
+        const std::string sensor = form.SensorName();
+        throw TUsageError{Format("--channel: %d is not a channel of %s", *o.Request.Channel,
+                                 sensor.empty() ? "this file" : sensor.c_str())};
     }
-    // What the settings would have held, then the window's own start-up.
-    form.BackgroundColour->Value = o.White ? 0xFFFFFF : 0;
-    form.MapCanvas().SetFillColour(static_cast<TColour>(form.BackgroundColour->Value));
-    form.MapProjection->Value = o.Projection;
-    form.MapRegion->Value = o.Region;
-    form.FillFootprints->Value = o.Fill;
-    form.HirsCountOffset->Value = o.HirsCountOffset;
-    form.FormShow();
-    form.TimerResizeTimer();
-    if (!std::isnan(o.CentreLatitude) || !std::isnan(o.LongitudeSpan)) {
-        // The latitude span follows the bitmap's shape unless given.
-        const float latitudeSpan = std::isnan(o.LatitudeSpan) && !std::isnan(o.LongitudeSpan)
-                                       ? o.LongitudeSpan * o.Height / o.Width
-                                       : o.LatitudeSpan;
-        form.Navigation->SetView(o.CentreLatitude, o.CentreLongitude, o.LongitudeSpan,
-                                 std::min(latitudeSpan, 180.0f));
     }
-    // Open, then what the load timer does.
-    form.OpenFile(o.File);
-    // No stream could be opened (the picture name is set by the first that could): the
-    // input is unreadable.
-    if (form.PictureFileName.empty())
-        throw TInputError{"cannot read " + o.File};
-    form.TabControlSensorChange();
-    SelectSensorAndChannel(form, o);
     CheckGeoReference(form, o);
     WriteOutputs(form, view, o);
     PrintText(form, o, out);
@@ -627,7 +581,7 @@ int ReportFailure(std::ostream& err)
 int RenderInput(TRenderOptions o, const std::string& input, const std::string& executable,
                 std::ostream& out, std::ostream& err)
 {
-    o.File = input;
+    o.Request.File = input;
     for (const auto& [option, name] : OutputOptions(o))
         if (*name)
             *name = OutputNameFor(**name, input);

@@ -1,0 +1,47 @@
+#pragma once
+// One run of the viewer from start to its first picture, as the batch renderer, the tests and
+// the fuzz targets ask for it: TFormVeltra::RunOnce creates the window's state, applies what
+// the request sets, shows the window, sizes the map, opens the file and selects the sensor and
+// channel. A field left unset keeps what the settings store or the view has, so a test can ask
+// for one thing only. New choices (a palette, a composite rule) are new fields here.
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include "base/Canvas.h"
+
+namespace veltra {
+
+struct TRunRequest {
+    // The settings, as the store would hold them.
+    std::optional<TColour> Background; // 0 black, 0xFFFFFF white
+    std::optional<int> Projection;     // a projection kind's code (mapping/ProjectionKinds.h)
+    std::optional<int> Region;         // a region preset, 0-5
+    std::optional<bool> FillFootprints, HirsCountOffset;
+    // The check boxes.
+    std::optional<bool> Gridlines, FixMaxTemp, TempsInC, OpenGroup;
+    // The map bitmap's size in pixels; 0 by 0: the size of the view's image.
+    int Width = 0, Height = 0;
+    // The outline file to draw instead of the one found beside the program.
+    std::optional<std::string> Countries;
+    // The view after the region preset, degrees, as a pan and zoom would leave it; not a
+    // number: as the preset has it. The latitude span follows the map's shape unless given.
+    float CentreLatitude = NAN, CentreLongitude = NAN, LongitudeSpan = NAN, LatitudeSpan = NAN;
+    // The input to open and draw as the load timer would; empty: none.
+    std::string File;
+    // The sensor tab ("HIRS", "AMSU-A", "AMSU-B") to select after detection from the name,
+    // and the channel number to select.
+    std::optional<std::string> Sensor;
+    std::optional<int> Channel;
+    // One render pass only: the plain files' records are read from disk, not held in memory.
+    bool RenderOnce = false;
+};
+
+enum class TRunResult {
+    Shown,             // what was asked for is drawn
+    NotOpened,         // no stream of File could be opened
+    SensorNotOffered,  // Sensor is not one of the sensor tabs for File
+    ChannelNotOffered, // Channel is not one of the selected sensor's channels
+};
+
+} // namespace veltra

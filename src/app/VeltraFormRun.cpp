@@ -1,0 +1,117 @@
+// A run from start to the first picture, in one call: what the batch renderer, the tests and
+// the fuzz targets do instead of driving the window's events one by one.
+#include <algorithm>
+
+#include "app/MapNavigation.h"
+#include "app/VeltraForm.h"
+#include "mapping/zorCartography.h"
+#include "mapping/zorMapping.h"
+#include "settings/RegistryVariables.h"
+
+namespace veltra {
+
+namespace {
+
+int IndexOf(const std::vector<std::string>& list, const std::string& item)
+{
+    const auto it = std::find(list.begin(), list.end(), item);
+    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+} // namespace
+
+TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
+{
+    FormCreate();
+    if (request.Countries) {
+        Cartog->Clear();
+        Cartog->LoadFromFile(*request.Countries);
+    }
+    // What the settings would have held, then the window's own start-up.
+    if (request.Background) {
+        BackgroundColour->Value = static_cast<std::int32_t>(*request.Background);
+        mapBitmap_.SetFillColour(*request.Background);
+    }
+    if (request.Projection)
+        MapProjection->Value = *request.Projection;
+    if (request.Region)
+        MapRegion->Value = *request.Region;
+    if (request.FillFootprints)
+        FillFootprints->Value = *request.FillFootprints;
+    if (request.HirsCountOffset)
+        HirsCountOffset->Value = *request.HirsCountOffset;
+    const std::pair<TCheckBoxId, const std::optional<bool>*> boxes[] = {
+        {TCheckBoxId::Gridlines, &request.Gridlines},
+        {TCheckBoxId::FixMaxTemp, &request.FixMaxTemp},
+        {TCheckBoxId::TempsInC, &request.TempsInC},
+        {TCheckBoxId::OpenGroup, &request.OpenGroup}};
+    for (const auto& [box, checked] : boxes)
+        if (*checked)
+            view_.SetChecked(box, **checked);
+    if (request.RenderOnce)
+        PlainFilesHeldLimit = 0; // its records are read once anyway
+    FormShow();
+    if (request.Width > 0 && request.Height > 0)
+        ResizeMap(request.Width, request.Height);
+    else
+        TimerResizeTimer();
+    if (!std::isnan(request.CentreLatitude) || !std::isnan(request.LongitudeSpan)) {
+        const float latitudeSpan =
+            std::isnan(request.LatitudeSpan) && !std::isnan(request.LongitudeSpan)
+                ? request.LongitudeSpan * static_cast<float>(mapBitmap_.Height()) /
+                      static_cast<float>(mapBitmap_.Width())
+                : request.LatitudeSpan;
+        Navigation->SetView(request.CentreLatitude, request.CentreLongitude, request.LongitudeSpan,
+                            std::min(latitudeSpan, 180.0f));
+    }
+    if (request.File.empty())
+        return TRunResult::Shown;
+    // Open, then what the load timer does.
+    OpenFile(request.File);
+    // The picture name is set by the first stream that could be opened.
+    if (PictureFileName.empty())
+        return TRunResult::NotOpened;
+    TabControlSensorChange();
+    return SelectSensorAndChannel(request);
+}
+
+TRunResult TFormVeltra::SelectSensorAndChannel(const TRunRequest& request)
+{
+    if (request.Sensor) {
+        const int index = IndexOf(SensorTabs, *request.Sensor);
+        if (index < 0)
+            return TRunResult::SensorNotOffered;
+        if (index != SensorTabIndex) {
+            SelectSensorTab(index);
+            TabControlSensorChange();
+        }
+    }
+    if (request.Channel) {
+        const int low = SensorName_ == "AMSU-B" ? 16 : 1;
+        const int high = SensorName_ == "AMSU-A" ? 15 : 20;
+        const int index = IndexOf(ChannelTabs, std::to_string(*request.Channel));
+        if (SensorName_.empty() || *request.Channel < low || *request.Channel > high || index < 0)
+            return TRunResult::ChannelNotOffered;
+        SelectChannelTab(index);
+        TabControlChannelChange();
+    }
+    return TRunResult::Shown;
+}
+
+bool TFormVeltra::ResizeMap(int width, int height)
+{
+    if (mapBitmap_.Width() == width && mapBitmap_.Height() == height)
+        return false;
+    mapBitmap_.SetSize(width, height);
+    Mapping->SetWidth(mapBitmap_.Width());
+    Mapping->SetHeight(mapBitmap_.Height());
+    return true;
+}
+
+TFormVeltra::TStoredChoices TFormVeltra::StoredChoices() const
+{
+    return {static_cast<TColour>(BackgroundColour->Value), MapProjection->Value, MapRegion->Value,
+            FillFootprints->Value, HirsCountOffset->Value};
+}
+
+} // namespace veltra
