@@ -19,31 +19,37 @@ struct TMenuValue {
 
 constexpr TMenuValue BackgroundItems[] = {{TMenuItem::BackgroundBlack, 0},
                                           {TMenuItem::BackgroundWhite, 0xFFFFFF}};
-constexpr TMenuValue ProjectionItems[] = {
-    {TMenuItem::ProjectionMercator, 5},     {TMenuItem::ProjectionMercatorZoomed, 6},
-    {TMenuItem::ProjectionOrthographic, 7}, {TMenuItem::ProjectionPolarStereographic, 9},
-    {TMenuItem::ProjectionPlateCarree, 1},  {TMenuItem::ProjectionPlateCarreeZoomed, 2}};
+constexpr const auto& ProjectionItems = ProjectionMenuItems;
+
+std::int32_t ValueOf(const TMenuValue& entry)
+{
+    return entry.Value;
+}
+std::int32_t ValueOf(const TProjectionMenuItem& entry)
+{
+    return entry.Kind;
+}
 constexpr TMenuValue RegionItems[] = {
     {TMenuItem::RegionEurope, 0},       {TMenuItem::RegionIndianOcean, 1},
     {TMenuItem::RegionNorthAmerica, 2}, {TMenuItem::RegionAtlantic, 3},
     {TMenuItem::RegionSouthAmerica, 4}, {TMenuItem::RegionNorthPole, 5}};
 
-template <std::size_t N>
-bool ValueOfItem(const TMenuValue (&table)[N], TMenuItem item, std::int32_t& value)
+template <typename TTable>
+bool ValueOfItem(const TTable& table, TMenuItem item, std::int32_t& value)
 {
     for (const auto& entry : table)
         if (entry.Item == item) {
-            value = entry.Value;
+            value = ValueOf(entry);
             return true;
         }
     return false;
 }
 
-template <std::size_t N>
-bool ItemOfValue(const TMenuValue (&table)[N], std::int32_t value, TMenuItem& item)
+template <typename TTable>
+bool ItemOfValue(const TTable& table, std::int32_t value, TMenuItem& item)
 {
     for (const auto& entry : table)
-        if (entry.Value == value) {
+        if (ValueOf(entry) == value) {
             item = entry.Item;
             return true;
         }

@@ -9,6 +9,7 @@
 
 #include "base/Canvas.h"
 #include "imaging/RasterCanvas.h"
+#include "mapping/ProjectionKinds.h"
 
 namespace veltra {
 
@@ -41,6 +42,20 @@ enum class TMenuItem {
     HelpContents,
     HelpAbout,
 };
+
+// The projection items of the Options menu and the kinds they choose, in the menu's order (the
+// texts are the kinds' own, mapping/ProjectionKinds.h).
+struct TProjectionMenuItem {
+    TMenuItem Item;
+    TProjectionKind Kind;
+};
+inline constexpr TProjectionMenuItem ProjectionMenuItems[] = {
+    {TMenuItem::ProjectionMercator, pkMercator},
+    {TMenuItem::ProjectionMercatorZoomed, pkMercatorZoomed},
+    {TMenuItem::ProjectionOrthographic, pkOrthographic},
+    {TMenuItem::ProjectionPlateCarree, pkPlateCarree},
+    {TMenuItem::ProjectionPlateCarreeZoomed, pkPlateCarreeZoomed},
+    {TMenuItem::ProjectionPolarStereographic, pkPolarStereographic}};
 
 enum class TCheckBoxId { TempsInC, FixMaxTemp, Gridlines, OpenGroup };
 enum class TLabelId { MinTemp, MaxTemp, SatName, CursorLocation, FootprintValue };

@@ -17,10 +17,11 @@ namespace {
 constexpr double SphereRadius = 6378135.0;
 constexpr double MetresPerDegree = SphereRadius * std::numbers::pi / 180.0;
 
-std::string ProjDefinition(const char* kind, double centreLatitude, double centreLongitude)
+// The CRS of the mapping's kind (its PROJ name from the table of kinds) about a centre.
+std::string ProjDefinition(const TMapping& m, double centreLatitude, double centreLongitude)
 {
     return Format("+proj=%s +lat_0=%.9g +lon_0=%.9g +x_0=0 +y_0=0 +R=6378135 +units=m +no_defs",
-                  kind, centreLatitude, centreLongitude);
+                  ProjectionKindOf(m.Projection).Crs, centreLatitude, centreLongitude);
 }
 
 // Map coordinates in units of the bitmap width, (0, 0) at the centre, scaled to metres by
@@ -51,14 +52,14 @@ TGeoReference GeoReferenceOf(const TMapping& m)
     switch (m.Projection) {
     case pkPlateCarree:
         // px = W (lon + 180) / 360, py = (1 - (lat + 90) / 180) H; the centre is ignored.
-        r.Proj = ProjDefinition("eqc", 0, 0);
+        r.Proj = ProjDefinition(m, 0, 0);
         t = {-180 * k - 0.5 * 360 * k / w, 360 * k / w, 0,
              90 * k + 0.5 * 180 * k / h,   0,           -180 * k / h};
         break;
     case pkPlateCarreeZoomed:
     case pkPlateCarreeNorth: {
         // py = (1 - (lat - latMin) / latSpan) H.
-        r.Proj = ProjDefinition("eqc", 0, m.CentreLongitude);
+        r.Proj = ProjDefinition(m, 0, m.CentreLongitude);
         RegionColumns(m, t);
         const double latMax = static_cast<double>(m.LatitudeMin) + m.LatitudeSpan;
         t[5] = -k * m.LatitudeSpan / h;
@@ -67,13 +68,13 @@ TGeoReference GeoReferenceOf(const TMapping& m)
     }
     case pkMercator:
         // px = W (dLon + 180) / 360, py = halfH - W m / 360, m the ordinate in degrees.
-        r.Proj = ProjDefinition("merc", 0, m.CentreLongitude);
+        r.Proj = ProjDefinition(m, 0, m.CentreLongitude);
         t = {-180 * k - 0.5 * 360 * k / w,       360 * k / w, 0,
              (m.HalfHeight + 0.5) * 360 * k / w, 0,           -360 * k / w};
         break;
     case pkMercatorZoomed: {
         // The ordinate is linear in the row: m = offset + slope latSpan (1 - py / H).
-        r.Proj = ProjDefinition("merc", 0, m.CentreLongitude);
+        r.Proj = ProjDefinition(m, 0, m.CentreLongitude);
         RegionColumns(m, t);
         const double rise = static_cast<double>(m.MercatorSlope) * m.LatitudeSpan;
         t[5] = -k * rise / h;
@@ -85,18 +86,14 @@ TGeoReference GeoReferenceOf(const TMapping& m)
     case pkAzimuthal:
     case pkGnomonic: {
         // The unit sphere's map scaled by Scale: a width unit is R / Scale metres.
-        const char* kind = m.Projection == pkOrthographic ? "ortho"
-                           : m.Projection == pkGnomonic   ? "gnom"
-                                                          : "aeqd";
-        r.Proj = ProjDefinition(kind, m.CentreLatitude, m.CentreLongitude);
+        r.Proj = ProjDefinition(m, m.CentreLatitude, m.CentreLongitude);
         t = WidthUnits(m, SphereRadius / m.Scale);
         break;
     }
     case pkPolarStereographic: {
         // rho = Scale tan(pi/4 -+ phi/2) height units, PROJ's is 2 R tan(...): px = H x + W/2,
         // py = halfH - H y, with y shifted by the pole's offset from the centre.
-        r.Proj =
-            ProjDefinition("stere", m.SouthernHemisphere ? -90 : 90, m.CentreLongitude) + " +k=1";
+        r.Proj = ProjDefinition(m, m.SouthernHemisphere ? -90 : 90, m.CentreLongitude) + " +k=1";
         const double step = 2 * SphereRadius / (static_cast<double>(m.Scale) * h);
         const double pole = (m.SouthernHemisphere ? 1 : -1) * h * m.PolarOffset;
         t = {-(w / 2 + 0.5) * step, step, 0, (m.HalfHeight + 0.5 + pole) * step, 0, -step};

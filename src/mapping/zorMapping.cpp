@@ -1,5 +1,5 @@
-// The projection object: setters, the defaults each kind brings, the derived constants, the
-// unit-level helpers and the region presets.
+// The projection object: setters, the constants every kind shares, the unit-level helpers and
+// the region presets. What each kind brings and derives is in zorMappingTransforms.cpp.
 #include "mapping/zorMapping.h"
 
 #include <atomic>
@@ -75,21 +75,7 @@ double MercatorLatitude(double ordinate)
 void TMapping::SetProjection(std::uint8_t kind)
 {
     Projection = kind;
-    switch (kind) {
-    case pkPlateCarreeZoomed: CentreLongitude = 0; break;
-    case pkAzimuthalFixed: Scale = 0.75f; break;
-    case pkAzimuthal:
-    case pkGnomonic: Scale = 0.4f; break;
-    case pkMercator:
-        CentreLongitude = 0;
-        LongitudeSpan = 360;
-        break;
-    case pkOrthographic:
-    case pkCassini: Scale = 0.8f; break;
-    case pkPolarStereographic: Scale = 1.7f; break;
-    case pkAzimuthalWorld: Scale = 0.2f; break;
-    default: break;
-    }
+    ApplyKindDefaults();
     Recalculate();
 }
 
@@ -108,7 +94,7 @@ void TMapping::Assign(const TMapping& source)
 
 bool TMapping::CanLocate() const
 {
-    return Projection >= pkPlateCarree && Projection <= pkAzimuthalWorld && Projection != pkCassini;
+    return ProjectionKindOf(Projection).Locates;
 }
 
 void TMapping::SetLatitudeSpan(float span)
@@ -181,7 +167,7 @@ void TMapping::Recalculate()
     LongitudeMin = CentreLongitude - LongitudeSpan / 2;
     LatitudeMin = CentreLatitude - LatitudeSpan / 2;
     HalfHeight = Height / 2;
-    RecalculateKindScale(LatitudeMin, static_cast<double>(CentreLatitude) + LatitudeSpan / 2.0);
+    SetUpKind(LatitudeMin, static_cast<double>(CentreLatitude) + LatitudeSpan / 2.0);
     PrepareTransforms();
     static std::atomic<std::uint64_t> views{0};
     viewStamp_ = ++views;
@@ -225,95 +211,6 @@ void TMapping::RecalculateCone()
         ConeFactor = ToSingle(n * Pi / 180);
         InvConeFactor = ToSingle(Divide(1.0, ConeFactor));
     } catch (const EArithmeticError&) {
-    }
-}
-
-void TMapping::RecalculateKindScale(double latMin, double latMax)
-{
-    const double phi0 = CentreLatitude * DegToRad;
-    switch (Projection) {
-    case pkAzimuthal:
-    case pkOrthographic:
-    case pkCassini:
-    case pkGnomonic: {
-        // The latitude span fills the bitmap height: the chord between the two edge
-        // latitudes, seen along the central meridian, is H/W map units long.
-        const float fallback = Projection == pkAzimuthal || Projection == pkGnomonic ? 0.4f : 0.8f;
-        Scale = fallback;
-        if (LatitudeSpan != 0 && Width != 0 && Height != 0) {
-            const double lo = latMin * DegToRad, hi = latMax * DegToRad;
-            const double chord = (std::sin(lo) * std::cos(phi0) - std::cos(lo) * std::sin(phi0)) -
-                                 (std::sin(hi) * std::cos(phi0) - std::cos(hi) * std::sin(phi0));
-            try {
-                Scale = ToSingle(Divide(static_cast<double>(Height) / Width, std::fabs(chord)));
-            } catch (const EArithmeticError&) {
-            }
-        }
-        break;
-    }
-    case pkMercatorZoomed:
-        try {
-            MercatorSlope = ToSingle(
-                Divide(MercatorOrdinate(latMax) - MercatorOrdinate(latMin), latMax - latMin));
-        } catch (const EArithmeticError&) {
-            MercatorSlope = 1.0f;
-        }
-        try {
-            MercatorOffset = ToSingle(CheckFinite(MercatorOrdinate(CentreLatitude) -
-                                                  MercatorSlope * (LatitudeSpan / 2.0)));
-        } catch (const EArithmeticError&) {
-        }
-        break;
-    case pkPolarStereographic: {
-        if (LatitudeSpan != 0) {
-            // The distances of the region's edge latitudes from the pole, on a stereographic
-            // map of unit globe diameter; the region's height fills the bitmap height.
-            auto g = [this](double latitude) {
-                const double phi = latitude * DegToRad;
-                return SouthernHemisphere ? std::tan((Pi / 2 + phi) / 2)
-                                          : std::tan((Pi / 2 - phi) / 2);
-            };
-            const double v = g(latMin), h = g(latMax);
-            try {
-                Scale = ToSingle(Divide(1.0, std::fabs(h - v)));
-            } catch (const EArithmeticError&) {
-            }
-            try {
-                PolarOffset = ToSingle(CheckFinite((h + v) * Scale / 2));
-            } catch (const EArithmeticError&) {
-                PolarOffset = 0;
-            }
-        } else {
-            Scale = 1.7f;
-            const double c = std::cos(phi0);
-            PolarOffset = static_cast<float>(c * c * 1.7);
-        }
-        try {
-            InvScale = ToSingle(Divide(1.0, Scale));
-        } catch (const EArithmeticError&) {
-            InvScale = 0;
-        }
-        break;
-    }
-    case pkVanDerGrinten:
-        Scale = 0.155f;
-        VdGRadius = static_cast<float>(0.155 * Pi);
-        InvVdGRadius = 1.0f / VdGRadius;
-        break;
-    case pkAzimuthalWorld:
-        try {
-            if (LatitudeSpan != 0 && Width != 0 && Height != 0)
-                Scale =
-                    ToSingle(Divide(static_cast<double>(Height) / Width, LatitudeSpan * DegToRad));
-            else if (Width < Height)
-                Scale = 0.15915494f;
-            else
-                Scale = ToSingle(CheckFinite(Height * static_cast<double>(InvWidth) / (2 * Pi)));
-        } catch (const EArithmeticError&) {
-            Scale = 1.0f;
-        }
-        break;
-    default: break;
     }
 }
 

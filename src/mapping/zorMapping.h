@@ -22,27 +22,9 @@
 
 #include "base/Canvas.h"
 #include "base/Projector.h"
+#include "mapping/ProjectionKinds.h"
 
 namespace veltra {
-
-// Projection kinds, stored as a byte in TMapping::Projection; codes above 14 behave as none.
-enum TProjectionKind : std::uint8_t {
-    pkNone = 0,
-    pkPlateCarree = 1,        // whole world, equirectangular, centre longitude ignored
-    pkPlateCarreeZoomed = 2,  // equirectangular, the region stretched over the bitmap
-    pkAzimuthalFixed = 3,     // azimuthal equidistant, fixed scale, 12000 km reach
-    pkAzimuthal = 4,          // azimuthal equidistant fitted to the latitude span
-    pkMercator = 5,           // Mercator, 360 degrees wide, equator at mid-height
-    pkMercatorZoomed = 6,     // Mercator over the region, clipped to the bitmap
-    pkOrthographic = 7,       // orthographic fitted to the latitude span, 6300 km reach
-    pkCassini = 8,            // Cassini about the centre, +-60 degrees, no inverse
-    pkPolarStereographic = 9, // about the pole of the centre's hemisphere
-    pkLambertConformal = 10,  // conformal conic on the ellipsoid, 10000 km reach
-    pkGnomonic = 11,          // fitted to the latitude span, 12000 km reach
-    pkVanDerGrinten = 12,     // whole world
-    pkAzimuthalWorld = 13,    // azimuthal equidistant of the whole globe
-    pkPlateCarreeNorth = 14,  // as kind 2, gridlines over the northern hemisphere only
-};
 
 // Which special parallels the graticule adds, dotted: 0 the northern polar circle, 1 the
 // northern tropic, 2 the equator, 3 the southern tropic, 4 the southern polar circle.
@@ -187,7 +169,10 @@ private:
     std::uint64_t viewStamp_ = 0;
 
     void RecalculateCone();
-    void RecalculateKindScale(double latMin, double latMax);
+    // The current kind's defaults (SetProjection) and set-up (Recalculate), beside its
+    // transforms in zorMappingTransforms.cpp.
+    void ApplyKindDefaults();
+    void SetUpKind(double latMin, double latMax);
 
     // The forward and inverse transform of every projection kind, looked up by its code
     // (zorMappingTransforms.cpp). PrepareTransforms, run by Recalculate, sets up what the
@@ -245,14 +230,12 @@ struct TRegionPreset {
     float CentreLongitude;
     float CentreLatitude;
     float LatitudeSpan; // the span the preset shrinks to afterwards; 0 keeps 75
+    const char* Name;   // on the command line
 };
 inline constexpr TRegionPreset RegionPresets[] = {
-    {0, 10, 55, 0},    // Europe
-    {1, 70, 0, 0},     // Indian Ocean
-    {2, -90, 55, 0},   // North America
-    {3, -10, 54, 45},  // Atlantic
-    {4, -50, -25, 45}, // South America
-    {5, 0, 89, 0},     // North pole
+    {0, 10, 55, 0, "europe"},           {1, 70, 0, 0, "indian-ocean"},
+    {2, -90, 55, 0, "north-america"},   {3, -10, 54, 45, "atlantic"},
+    {4, -50, -25, 45, "south-america"}, {5, 0, 89, 0, "north-pole"},
 };
 
 // SetLongitudeSpan(150), SetLatitudeSpan(75), then the preset's centre longitude, centre

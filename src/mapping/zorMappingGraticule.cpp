@@ -146,41 +146,35 @@ void TMapping::DrawGridlinesOnCanvas(TCanvas* canvas, std::int32_t lonStep, std:
         int lonFrom = -179, lonTo = 179, latFrom = -89, latTo = 89;
         bool wrap = false;
         int wrapFrom = 0, wrapTo = 0;
-        switch (Projection) {
-        case pkAzimuthalFixed:
-        case pkAzimuthal:
-        case pkOrthographic:
-        case pkCassini:
-        case pkGnomonic:
-            lonFrom = -180;
-            if (Projection == pkAzimuthalFixed) {
-                lonStep = 30;
-                latStep = 15;
-            } else if (Projection == pkAzimuthal && LatitudeSpan == 0) {
-                lonStep = latStep = 30;
-            }
-            break;
-        case pkVanDerGrinten: {
+        // The steps some kinds choose themselves.
+        if (Projection == pkAzimuthalFixed) {
+            lonStep = 30;
+            latStep = 15;
+        } else if (Projection == pkAzimuthal && LatitudeSpan == 0) {
+            lonStep = latStep = 30;
+        } else if (Projection == pkMercatorZoomed) {
+            if (lonStep == 15)
+                lonStep = 5;
+            if (latStep == 15)
+                latStep = 5;
+        }
+        const TGraticuleExtent extent = ProjectionKindOf(Projection).Graticule;
+        switch (extent) {
+        case TGraticuleExtent::Globe: lonFrom = -180; break;
+        case TGraticuleExtent::CentredWorld: {
             const int centre = RoundDegrees(CentreLongitude);
             lonFrom = centre - 179;
             lonTo = centre + 179;
             break;
         }
-        case pkPlateCarreeZoomed:
-        case pkMercatorZoomed:
-        case pkPlateCarreeNorth: {
-            if (Projection == pkMercatorZoomed) {
-                if (lonStep == 15)
-                    lonStep = 5;
-                if (latStep == 15)
-                    latStep = 5;
-            }
+        case TGraticuleExtent::Region:
+        case TGraticuleExtent::NorthernWorld: {
             const double lon0 = CentreLongitude, lat0 = CentreLatitude;
             lonFrom = TruncDegrees(lon0 - LongitudeSpan / 2.0) - 1;
             lonTo = RoundDegrees(lon0 + LongitudeSpan / 2.0) + 1;
             latFrom = TruncDegrees(lat0 - LatitudeSpan / 2.0) - 1;
             latTo = RoundDegrees(lat0 + LatitudeSpan / 2.0) + 1;
-            if (Projection == pkPlateCarreeNorth) {
+            if (extent == TGraticuleExtent::NorthernWorld) {
                 lonFrom = -179;
                 lonTo = 179;
                 latFrom = 0;
@@ -206,7 +200,8 @@ void TMapping::DrawGridlinesOnCanvas(TCanvas* canvas, std::int32_t lonStep, std:
                 latTo = 89;
             break;
         }
-        default: break;
+        case TGraticuleExtent::None:
+        case TGraticuleExtent::World: break;
         }
 
         // A step of zero or less gives no lines at all rather than a division by zero.

@@ -1,5 +1,6 @@
-// The forward and inverse transforms, one pair per projection kind, and the set-up that picks
-// the current kind's pair when the view changes. A forward transform computes map coordinates
+// Each projection kind's set-up (the defaults it brings, the constants it derives from the
+// view) beside its forward and inverse transforms, and what picks the current kind's when the
+// view changes. A forward transform computes map coordinates
 // in units of the bitmap width (height for polar stereographic) and turns them into a pixel;
 // the inverse undoes it for the cursor read-out. Every arithmetic fault is caught per call and
 // reported as "not visible" / "no position".
@@ -182,6 +183,24 @@ struct TMapping::TKinds {
         return true;
     }
 
+    // The fitted kinds (4, 7, 8, 11): the latitude span fills the bitmap height, the chord
+    // between the two edge latitudes, seen along the central meridian, being H/W map units
+    // long. Without a span or a size, the kind's default scale.
+    static void FittedSetUp(TMapping& m, double latMin, double latMax)
+    {
+        m.Scale = Kind(m.Projection).DefaultScale;
+        if (m.LatitudeSpan == 0 || m.Width == 0 || m.Height == 0)
+            return;
+        const double phi0 = m.CentreLatitude * DegToRad;
+        const double lo = latMin * DegToRad, hi = latMax * DegToRad;
+        const double chord = (std::sin(lo) * std::cos(phi0) - std::cos(lo) * std::sin(phi0)) -
+                             (std::sin(hi) * std::cos(phi0) - std::cos(hi) * std::sin(phi0));
+        try {
+            m.Scale = ToSingle(Divide(static_cast<double>(m.Height) / m.Width, std::fabs(chord)));
+        } catch (const EArithmeticError&) {
+        }
+    }
+
     // Kinds 3 and 4.
     static bool Azimuthal(const TMapping& m, double latitude, double longitude, double dLon,
                           double& px, double& py, bool&)
@@ -230,6 +249,21 @@ struct TMapping::TKinds {
         return true;
     }
 
+    // Kind 6: the Mercator ordinate across the region, linear in the pixel row.
+    static void MercatorZoomedSetUp(TMapping& m, double latMin, double latMax)
+    {
+        try {
+            m.MercatorSlope = ToSingle(
+                Divide(MercatorOrdinate(latMax) - MercatorOrdinate(latMin), latMax - latMin));
+        } catch (const EArithmeticError&) {
+            m.MercatorSlope = 1.0f;
+        }
+        try {
+            m.MercatorOffset = ToSingle(CheckFinite(MercatorOrdinate(m.CentreLatitude) -
+                                                    m.MercatorSlope * (m.LatitudeSpan / 2.0)));
+        } catch (const EArithmeticError&) {
+        }
+    }
     // Visible only inside the bitmap, which LatLonToXY tests on the stored pixel.
     static bool MercatorZoomed(const TMapping& m, double latitude, double, double dLon, double& px,
                                double& py, bool& store)
@@ -352,6 +386,38 @@ struct TMapping::TKinds {
         return true;
     }
 
+    // Kind 9: the distances of the region's edge latitudes from the pole, on a stereographic
+    // map of unit globe diameter; the region's height fills the bitmap height.
+    static void PolarStereographicSetUp(TMapping& m, double latMin, double latMax)
+    {
+        if (m.LatitudeSpan != 0) {
+            auto g = [&m](double latitude) {
+                const double phi = latitude * DegToRad;
+                return m.SouthernHemisphere ? std::tan((Pi / 2 + phi) / 2)
+                                            : std::tan((Pi / 2 - phi) / 2);
+            };
+            const double v = g(latMin), h = g(latMax);
+            try {
+                m.Scale = ToSingle(Divide(1.0, std::fabs(h - v)));
+            } catch (const EArithmeticError&) {
+            }
+            try {
+                m.PolarOffset = ToSingle(CheckFinite((h + v) * m.Scale / 2));
+            } catch (const EArithmeticError&) {
+                m.PolarOffset = 0;
+            }
+        } else {
+            m.Scale = 1.7f;
+            const double c = std::cos(m.CentreLatitude * DegToRad);
+            m.PolarOffset = static_cast<float>(c * c * 1.7);
+        }
+        try {
+            m.InvScale = ToSingle(Divide(1.0, m.Scale));
+        } catch (const EArithmeticError&) {
+            m.InvScale = 0;
+        }
+    }
+
     static bool PolarStereographic(const TMapping& m, double latitude, double, double dLon,
                                    double& px, double& py, bool&)
     {
@@ -446,6 +512,14 @@ struct TMapping::TKinds {
         return true;
     }
 
+    // Kind 12: the whole world in a circle of radius 0.155 pi.
+    static void VanDerGrintenSetUp(TMapping& m, double, double)
+    {
+        m.Scale = 0.155f;
+        m.VdGRadius = static_cast<float>(0.155 * Pi);
+        m.InvVdGRadius = 1.0f / m.VdGRadius;
+    }
+
     static bool VanDerGrinten(const TMapping& m, double latitude, double, double dLon, double& px,
                               double& py, bool&)
     {
@@ -459,6 +533,23 @@ struct TMapping::TKinds {
     {
         m.VanDerGrintenInverse(in.xW, in.yW, latitude, longitude);
         return true;
+    }
+
+    // Kind 13: the latitude span fills the bitmap height; without one, the whole globe.
+    static void AzimuthalWorldSetUp(TMapping& m, double, double)
+    {
+        try {
+            if (m.LatitudeSpan != 0 && m.Width != 0 && m.Height != 0)
+                m.Scale = ToSingle(
+                    Divide(static_cast<double>(m.Height) / m.Width, m.LatitudeSpan * DegToRad));
+            else if (m.Width < m.Height)
+                m.Scale = 0.15915494f;
+            else
+                m.Scale =
+                    ToSingle(CheckFinite(m.Height * static_cast<double>(m.InvWidth) / (2 * Pi)));
+        } catch (const EArithmeticError&) {
+            m.Scale = 1.0f;
+        }
     }
 
     static bool AzimuthalWorld(const TMapping& m, double latitude, double longitude, double,
@@ -503,8 +594,14 @@ struct TMapping::TKinds {
         return true;
     }
 
-    // Projection kinds by code.
+    // Projection kinds by code: what choosing the kind sets, its set-up after every change of
+    // the view, and its transforms.
+    using TSetUp = void (*)(TMapping&, double latMin, double latMax);
     struct TKind {
+        float DefaultScale;   // the Scale the kind starts with (0: Scale kept)
+        bool GreenwichCentre; // the kind centres on longitude 0
+        bool WorldSpan;       // ... and spans 360 degrees
+        TSetUp SetUp;         // nullptr: nothing beyond the shared constants
         TForward Forward;
         TInverse Inverse;
         double ReachKm;               // 0 for the kinds that reach round the globe
@@ -516,22 +613,44 @@ struct TMapping::TKinds {
 };
 
 const TMapping::TKinds::TKind TMapping::TKinds::Kinds[15] = {
-    {NoForward, NoInverse, 0, false, false},
-    {PlateCarree, PlateCarreeInverse, 0, false, true},
-    {PlateCarreeZoomed, PlateCarreeZoomedInverse, 0, false, true},
-    {Azimuthal, AzimuthalInverse, AzimuthalReachKm, false, true},
-    {Azimuthal, AzimuthalInverse, AzimuthalReachKm, false, true},
-    {Mercator, MercatorInverse, 0, false, true},
-    {MercatorZoomed, MercatorZoomedInverse, 0, true, true},
-    {Orthographic, OrthographicInverse, OrthographicReachKm, false, false},
-    {Cassini, NoInverse, OrthographicReachKm, false, false},
-    {PolarStereographic, PolarStereographicInverse, 0, false, false},
-    {LambertConformal, LambertConformalInverse, LambertReachKm, false, false},
-    {Gnomonic, GnomonicInverse, AzimuthalReachKm, false, true},
-    {VanDerGrinten, VanDerGrintenInverse, 0, false, false},
-    {AzimuthalWorld, AzimuthalWorldInverse, 0, false, true},
-    {PlateCarreeZoomed, PlateCarreeZoomedInverse, 0, false, true},
+    {0, false, false, nullptr, NoForward, NoInverse, 0, false, false},
+    {0, false, false, nullptr, PlateCarree, PlateCarreeInverse, 0, false, true},
+    {0, true, false, nullptr, PlateCarreeZoomed, PlateCarreeZoomedInverse, 0, false, true},
+    {0.75f, false, false, nullptr, Azimuthal, AzimuthalInverse, AzimuthalReachKm, false, true},
+    {0.4f, false, false, FittedSetUp, Azimuthal, AzimuthalInverse, AzimuthalReachKm, false, true},
+    {0, true, true, nullptr, Mercator, MercatorInverse, 0, false, true},
+    {0, false, false, MercatorZoomedSetUp, MercatorZoomed, MercatorZoomedInverse, 0, true, true},
+    {0.8f, false, false, FittedSetUp, Orthographic, OrthographicInverse, OrthographicReachKm, false,
+     false},
+    {0.8f, false, false, FittedSetUp, Cassini, NoInverse, OrthographicReachKm, false, false},
+    {1.7f, false, false, PolarStereographicSetUp, PolarStereographic, PolarStereographicInverse, 0,
+     false, false},
+    {0, false, false, nullptr, LambertConformal, LambertConformalInverse, LambertReachKm, false,
+     false},
+    {0.4f, false, false, FittedSetUp, Gnomonic, GnomonicInverse, AzimuthalReachKm, false, true},
+    {0, false, false, VanDerGrintenSetUp, VanDerGrinten, VanDerGrintenInverse, 0, false, false},
+    {0.2f, false, false, AzimuthalWorldSetUp, AzimuthalWorld, AzimuthalWorldInverse, 0, false,
+     true},
+    {0, false, false, nullptr, PlateCarreeZoomed, PlateCarreeZoomedInverse, 0, false, true},
 };
+
+void TMapping::ApplyKindDefaults()
+{
+    const TKinds::TKind& kind = TKinds::Kind(Projection);
+    if (kind.DefaultScale != 0)
+        Scale = kind.DefaultScale;
+    if (kind.GreenwichCentre)
+        CentreLongitude = 0;
+    if (kind.WorldSpan)
+        LongitudeSpan = 360;
+}
+
+void TMapping::SetUpKind(double latMin, double latMax)
+{
+    const TKinds::TKind& kind = TKinds::Kind(Projection);
+    if (kind.SetUp != nullptr)
+        kind.SetUp(*this, latMin, latMax);
+}
 
 void TMapping::PrepareTransforms()
 {

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <set>
+#include <string>
 
 #include "mapping/MappingTestSupport.h"
 #include "mapping/zorMapping.h"
@@ -352,6 +354,27 @@ TEST(MappingUnit, SpecialParallelSet)
     set.Include(7);
     EXPECT_EQ(set.Bits(), 0b10010000);
     EXPECT_TRUE(TSpecialParallels{}.Empty());
+}
+
+// One row per code, none beyond 14; the kinds with a command-line name are those of the
+// viewer's menu, each with its text, and those a GeoTIFF can reference name their CRS.
+TEST(ProjectionKinds, OneRowPerCode)
+{
+    std::set<int> codes;
+    std::set<std::string> names;
+    for (const TProjectionKindInfo& kind : ProjectionKinds()) {
+        EXPECT_TRUE(codes.insert(kind.Code).second) << int(kind.Code);
+        EXPECT_EQ(&ProjectionKindOf(kind.Code), &kind);
+        EXPECT_EQ(kind.Name == nullptr, kind.MenuText == nullptr) << int(kind.Code);
+        if (kind.Name != nullptr) {
+            EXPECT_TRUE(names.insert(kind.Name).second);
+        }
+    }
+    EXPECT_EQ(codes.size(), 15u);
+    EXPECT_EQ(names.size(), 6u);
+    EXPECT_EQ(ProjectionKindOf(15).Code, pkNone);
+    EXPECT_STREQ(ProjectionKindOf(pkPlateCarreeNorth).Crs, "eqc");
+    EXPECT_EQ(ProjectionKindOf(pkLambertConformal).Crs, nullptr);
 }
 
 } // namespace

@@ -18,6 +18,11 @@ QKeySequence StandardShortcut(QKeySequence::StandardKey key, const char* fallbac
     return bindings.isEmpty() ? QKeySequence(fallback) : bindings.first();
 }
 
+const char* MenuText(TProjectionKind kind)
+{
+    return ProjectionKindOf(kind).MenuText;
+}
+
 struct TMenuEntry {
     TMenuItem Item;
     const char* Name;
@@ -110,14 +115,15 @@ void TMainWindow::CreateMenus()
     QMenu* projection = options->addMenu("Map &projection");
     projection->setObjectName("MenuOptionsMapProjection");
     radio(projection,
-          {{TMenuItem::ProjectionMercator, "MenuOptionsMercator", "&Mercator"},
-           {TMenuItem::ProjectionMercatorZoomed, "MenuOptionsMercatorZoomed", "Mercator (zoomed)"},
-           {TMenuItem::ProjectionOrthographic, "MenuOptionsOrthographic", "&Orthographic"},
-           {TMenuItem::ProjectionPlateCarree, "MenuOptionsPlateCaree", "Plate &Caree"},
+          {{TMenuItem::ProjectionMercator, "MenuOptionsMercator", MenuText(pkMercator)},
+           {TMenuItem::ProjectionMercatorZoomed, "MenuOptionsMercatorZoomed",
+            MenuText(pkMercatorZoomed)},
+           {TMenuItem::ProjectionOrthographic, "MenuOptionsOrthographic", MenuText(pkOrthographic)},
+           {TMenuItem::ProjectionPlateCarree, "MenuOptionsPlateCaree", MenuText(pkPlateCarree)},
            {TMenuItem::ProjectionPlateCarreeZoomed, "MenuOptionsPlateCareeZoomed",
-            "Plate Caree (zoomed)"},
+            MenuText(pkPlateCarreeZoomed)},
            {TMenuItem::ProjectionPolarStereographic, "MenuOptionsPolarStereographic",
-            "&Polar stereographic"}},
+            MenuText(pkPolarStereographic)}},
           &TFormVeltra::MenuOptionsMapProjectionClick);
     QMenu* region = options->addMenu("Map &region");
     region->setObjectName("MenuOptionsRegion");

@@ -90,20 +90,32 @@ int IntOption(const std::string& name, const std::string& text, int low, int hig
     return value;
 }
 
-// The names the projection and region options take, beside the numbers the settings store.
+// The names the projection and region options take (from the table of projection kinds and
+// the region presets), beside the numbers the settings store.
 struct TNamedCode {
-    const char* Name;
+    std::string Name;
     int Code;
 };
-constexpr TNamedCode ProjectionNames[] = {
-    {"mercator", 5},     {"mercator-zoomed", 6},     {"orthographic", 7},
-    {"plate-carree", 1}, {"plate-carree-zoomed", 2}, {"polar-stereographic", 9}};
-constexpr TNamedCode RegionNames[] = {{"europe", 0},   {"indian-ocean", 1},  {"north-america", 2},
-                                      {"atlantic", 3}, {"south-america", 4}, {"north-pole", 5}};
 
-template <std::size_t N>
-int NamedOption(const std::string& name, const std::string& text, const TNamedCode (&names)[N],
-                int low, int high)
+std::vector<TNamedCode> ProjectionNames()
+{
+    std::vector<TNamedCode> names;
+    for (const TProjectionKindInfo& kind : ProjectionKinds())
+        if (kind.Name != nullptr)
+            names.push_back({kind.Name, kind.Code});
+    return names;
+}
+
+std::vector<TNamedCode> RegionNames()
+{
+    std::vector<TNamedCode> names;
+    for (const TRegionPreset& preset : RegionPresets)
+        names.push_back({preset.Name, preset.Region});
+    return names;
+}
+
+int NamedOption(const std::string& name, const std::string& text,
+                const std::vector<TNamedCode>& names, int low, int high)
 {
     for (const TNamedCode& entry : names)
         if (UpperCase(text) == UpperCase(entry.Name))
@@ -113,6 +125,36 @@ int NamedOption(const std::string& name, const std::string& text, const TNamedCo
         throw TUsageError{Format("%s: '%s' is neither one of its names nor a number from %d to %d",
                                  name.c_str(), text.c_str(), low, high)};
     return value;
+}
+
+// The usage lines of --projection: its names and their numbers, wrapped as the text round it.
+std::string ProjectionUsage()
+{
+    const std::vector<TNamedCode> names = ProjectionNames();
+    std::string list, codes;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const char* separator = i == 0 ? "" : i + 1 == names.size() ? " or " : ", ";
+        list += separator + names[i].Name;
+        codes += (i == 0 ? "" : ", ") + std::to_string(names[i].Code);
+    }
+    const std::string text = list + " (or the kind's number: " + codes + "; 0-14); default " +
+                             ProjectionKindOf(pkOrthographic).Name;
+    const std::string indent(22, ' ');
+    std::string usage = "  --projection NAME   ", line;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t to = text.find(' ', from);
+        if (to == std::string::npos)
+            to = text.size();
+        const std::string word = text.substr(from, to - from);
+        if (!line.empty() && indent.size() + line.size() + 1 + word.size() > 98) {
+            usage += line + "\n" + indent;
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        from = to + 1;
+    }
+    return usage + line + "\n";
 }
 
 // "AxB" with two whole numbers separated by the given character.
@@ -205,9 +247,9 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
         } else if (arg == "--channel")
             o.Request.Channel = IntOption(arg, takeValue(), 1, 20);
         else if (arg == "--projection")
-            o.Request.Projection = NamedOption(arg, takeValue(), ProjectionNames, 0, 14);
+            o.Request.Projection = NamedOption(arg, takeValue(), ProjectionNames(), 0, 14);
         else if (arg == "--region")
-            o.Request.Region = NamedOption(arg, takeValue(), RegionNames, 0, 5);
+            o.Request.Region = NamedOption(arg, takeValue(), RegionNames(), 0, 5);
         else if (arg == "--size") {
             const std::string text = takeValue();
             int& width = o.Request.Width;
@@ -512,10 +554,8 @@ the text of each FILE follows a line file=PATH.
                       an error if that tab is not offered for FILE
   --channel N         channel number: HIRS 1-20, AMSU-A 1-15, AMSU-B/MHS 16-20;
                       default: the viewer's start channel for the sensor
-  --projection NAME   mercator, mercator-zoomed, orthographic, plate-carree, plate-carree-zoomed
-                      or polar-stereographic (or the kind's number: 5, 6, 7, 1, 2, 9; 0-14);
-                      default orthographic
-  --region NAME       europe, indian-ocean, north-america, atlantic, south-america or north-pole
+)" + ProjectionUsage() +
+           R"(  --region NAME       europe, indian-ocean, north-america, atlantic, south-america or north-pole
                       (or its number, 0-5); default europe
   --size WxH          map bitmap size in pixels (default 800x600)
   --background black|white      (default black)
