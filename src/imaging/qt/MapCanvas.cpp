@@ -114,20 +114,6 @@ TCanvasPainter& QtCanvasPainter()
     return painter;
 }
 
-QImage ImageOf(const TRasterCanvas& canvas)
-{
-    const TRgbImage rgb = canvas.Rgb();
-    if (rgb.Bits == nullptr)
-        return QImage();
-    // The image holds a share of the pixels until its last copy goes. Made on constant data,
-    // it copies them before anything could write to them through it.
-    auto* share = new std::shared_ptr<std::uint8_t[]>(canvas.SharedPixels());
-    const uchar* pixels = share->get();
-    return QImage(
-        pixels, rgb.Width, rgb.Height, rgb.BytesPerLine, QImage::Format_RGB888,
-        [](void* held) { delete static_cast<std::shared_ptr<std::uint8_t[]>*>(held); }, share);
-}
-
 QString BundledFontFamily()
 {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
