@@ -162,6 +162,16 @@ public:
         Drawn.Drawn(x, y, colour, value);
     }
     std::int32_t SampleCount() const override { return Samples.SampleCount(); }
+    std::int32_t AddScanLine(const TScanLineInfo& line) override
+    {
+        TScanLineInfo kept = line;
+        kept.Stream = decodingStream_;
+        return Samples.AddScanLine(kept);
+    }
+    void SetPassTimes(const TPassTimes& times) override
+    {
+        Samples.SetPassTimes(decodingStream_, times);
+    }
     std::uint8_t SensorCode() const override { return SensorCode_; }
     void SetSensorCode(std::uint8_t code) override { SensorCode_ = code; }
     std::string SatelliteName() const override { return SatelliteName_; }

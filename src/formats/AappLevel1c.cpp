@@ -1,7 +1,9 @@
 #include "formats/AappLevel1c.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "base/Numbers.h"
@@ -30,6 +32,40 @@ std::string SatelliteNameOf(std::int32_t identifier)
     return swapped < 30 ? "NOAA-" + std::to_string(swapped) : "NOAA";
 }
 
+std::optional<TUtcMilliseconds> AappDate(TBytes header, std::size_t at, TByteOrder order)
+{
+    return UtcFromYearDay(ReadInt32(header, at, order), ReadInt32(header, at + 4, order),
+                          ReadInt32(header, at + 8, order));
+}
+
+// Level 1c: the line's own number, time and quality words. Level 1d: the time only, placed
+// between the header's start and end by the record's place among the records.
+TScanLineInfo ReadAappLine(const TDecodeContext& context, TBytes record)
+{
+    TScanLineInfo line;
+    if (context.Family == TInputFamily::ifLevel1d) {
+        const std::optional<TUtcMilliseconds> start = context.Pass.Start, end = context.Pass.End;
+        if (start && end && context.RecordCount > 0) {
+            const double share = context.RecordCount > 1
+                                     ? static_cast<double>(context.ScanLine) /
+                                           static_cast<double>(context.RecordCount - 1)
+                                     : 0.0;
+            line.Time = *start + std::llround(static_cast<double>(*end - *start) * share);
+            line.TimeInterpolated = true;
+        }
+        return line;
+    }
+    const TByteOrder order = context.Order;
+    line.Number = ReadInt32(record, AappLineNumber, order);
+    line.Time = UtcFromYearDay(ReadInt32(record, AappLineYear, order),
+                               ReadInt32(record, AappLineDay, order),
+                               ReadInt32(record, AappLineTime, order));
+    line.QualityIndicator = static_cast<std::uint32_t>(ReadInt32(record, AappLineQuality, order));
+    line.ScanLineQuality =
+        static_cast<std::uint32_t>(ReadInt32(record, AappLineScanQuality, order));
+    return line;
+}
+
 std::int64_t StreamSize(TStream& stream)
 {
     const std::int64_t position = stream.Position();
@@ -56,6 +92,10 @@ void ReadAappHeader(TDecodeContext& context, TStream& stream)
     else
         context.FamilyMismatch = "unknown instrument " + std::to_string(instrument);
     context.RecordCount = ReadInt32(header, AappScanLineCount, order);
+    context.Instrument = context.Family == TInputFamily::ifLevel1d
+                             ? TLineInstrument::Hirs // the grid of all three sounders
+                             : AappLineInstrument(instrument);
+    context.Pass = {AappDate(header, AappStartDate, order), AappDate(header, AappEndDate, order)};
     context.Host.SetSatelliteLabelHint("");
     context.Host.SetSatelliteName(
         SatelliteNameOf(ReadInt32(header, AappSatelliteIdentifier, order)));
@@ -78,6 +118,8 @@ void DecodeAappLine(TDecodeContext& context, TStream& stream)
         return;
     const TBytes record = context.ReadRecord(stream);
     const TAappLineLayout& layout = context.Aapp->Line;
+    KeepScanLine(context, ReadAappLine(context, record), record,
+                 layout.Angles != 0 ? AappFootprintAngles : nullptr, layout.Angles);
     // Level 1d: the selected sensor tab chooses between the HIRS and the microwave values.
     const std::string sensor = context.Host.SensorName();
     const bool microwave =

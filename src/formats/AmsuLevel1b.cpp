@@ -7,6 +7,7 @@
 #include "base/Numbers.h"
 #include "formats/ArchiveHeader.h"
 #include "formats/HirsLevel1b.h"
+#include "formats/Level1bLine.h"
 
 namespace veltra {
 
@@ -49,7 +50,16 @@ struct TAmsuLayout {
     std::size_t EarthLocation; // 8 bytes per footprint
     int Footprints;
     int (*Count)(TBytes record, std::size_t footprint, int channel);
+    TLineInstrument Instrument;
+    // Quality words and angles: the quality indicator at 24, the scan-line quality flags at 28
+    // with the calibration problem byte at 30, one channel quality word per channel from 32,
+    // and three angles per footprint (solar zenith, satellite zenith, relative azimuth) just
+    // before the earth locations.
+    TKlmLineLayout Line;
 };
+
+// MHS records keep the instrument mode in byte 22 (MhsScanMode when it scans the Earth).
+constexpr std::size_t MhsInstrumentMode = 22;
 
 const TAmsuLayout AmsuA = {.SensorCode = SensorAmsuA,
                            .RecordSize = AmsuARecordSize,
@@ -64,7 +74,15 @@ const TAmsuLayout AmsuA = {.SensorCode = SensorAmsuA,
                            .A0Unit = 1e-9,
                            .EarthLocation = 652,
                            .Footprints = AmsuAFootprints,
-                           .Count = AmsuACount};
+                           .Count = AmsuACount,
+                           .Instrument = TLineInstrument::AmsuA,
+                           .Line = {.QualityIndicator = 24,
+                                    .ScanLineQuality = 28,
+                                    .CalibrationProblem = 30,
+                                    .ChannelQuality = 32,
+                                    .ChannelQualityCount = 15,
+                                    .FirstChannel = 1,
+                                    .Angles = 472}};
 const TAmsuLayout AmsuB = {.SensorCode = SensorAmsuB,
                            .RecordSize = AmsuBRecordSize,
                            .HeaderReadSize = AmsuBHeaderReadSize,
@@ -78,7 +96,15 @@ const TAmsuLayout AmsuB = {.SensorCode = SensorAmsuB,
                            .A0Unit = 1e-6,
                            .EarthLocation = 752,
                            .Footprints = AmsuBFootprints,
-                           .Count = AmsuBCount};
+                           .Count = AmsuBCount,
+                           .Instrument = TLineInstrument::AmsuB,
+                           .Line = {.QualityIndicator = 24,
+                                    .ScanLineQuality = 28,
+                                    .CalibrationProblem = 30,
+                                    .ChannelQuality = 32,
+                                    .ChannelQualityCount = 5,
+                                    .FirstChannel = 16,
+                                    .Angles = 212}};
 
 // MHS Level 1b data sets (NOAA-18, NOAA-19, Metop-A; ".MHSX." in the data set name) keep
 // the AMSU-B record layout, scan lines included, but their header has more fields before the
@@ -88,6 +114,7 @@ TAmsuLayout MhsLayout()
 {
     TAmsuLayout layout = AmsuB;
     layout.HeaderConstants = 416;
+    layout.Instrument = TLineInstrument::Mhs;
     return layout;
 }
 const TAmsuLayout Mhs = MhsLayout();
@@ -114,6 +141,8 @@ void ApplyAmsuHeader(TDecodeContext& context, TBytes header, const TAmsuLayout& 
     context.Host.SetSensorCode(layout.SensorCode);
     context.RecordSize = layout.RecordSize;
     context.RecordCount = ReadBE16(header, layout.RecordCountOffset);
+    context.Instrument = layout.Instrument;
+    context.Pass = ReadKlmDataSetTimes(header);
     ReadAmsuChannelConstants(context, header, layout.HeaderConstants, layout.FirstChannel,
                              layout.LastChannel);
 }
@@ -142,6 +171,11 @@ void DecodeAmsuLine(TDecodeContext& context, TStream& stream, const TAmsuLayout&
                     bool lineGuarded)
 {
     const TBytes record = context.ReadRecord(stream);
+    TScanLineInfo line = ReadKlmLine(record, layout.Line);
+    // AMSU-B and MHS share one record layout; the header said which this is.
+    if (context.Instrument == TLineInstrument::Mhs)
+        line.InstrumentMode = ReadByte(record, MhsInstrumentMode);
+    KeepScanLine(context, line, record, KlmFootprintAngles, layout.Line.Angles);
     const int channel = context.Channel;
     if (channel < layout.FirstChannel || channel > layout.LastChannel)
         throw EConvertError("The sensor has no channel " + std::to_string(channel));

@@ -89,6 +89,19 @@ bool LineBeyondReach(const TDecodeContext& context, TBytes record, std::size_t l
 
 } // namespace
 
+void KeepScanLine(TDecodeContext& context, TScanLineInfo line, TBytes record,
+                  TFootprintAnglesReader angles, std::size_t anglesAt)
+{
+    line.Record = context.ScanLine;
+    line.Channel = context.Channel;
+    if (line.Instrument == TLineInstrument::Unknown)
+        line.Instrument = context.Instrument;
+    context.LineIndex = context.Host.AddScanLine(line);
+    context.LineRecord = record;
+    context.LineAngles = angles;
+    context.LineAnglesAt = anglesAt;
+}
+
 TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth, TBytes record,
                            std::size_t locations, std::size_t footprints)
 {
@@ -121,8 +134,16 @@ bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t l
 void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintPlace& place,
                    float temperature, TColour colour)
 {
-    context.Host.AddSample(place.Latitude, place.Longitude, temperature,
-                           TSampleOrigin{context.ScanLine, place.Footprint, 0});
+    TSampleOrigin origin{context.ScanLine, place.Footprint, 0, context.LineIndex};
+    if (context.LineAngles != nullptr) {
+        const TFootprintAngles angles =
+            context.LineAngles(context.LineRecord, context.LineAnglesAt,
+                               static_cast<std::size_t>(place.Footprint), context.Order);
+        origin.SatelliteZenith = angles.SatelliteZenith;
+        origin.SolarZenith = angles.SolarZenith;
+        origin.RelativeAzimuth = angles.RelativeAzimuth;
+    }
+    context.Host.AddSample(place.Latitude, place.Longitude, temperature, origin);
     context.Host.FootprintDrawn(place.X, place.Y, colour,
                                 std::isnan(place.Value) ? temperature : place.Value);
     const std::int32_t x = place.X, y = place.Y;

@@ -12,6 +12,7 @@
 #include "base/Stream.h"
 #include "formats/ByteOrder.h"
 #include "formats/DecodeHost.h"
+#include "formats/ScanLine.h"
 
 namespace veltra {
 
@@ -26,6 +27,11 @@ enum : std::uint8_t {
 };
 
 struct TAappLayout;
+
+// Reads the angles of a footprint (0-based) of a record from a block of angles at offset, in
+// the stream's byte order; gives not a number for each angle the record does not hold sensibly.
+using TFootprintAnglesReader = TFootprintAngles (*)(TBytes record, std::size_t offset,
+                                                    std::size_t footprint, TByteOrder order);
 
 struct TDecodeContext {
     explicit TDecodeContext(TDecodeHost& host) : Host(host) {}
@@ -61,6 +67,16 @@ struct TDecodeContext {
     // The scan-line record being decoded (0-based) and how many were decoded whole.
     std::int32_t ScanLine = 0;
     std::int32_t LinesDecoded = 0;
+    // The instrument whose lines the header announced, and the pass's start and end as the
+    // headers give them (ScanLine.h).
+    TLineInstrument Instrument = TLineInstrument::Unknown;
+    TPassTimes Pass;
+    // The scan line being decoded, as KeepScanLine left it: its index among the host's lines
+    // (-1 when the host keeps none), its record, and where its footprints' angles lie.
+    std::int32_t LineIndex = -1;
+    TBytes LineRecord;
+    TFootprintAnglesReader LineAngles = nullptr;
+    std::size_t LineAnglesAt = 0;
     // Set by a header reader that finds, without failing, that the stream is not of the family
     // its name says (an AAPP instrument it does not know): the reason, in the user's terms.
     // The pass then decodes nothing from the stream.
@@ -78,6 +94,13 @@ struct TScanLinePen {
     bool PenDown = false;
     std::int32_t PreviousX = -1000000;
 };
+
+// Hands the record of the scan line being decoded to the host (with its place in the stream,
+// the channel and, when the reader left it unknown, the header's instrument) before any of its
+// footprints is plotted, and notes where the record keeps its footprints' angles: a block at
+// anglesAt read by angles, or none when angles is null.
+void KeepScanLine(TDecodeContext& context, TScanLineInfo line, TBytes record,
+                  TFootprintAnglesReader angles, std::size_t anglesAt);
 
 // Sets the pen width for a scan line and returns a fresh pen. The line's earth-location block
 // (footprints of 8 bytes from offset locations, as LocateFootprint reads them) is looked over
@@ -106,7 +129,8 @@ bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t l
                      std::size_t footprint, TFootprintPlace& place);
 
 // The common per-footprint step, for a footprint the projection placed: records the sample
-// with its origin and joins it to the previous footprint of the line unless the horizontal
+// with its origin (scan line, footprint, the line kept by KeepScanLine and the footprint's
+// angles) and joins it to the previous footprint of the line unless the horizontal
 // jump exceeds three quarters of the bitmap width (a swath wrapping round a world map).
 void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintPlace& place,
                    float temperature, TColour colour);

@@ -42,6 +42,12 @@ public:
     virtual void AddSample(float latitude, float longitude, float temperature,
                            TSampleOrigin origin) = 0;
     virtual std::int32_t SampleCount() const = 0;
+    // Each scan-line record read, before the samples of its footprints (ScanLine.h): gives the
+    // index the samples' origins refer to (TSampleOrigin::Line), or -1 for a host that keeps
+    // no lines. The host knows the stream and sets it.
+    virtual std::int32_t AddScanLine(const TScanLineInfo& /*line*/) { return -1; }
+    // The stream's pass start and end from its headers, once they are read.
+    virtual void SetPassTimes(const TPassTimes& /*times*/) {}
     // Follows each AddSample: the pixel the footprint was drawn at, its colour and the value
     // it shows (its temperature, or the visible channel's value). Hosts that need none of
     // these ignore it.

@@ -115,6 +115,20 @@ TStreamOutcome DescribeEnd(const TDecodeContext& context, bool headersRead, bool
     return outcome;
 }
 
+// The pass times the headers gave; for Level 1b what the data-set header lacks from the
+// archive header's data set name.
+TPassTimes PassTimesOf(const TDecodeContext& context)
+{
+    TPassTimes times = context.Pass;
+    if (context.Family == TInputFamily::ifLevel1b) {
+        if (!times.Start)
+            times.Start = UtcFromDateTime(context.ArchiveStart);
+        if (!times.End)
+            times.End = UtcFromDateTime(context.ArchiveEnd);
+    }
+    return times;
+}
+
 } // namespace
 
 TInputFamily InputFamilyOf(const std::string& fileExt)
@@ -172,6 +186,7 @@ TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
         else
             ReadAappHeader(context, *stream);
         headersRead = true;
+        host.SetPassTimes(PassTimesOf(context));
         if (context.RecordSize != 0)
             context.RecordBuffer.resize(static_cast<std::size_t>(context.RecordSize));
         DecodeScanLines(context, *stream);

@@ -8,6 +8,7 @@
 #include "base/Errors.h"
 #include "base/Format.h"
 #include "base/Numbers.h"
+#include "formats/Level1bLine.h"
 
 namespace veltra {
 
@@ -36,7 +37,20 @@ constexpr std::size_t PositionVector = 812;     // X, Y, Z in 10^-5 km
 constexpr std::size_t VelocityVector = 824;     // X, Y, Z in 10^-8 km/s
 
 // Scan-line record.
-constexpr std::size_t LineQuality = 18; // any value other than 0 rejects the line
+// The scan type: 0 Earth view, 1 space, 2 cold target, 3 warm target. Only Earth views are
+// drawn: any value other than 0 rejects the line.
+constexpr std::size_t ScanType = 18;
+// Quality words and angles (TKlmLineLayout): the quality indicator at 28, the scan-line
+// quality flags at 32 with the calibration flags in their third byte, 20 channel quality words
+// from 36, and from 664 the solar zenith, satellite zenith and relative azimuth of every
+// footprint.
+constexpr TKlmLineLayout HirsLine = {.QualityIndicator = 28,
+                                     .ScanLineQuality = 32,
+                                     .CalibrationProblem = 34,
+                                     .ChannelQuality = 36,
+                                     .ChannelQualityCount = 20,
+                                     .FirstChannel = 0,
+                                     .Angles = 664};
 // Per filter position k, 12 bytes at 144 + 12 k: a first term (unused), the slope in 10^-9
 // and the intercept in 10^-6 of radiance (infrared) or albedo percent (visible) per count.
 constexpr std::size_t LineCoefficients = 144;
@@ -186,13 +200,19 @@ void ReadHirsHeader(TDecodeContext& context, TStream& stream)
     context.Host.SetSensorCode(SensorHirs);
     context.RecordSize = HirsRecordSize;
     context.RecordCount = ReadBE16(header, HirsRecordCountOffset);
+    context.Instrument = TLineInstrument::Hirs;
+    context.Pass = ReadKlmDataSetTimes(header);
     ReadHirsChannelConstants(context, header, ChannelConstants);
 }
 
 void DecodeHirsLine(TDecodeContext& context, TStream& stream)
 {
     const TBytes record = context.ReadRecord(stream);
-    if (ReadBE16(record, LineQuality) != 0)
+    TScanLineInfo line = ReadKlmLine(record, HirsLine);
+    const std::uint16_t scanType = ReadBE16(record, ScanType);
+    line.ScanType = scanType;
+    KeepScanLine(context, line, record, KlmFootprintAngles, HirsLine.Angles);
+    if (scanType != 0)
         return;
     const int channel = context.Channel;
     if (channel < 1 || channel > HirsVisibleChannel)

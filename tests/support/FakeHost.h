@@ -147,6 +147,11 @@ public:
         Samples.AddSample(lat, lon, t, origin);
     }
     std::int32_t SampleCount() const override { return Samples.SampleCount(); }
+    std::int32_t AddScanLine(const TScanLineInfo& line) override
+    {
+        return Samples.AddScanLine(line);
+    }
+    void SetPassTimes(const TPassTimes& times) override { Samples.SetPassTimes(0, times); }
     std::uint8_t SensorCode() const override { return Code; }
     void SetSensorCode(std::uint8_t c) override { Code = c; }
     std::string SatelliteName() const override { return Satellite; }
