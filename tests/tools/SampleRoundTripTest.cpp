@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -316,7 +317,99 @@ void ExpectLevel1bTexts(const test::TFakeHost& host, const TPassData& pass, cons
     EXPECT_EQ(host.Lines.back(), " ");
 }
 
-// Decodes every channel of every reading of a file and checks it against its pass.
+// Milliseconds since 1970 of a calendar time of a pass, by the standard library's calendar.
+std::int64_t UnixMilliseconds(const TUtcTime& time)
+{
+    using namespace std::chrono;
+    const sys_days day = sys_days(year{time.Year} / January / 1) + days{time.DayOfYear - 1};
+    return duration_cast<milliseconds>(day.time_since_epoch()).count() + time.Milliseconds;
+}
+
+// Whether the file's records hold the angles of their footprints: Level 1b, and AAPP Level 1c
+// HIRS and native microwave files (the defined big-endian microwave layout has no room).
+bool HoldsAngles(const TSampleFile& file)
+{
+    if (file.Family == "Level 1b")
+        return true;
+    return file.Family == "Level 1c" && (file.Sensor == "HIRS" || IsNative(file));
+}
+
+void ExpectAngle(float decoded, double written, double tolerance, const char* what)
+{
+    EXPECT_NEAR(decoded, written, tolerance) << what;
+}
+
+// The scan lines' records and every sample's angles against what the generator wrote: the
+// time of each line (Level 1d: between the header's start and end), its quality words and
+// instrument state, and the angles the orbit and the sun give at each footprint.
+void ExpectLinesAsWritten(const test::TFakeHost& host, const TSampleFile& file,
+                          const TPassData& pass, int first)
+{
+    const std::vector<TScanLineInfo>& lines = host.Samples.ScanLines();
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(file.Lines));
+    const bool level1d = file.Family == "Level 1d", level1b = file.Family == "Level 1b";
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+        const TScanLineInfo& line = lines[l];
+        const TScanLineData& data = pass.Lines[static_cast<std::size_t>(first) + l];
+        SCOPED_TRACE(Format("line %zu", l + 1));
+        ASSERT_TRUE(line.Time);
+        if (level1d) {
+            EXPECT_NEAR(static_cast<double>(*line.Time),
+                        static_cast<double>(UnixMilliseconds(UtcOf(pass.Info, data.Seconds))), 1);
+            EXPECT_FALSE(line.QualityIndicator);
+            continue;
+        }
+        EXPECT_EQ(*line.Time, UnixMilliseconds(UtcOf(pass.Info, data.StoredSeconds())));
+        EXPECT_EQ(line.Number, static_cast<std::int32_t>(l + 1));
+        EXPECT_EQ(line.QualityIndicator, data.QualityIndicator);
+        EXPECT_EQ(line.ScanLineQuality, data.ScanLineQuality);
+        if (!level1b)
+            continue;
+        EXPECT_EQ(line.InstrumentMode, pass.Instrument == TInstrument::Mhs
+                                           ? std::optional<std::uint8_t>(3)
+                                           : std::nullopt);
+        if (pass.Instrument == TInstrument::Hirs) {
+            EXPECT_EQ(line.ScanType, data.Quality);
+            continue;
+        }
+        for (int c = pass.FirstChannel(); c < pass.FirstChannel() + pass.ChannelCount(); ++c)
+            EXPECT_EQ(ChannelQualityOf(line, c), data.ChannelQuality[c - 1u]) << c;
+    }
+    const TPassTimes times = host.Samples.PassTimes(0);
+    EXPECT_EQ(times.Start, UnixMilliseconds(UtcOf(pass.Info, pass.Lines[first].Seconds)));
+    EXPECT_EQ(
+        times.End,
+        UnixMilliseconds(UtcOf(
+            pass.Info, pass.Lines[first + static_cast<std::size_t>(file.Lines) - 1].Seconds)));
+
+    // Footprint angles, from the orbit and the sun at the footprint's time and scan angle.
+    const TScanGeometry geometry = ScanGeometry(level1d ? TInstrument::Hirs : pass.Instrument);
+    for (std::int32_t i = 0; i < host.Samples.SampleCount(); ++i) {
+        const TSampleOrigin& origin = host.Samples.Origin(i);
+        SCOPED_TRACE(Format("sample %d, line %d, footprint %d", i, origin.ScanLine + 1,
+                            origin.Footprint + 1));
+        ASSERT_EQ(host.Samples.ScanLineOf(i), &lines[static_cast<std::size_t>(origin.ScanLine)]);
+        const double scanAngle = geometry.ScanAngleDeg(origin.Footprint);
+        const TFootprintAngles angles = host.Samples.AnglesOf(i);
+        EXPECT_NEAR(angles.ScanAngle, scanAngle, 1e-4);
+        if (!HoldsAngles(file)) {
+            EXPECT_TRUE(std::isnan(angles.SatelliteZenith) && std::isnan(angles.SolarZenith) &&
+                        std::isnan(angles.RelativeAzimuth));
+            continue;
+        }
+        const TViewAngles written = ViewAnglesAt(
+            pass.Info, pass.Lines[static_cast<std::size_t>(first + origin.ScanLine)].Seconds,
+            scanAngle);
+        // Stored in hundredths of a degree; AAPP's relative azimuth is the difference of two.
+        ExpectAngle(angles.SatelliteZenith, written.SatelliteZenith, 0.0051, "satellite zenith");
+        ExpectAngle(angles.SolarZenith, written.SolarZenith, 0.0051, "solar zenith");
+        ExpectAngle(angles.RelativeAzimuth, written.RelativeAzimuth(), level1b ? 0.0051 : 0.0101,
+                    "relative azimuth");
+    }
+}
+
+// Decodes every channel of every reading of a file and checks it against its pass, and with
+// the first channel its scan lines' records.
 void CheckFile(const TSampleFile& file)
 {
     const std::string ext = ExtensionOf(file);
@@ -337,6 +430,8 @@ void CheckFile(const TSampleFile& file)
             EXPECT_EQ(expected.size(),
                       static_cast<std::size_t>((file.Lines - rejected) * pass->Footprints()));
             EXPECT_TRUE(SamplesMatch(*host, expected, file, reading.Sensor, channel));
+            if (channel == ChannelsOf(reading.Sensor).front())
+                ExpectLinesAsWritten(*host, file, *pass, first);
 
             EXPECT_EQ(host->Code, ExpectedSensorCode(file, pass->Instrument));
             EXPECT_EQ(host->Satellite, DecodedSatellite(file));

@@ -138,9 +138,9 @@ TEST(SampleSet, PassesCoverEuropeAndTheStationPartsOverlap)
     const TSampleFile* lan = Find("group/hirsl1c_noaa15_20080115_0805_50410_lan.l1c");
     const TSampleFile* mas = Find("group/hirsl1c_noaa15_20080115_0805_50410_mas.l1c");
     ASSERT_TRUE(dun && lan && mas);
-    // Line times (milliseconds of the day at offset 16 of each 6656-byte record).
+    // Line times (milliseconds of the day at offset 12 of each 6656-byte record).
     const auto time = [](const TSampleFile* f, int line) {
-        return veltra::ReadBE32(f->Bytes, 6656 * static_cast<std::size_t>(line + 1) + 16);
+        return veltra::ReadBE32(f->Bytes, 6656 * static_cast<std::size_t>(line + 1) + 12);
     };
     EXPECT_LT(time(lan, 0), time(dun, dun->Lines - 1));
     EXPECT_LT(time(mas, 0), time(lan, lan->Lines - 1));

@@ -33,8 +33,6 @@ constexpr std::size_t DataSetName = 22, SpacecraftId = 72;
 
 // HIRS data-set header.
 namespace HirsHeader {
-constexpr std::size_t StartYear = 84, StartDay = 86, StartTime = 88;
-constexpr std::size_t EndYear = 96, EndDay = 98, EndTime = 100;
 constexpr std::size_t DataRecords = 128, EarthLocated = 130, PacsSource = 154;
 constexpr std::size_t FilterCalibration = 176; // + 16 k: slope, s.d., B1, s.d. (10^-6)
 constexpr std::size_t Constants = 520;         // + 12 (c - 1): wavenumber, C1, C2
@@ -45,6 +43,27 @@ constexpr std::size_t Ellipsoid = 760, Position = 812, Velocity = 824;
 namespace Line {
 constexpr std::size_t Number = 0, Year = 2, Day = 4, Time = 8;
 } // namespace Line
+
+// Every KLM data-set header holds the year, day of year and millisecond of its first and last
+// scan line.
+namespace DataSetTimes {
+constexpr std::size_t Start = 84, End = 96;
+} // namespace DataSetTimes
+
+// Where a scan line keeps its quality words and its footprints' angles: the quality indicator
+// (32-bit), the scan-line quality flags (4 bytes), the channel quality words (16-bit, from the
+// instrument's first channel; none written for HIRS, whose order sources read differently) and
+// per footprint the solar zenith, satellite zenith and relative azimuth (signed 16-bit,
+// 10^-2 degree).
+struct TQualityLayout {
+    std::size_t QualityIndicator, ScanLineQuality, ChannelQuality, Angles;
+};
+constexpr TQualityLayout HirsQuality{28, 32, 0, 664};
+constexpr TQualityLayout AmsuAQuality{24, 28, 32, 472};
+constexpr TQualityLayout AmsuBQuality{24, 28, 32, 212};
+// MHS records say in byte 22 which mode the instrument is in: 3 while it scans the Earth.
+constexpr std::size_t MhsMode = 22;
+constexpr std::uint8_t MhsScanMode = 3;
 
 namespace HirsLine {
 constexpr std::size_t Quality = 18;
@@ -60,10 +79,11 @@ struct TAmsuLayout {
     TInstrument Instrument;
     std::size_t DataRecords, Constants;
     std::size_t Calibration, Location, Counts, Block;
+    TQualityLayout Quality;
 };
-constexpr TAmsuLayout AmsuALayout{TInstrument::AmsuA, 144, 688, 80, 652, 904, 34};
-constexpr TAmsuLayout AmsuBLayout{TInstrument::AmsuB, 132, 324, 60, 752, 1480, 12};
-constexpr TAmsuLayout MhsLayout{TInstrument::Mhs, 132, 416, 60, 752, 1480, 12};
+constexpr TAmsuLayout AmsuALayout{TInstrument::AmsuA, 144, 688, 80, 652, 904, 34, AmsuAQuality};
+constexpr TAmsuLayout AmsuBLayout{TInstrument::AmsuB, 132, 324, 60, 752, 1480, 12, AmsuBQuality};
+constexpr TAmsuLayout MhsLayout{TInstrument::Mhs, 132, 416, 60, 752, 1480, 12, AmsuBQuality};
 
 std::span<std::uint8_t> Record(TFileBytes& file, int recordSize, int index)
 {
@@ -91,11 +111,50 @@ TFileBytes NewLevel1bFile(const TPassData& pass, const std::string& station, int
 
 void PutLineTime(TRecordBuilder& record, const TPassData& pass, int line)
 {
-    const TUtcTime time = UtcOf(pass.Info, pass.Lines[static_cast<std::size_t>(line)].Seconds);
+    const TUtcTime time =
+        UtcOf(pass.Info, pass.Lines[static_cast<std::size_t>(line)].StoredSeconds());
     record.PutBE16(Line::Number, static_cast<std::uint16_t>(line + 1));
     record.PutBE16(Line::Year, static_cast<std::uint16_t>(time.Year));
     record.PutBE16(Line::Day, static_cast<std::uint16_t>(time.DayOfYear));
     record.PutBE32(Line::Time, time.Milliseconds);
+}
+
+void PutDate(TRecordBuilder& header, std::size_t offset, const TUtcTime& time)
+{
+    header.PutBE16(offset, static_cast<std::uint16_t>(time.Year));
+    header.PutBE16(offset + 2, static_cast<std::uint16_t>(time.DayOfYear));
+    header.PutBE32(offset + 4, time.Milliseconds);
+}
+
+void PutDataSetTimes(TRecordBuilder& header, const TPassData& pass)
+{
+    PutDate(header, DataSetTimes::Start, UtcOf(pass.Info, pass.Lines.front().Seconds));
+    PutDate(header, DataSetTimes::End, UtcOf(pass.Info, pass.Lines.back().Seconds));
+}
+
+// The scan line's quality words and its footprints' angles (and the MHS instrument mode).
+void PutLineQuality(TRecordBuilder& record, const TPassData& pass, int line,
+                    const TQualityLayout& layout)
+{
+    const TScanLineData& data = pass.Lines[static_cast<std::size_t>(line)];
+    record.PutBE32(layout.QualityIndicator, static_cast<std::int32_t>(data.QualityIndicator));
+    record.PutBE32(layout.ScanLineQuality, static_cast<std::int32_t>(data.ScanLineQuality));
+    if (layout.ChannelQuality != 0)
+        for (int c = pass.FirstChannel(); c < pass.FirstChannel() + pass.ChannelCount(); ++c)
+            record.PutBE16(layout.ChannelQuality +
+                               2 * static_cast<std::size_t>(c - pass.FirstChannel()),
+                           data.ChannelQuality[static_cast<std::size_t>(c - 1)]);
+    const auto hundredths = [](double degrees) {
+        return static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(degrees * 100)));
+    };
+    for (std::size_t j = 0; j < data.Angles.size(); ++j) {
+        const TViewAngles& a = data.Angles[j];
+        record.PutBE16(layout.Angles + 6 * j, hundredths(a.SolarZenith));
+        record.PutBE16(layout.Angles + 6 * j + 2, hundredths(a.SatelliteZenith));
+        record.PutBE16(layout.Angles + 6 * j + 4, hundredths(a.RelativeAzimuth()));
+    }
+    if (pass.Instrument == TInstrument::Mhs)
+        record.PutByte(MhsMode, MhsScanMode);
 }
 
 void CheckInstrument(const TPassData& pass, TInstrument instrument)
@@ -106,14 +165,7 @@ void CheckInstrument(const TPassData& pass, TInstrument instrument)
 
 void PutHirsHeader(TRecordBuilder& header, const TPassData& pass, const std::string& station)
 {
-    const TUtcTime start = UtcOf(pass.Info, pass.Lines.front().Seconds);
-    const TUtcTime end = UtcOf(pass.Info, pass.Lines.back().Seconds);
-    header.PutBE16(HirsHeader::StartYear, static_cast<std::uint16_t>(start.Year));
-    header.PutBE16(HirsHeader::StartDay, static_cast<std::uint16_t>(start.DayOfYear));
-    header.PutBE32(HirsHeader::StartTime, start.Milliseconds);
-    header.PutBE16(HirsHeader::EndYear, static_cast<std::uint16_t>(end.Year));
-    header.PutBE16(HirsHeader::EndDay, static_cast<std::uint16_t>(end.DayOfYear));
-    header.PutBE32(HirsHeader::EndTime, end.Milliseconds);
+    PutDataSetTimes(header, pass);
     const auto lines = static_cast<std::uint16_t>(pass.Lines.size());
     header.PutBE16(HirsHeader::DataRecords, lines);
     header.PutBE16(HirsHeader::EarthLocated, lines);
@@ -205,12 +257,14 @@ TFileBytes AmsuLevel1b(const TPassData& pass, const std::string& station, const 
     TFileBytes file = NewLevel1bFile(pass, station, size);
     TRecordBuilder header(Record(file, size, 0));
     header.PutBE16(layout.DataRecords, static_cast<std::uint16_t>(pass.Lines.size()));
+    PutDataSetTimes(header, pass);
     PutStoredConstants(header, layout.Constants, layout.Instrument);
     const std::vector<TChannelConstants> constants = DecodedConstants(layout.Instrument);
     const int first = FirstChannel(layout.Instrument);
     for (int l = 0; l < static_cast<int>(pass.Lines.size()); ++l) {
         TRecordBuilder record(Record(file, size, l + 1));
         PutLineTime(record, pass, l);
+        PutLineQuality(record, pass, l, layout.Quality);
         PutLocations(record, layout.Location, pass.Lines[static_cast<std::size_t>(l)]);
         for (int c = first; c < first + pass.ChannelCount(); ++c) {
             const auto index = static_cast<std::size_t>(c - first);
@@ -305,6 +359,7 @@ TFileBytes HirsLevel1b(const TPassData& pass, const std::string& station)
     for (int l = 0; l < static_cast<int>(pass.Lines.size()); ++l) {
         TRecordBuilder record(Record(file, size, l + 1));
         PutLineTime(record, pass, l);
+        PutLineQuality(record, pass, l, HirsQuality);
         PutHirsLine(record, pass, l, constants);
     }
     return file;

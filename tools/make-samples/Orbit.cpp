@@ -120,4 +120,29 @@ TGroundPoint TOrbit::ScanPoint(double time, double scanAngleDeg) const
     return EarthFixed(Add(Scale(radial, r), Scale(ray, s)), time);
 }
 
+TLookAngles TOrbit::SatelliteSeenFrom(double time, const TGroundPoint& point) const
+{
+    // The satellite in the earth-fixed frame, turned back by the earth's rotation since the
+    // node as EarthFixed turns longitudes.
+    const TVector3 p = Position(time);
+    const double turn = -EarthRotationRadS * (time - nodeTime_);
+    const TVector3 satellite{p.X * std::cos(turn) - p.Y * std::sin(turn),
+                             p.X * std::sin(turn) + p.Y * std::cos(turn), p.Z};
+    const double lat = point.Latitude * Degree, lon = point.Longitude * Degree;
+    const TVector3 up{std::cos(lat) * std::cos(lon), std::cos(lat) * std::sin(lon), std::sin(lat)};
+    const TVector3 east{-std::sin(lon), std::cos(lon), 0.0};
+    const TVector3 north{-std::sin(lat) * std::cos(lon), -std::sin(lat) * std::sin(lon),
+                         std::cos(lat)};
+    const TVector3 d = Add(satellite, Scale(up, -EarthRadiusKm));
+    const auto dot = [](const TVector3& a, const TVector3& b) {
+        return a.X * b.X + a.Y * b.Y + a.Z * b.Z;
+    };
+    const double length = std::sqrt(dot(d, d));
+    const double zenith = std::acos(std::clamp(dot(d, up) / length, -1.0, 1.0)) / Degree;
+    double azimuth = std::atan2(dot(d, east), dot(d, north)) / Degree;
+    if (azimuth < 0)
+        azimuth += 360.0;
+    return {zenith, azimuth};
+}
+
 } // namespace veltra::samples

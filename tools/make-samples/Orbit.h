@@ -20,6 +20,13 @@ struct TGroundPoint {
     double Longitude = 0; // degrees east, -180 to 180
 };
 
+// A direction seen from a place on the ground: its angle from the local vertical and its
+// azimuth, clockwise from north, 0 to 360 degrees.
+struct TLookAngles {
+    double Zenith = 0;
+    double Azimuth = 0;
+};
+
 class TOrbit {
 public:
     // The orbit of the satellite whose sub-satellite point passes latitude and longitude
@@ -45,6 +52,8 @@ public:
     // Where the ray at scanAngleDeg from nadir (negative to the left of the flight direction)
     // meets the earth at the given time.
     TGroundPoint ScanPoint(double time, double scanAngleDeg) const;
+    // Where the satellite is seen from a point on the ground at the given time.
+    TLookAngles SatelliteSeenFrom(double time, const TGroundPoint& point) const;
 
 private:
     double radius_ = 0;        // km from the earth's centre

@@ -70,6 +70,20 @@ TUtcTime UtcOf(const TPassInfo& info, double seconds)
     return t;
 }
 
+double TViewAngles::RelativeAzimuth() const
+{
+    const double difference = std::fmod(std::fabs(SatelliteAzimuth - SolarAzimuth), 360.0);
+    return difference > 180.0 ? 360.0 - difference : difference;
+}
+
+TViewAngles ViewAnglesAt(const TPassInfo& info, double seconds, double scanAngleDeg)
+{
+    const TGroundPoint point = info.Orbit.ScanPoint(seconds, scanAngleDeg);
+    const TLookAngles satellite = info.Orbit.SatelliteSeenFrom(seconds, point);
+    const TLookAngles sun = SunSeenFrom(info.DayOfYear, point.Latitude, point.Longitude, seconds);
+    return {satellite.Zenith, satellite.Azimuth, sun.Zenith, sun.Azimuth};
+}
+
 int TPassInfo::RevolutionAt(double seconds) const
 {
     return Revolution + Orbit.RevolutionsSinceNode(seconds);
@@ -107,6 +121,7 @@ TPassData MakePass(const TSceneModel& scene, const TPassInfo& info, TInstrument 
             const TGroundPoint p = info.Orbit.ScanPoint(line.Seconds, geometry.ScanAngleDeg(i));
             line.Latitude.push_back(ToStored(p.Latitude, 1e-4));
             line.Longitude.push_back(ToStored(p.Longitude, 1e-4));
+            line.Angles.push_back(ViewAnglesAt(info, line.Seconds, geometry.ScanAngleDeg(i)));
         }
         FillValues(scene, instrument, line);
     }

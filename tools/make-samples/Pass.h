@@ -3,6 +3,7 @@
 // of every footprint (as the files store it, 10^-4 degree) and the value of every channel at
 // that footprint. The format writers turn this into bytes; a test that decodes a written file
 // compares what it reads with these values.
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -12,14 +13,37 @@
 
 namespace veltra::samples {
 
+// How a footprint is seen: the satellite's and the sun's zenith angles and azimuths at the
+// footprint (degrees; azimuths clockwise from north, 0-360), and the relative azimuth, the
+// difference of the two azimuths folded into 0-180 degrees.
+struct TViewAngles {
+    double SatelliteZenith = 0, SatelliteAzimuth = 0;
+    double SolarZenith = 0, SolarAzimuth = 0;
+
+    double RelativeAzimuth() const;
+};
+
 struct TScanLineData {
     double Seconds = 0;        // UTC seconds since 00:00 of the pass's day (may pass 86400)
-    std::uint16_t Quality = 0; // Level 1b HIRS line quality word; not 0 marks a rejected line
+    std::uint16_t Quality = 0; // Level 1b HIRS scan type; not 0 (not an Earth view) is rejected
+    // The quality words the ground processing sets (NOAA KLM bit meanings, bit 31 the most
+    // significant): the quality indicator, the scan-line quality flags (HIRS: calibration in
+    // bits 15-8; AMSU: the calibration problem byte in bits 15-8), and the AMSU channel quality
+    // words at [channel - 1].
+    std::uint32_t QualityIndicator = 0;
+    std::uint32_t ScanLineQuality = 0;
+    std::array<std::uint16_t, 20> ChannelQuality{};
+    // What the stored time is off by (a time sequence error), seconds.
+    double TimeErrorS = 0;
     std::vector<std::int32_t> Latitude;  // per footprint, 10^-4 degree
     std::vector<std::int32_t> Longitude; // per footprint, 10^-4 degree
+    std::vector<TViewAngles> Angles;     // per footprint
     // Per footprint and channel, at [footprint * ChannelCount + channel - FirstChannel]:
     // brightness temperature in K, or albedo in percent for HIRS channel 20.
     std::vector<double> Values;
+
+    // The time the records store for the line.
+    double StoredSeconds() const { return Seconds + TimeErrorS; }
 };
 
 // Which pass: the satellite and its orbit, the UTC day the pass starts on, the revolution
@@ -63,6 +87,9 @@ struct TUtcTime {
 
 // The calendar time of seconds counted from 00:00 UTC of the pass's first day.
 TUtcTime UtcOf(const TPassInfo& info, double seconds);
+
+// How the footprint at a scan angle (degrees from nadir) is seen at a time of the pass.
+TViewAngles ViewAnglesAt(const TPassInfo& info, double seconds, double scanAngleDeg);
 
 // lineCount scan lines of the instrument, the first at startSeconds, one every line period,
 // with the scene seen at each footprint plus a little instrument noise (a fixed function of

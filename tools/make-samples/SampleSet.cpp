@@ -65,6 +65,42 @@ void Reject(TPassData& pass, std::span<const int> lines)
             pass.Lines[static_cast<std::size_t>(line)].Quality = 1;
 }
 
+// The first Earth-view line from about a share of the pass on.
+TScanLineData& LineAt(TPassData& pass, double share)
+{
+    auto line = static_cast<std::size_t>(share * static_cast<double>(pass.Lines.size()));
+    while (line + 1 < pass.Lines.size() && pass.Lines[line].Quality != 0)
+        ++line;
+    return pass.Lines[line];
+}
+
+// The flags the ground processing sets, once each in a pass: a line not to be used, a line
+// that could not be calibrated (on HIRS the Moon in the space view; on AMSU one channel whose
+// space views were all bad), and a line whose time jumped back a minute.
+void FlagLines(TPassData& pass)
+{
+    constexpr std::uint32_t Bit31 = 1u << 31, Bit30 = 1u << 30, Bit28 = 1u << 28;
+    constexpr std::uint32_t SomeChannelsUncalibrated = 1u << 11, MoonInSpaceView = 1u << 9;
+    constexpr std::uint32_t TimeNotConsistent = 1u << 21;
+    constexpr std::uint16_t AllSpaceViewsBad = 1u << 4;
+    if (pass.Lines.size() < 4)
+        return;
+    LineAt(pass, 0.25).QualityIndicator |= Bit31;
+    TScanLineData& calibration = LineAt(pass, 0.5);
+    calibration.QualityIndicator |= Bit28;
+    calibration.ScanLineQuality |= SomeChannelsUncalibrated;
+    if (pass.Instrument == TInstrument::Hirs)
+        calibration.ScanLineQuality |= MoonInSpaceView;
+    else
+        calibration.ChannelQuality[pass.Instrument == TInstrument::AmsuA ? 2 : 16] |=
+            AllSpaceViewsBad; // channel 3 or 17
+    TScanLineData& time = LineAt(pass, 0.75);
+    time.QualityIndicator |= Bit30;
+    if (pass.Instrument == TInstrument::Hirs)
+        time.ScanLineQuality |= TimeNotConsistent;
+    time.TimeErrorS = -60;
+}
+
 std::string TimeSpan(const TPassData& pass)
 {
     const TUtcTime start = UtcOf(pass.Info, pass.Lines.front().Seconds);
@@ -82,6 +118,21 @@ std::string RejectedNote(const TPassData& pass)
     return lines.empty() ? "" : "; quality word set on lines " + lines;
 }
 
+// The lines (counted from 1) whose quality indicator has a bit set, by meaning.
+std::string FlaggedNote(const TPassData& pass)
+{
+    std::string note;
+    const auto add = [&](std::uint32_t bit, const char* meaning) {
+        for (std::size_t l = 0; l < pass.Lines.size(); ++l)
+            if ((pass.Lines[l].QualityIndicator & bit) != 0)
+                note += Format("%s%s line %zu", note.empty() ? "" : ", ", meaning, l + 1);
+    };
+    add(1u << 31, "do-not-use");
+    add(1u << 28, "calibration");
+    add(1u << 30, "time-error");
+    return note.empty() ? "" : "; flagged: " + note;
+}
+
 TSampleFile Entry(std::string path, std::string family, const TPassData& pass, std::string note,
                   TFileBytes bytes)
 {
@@ -92,7 +143,7 @@ TSampleFile Entry(std::string path, std::string family, const TPassData& pass, s
     file.Satellite = pass.Info.Satellite.Name;
     file.Lines = static_cast<int>(pass.Lines.size());
     file.Footprints = pass.Footprints();
-    file.Note = std::move(note);
+    file.Note = std::move(note) + (file.Family == "Level 1d" ? "" : FlaggedNote(pass));
     file.Bytes = std::move(bytes);
     return file;
 }
@@ -118,25 +169,33 @@ TSamplePasses MakeSamplePasses()
     // Europe: from about 76 N to 26 N, eight minutes before to seven after the pass time.
     p.HirsEurope = PassAround(scene, noaa15, TInstrument::Hirs, 480, 900);
     Reject(p.HirsEurope, EuropeRejectedLines);
+    FlagLines(p.HirsEurope);
     p.AmsuAEurope = PassAround(scene, noaa15, TInstrument::AmsuA, 480, 900);
+    FlagLines(p.AmsuAEurope);
     p.AmsuBEurope = PassAround(scene, noaa15, TInstrument::AmsuB, 480, 900);
+    FlagLines(p.AmsuBEurope);
     p.AmsuAOnHirs = ResamplePass(scene, p.HirsEurope, TInstrument::AmsuA);
     p.AmsuBOnHirs = ResamplePass(scene, p.HirsEurope, TInstrument::AmsuB);
     p.MhsEurope = PassAround(scene, metop, TInstrument::Mhs, 480, 900);
+    FlagLines(p.MhsEurope);
 
     // From near the northernmost point of the orbit down to about 10 N.
     p.HirsGroupPass = PassAround(scene, noaa15, TInstrument::Hirs, 580, 1270);
+    FlagLines(p.HirsGroupPass);
     TPassInfo next = noaa15;
     next.PassSeconds += noaa15.Orbit.PeriodS();
     p.HirsNextPass = PassAround(scene, next, TInstrument::Hirs, 300, 700);
+    FlagLines(p.HirsNextPass);
 
     const double node = noaa15.Orbit.NodeTime();
     const double period = noaa15.Orbit.PeriodS();
     p.HirsOrbit =
         MakePass(scene, noaa15, TInstrument::Hirs, node, LinesFor(TInstrument::Hirs, period));
     Reject(p.HirsOrbit, OrbitRejectedLines);
+    FlagLines(p.HirsOrbit);
     p.AmsuBOrbit =
         MakePass(scene, noaa15, TInstrument::AmsuB, node, LinesFor(TInstrument::AmsuB, period));
+    FlagLines(p.AmsuBOrbit);
     return p;
 }
 
@@ -225,6 +284,14 @@ std::string ManifestText(const std::vector<TSampleFile>& files)
         "15 January 2008 (warm tropics, cold poles, a wave train with a polar-front cloud band,\n"
         "crude continents, morning sunlight) seen by NOAA-15 and Metop-A along computed orbits.\n"
         "Level 1b counts are the exact inverse of the calibration the viewer applies.\n"
+        "\n"
+        "Every scan line holds its UTC time (Level 1d: the header's start and end only). Level 1b\n"
+        "lines hold each footprint's solar zenith, satellite zenith and relative azimuth; AAPP\n"
+        "Level 1c HIRS lines and the native files satellite and solar zenith and azimuth. In each\n"
+        "Level 1b and 1c pass one line is flagged do not use (quality indicator bit 31), one\n"
+        "calibration (bit 28: HIRS the Moon in the space view, AMSU-A channel 3 or AMSU-B/MHS\n"
+        "channel 17 with all space views bad) and one time sequence error (bit 30, its stored\n"
+        "time a minute early); MHS lines say scan mode 3.\n"
         "\n"
         "AAPP names: product_satellite_date_passtime_revolution_station; the files in group/\n"
         "are one pass received by three stations (fields 1, 4 and 5 agree) and one file of the\n"

@@ -243,17 +243,44 @@ const TChannelModel& ModelFor(TInstrument instrument, int channel)
     return AmsuBModels[std::clamp(channel, 16, 20) - 16];
 }
 
+// The sun's declination on a day and its hour angle at a longitude and time (radians; the
+// hour angle grows westwards, 0 at local noon).
+double Declination(int dayOfYear)
+{
+    return -23.44 * Degree * std::cos(2.0 * Pi * (dayOfYear + 10) / 365.0);
+}
+
+double HourAngle(double longitude, double seconds)
+{
+    return (seconds / 3600.0 - 12.0) * 15.0 * Degree + longitude * Degree;
+}
+
 // Cosine of the solar zenith angle.
 double SunCosine(int dayOfYear, double latitude, double longitude, double seconds)
 {
-    const double declination = -23.44 * Degree * std::cos(2.0 * Pi * (dayOfYear + 10) / 365.0);
-    const double hourAngle = (seconds / 3600.0 - 12.0) * 15.0 * Degree + longitude * Degree;
+    const double declination = Declination(dayOfYear);
+    const double hourAngle = HourAngle(longitude, seconds);
     const double lat = latitude * Degree;
     return std::sin(lat) * std::sin(declination) +
            std::cos(lat) * std::cos(declination) * std::cos(hourAngle);
 }
 
 } // namespace
+
+TLookAngles SunSeenFrom(int dayOfYear, double latitude, double longitude, double seconds)
+{
+    const double declination = Declination(dayOfYear);
+    const double hourAngle = HourAngle(longitude, seconds);
+    const double lat = latitude * Degree;
+    const double cosine = SunCosine(dayOfYear, latitude, longitude, seconds);
+    const double east = -std::cos(declination) * std::sin(hourAngle);
+    const double north = std::sin(declination) * std::cos(lat) -
+                         std::cos(declination) * std::sin(lat) * std::cos(hourAngle);
+    double azimuth = std::atan2(east, north) / Degree;
+    if (azimuth < 0)
+        azimuth += 360.0;
+    return {std::acos(std::clamp(cosine, -1.0, 1.0)) / Degree, azimuth};
+}
 
 double TSceneModel::LandFraction(double latitude, double longitude)
 {

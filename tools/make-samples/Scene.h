@@ -6,6 +6,7 @@
 // is a smooth function of position and time, so pictures look like data, and is kept inside
 // each channel's usual range.
 #include "make-samples/Instruments.h"
+#include "make-samples/Orbit.h"
 
 namespace veltra::samples {
 
@@ -24,6 +25,11 @@ struct TSceneState {
     double CloudTopTemperature = 0;     // K
     double Daylight = 0; // 0 at night, 1 in full daylight, a soft edge at the terminator
 };
+
+// Where the sun stands seen from a place (degrees) at a time (UTC seconds since 00:00 of the
+// day of the year): zenith angle and azimuth clockwise from north, 0 to 360 degrees. The same
+// sun lights the visible channel.
+TLookAngles SunSeenFrom(int dayOfYear, double latitude, double longitude, double seconds);
 
 class TSceneModel {
 public:
