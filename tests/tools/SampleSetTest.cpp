@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <unistd.h>
 
 #include "SharedSampleSet.h"
 #include "base/AtomicFile.h"
@@ -162,8 +163,8 @@ TEST(SampleSet, ManifestListsEveryFile)
 // Two runs give the same bytes, in memory and on disk, and nothing else is left in the folder.
 TEST(SampleSet, WritesTheSameFolderEveryTime)
 {
-    const std::filesystem::path folder =
-        std::filesystem::path(testing::TempDir()) / "veltra-sample-set-test";
+    const std::filesystem::path folder = std::filesystem::path(testing::TempDir()) /
+                                         ("veltra-sample-set-test-" + std::to_string(::getpid()));
     std::filesystem::remove_all(folder);
     const std::vector<std::string> written = WriteSampleSet(folder.string());
     ASSERT_EQ(written.size(), Set().size() + 1);
@@ -180,7 +181,8 @@ TEST(SampleSet, WritesTheSameFolderEveryTime)
 TEST(SampleSet, AtomicWriteReplacesAFile)
 {
     const std::filesystem::path path =
-        std::filesystem::path(testing::TempDir()) / "veltra-atomic-write-test.bin";
+        std::filesystem::path(testing::TempDir()) /
+        ("veltra-atomic-write-test-" + std::to_string(::getpid()) + ".bin");
     const std::vector<std::uint8_t> first = {1, 2, 3}, second = {9, 8};
     veltra::WriteFileAtomically(path.string(), first);
     veltra::WriteFileAtomically(path.string(), second);
