@@ -31,10 +31,22 @@ TBytes TDecodeContext::ReadHeader(TStream& stream, std::int32_t size)
 
 namespace {
 
+// Stored places, 10^-4 degree, that can be on the Earth: longitudes east of the date line may
+// be written either way, -180 to 180 or 0 to 360 degrees.
+constexpr std::int32_t MaxLatitude = 900000, MinLongitude = -1800000, MaxLongitude = 3600000;
+
+bool PossiblePlace(std::int32_t latitude, std::int32_t longitude)
+{
+    return latitude >= -MaxLatitude && latitude <= MaxLatitude && longitude >= MinLongitude &&
+           longitude <= MaxLongitude;
+}
+
 // The box round a line's stored places, in 10^-4 degree: latitudes, and longitudes both as
-// stored and moved into [0, 360) degrees, which keeps a line across the date line narrow.
+// stored and moved into [0, 360) degrees, which keeps a line across the date line narrow; and
+// how many places are exactly 0 N 0 E and how many cannot be on the Earth.
 struct TLineBox {
     std::int32_t South, North, West, East, WestRound, EastRound;
+    std::size_t AtZero, Impossible;
 };
 
 template <bool BigEndian> TLineBox BoxOfLine(const std::uint8_t* block, std::size_t footprints)
@@ -45,7 +57,7 @@ template <bool BigEndian> TLineBox BoxOfLine(const std::uint8_t* block, std::siz
         std::memcpy(&w, block + offset, 4);
         return static_cast<std::int32_t>(BigEndian ? __builtin_bswap32(w) : w);
     };
-    TLineBox box{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN};
+    TLineBox box{INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX, INT32_MIN, 0, 0};
     for (std::size_t i = 0; i < footprints; ++i) {
         const std::int32_t latitude = word(8 * i), longitude = word(8 * i + 4);
         // A whole turn added leaves a place where it was (a stored longitude below -180
@@ -57,24 +69,27 @@ template <bool BigEndian> TLineBox BoxOfLine(const std::uint8_t* block, std::siz
         box.East = std::max(box.East, longitude);
         box.WestRound = std::min(box.WestRound, round);
         box.EastRound = std::max(box.EastRound, round);
+        box.AtZero += latitude == 0 && longitude == 0;
+        box.Impossible += !PossiblePlace(latitude, longitude);
     }
     return box;
+}
+
+// Whether the line's places fit in its record.
+bool LocationsInRecord(TBytes record, std::size_t locations, std::size_t footprints)
+{
+    return footprints > 0 && locations <= record.size() &&
+           (record.size() - locations) / 8 >= footprints;
 }
 
 // Whether no footprint of a line can be visible, from the box round all of them. The azimuthal
 // kinds show the part of the globe within a reach of their centre (the orthographic about a
 // fifth of it), and many lines of a whole orbit lie beyond it: one test then stands for every
 // footprint's projection.
-bool LineBeyondReach(const TDecodeContext& context, TBytes record, std::size_t locations,
-                     std::size_t footprints)
+bool LineBeyondReach(const TDecodeContext& context, const TLineBox& box)
 {
-    if (!context.LineProjection->LimitedReach() || footprints == 0 || locations > record.size() ||
-        (record.size() - locations) / 8 < footprints)
+    if (!context.LineProjection->LimitedReach())
         return false;
-    const std::uint8_t* block = record.data() + locations;
-    const TLineBox box = context.Order == TByteOrder::BigEndian
-                             ? BoxOfLine<true>(block, footprints)
-                             : BoxOfLine<false>(block, footprints);
     const auto degrees = [](std::int32_t stored) { return static_cast<double>(stored) * 1e-4; };
     const bool round = static_cast<std::int64_t>(box.EastRound) - box.WestRound <
                        static_cast<std::int64_t>(box.East) - box.West;
@@ -109,7 +124,21 @@ TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth, TBytes record,
     context.LineProjection = &context.Host.Projection();
     context.LineJumpLimit = (3 * static_cast<std::int64_t>(context.LineCanvas->Width())) / 4;
     context.LineCanvas->SetPenWidth(penWidth);
-    context.LineBeyondReach = LineBeyondReach(context, record, locations, footprints);
+    context.LineBeyondReach = false;
+    if (!LocationsInRecord(record, locations, footprints))
+        return TScanLinePen{};
+    const std::uint8_t* block = record.data() + locations;
+    const TLineBox box = context.Order == TByteOrder::BigEndian
+                             ? BoxOfLine<true>(block, footprints)
+                             : BoxOfLine<false>(block, footprints);
+    if (box.AtZero == footprints) {
+        ++context.LinesWithoutData;
+        context.LineBeyondReach = true;
+        return TScanLinePen{};
+    }
+    context.LastLineWithData = context.ScanLine;
+    context.ImpossibleFootprints += static_cast<std::int64_t>(box.Impossible);
+    context.LineBeyondReach = LineBeyondReach(context, box);
     return TScanLinePen{};
 }
 
@@ -125,9 +154,13 @@ bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t l
     if (context.LineBeyondReach)
         return false;
     const std::size_t offset = locations + 8 * footprint;
+    const std::int32_t latitude = ReadInt32(record, offset, context.Order);
+    const std::int32_t longitude = ReadInt32(record, offset + 4, context.Order);
+    if (!PossiblePlace(latitude, longitude))
+        return false;
     place.Footprint = static_cast<std::int32_t>(footprint);
-    place.Latitude = static_cast<float>(ReadScaled(record, offset, 1e-4, context.Order));
-    place.Longitude = static_cast<float>(ReadScaled(record, offset + 4, 1e-4, context.Order));
+    place.Latitude = static_cast<float>(latitude * 1e-4);
+    place.Longitude = static_cast<float>(longitude * 1e-4);
     return context.LineProjection->LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
 }
 

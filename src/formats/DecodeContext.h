@@ -42,7 +42,8 @@ struct TDecodeContext {
     TCanvas* LineCanvas = nullptr;
     const TProjector* LineProjection = nullptr;
     std::int64_t LineJumpLimit = 0; // three quarters of the canvas width
-    // Set by BeginScanLine when no footprint of the line can be visible.
+    // Set by BeginScanLine when no footprint of the line can be visible, or the line holds no
+    // data.
     bool LineBeyondReach = false;
     TInputFamily Family = TInputFamily::ifLevel1b;
     std::int32_t Channel = 0;     // 1-20 HIRS, 1-15 AMSU-A, 16-20 AMSU-B/MHS
@@ -77,6 +78,15 @@ struct TDecodeContext {
     TBytes LineRecord;
     TFootprintAnglesReader LineAngles = nullptr;
     std::size_t LineAnglesAt = 0;
+    // Scan lines that hold no data: every footprint at exactly 0 N 0 E, which no scan can be
+    // (the zero-filled tail of a partial download), and the last line that held data (-1 for
+    // none). Nothing of such a line is drawn or kept.
+    std::int32_t LinesWithoutData = 0;
+    std::int32_t LastLineWithData = -1;
+    // Footprints not drawn because their stored place cannot be on the Earth: latitude beyond
+    // 90 degrees or longitude outside -180 to 360 degrees (both ways of writing east of the
+    // date line).
+    std::int64_t ImpossibleFootprints = 0;
     // Set by a header reader that finds, without failing, that the stream is not of the family
     // its name says (an AAPP instrument it does not know): the reason, in the user's terms.
     // The pass then decodes nothing from the stream.
@@ -104,8 +114,8 @@ void KeepScanLine(TDecodeContext& context, TScanLineInfo line, TBytes record,
 
 // Sets the pen width for a scan line and returns a fresh pen. The line's earth-location block
 // (footprints of 8 bytes from offset locations, as LocateFootprint reads them) is looked over
-// first: when the box round it lies wholly beyond the reach of the projection, no footprint of
-// the line is projected.
+// first: a line that holds no data and one whose box lies wholly beyond the reach of the
+// projection have no footprint projected; places that cannot be on the Earth are counted.
 TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth, TBytes record,
                            std::size_t locations, std::size_t footprints);
 // Sets the pen width back to 1.
@@ -124,7 +134,8 @@ struct TFootprintPlace {
     float Value = std::numeric_limits<float>::quiet_NaN();
 };
 // Reads the position of a footprint from the record's earth-location block (8 bytes per
-// footprint from offset locations) and projects it; false when it is not visible.
+// footprint from offset locations) and projects it; false when it is not visible or cannot be
+// on the Earth.
 bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t locations,
                      std::size_t footprint, TFootprintPlace& place);
 

@@ -102,8 +102,16 @@ TStreamOutcome DescribeEnd(const TDecodeContext& context, bool headersRead, bool
             notOfFamily + Format("no scan lines (record count %d)", context.RecordCount);
     if (!outcome.Reason.empty())
         return outcome;
+    outcome.LinesWithoutData = context.LinesWithoutData;
     outcome.End = TStreamEnd::StoppedEarly;
-    if (context.LinesDecoded >= context.RecordCount)
+    // The lines after the last that held data hold none: the data stopped there, whether the
+    // file goes on with zeros or ends.
+    const std::int32_t withData = context.LinesDecoded - context.LinesWithoutData;
+    const bool emptyTail = context.LinesWithoutData > 0 && withData == context.LastLineWithData + 1;
+    if (emptyTail && (!failed || failure.empty()))
+        outcome.Reason =
+            Format("stopped early: %d of %d scan lines hold data", withData, context.RecordCount);
+    else if (context.LinesDecoded >= context.RecordCount)
         outcome.End = TStreamEnd::Complete;
     else if (failed && failure.empty())
         outcome.Reason =
@@ -112,6 +120,19 @@ TStreamOutcome DescribeEnd(const TDecodeContext& context, bool headersRead, bool
         outcome.Reason = Format("stopped at scan line %d of %d: ", context.LinesDecoded + 1,
                                 context.RecordCount) +
                          failure;
+    const auto also = [&outcome](const std::string& reason) {
+        outcome.Reason += (outcome.Reason.empty() ? "" : "; ") + reason;
+        outcome.End = TStreamEnd::StoppedEarly;
+    };
+    if (context.LinesWithoutData == 1 && !emptyTail)
+        also("1 scan line holds no data");
+    else if (context.LinesWithoutData > 1 && !emptyTail)
+        also(Format("%d scan lines hold no data", context.LinesWithoutData));
+    if (context.ImpossibleFootprints == 1)
+        also("1 footprint with an impossible position skipped");
+    else if (context.ImpossibleFootprints > 1)
+        also(Format("%lld footprints with impossible positions skipped",
+                    static_cast<long long>(context.ImpossibleFootprints)));
     return outcome;
 }
 

@@ -15,7 +15,8 @@ TInputFamily InputFamilyOf(const std::string& fileExt);
 // How the decoding pass ended for one stream.
 enum class TStreamEnd {
     Complete,     // every scan line the header counts was decoded
-    StoppedEarly, // the scan lines before a failure were decoded, and drawn
+    StoppedEarly, // the scan lines before a failure were decoded, and drawn; or some lines or
+                  // footprints held no data or impossible places, and were not drawn
     NotDecoded,   // nothing: the stream is not of the family its name says, or is absent
 };
 
@@ -23,8 +24,11 @@ struct TStreamOutcome {
     TStreamEnd End = TStreamEnd::Complete;
     std::int32_t LinesDecoded = 0;
     std::int32_t LinesCounted = 0; // the header's count of scan lines; 0 when none was read
-    // Short and in the user's terms ("truncated: 41 of 141 scan lines"); empty when complete.
+    // Short and in the user's terms ("truncated: 41 of 141 scan lines", "stopped early: 71 of
+    // 141 scan lines hold data", "12 footprints with impossible positions skipped", joined by
+    // "; "); empty when complete.
     std::string Reason;
+    std::int32_t LinesWithoutData = 0; // of LinesDecoded, those that held no data
 
     bool IsComplete() const { return End == TStreamEnd::Complete; }
 };

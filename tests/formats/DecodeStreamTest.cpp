@@ -147,13 +147,15 @@ TEST(PlotFootprint, JoinsFootprintsUnlessTheJumpExceedsThreeQuartersOfTheWidth)
     EXPECT_EQ(host.Canvas.Calls.front().A, 3);
 }
 
-// Scan-line records of the HIRS layout; a nonzero quality word (bytes 18-19) makes the
-// decoder pass over a line without calibrating it.
+// Scan-line records of the HIRS layout, the first footprint at 0.0001 N (a line all at 0 N 0 E
+// holds no data); a nonzero quality word (bytes 18-19) makes the decoder pass over a line
+// without calibrating it.
 std::vector<std::uint8_t> WithHirsLines(std::vector<std::uint8_t> bytes, int lines, bool rejected)
 {
     for (int i = 0; i < lines; ++i) {
         std::vector<std::uint8_t> line(4608, 0);
         line[19] = rejected ? 1 : 0;
+        line[1003] = 1; // the latitude at 1000, big-endian
         bytes.insert(bytes.end(), line.begin(), line.end());
     }
     return bytes;
@@ -166,7 +168,8 @@ std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t size)
 }
 
 // A Level 1c MHS file as AAPP writes it on little-endian computers: the header record and
-// `lines` zeroed scan lines of 4608 bytes, the header claiming `records`.
+// `lines` zeroed scan lines of 4608 bytes but for the first footprint's latitude (0.0001 N),
+// the header claiming `records`.
 std::vector<std::uint8_t> NativeMhsFile(std::int32_t records, int lines)
 {
     std::vector<std::uint8_t> bytes(4608 * static_cast<std::size_t>(lines + 1), 0);
@@ -177,6 +180,8 @@ std::vector<std::uint8_t> NativeMhsFile(std::int32_t records, int lines)
     };
     put(28, 12); // the instrument, MHS
     put(72, records);
+    for (int line = 1; line <= lines; ++line)
+        put(4608 * static_cast<std::size_t>(line) + 56, 1);
     return bytes;
 }
 

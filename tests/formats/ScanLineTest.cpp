@@ -47,7 +47,8 @@ TByteVector Level1bFile(const TRecordBuilder& archive, const TRecordBuilder& hea
 
 // HIRS: the quality indicator at 28 with only bit 31 set (bytes 80 00 00 00), the scan-line
 // quality flags at 32 with bit 14 (meaning disputed) and bit 9 (Moon in the space view), the
-// time at 2-11, and footprint 0's solar zenith, satellite zenith and relative azimuth at 664.
+// time at 2-11, footprint 0's solar zenith, satellite zenith and relative azimuth at 664, and
+// its place at 1000 (a line with every footprint at 0 N 0 E holds no data).
 TByteVector HirsFile()
 {
     TRecordBuilder header(4608);
@@ -56,7 +57,7 @@ TByteVector HirsFile()
     TRecordBuilder line(4608);
     line.BE16(0, 1).BE16(2, 2008).BE16(4, 15).BE32(8, 28800000);
     line.BE32(28, static_cast<std::int32_t>(0x80000000u)).BE32(32, 0x00004200);
-    line.BE16(664, 12345).BE16(666, 1000).BE16(668, 17000);
+    line.BE16(664, 12345).BE16(666, 1000).BE16(668, 17000).Place(1000, 10, 20);
     return Level1bFile(Archive(), header, 4608, line);
 }
 
