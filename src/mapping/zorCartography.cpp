@@ -82,25 +82,36 @@ private:
     std::size_t position_ = 0;
 };
 
-// Splits text into lines at CR, LF or CR LF; a final line needs no line break.
-std::vector<std::string_view> SplitLines(TBytes bytes)
-{
-    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
-            ++start;
+// The lines of a text, one at a time, split at CR, LF or CR LF; a final line needs no line
+// break. Nothing is kept per line, so a file of millions of empty lines costs no memory.
+class TLineReader {
+public:
+    explicit TLineReader(TBytes bytes)
+        : text_(reinterpret_cast<const char*>(bytes.data()), bytes.size())
+    {
     }
-    return lines;
-}
+
+    bool AtEnd() const { return start_ >= text_.size(); }
+
+    std::string_view Next()
+    {
+        const std::size_t end = text_.find_first_of("\r\n", start_);
+        if (end == std::string_view::npos) {
+            const std::string_view line = text_.substr(start_);
+            start_ = text_.size();
+            return line;
+        }
+        const std::string_view line = text_.substr(start_, end - start_);
+        start_ = end + 1;
+        if (text_[end] == '\r' && start_ < text_.size() && text_[start_] == '\n')
+            ++start_;
+        return line;
+    }
+
+private:
+    std::string_view text_;
+    std::size_t start_ = 0;
+};
 
 // Drops spaces and control characters at both ends.
 std::string_view Trim(std::string_view s)
@@ -305,6 +316,14 @@ TCartogList::TFormat TCartogList::FormatOf(std::span<const std::uint8_t> bytes,
 
 void TCartogList::LoadFromFile(const std::string& fileName)
 {
+    LoadProblem.clear();
+    std::error_code error;
+    if (!fileName.empty() && std::filesystem::is_regular_file(fileName, error) &&
+        std::filesystem::file_size(fileName, error) > MaxFileSize && !error) {
+        LoadProblem = fileName + ": outline file larger than 256 MiB, not loaded";
+        LoadFromBytes({}, fileName); // as a file that cannot be read
+        return;
+    }
     const std::shared_ptr<const TLoaded> loaded = SharedLoad(fileName, AcceptText);
     if (loaded) {
         Apply(*loaded);
@@ -433,6 +452,10 @@ void TCartogList::LoadMinuteSegments(std::span<const std::uint8_t> bytes)
             break; // a record cut after its count and kind holds nothing
         if (count < 0 || static_cast<std::size_t>(count) > in.Remaining() / MinutePointSize)
             throw EReadError("Outline record longer than the file");
+        // A record without points draws nothing; kept, millions of them would cost a hundred
+        // times the file's size.
+        if (count == 0)
+            continue;
         auto segment = std::make_unique<TLineSegment>();
         segment->Kind = kind;
         // As AddPoint would store them, in two plain passes: the points, then their box.
@@ -475,7 +498,7 @@ void TCartogList::LoadGSHHS(std::span<const std::uint8_t> bytes)
             throw EReadError("Polygon longer than the file");
         const std::uint8_t* p = in.Take(static_cast<std::size_t>(count) * GshhsPointSize);
         // Level 1 land, 2 lakes (large ones only), 3 islands in lakes; 4 and up are skipped.
-        if (!(level == 1 || (level == 2 && area >= GshhsMinLakeArea) || level == 3))
+        if (!(level == 1 || (level == 2 && area >= GshhsMinLakeArea) || level == 3) || count == 0)
             continue;
         auto segment = std::make_unique<TLineSegment>();
         segment->Points.reserve(static_cast<size_t>(count));
@@ -491,15 +514,14 @@ void TCartogList::LoadGSHHS(std::span<const std::uint8_t> bytes)
 
 void TCartogList::LoadGPX(std::span<const std::uint8_t> bytes)
 {
-    const std::vector<std::string_view> lines = SplitLines(bytes);
-    std::size_t next = 0;
+    TLineReader lines(bytes);
     const auto nextLine = [&]() {
-        if (next >= lines.size())
+        if (lines.AtEnd())
             throw EReadError("End of track file");
-        return TrimLower(lines[next++]);
+        return TrimLower(lines.Next());
     };
 
-    while (next < lines.size()) {
+    while (!lines.AtEnd()) {
         while (nextLine() != "<trkseg>") {
         }
         auto segment = std::make_unique<TLineSegment>();
@@ -525,8 +547,8 @@ void TCartogList::LoadTextSegments(std::span<const std::uint8_t> bytes)
             AddLoaded(std::move(segment));
         segment.reset();
     };
-    for (const std::string_view raw : SplitLines(bytes)) {
-        const std::string_view line = Trim(raw);
+    for (TLineReader lines(bytes); !lines.AtEnd();) {
+        const std::string_view line = Trim(lines.Next());
         if (line.size() < 5) { // a short line (the "# -b" first line too) ends a polyline
             finish();
             continue;

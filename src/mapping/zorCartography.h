@@ -10,8 +10,10 @@
 //    polygon headers, points as int32 millionths of a degree;
 //  - GPX track files (extension ".gpx"), read line by line;
 //  - a tab-separated text format starting "# -b", read only when AcceptText is set.
-// Every reader works on the whole file held in memory and never reads past its end; a
-// malformed or truncated file ends the load silently, keeping the polylines completed so far.
+// Every reader works on the whole file held in memory (files up to 256 MiB) and never reads
+// past its end; a malformed or truncated file ends the load silently, keeping the polylines
+// completed so far. Polylines without points are not kept, so the memory a file takes follows
+// the points it draws.
 //
 // A file is read and parsed once per process: every list that loads it shares the same
 // immutable polylines, whichever thread loads it. Each list keeps the pixel polylines of its
@@ -72,6 +74,9 @@ public:
     static constexpr int MaxPolylinePoints = 16000;
     // Projection kind whose whole-world outline makes the jump threshold half the map width.
     static constexpr std::uint8_t VanDerGrintenKind = 12;
+    // The largest outline file read, far above any coastline database; a larger one (or a
+    // sparse file of gigabytes) is not read at all.
+    static constexpr std::uintmax_t MaxFileSize = 256 * 1024 * 1024;
 
     // Looks for "Countries.dat": first in the folder of the tracking program Zephano, as the
     // App Paths look-up reports it, then in executableFolder. CountriesFile stays empty when
@@ -108,9 +113,13 @@ public:
     const TLineSegment* NextSegment(int& cursor) const;
 
     // Reads the whole file and loads it by its format. A missing or unreadable file loads
-    // nothing. A file already loaded in this process, unchanged in size and modification
-    // time, is not read again: its polylines are shared.
+    // nothing, and so does one larger than MaxFileSize, which sets LoadProblem. A file already
+    // loaded in this process, unchanged in size and modification time, is not read again: its
+    // polylines are shared.
     void LoadFromFile(const std::string& fileName);
+    // Why the last LoadFromFile loaded nothing, for the user ("F: outline file larger than
+    // 256 MiB, not loaded"); empty when nothing is to be told.
+    std::string LoadProblem;
     // The same for a file already held in memory; fileName only gives the extension.
     void LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& fileName);
 

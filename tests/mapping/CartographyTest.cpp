@@ -161,8 +161,10 @@ using MinuteFormat = TCartogFixture;
 
 TEST_F(MinuteFormat, RecordsConvertMinutesToDegreesAndKeepTheirKind)
 {
-    List.LoadFromBytes(MinuteFile({{4, {{60, -90}, {-30, 5400}, {10800, 0}}}, {2, {{1, 1}}}}),
-                       "Countries.dat");
+    // Records without points draw nothing and are not kept.
+    List.LoadFromBytes(
+        MinuteFile({{4, {{60, -90}, {-30, 5400}, {10800, 0}}}, {0, {}}, {0, {}}, {2, {{1, 1}}}}),
+        "Countries.dat");
     ASSERT_EQ(List.Count(), 2);
     const TLineSegment& s = List.Items(0);
     EXPECT_EQ(s.Kind, 4);
