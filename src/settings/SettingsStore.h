@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace veltra {
 
@@ -34,6 +35,9 @@ public:
     // TSettingsBatch). Nested pairs count.
     virtual void BeginBatch() {}
     virtual void EndBatch() {}
+    // What the user should be told about the store, one sentence each (a damaged file that
+    // was set aside); none by default.
+    virtual std::vector<std::string> Notices() { return {}; }
 };
 
 // Reads nothing and writes nothing.

@@ -71,7 +71,9 @@ TEST_F(SettingsTest, JsonTreeAndFlatMapConvertBothWaysKeepingTypes)
     EXPECT_EQ(QJsonDocument::fromJson(out.data()), QJsonDocument::fromJson(json));
 }
 
-TEST_F(SettingsTest, CorruptFileReadsAsEmptyAndIsReplacedWhole)
+// A file that cannot be read gives the defaults and a new file, and is kept beside it (other
+// programs' values may be in it) with a notice for the user; an empty one holds nothing.
+TEST_F(SettingsTest, CorruptFileReadsAsEmptyIsKeptAndReplacedWhole)
 {
     const QByteArray damaged[] = {
         "",
@@ -93,7 +95,20 @@ TEST_F(SettingsTest, CorruptFileReadsAsEmptyAndIsReplacedWhole)
                                      "Veltra": {"MapProjection": 6}}}})")
                                      .object())
             << bytes.left(40).toStdString();
+        QFile kept(File() + ".damaged");
+        EXPECT_EQ(kept.open(QIODevice::ReadOnly) ? kept.readAll() : QByteArray(), bytes);
+        EXPECT_EQ(store->Notices().size(), bytes.isEmpty() ? 0u : 1u);
+        if (!bytes.isEmpty()) {
+            EXPECT_NE(store->Notices().front().find(File().toStdString() + ".damaged"),
+                      std::string::npos);
+        }
+        kept.remove();
     }
+    // One over the size limit is kept too, under the next free name.
+    WriteFile(QByteArray(16 * 1024 * 1024 + 1, ' '));
+    WriteFile("{}", File() + ".damaged");
+    TJsonSettingsStore store(File());
+    EXPECT_EQ(QFileInfo(File() + ".damaged.2").size(), 16 * 1024 * 1024 + 1);
 }
 
 // A closing window writes many values; in a batch they reach the file in one write at its end,

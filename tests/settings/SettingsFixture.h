@@ -57,10 +57,10 @@ protected:
         return value;
     }
     QJsonObject ViewerValues() const { return FileValue(ViewerKey).toObject(); }
-    void WriteFile(const QByteArray& bytes) const
+    void WriteFile(const QByteArray& bytes, const QString& name = {}) const
     {
         QDir().mkpath(QFileInfo(File()).absolutePath());
-        QFile file(File());
+        QFile file(name.isEmpty() ? File() : name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
     }

@@ -1,5 +1,6 @@
 #include "settings/qt/JsonSettingsStore.h"
 
+#include <QFile>
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,6 +10,8 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <mutex>
 
 namespace veltra {
 
@@ -52,18 +55,48 @@ void Flatten(const QJsonObject& object, const QString& prefix, QSettings::Settin
     }
 }
 
+// The settings as a tree of keys, built from the flat map in one pass and turned into JSON
+// objects once, from the leaves up: inserting into nested JSON objects along each path would
+// copy every object on the way at every value, quadratic in the size of the file.
+struct TKeyNode {
+    QJsonValue Value;
+    bool HasValue = false;
+    std::map<QString, TKeyNode> Children;
+};
+
 // Where a name is both a value and a key with values below it, the key wins.
-void Insert(QJsonObject& object, const QStringList& path, qsizetype at, const QJsonValue& value)
+QJsonObject ObjectOf(const TKeyNode& node)
 {
-    const QString& name = path[at];
-    if (at + 1 == path.size()) {
-        if (!object.value(name).isObject())
-            object.insert(name, value);
-        return;
+    QJsonObject object;
+    for (const auto& [name, child] : node.Children) {
+        if (!child.Children.empty())
+            object.insert(name, ObjectOf(child));
+        else if (child.HasValue)
+            object.insert(name, child.Value);
     }
-    QJsonObject child = object.value(name).toObject();
-    Insert(child, path, at + 1, value);
-    object.insert(name, child);
+    return object;
+}
+
+// The notices of settings files found damaged in this process, by file.
+std::mutex noticesMutex;
+std::map<QString, QStringList> notices;
+
+// A damaged file is not overwritten with the few values this program writes: it is renamed
+// beside it, under the first free of NAME.damaged, NAME.damaged.2, ..., and the user is told.
+void KeepDamaged(QFile& file, const QString& reason)
+{
+    const QString name = file.fileName();
+    QString kept = name + QStringLiteral(".damaged");
+    for (int n = 2; QFile::exists(kept) && n <= 100; ++n)
+        kept = name + QStringLiteral(".damaged.") + QString::number(n);
+    QString notice =
+        QStringLiteral("The settings file %1 could not be read (%2)").arg(name, reason);
+    if (!QFile::exists(kept) && QFile::rename(name, kept))
+        notice += QStringLiteral(": it was kept as %1 and the defaults are used").arg(kept);
+    else
+        notice += QStringLiteral(": the defaults are used");
+    const std::lock_guard<std::mutex> lock(noticesMutex);
+    notices[name].append(notice);
 }
 
 } // namespace
@@ -76,25 +109,49 @@ QString DefaultJsonSettingsFile()
 
 bool ReadJsonSettings(QIODevice& device, QSettings::SettingsMap& map)
 {
-    if (device.size() > MaxFileSize)
-        return true;
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(device.readAll(), &error);
-    if (error.error == QJsonParseError::NoError && document.isObject())
-        Flatten(document.object(), QString(), map);
+    QString damage;
+    if (device.size() > MaxFileSize) {
+        damage = QStringLiteral("larger than %1 MiB").arg(MaxFileSize / (1024 * 1024));
+    } else {
+        QJsonParseError error{};
+        const QJsonDocument document = QJsonDocument::fromJson(device.readAll(), &error);
+        if (error.error != QJsonParseError::NoError)
+            damage = QStringLiteral("not JSON: %1 at byte %2")
+                         .arg(error.errorString())
+                         .arg(error.offset);
+        else if (!document.isObject())
+            damage = QStringLiteral("not a JSON object");
+        else
+            Flatten(document.object(), QString(), map);
+    }
+    // QSettings reads the file under its lock, so no other process renames it meanwhile.
+    if (!damage.isEmpty())
+        if (auto* file = qobject_cast<QFile*>(&device))
+            KeepDamaged(*file, damage);
     return true;
 }
 
 bool WriteJsonSettings(QIODevice& device, const QSettings::SettingsMap& map)
 {
-    QJsonObject root;
+    TKeyNode root;
     for (auto entry = map.begin(); entry != map.end(); ++entry) {
-        const QStringList path = entry.key().split(u'/', Qt::SkipEmptyParts);
-        if (!path.isEmpty())
-            Insert(root, path, 0, QJsonValue::fromVariant(entry.value()));
+        TKeyNode* node = &root;
+        for (const QString& name : entry.key().split(u'/', Qt::SkipEmptyParts))
+            node = &node->Children[name];
+        if (node != &root) {
+            node->Value = QJsonValue::fromVariant(entry.value());
+            node->HasValue = true;
+        }
     }
-    const QByteArray bytes = QJsonDocument(root).toJson(QJsonDocument::Indented);
+    const QByteArray bytes = QJsonDocument(ObjectOf(root)).toJson(QJsonDocument::Indented);
     return device.write(bytes) == bytes.size();
+}
+
+QStringList JsonSettingsNotices(const QString& fileName)
+{
+    const std::lock_guard<std::mutex> lock(noticesMutex);
+    const auto found = notices.find(fileName);
+    return found == notices.end() ? QStringList() : found->second;
 }
 
 QSettings::Format JsonSettingsFormat()
@@ -107,7 +164,8 @@ QSettings::Format JsonSettingsFormat()
 TJsonSettingsStore::TJsonSettingsStore() : TJsonSettingsStore(DefaultJsonSettingsFile()) {}
 
 TJsonSettingsStore::TJsonSettingsStore(const QString& fileName)
-    : settings_(std::make_unique<QSettings>(fileName, JsonSettingsFormat()))
+    : earlierNotices_(JsonSettingsNotices(fileName).size()),
+      settings_(std::make_unique<QSettings>(fileName, JsonSettingsFormat()))
 {
 }
 
@@ -176,6 +234,15 @@ bool TJsonSettingsStore::WriteString(const std::string& key, const std::string& 
                                      const std::string& value)
 {
     return Write(key, name, QVariant(QString::fromStdString(value)));
+}
+
+std::vector<std::string> TJsonSettingsStore::Notices()
+{
+    std::vector<std::string> lines;
+    const QStringList notices = JsonSettingsNotices(FileName());
+    for (qsizetype i = earlierNotices_; i < notices.size(); ++i)
+        lines.push_back(notices[i].toStdString());
+    return lines;
 }
 
 } // namespace veltra
