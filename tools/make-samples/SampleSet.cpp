@@ -272,6 +272,18 @@ std::vector<TSampleFile> BuildSampleSet(const TSamplePasses& p)
     const std::size_t compressed[] = {0, 4, 7};
     for (std::size_t index : compressed)
         files.push_back(Compressed(files[index]));
+
+    // The MHS Level 1b file as the NOAA archive delivers it: the receiving station is the last
+    // part of the name, with no ".L1B" after it; plain and compressed.
+    const std::string mhs = Level1bFileName(p.MhsEurope, station);
+    for (const TSampleFile& f : std::vector<TSampleFile>(files))
+        if (f.Path == mhs) {
+            TSampleFile archive = f;
+            archive.Path = "archive/" + mhs.substr(0, mhs.rfind('.'));
+            archive.Note = "as the NOAA archive names it, the station last: copy of " + mhs;
+            files.push_back(archive);
+            files.push_back(Compressed(archive));
+        }
     return files;
 }
 
@@ -296,6 +308,9 @@ std::string ManifestText(const std::vector<TSampleFile>& files)
         "AAPP names: product_satellite_date_passtime_revolution_station; the files in group/\n"
         "are one pass received by three stations (fields 1, 4 and 5 agree) and one file of the\n"
         "next revolution that the group leaves out.\n"
+        "\n"
+        "NOAA archive names: NSS.type.satellite.Dyyddd.Shhmm.Ehhmm.Borbit.station; the files in\n"
+        "archive/ end in the station, as the archive delivers them, with no .L1B.\n"
         "\n";
     text += Format("%-50s  %-8s  %-9s  %-9s  %5s  %10s  %s\n", "file", "family", "sensor",
                    "satellite", "lines", "footprints", "notes");

@@ -71,7 +71,7 @@ while IFS= read -r -d '' file; do
         done
     done
 done < <(find "$samples" -type f \( -iname '*.l1b' -o -iname '*.l1c' -o -iname '*.l1d' \
-                                       -o -iname '*.bz2' \) -print0 | sort -z)
+                                       -o -iname '*.bz2' -o -name 'NSS.*' \) -print0 | sort -z)
 
 # The renders, as many at a time as there are processors.
 xargs -0 -n 4 -P "$(nproc)" bash -c 'render_one "$@"' _ <"$out/jobs" | tee "$out/failed"
