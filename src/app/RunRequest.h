@@ -29,8 +29,8 @@ struct TRunRequest {
     float CentreLatitude = NAN, CentreLongitude = NAN, LongitudeSpan = NAN, LatitudeSpan = NAN;
     // The input to open and draw as the load timer would; empty: none.
     std::string File;
-    // The sensor tab ("HIRS", "AMSU-A", "AMSU-B") to select after detection from the name,
-    // and the channel number to select.
+    // The sensor tab ("HIRS", "AMSU-A", "AMSU-B"; MHS data are under "AMSU-B") to select after
+    // detection from the name, and the channel number to select.
     std::optional<std::string> Sensor;
     std::optional<int> Channel;
     // One render pass only: the plain files' records are read from disk, not held in memory.
@@ -42,6 +42,7 @@ enum class TRunResult {
     NotOpened,         // no stream of File could be opened
     SensorNotOffered,  // Sensor is not one of the sensor tabs for File
     ChannelNotOffered, // Channel is not one of the selected sensor's channels
+    OutlinesNotLoaded, // Countries is too large to load; the last of Notices says so
 };
 
 } // namespace veltra

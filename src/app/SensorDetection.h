@@ -20,4 +20,22 @@ std::string Level1bSensorOfName(const std::string& upperName);
 // in the stream (none given: the name alone). A stream that cannot be read gives no sensor.
 std::string Level1bSensorTab(const std::string& upperName, TStream* stream);
 
+// Whether an upper-case name (".BZ2" after it allowed) has the shape of the names files from
+// the NOAA archive come with, NSS.<type>.<satellite>.D<yyddd>.S<hhmm>.E<hhmm>.B<orbit>.<station>
+// (NSS.MHSX.NN.D24015.S1118.E1300.B1234567.WI): its last part names the receiving station
+// and is not an extension.
+bool IsArchiveName(const std::string& upperName);
+
+// The Level 1b sensor tab of a file whose extension (upper case, the inner one of a compressed
+// file) is none of ".L1B", ".L1C" and ".L1D": the one Level1bSensorTab gives when the name has
+// the archive's shape, or when the stored data set name carries a sensor marker; "" otherwise
+// (the tabs are left as they are).
+std::string OtherNameSensorTab(const std::string& fileExt, const std::string& upperName,
+                               TStream* stream);
+
+// The two archive names one pass received at two stations share: the data type, satellite,
+// day and orbit (the first, second, third and sixth parts after "NSS"); the start and end
+// times and the station may differ. Both must have the archive's shape.
+bool SameArchivePass(const std::string& upperName, const std::string& otherUpperName);
+
 } // namespace veltra

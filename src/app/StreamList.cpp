@@ -1,6 +1,10 @@
 #include "app/StreamList.h"
 
-#include <filesystem>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/Errors.h"
 #include "base/Failure.h"
@@ -14,15 +18,27 @@ namespace {
 constexpr const char* CannotOpen = "cannot be opened";
 
 // Only regular files are opened: opening a named pipe for reading would wait for a writer
-// and freeze the window, and folders and devices hold no data set. `note` says why a file
-// was not opened.
+// and freeze the window, and folders and devices hold no data set. Null, with the note that
+// says why, when the file cannot be opened.
 std::unique_ptr<TFileStream> OpenRegularFile(const std::string& name, std::string& note)
 {
-    std::error_code error;
+    struct stat status {};
+    if (::stat(name.c_str(), &status) != 0) {
+        note = std::string(CannotOpen) + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        note = std::string(CannotOpen) + ": not a regular file";
+        return nullptr;
+    }
+    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        note = std::string(CannotOpen) + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    ::close(fd);
     try {
-        if (std::filesystem::is_regular_file(name, error))
-            return std::make_unique<TFileStream>(name);
-        note = CannotOpen;
+        return std::make_unique<TFileStream>(name);
     } catch (...) {
         const TCaughtFailure failure = CaughtFailure();
         note = failure.Internal ? failure.Message : CannotOpen;
@@ -117,7 +133,7 @@ std::vector<TStreamProblem> TStreamList::Problems() const
 bool TStreamList::NothingDecoded() const
 {
     for (const TEntry& entry : entries_)
-        if (entry.Outcome.LinesDecoded > 0)
+        if (entry.Outcome.LinesDecoded - entry.Outcome.LinesWithoutData > 0)
             return false;
     return true;
 }

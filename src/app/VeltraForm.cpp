@@ -173,6 +173,7 @@ void TFormVeltra::FormCreate()
     HirsCountOffset = std::make_unique<TRegistryBoolean>("HirsCountOffset", false);
     RecentFiles = std::make_unique<TRegistryString>("RecentFiles", "");
     Streams.Clear();
+    CollectNotices();
 }
 
 void TFormVeltra::FormShow()
@@ -185,6 +186,8 @@ void TFormVeltra::FormShow()
     ApplyProjection();
     ApplyRegion();
     view_.RegisterDropTarget();
+    if (!Notices.empty())
+        view_.ShowStreamProblems(Notices);
     if (!arguments_.empty()) {
         OpenFile(arguments_[0]);
         view_.StartTimer(TTimerId::Load, LoadInterval);
@@ -257,14 +260,24 @@ std::vector<std::string> TFormVeltra::FindStationGroup() const
     const std::string pattern = StationGroupPattern();
     const std::string folder = FolderPart(pattern);
     const std::string namePattern = NamePart(pattern);
+    // A name from the NOAA archive ends in its station: the pass is the same when the data
+    // type, satellite, day and orbit are, compressed or not as the opened file is.
+    const std::string opened = UpperCase(NamePart(FileName));
+    const bool archive = IsArchiveName(opened);
+    const auto compressed = [](const std::string& upper) { return upper.ends_with(".BZ2"); };
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
          it.increment(error)) {
         const std::string entry = it->path().filename().string();
-        if (WildcardMatch(namePattern, entry))
+        const std::string upper = UpperCase(entry);
+        if (archive ? SameArchivePass(opened, upper) && compressed(opened) == compressed(upper)
+                    : WildcardMatch(namePattern, entry))
             names.push_back(folder + entry);
     }
+    // In name order, whatever order the folder lists them in: the same files give the same
+    // picture and the same exports after a copy.
+    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -373,8 +386,9 @@ void TFormVeltra::MenuFileSaveRawClick()
         return;
     try {
         SaveBrightnessTemperatures(Samples, name);
-    } catch (const EWriteError&) {
-        view_.ShowError("Error writing brightness temperatures to " + name);
+    } catch (const EWriteError& e) {
+        view_.ShowError("Error writing brightness temperatures to " + name +
+                        (e.Reason().empty() ? "" : ": " + e.Reason()));
         return;
     }
     view_.ShowMessage("Raw data saved to: " + name);
@@ -405,9 +419,11 @@ void TFormVeltra::TabControlSensorChange()
 {
     const std::string name = UpperCase(NamePart(FileName));
     const int previous = SensorTabIndex;
+    TStream* first = Streams.Count() > 0 ? Streams.Items(0) : nullptr;
     if (StartsWith(FileExt_, ".L1B"))
-        SetSensorTabList(
-            {Level1bSensorTab(name, Streams.Count() > 0 ? Streams.Items(0) : nullptr)});
+        SetSensorTabList({Level1bSensorTab(name, first)});
+    else if (const std::string tab = OtherNameSensorTab(FileExt_, name, first); !tab.empty())
+        SetSensorTabList({tab}); // an archive name without ".L1B", or a stored data set name
     if (StartsWith(FileExt_, ".L1C")) {
         std::string tab;
         if (StartsWith(name, "AMSUA"))

@@ -50,7 +50,7 @@ public:
         "SAA files (*.l1b)|*.l1b";
     // Offered after the filters above, so a stored filter index keeps its meaning.
     static constexpr const char* OpenFilterMore =
-        "|All supported files (*.l1b, *.l1c, *.l1d, *.bz2)|*.l1b;*.l1c;*.l1d;*.bz2|"
+        "|All supported files (*.l1b, *.l1c, *.l1d, *.bz2, NSS.*)|*.l1b;*.l1c;*.l1d;*.bz2;NSS.*|"
         "All files (*)|*";
     static constexpr const char* SaveFilter = "JPEG files (*.jpg)|*.jpg";
     static constexpr TColour OverlayColour = 0x808080;
@@ -113,6 +113,8 @@ public:
     // Shows the streams of the last render pass that did not decode completely, and ends the
     // diagnostics lines with them.
     void ReportStreamProblems();
+    // Takes the notices of the settings store and the outline list into Notices.
+    void CollectNotices();
     std::string StationGroupPattern() const;
     void SaveDefaultImage();
 
@@ -225,6 +227,9 @@ public:
     std::string SatelliteLabel = "Satellite Name";
     std::string SatelliteLabelHint;
     std::string CursorLocation;
+    // What the user is told on the status line, above the stream problems, for the whole run:
+    // a damaged settings file set aside, an outline file too large to load.
+    std::vector<std::string> Notices;
 
     // Creates the window's state and takes it to its first picture as the request asks; see
     // RunRequest.h.

@@ -4,6 +4,8 @@
 
 #include "app/VeltraForm.h"
 #include "base/Failure.h"
+#include "mapping/zorCartography.h"
+#include "settings/SettingsStore.h"
 
 namespace veltra {
 
@@ -13,9 +15,18 @@ void TFormVeltra::ReportStreamProblems()
     for (const TStreamProblem& problem : Streams.Problems())
         StreamProblemLines.push_back(std::filesystem::path(problem.FileName).filename().string() +
                                      ": " + problem.Reason);
-    view_.ShowStreamProblems(StreamProblemLines);
+    std::vector<std::string> status = Notices;
+    status.insert(status.end(), StreamProblemLines.begin(), StreamProblemLines.end());
+    view_.ShowStreamProblems(status);
     std::vector<std::string>& lines = DiagnosticLines();
     lines.insert(lines.end(), StreamProblemLines.begin(), StreamProblemLines.end());
+}
+
+void TFormVeltra::CollectNotices()
+{
+    Notices = DefaultSettingsStore()->Notices();
+    if (Cartog && !Cartog->LoadProblem.empty())
+        Notices.push_back(Cartog->LoadProblem);
 }
 
 // Nobody is there to close the window or to read a box: whatever fails, the run ends.
@@ -28,6 +39,9 @@ void TFormVeltra::RunUnattended(bool found)
             status = UnattendedInputMissing;
         } else {
             TabControlSensorChange();
+            // The settings' notices were told as the program started.
+            if (Cartog && !Cartog->LoadProblem.empty())
+                view_.ShowError(Cartog->LoadProblem);
             for (const TStreamProblem& problem : Streams.Problems())
                 view_.ShowError(problem.FileName + ": " + problem.Reason);
             if (PictureFileName.empty()) {

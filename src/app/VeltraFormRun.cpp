@@ -26,6 +26,10 @@ TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
     if (request.Countries) {
         Cartog->Clear();
         Cartog->LoadFromFile(*request.Countries);
+        if (!Cartog->LoadProblem.empty()) {
+            Notices.push_back(Cartog->LoadProblem);
+            return TRunResult::OutlinesNotLoaded;
+        }
     }
     // What the settings would have held, then the window's own start-up.
     if (request.Background) {

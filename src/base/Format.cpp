@@ -102,4 +102,26 @@ int StrToInt(const std::string& text)
     return static_cast<int>(value);
 }
 
+std::string EscapeControls(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else if (byte < 0x20 || byte == 0x7F)
+            out += Format("\\x%02X", byte);
+        else
+            out += c;
+    }
+    return out;
+}
+
 } // namespace veltra

@@ -38,7 +38,8 @@ std::string CsvText(const TSampleList& samples)
 void SaveCsv(const TSampleList& samples, const std::string& fileName)
 {
     const std::string text = CsvText(samples);
-    WriteFileAtomically(fileName, text.data(), text.size());
+    WriteOutput(fileName,
+                std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 } // namespace veltra

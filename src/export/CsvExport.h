@@ -13,7 +13,8 @@ inline constexpr const char* CsvHeader =
 
 std::string CsvText(const TSampleList& samples);
 
-// Replaces the file atomically; raises EWriteError when it cannot be written.
+// Writes the text as outputs are written (WriteOutput); raises EWriteError when it cannot be
+// written.
 void SaveCsv(const TSampleList& samples, const std::string& fileName);
 
 } // namespace veltra

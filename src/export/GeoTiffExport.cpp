@@ -110,8 +110,9 @@ TGeoReference GeoReferenceOf(const TMapping& m)
     return r;
 }
 
-void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::string& fileName,
-                 const std::string& moduleFolder)
+std::vector<std::uint8_t> GeoTiffFileBytes(const TRgbImage& image, const TMapping& mapping,
+                                           const std::string& fileName,
+                                           const std::string& moduleFolder)
 {
     const TGeoReference reference = GeoReferenceOf(mapping);
     if (image.Width != mapping.Width || image.Height != mapping.Height || image.Bits == nullptr)
@@ -121,7 +122,14 @@ void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::str
     std::string error;
     if (!module.GeoTiffBytes(image, reference, fileName, bytes, error))
         throw EWriteError(error);
-    WriteFileAtomically(fileName, bytes.data(), bytes.size());
+    return bytes;
+}
+
+void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::string& fileName,
+                 const std::string& moduleFolder)
+{
+    WriteOutput(fileName, GeoTiffFileBytes(image, mapping, fileName, moduleFolder),
+                TOutputNeeds::RegularFile);
 }
 
 } // namespace veltra

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/Canvas.h"
 #include "base/Errors.h"
@@ -34,9 +35,15 @@ struct TGeoReference {
 // fitted azimuthal equidistant kinds and gnomonic, and for a map of zero size.
 TGeoReference GeoReferenceOf(const TMapping& mapping);
 
-// Writes the picture with the mapping's reference (the picture must have the mapping's size)
-// with the GeoTIFF writer of the export module in `moduleFolder`; the file is replaced
-// atomically. Raises ENoGeoReference (nothing is written), ENoExportModule or EWriteError.
+// The GeoTIFF file of the picture with the mapping's reference (the picture must have the
+// mapping's size), made by the GeoTIFF writer of the export module in `moduleFolder`; fileName
+// only names it in messages. Raises ENoGeoReference, ENoExportModule or EWriteError.
+std::vector<std::uint8_t> GeoTiffFileBytes(const TRgbImage& image, const TMapping& mapping,
+                                           const std::string& fileName,
+                                           const std::string& moduleFolder);
+
+// Writes those bytes to a regular file, replaced atomically (WriteOutput, TOutputNeeds::
+// RegularFile). Raises ENoGeoReference (nothing is written), ENoExportModule or EWriteError.
 void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::string& fileName,
                  const std::string& moduleFolder);
 

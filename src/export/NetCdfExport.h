@@ -4,6 +4,7 @@
 // temperature (or, for the visible HIRS channel, its albedo) with lat/lon as coordinates, and
 // the scan line, footprint and input file of each footprint so the swath can be rebuilt.
 // The values are the brightness-temperature export's, float for float.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,13 +27,23 @@ struct TExportMetadata {
     // Written instead of the samples' temperatures when not empty, one per sample: the
     // visible channel's albedo, which the 12-byte sample record holds as 0.
     std::vector<float> Values;
-    std::vector<std::string> InputFiles; // the `file` variable indexes this list
+    // The `file` variable indexes this list; written one a line, so a name must hold no line
+    // feed (the caller escapes them).
+    std::vector<std::string> InputFiles;
 };
 
-// Writes the first SampleCount() samples with the NetCDF writer of the export module in
-// `moduleFolder`; the file is replaced atomically. Raises EWriteError when it cannot be
-// written (ENoExportModule without the module), leaving an existing file of that name as it
-// was.
+// The NetCDF file of the first SampleCount() samples, made in memory by the NetCDF writer of
+// the export module in `moduleFolder`; fileName only names it in messages. Raises EWriteError
+// (ENoExportModule without the module).
+std::vector<std::uint8_t> NetCdfFileBytes(const TSampleList& samples,
+                                          const TExportMetadata& metadata,
+                                          const std::string& fileName,
+                                          const std::string& moduleFolder);
+
+// Writes those bytes in one step to a regular file, replaced atomically (WriteOutput,
+// TOutputNeeds::RegularFile), so a failure never leaves half a file. Raises EWriteError when
+// it cannot be written (ENoExportModule without the module), leaving an existing file of that
+// name as it was.
 void SaveNetCdf(const TSampleList& samples, const TExportMetadata& metadata,
                 const std::string& fileName, const std::string& moduleFolder);
 

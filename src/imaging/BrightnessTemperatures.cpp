@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
@@ -21,7 +20,7 @@ void AppendLittleEndian(std::vector<std::uint8_t>& out, float value)
 
 } // namespace
 
-void SaveBrightnessTemperatures(const TSampleList& samples, const std::string& fileName)
+std::vector<std::uint8_t> BrightnessTemperatureBytes(const TSampleList& samples)
 {
     std::vector<std::uint8_t> bytes;
     bytes.reserve(static_cast<std::size_t>(samples.SampleCount()) * sizeof(TSample));
@@ -30,7 +29,12 @@ void SaveBrightnessTemperatures(const TSampleList& samples, const std::string& f
         AppendLittleEndian(bytes, samples[i].Longitude);
         AppendLittleEndian(bytes, samples[i].Temperature);
     }
-    WriteFileAtomically(fileName, bytes.data(), bytes.size());
+    return bytes;
+}
+
+void SaveBrightnessTemperatures(const TSampleList& samples, const std::string& fileName)
+{
+    WriteOutput(fileName, BrightnessTemperatureBytes(samples));
 }
 
 } // namespace veltra

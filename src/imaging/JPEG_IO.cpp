@@ -3,9 +3,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <new>
-#include <system_error>
 #include <vector>
 
 #include <jpeglib.h>
@@ -127,27 +125,24 @@ bool Encode(const TRgbImage& rgb, int quality, const std::string& comment,
 
 } // namespace
 
-void SaveJPEG(const TRgbImage& image, const std::string& fileName, int quality,
-              const std::string& comment)
+std::vector<std::uint8_t> JpegBytes(const TRgbImage& image, int quality, const std::string& comment)
 {
-    const char* const failure = "Error writing JPEG to file";
     std::vector<unsigned char> bytes;
     if (image.Bits == nullptr || image.Width <= 0 || image.Height <= 0 ||
         !Encode(image, quality, comment, bytes))
-        throw EWriteError(failure);
+        throw EWriteError(JpegWriteFailure);
+    return bytes;
+}
 
-    // A link to a picture keeps leading to it: the picture it leads to is replaced.
-    std::string target = fileName;
-    std::error_code error;
-    if (std::filesystem::is_symlink(fileName, error)) {
-        const std::filesystem::path resolved = std::filesystem::weakly_canonical(fileName, error);
-        if (!error)
-            target = resolved.string();
-    }
+void SaveJPEG(const TRgbImage& image, const std::string& fileName, int quality,
+              const std::string& comment)
+{
+    const std::vector<std::uint8_t> bytes = JpegBytes(image, quality, comment);
     try {
-        WriteFileAtomically(target, bytes.data(), bytes.size());
-    } catch (const EWriteError&) {
-        throw EWriteError(failure);
+        WriteOutput(fileName, bytes);
+    } catch (const EWriteError& e) {
+        throw EWriteError(std::string(JpegWriteFailure) + " \"" + fileName + "\": " + e.Reason(),
+                          e.Reason());
     }
 }
 

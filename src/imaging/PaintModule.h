@@ -4,7 +4,9 @@
 // or a PNG file is asked for. Loading Qt's graphics library and its forty-odd dependencies
 // takes longer than rendering a whole pass without them. No exception crosses between the
 // program and the module.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "imaging/RasterCanvas.h"
 
@@ -13,7 +15,7 @@ namespace veltra {
 inline constexpr const char* PaintModuleFileName = "veltra-paint.so";
 inline constexpr const char* PaintModuleEntry = "VeltraPaintModule";
 // Raised whenever the interface below changes, so a stale module is refused instead of used.
-inline constexpr int PaintModuleVersion = 1;
+inline constexpr int PaintModuleVersion = 2;
 
 struct TPaintModule {
     int Version;
@@ -27,8 +29,8 @@ struct TPaintModule {
     bool (*TextHeight)(const TFont& font, int& height, std::string& error);
     bool (*TextOut)(const TRgbPixels& pixels, int x, int y, const TFont& font,
                     const std::string& text, std::string& error);
-    // Writes the pixels as a PNG file, replacing it atomically.
-    bool (*SavePng)(const TRgbImage& pixels, const std::string& fileName, std::string& error);
+    // The pixels as a PNG file's bytes.
+    bool (*PngBytes)(const TRgbImage& pixels, std::vector<std::uint8_t>& bytes, std::string& error);
 };
 
 // The module in `folder`, loaded once per process and kept. Raises EVeltraError naming the

@@ -371,7 +371,11 @@ TEST_F(SamplePassRender, StationGroupDrawsAndExportsEveryStream)
     }
     EXPECT_TRUE(form.Streams.Problems().empty());
     // The footprint under the cursor names its member of the group.
-    const std::int32_t last = form.SampleCount() - 1;
+    std::int32_t last = form.SampleCount() - 1; // the last one on the picture
+    while (last > 0 && (form.Drawn[last].X < 0 || form.Drawn[last].X >= form.MapBitmap().Width() ||
+                        form.Drawn[last].Y < 0 || form.Drawn[last].Y >= form.MapBitmap().Height()))
+        --last;
+    ASSERT_EQ(form.Samples.Origin(last).Stream, 2);
     form.ImageDisplayMouseMove(form.Drawn[last].X, form.Drawn[last].Y);
     const std::string& status = view_.Labels[TLabelId::FootprintValue];
     EXPECT_NE(status.find(form.Streams.FileName(2).substr(form.Streams.FileName(2).rfind('/') + 1)),

@@ -83,8 +83,8 @@ TEST_F(VeltraForm, FirstStartUsesTheDefaults)
     // The stored filter index counts these three first; two more follow them.
     EXPECT_EQ(view_.LastOpen.Filter, "Compressed files (*.bz2)|*.bz2|Eumetsat files (*.l1c, "
                                      "*.l1d)|*.l1c;*.l1d|SAA files (*.l1b)|*.l1b|"
-                                     "All supported files (*.l1b, *.l1c, *.l1d, *.bz2)|"
-                                     "*.l1b;*.l1c;*.l1d;*.bz2|All files (*)|*");
+                                     "All supported files (*.l1b, *.l1c, *.l1d, *.bz2, NSS.*)|"
+                                     "*.l1b;*.l1c;*.l1d;*.bz2;NSS.*|All files (*)|*");
 }
 
 // Files opened are listed newest first, eight at most, each once; a missing one is listed
@@ -367,7 +367,7 @@ TEST_F(VeltraForm, NamedPipeIsSkippedWithoutWaiting)
     ASSERT_EQ(form.Streams.Count(), 2);
     const int piped = form.Streams.FileName(0) == pipe.string() ? 0 : 1;
     EXPECT_EQ(form.Streams.Items(piped), nullptr);
-    EXPECT_EQ(form.Streams.Note(piped), "cannot be opened");
+    EXPECT_EQ(form.Streams.Note(piped), "cannot be opened: not a regular file");
     EXPECT_NE(form.Streams.Items(1 - piped), nullptr);
     EXPECT_EQ(form.PictureFileName, first + ".jpg");
 }
@@ -543,7 +543,7 @@ TEST_F(VeltraForm, BrightnessTemperatureFileNames)
     form.MenuFileSaveRawClick();
     EXPECT_EQ(view_.Messages.size(), 1u);
     EXPECT_EQ(view_.Errors, std::vector<std::string>{"Error writing brightness temperatures to " +
-                                                     form.RawFileName()});
+                                                     form.RawFileName() + ": Is a directory"});
 
     form.OpenFile(Touch("NSS.AMBX.NK.D1.S1.E1.B1.GC.l1b.bz2", "x"));
     form.TimerLoadTimer();

@@ -68,3 +68,26 @@ for program in viewer render; do
     done
     echo "$program: $rounds runs killed within ${duration_ms} ms, every file whole"
 done
+
+# Faults the viewer must survive and tell, each in a run of its own.
+fail() { echo "FAIL: $*" >&2; exit 1; }
+status_of() { "$@" 2>"$work/err" >/dev/null && echo 0 || echo $?; }
+# A settings file that cannot be read is kept beside itself, not overwritten, and named.
+printf '{"Software": {"Brenmoor": {"Other": {"Keep": 1}' >"$settings"
+cp "$settings" "$work/damaged"
+rm -f "$settings.damaged"
+[ "$(status_of "$viewer" "$pass" save)" = 0 ] || fail "the viewer failed on damaged settings"
+cmp -s "$settings.damaged" "$work/damaged" || fail "the damaged settings file was not kept"
+grep -q "kept as $settings.damaged" "$work/err" || fail "no word of the damaged settings"
+# A file whose name is not UTF-8 opens (its folder is Latin-1 here).
+latin1=$work/$'Gr\xfcn'
+mkdir -p "$latin1"
+cp "$sample" "$latin1/"
+[ "$(status_of "$viewer" "$latin1/$(basename "$sample")" save)" = 0 ] ||
+    fail "a name that is not UTF-8 did not open: $(cat "$work/err")"
+[ -s "$latin1/$(basename "$sample").jpg" ] || fail "no picture beside the Latin-1 name"
+# A picture that cannot be saved is named with the system's reason.
+rm -f "$pass.jpg" && mkdir "$pass.jpg"
+[ "$(status_of "$viewer" "$pass" save)" = 4 ] || fail "a failed save did not end with 4"
+grep -q "$pass.jpg.*Is a directory" "$work/err" || fail "no reason for the failed save: $(cat "$work/err")"
+echo "faults: damaged settings kept, a Latin-1 name opened, a failed save named with its reason"

@@ -114,13 +114,18 @@ void SaveJPEG(const QImage& image, const std::string& fileName, int quality,
         quality, comment);
 }
 
-void ExpectWriteError(const QImage& image, const QString& path)
+// An encoder failure is told as such; a file that cannot be written by its name and the
+// system's reason.
+void ExpectWriteError(const QImage& image, const QString& path, const std::string& reason = "")
 {
     try {
         SaveJPEG(image, path.toStdString(), 80, Comment);
         ADD_FAILURE() << "no error saving " << path.toStdString();
     } catch (const EWriteError& e) {
-        EXPECT_STREQ("Error writing JPEG to file", e.what());
+        EXPECT_EQ(reason.empty()
+                      ? "Error writing JPEG to file"
+                      : "Error writing JPEG to file \"" + path.toStdString() + "\": " + reason,
+                  e.what());
     }
 }
 
@@ -174,12 +179,12 @@ TEST(JpegIOTest, FailedSavesRaiseAndLeaveTheFolderUnchanged)
     const QImage image = Picture(16, 16, qRgb(0, 0, 255));
 
     // A folder that does not exist.
-    ExpectWriteError(image, dir.filePath("missing/map.jpg"));
+    ExpectWriteError(image, dir.filePath("missing/map.jpg"), "No such file or directory");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("missing")));
 
     // A target that is an existing folder: it is neither replaced nor filled.
     ASSERT_TRUE(QDir(dir.path()).mkdir("folder.jpg"));
-    ExpectWriteError(image, dir.filePath("folder.jpg"));
+    ExpectWriteError(image, dir.filePath("folder.jpg"), "Is a directory");
     EXPECT_TRUE(QFileInfo(dir.filePath("folder.jpg")).isDir());
     EXPECT_TRUE(QDir(dir.filePath("folder.jpg")).isEmpty());
 
@@ -220,8 +225,8 @@ TEST(JpegIOTest, ReadOnlyFolderIsNotWritten)
     SaveJPEG(Picture(8, 8, qRgb(255, 0, 0)), path.toStdString(), 80, Comment);
     const QByteArray before = ReadAll(path);
     ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-    ExpectWriteError(Picture(8, 8, qRgb(0, 0, 255)), path);
-    ExpectWriteError(Picture(8, 8, qRgb(0, 0, 255)), dir.filePath("new.jpg"));
+    ExpectWriteError(Picture(8, 8, qRgb(0, 0, 255)), path, "Permission denied");
+    ExpectWriteError(Picture(8, 8, qRgb(0, 0, 255)), dir.filePath("new.jpg"), "Permission denied");
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(before, ReadAll(path));
     EXPECT_EQ(QStringList{"map.jpg"}, QDir(dir.path()).entryList(QDir::Files | QDir::Hidden));

@@ -3,8 +3,10 @@
 #include <algorithm>
 
 #include "app/VeltraForm.h"
+#include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "base/Executable.h"
+#include "base/Format.h"
 #include "export/CsvExport.h"
 #include "export/ExportModule.h"
 #include "export/GeoTiffExport.h"
@@ -83,9 +85,12 @@ TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& pro
     // The program's own rule: 30 GHz per wavenumber, as the channel captions give it.
     if (m.Instrument.rfind("AMSU", 0) == 0)
         m.CentralFrequency = 30.0 * form.ChannelWavenumber();
-    // The samples' stream index counts the streams of the pass, openable or not.
-    for (int i = 0; i < form.Streams.Count(); ++i)
-        m.InputFiles.push_back(form.Streams.FileName(i));
+    // The samples' stream index counts the streams of the pass, openable or not. The names go
+    // without the user's folders, and one a line with nothing in a name taken for a line break.
+    for (int i = 0; i < form.Streams.Count(); ++i) {
+        const std::string& name = form.Streams.FileName(i);
+        m.InputFiles.push_back(EscapeControls(name.substr(name.find_last_of('/') + 1)));
+    }
     return m;
 }
 
@@ -96,19 +101,31 @@ bool ExportAvailable(const TFormVeltra& form, TExportKind kind)
     return form.SaveRawEnabled;
 }
 
-void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName,
-                const std::string& program)
+std::vector<std::uint8_t> ExportBytes(TFormVeltra& form, TExportKind kind,
+                                      const std::string& fileName, const std::string& program)
 {
     switch (kind) {
     case TExportKind::NetCdf:
-        SaveNetCdf(form.Samples, ExportMetadataOf(form, program), fileName, ModuleFolderOf(form));
-        break;
-    case TExportKind::Csv: SaveCsv(form.Samples, fileName); break;
-    case TExportKind::GeoTiff: {
-        SaveGeoTiff(form.MapBitmap().Rgb(), *form.Mapping, fileName, ModuleFolderOf(form));
-        break;
+        return NetCdfFileBytes(form.Samples, ExportMetadataOf(form, program), fileName,
+                               ModuleFolderOf(form));
+    case TExportKind::Csv: {
+        const std::string text = CsvText(form.Samples);
+        return std::vector<std::uint8_t>(text.begin(), text.end());
     }
+    case TExportKind::GeoTiff: break;
     }
+    return GeoTiffFileBytes(form.MapBitmap().Rgb(), *form.Mapping, fileName, ModuleFolderOf(form));
+}
+
+TOutputNeeds ExportNeeds(TExportKind kind)
+{
+    return kind == TExportKind::Csv ? TOutputNeeds::Stream : TOutputNeeds::RegularFile;
+}
+
+void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName,
+                const std::string& program)
+{
+    WriteOutput(fileName, ExportBytes(form, kind, fileName, program), ExportNeeds(kind));
 }
 
 void MenuFileExportClick(TFormVeltra& form, TVeltraView& view, TExportKind kind)
@@ -130,8 +147,9 @@ void MenuFileExportClick(TFormVeltra& form, TVeltraView& view, TExportKind kind)
         view.ShowError(e.what());
     } catch (const ENoExportModule& e) {
         view.ShowError(e.what());
-    } catch (const EWriteError&) {
-        view.ShowError(std::string("Error writing ") + format.Name + " to " + request.FileName);
+    } catch (const EWriteError& e) {
+        view.ShowError(std::string("Error writing ") + format.Name + " to " + request.FileName +
+                       (e.Reason().empty() ? "" : ": " + e.Reason()));
     }
 }
 

@@ -2,8 +2,11 @@
 // The exports of what the viewer shows: the displayed channel's footprints as NetCDF-CF or
 // CSV, the map picture as a georeferenced GeoTIFF. The window's File > Export menu and
 // veltra-render both come here, so the files are the same from either.
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "base/AtomicFile.h"
 #include "export/NetCdfExport.h"
 
 namespace veltra {
@@ -19,8 +22,15 @@ TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& pro
 // Whether there is something to export: footprints, or for the GeoTIFF a picture.
 bool ExportAvailable(const TFormVeltra& form, TExportKind kind);
 
-// Writes one export, replacing the file atomically. Raises EWriteError when it cannot be
-// written (ENoGeoReference for a projection without a coordinate reference system).
+// The file of one export; fileName only names it in messages. Raises as SaveExport.
+std::vector<std::uint8_t> ExportBytes(TFormVeltra& form, TExportKind kind,
+                                      const std::string& fileName, const std::string& program);
+// What the export needs of its target: NetCDF and GeoTIFF a regular file.
+TOutputNeeds ExportNeeds(TExportKind kind);
+
+// Writes one export as outputs are written (WriteOutput: a regular file is replaced
+// atomically). Raises EWriteError when it cannot be written (ENoGeoReference for a projection
+// without a coordinate reference system).
 void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName,
                 const std::string& program);
 

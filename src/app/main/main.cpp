@@ -62,17 +62,21 @@ int main(int argc, char** argv)
     // main window reads them and kept until it has been destroyed (the window and its check
     // boxes write their settings back as they are destroyed).
     SetExecutablePath(QCoreApplication::applicationFilePath().toStdString());
-    SetDefaultSettingsStore(std::make_shared<TJsonSettingsStore>());
+    const auto settings = std::make_shared<TJsonSettingsStore>();
+    SetDefaultSettingsStore(settings);
+    // A damaged settings file was set aside as it was read; the window's status line says so
+    // too.
+    for (const std::string& notice : settings->Notices())
+        std::cerr << "veltra: " << notice << '\n';
 
-    std::vector<std::string> arguments;
-    for (const QString& argument : QCoreApplication::arguments().mid(1))
-        arguments.push_back(argument.toStdString());
+    // The arguments as the system gave them, after Qt took its own options out: a file name
+    // need not be UTF-8, which a QString would not carry.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
 
     {
         // Declared before the window, so that it ends after it.
         std::optional<TSettingsBatch> closing;
-        TMainWindow window(std::move(arguments),
-                           QCoreApplication::applicationFilePath().toStdString());
+        TMainWindow window(arguments, QCoreApplication::applicationFilePath().toStdString());
         auto* diagnostics = new TFormATOVSDiagnostics(&window);
         window.AttachDiagnostics(diagnostics);
         window.AttachAbout(new TFormAboutBox(&window));

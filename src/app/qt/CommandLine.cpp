@@ -17,7 +17,8 @@ std::string ViewerUsage()
 {
     return R"(Usage: Veltra [FILE]
        Veltra FILE save
-Shows ATOVS sounder data (HIRS, AMSU-A, AMSU-B/MHS Level 1b; AAPP Level 1c and 1d; plain or
+Shows ATOVS sounder data (HIRS, AMSU-A, AMSU-B/MHS Level 1b, also under the NOAA archive's
+names such as NSS.MHSX.NN.D24015.S1118.E1300.B1234567.WI; AAPP Level 1c and 1d; plain or
 bzip2) as brightness temperatures on a map.
   Veltra [FILE]       opens the window, with FILE drawn when given
   Veltra FILE save    unattended: draws FILE with the stored settings, saves the picture as
@@ -27,7 +28,10 @@ bzip2) as brightness temperatures on a map.
                       program runs off-screen.
   --help, --version   print this text or the version and end
 A file that could not be decoded completely is named with the reason: under the map in the
-window, on standard error as "veltra: FILE: REASON" when unattended.
+window, on standard error as "veltra: FILE: REASON" when unattended ("stopped early: 71 of
+141 scan lines hold data": the rest are zeros, not drawn). A picture that cannot be saved is
+named with the system's reason. A settings file that cannot be read is kept as
+registry.json.damaged beside it, and the defaults are used.
 Exit status: 0 success (also when only part of FILE could be decoded), 1 no display for the
 window, 3 FILE missing or unreadable, 4 the picture could not be saved, 5 nothing was decoded
 from FILE (the picture, outlines only, is still saved). See also veltra(1).

@@ -24,6 +24,7 @@
 #include "app/qt/MapWidgets.h"
 #include "app/qt/WindowState.h"
 #include "base/Errors.h"
+#include "base/Format.h"
 #include "imaging/JPEG_IO.h"
 #include "imaging/qt/MapCanvas.h"
 #include "shell/ATOVSDiagnostics.h"
@@ -341,8 +342,8 @@ void TMainWindow::ShowMessage(const std::string& text)
 void TMainWindow::ShowError(const std::string& text)
 {
     errorShown_ = true;
-    if (Unwatched())
-        std::fprintf(stderr, "veltra: %s\n", text.c_str());
+    if (Unwatched()) // one line each, whatever a file name holds
+        std::fprintf(stderr, "veltra: %s\n", EscapeControls(text).c_str());
     else
         QMessageBox::critical(this, ApplicationTitle(), QString::fromStdString(text));
 }

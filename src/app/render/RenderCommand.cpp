@@ -14,13 +14,12 @@
 #include "app/exports/ExportCommands.h"
 #include "app/render/BatchRun.h"
 #include "app/render/HeadlessView.h"
+#include "app/render/RenderOutputs.h"
 #include "base/Errors.h"
 #include "base/Executable.h"
 #include "base/Failure.h"
 #include "base/Format.h"
 #include "export/GeoTiffExport.h"
-#include "imaging/BrightnessTemperatures.h"
-#include "imaging/PaintModule.h"
 #include "mapping/zorCartography.h"
 #include "mapping/zorMapping.h"
 #include "settings/RegistryVariables.h"
@@ -197,15 +196,39 @@ std::vector<std::pair<const char*, std::optional<std::string>*>> OutputOptions(T
             {"--netcdf", &o.NetCdf}, {"--csv", &o.Csv}, {"--geotiff", &o.GeoTiff}};
 }
 
-// Several inputs must not write over each other's outputs.
+// The outputs asked for, in the order they are written.
+std::vector<TRenderOutput> RenderOutputs(const TRenderOptions& o)
+{
+    const std::pair<TRenderOutputKind, const std::optional<std::string>*> named[] = {
+        {TRenderOutputKind::Jpeg, &o.Jpeg}, {TRenderOutputKind::Png, &o.Png},
+        {TRenderOutputKind::Bt, &o.Bt},     {TRenderOutputKind::NetCdf, &o.NetCdf},
+        {TRenderOutputKind::Csv, &o.Csv},   {TRenderOutputKind::GeoTiff, &o.GeoTiff}};
+    const char* options[] = {"--jpeg", "--png", "--bt", "--netcdf", "--csv", "--geotiff"};
+    std::vector<TRenderOutput> outputs;
+    for (std::size_t i = 0; i < std::size(named); ++i)
+        if (*named[i].second)
+            outputs.push_back({named[i].first, options[i], **named[i].second});
+    return outputs;
+}
+
+bool WritesText(const TRenderOptions& o)
+{
+    return o.Info || o.Diagnostics || !o.Readouts.empty();
+}
+
+// Several inputs must not write over each other's outputs, nor any output over another or
+// over an input.
 void CheckOutputNames(TRenderOptions& o)
 {
-    if (o.Files.size() < 2)
-        return;
-    for (const auto& [option, name] : OutputOptions(o))
-        if (*name && name->value().find("{name}") == std::string::npos)
-            throw TUsageError{std::string(option) + ": '" + **name +
-                              "' must contain {name} when more than one FILE is given"};
+    if (o.Files.size() >= 2)
+        for (const auto& [option, name] : OutputOptions(o))
+            if (*name && name->value().find("{name}") == std::string::npos)
+                throw TUsageError{std::string(option) + ": '" + **name +
+                                  "' must contain {name} when more than one FILE is given"};
+    const std::string clash =
+        OutputNameClash(o.Files, o.Request.Countries, RenderOutputs(o), WritesText(o));
+    if (!clash.empty())
+        throw TUsageError{clash};
 }
 
 TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
@@ -240,9 +263,11 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
         else if (arg == "--version")
             flag(o.Version);
         else if (arg == "--sensor") {
-            const std::string name = UpperCase(takeValue());
+            std::string name = UpperCase(takeValue());
+            if (name == "MHS") // MHS data are shown under the AMSU-B tab
+                name = "AMSU-B";
             if (name != "HIRS" && name != "AMSU-A" && name != "AMSU-B")
-                throw TUsageError{"--sensor: '" + name + "' is not HIRS, AMSU-A or AMSU-B"};
+                throw TUsageError{"--sensor: '" + name + "' is not HIRS, AMSU-A, AMSU-B or MHS"};
             o.Request.Sensor = name;
         } else if (arg == "--channel")
             o.Request.Channel = IntOption(arg, takeValue(), 1, 20);
@@ -331,11 +356,9 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
 
 void CheckReadable(const std::string& name)
 {
-    std::error_code error;
-    if (std::filesystem::is_directory(name, error))
-        throw TInputError{name + ": is a directory"};
-    if (!std::filesystem::is_regular_file(name, error))
-        throw TInputError{"cannot read " + name};
+    const std::string unreadable = UnreadableInput(name);
+    if (!unreadable.empty())
+        throw TInputError{unreadable};
 }
 
 // Whether the bytes are well-formed UTF-8: every sequence complete, in its shortest form, no
@@ -413,50 +436,6 @@ std::string EscapeLineFeeds(const std::string& text)
     return out;
 }
 
-void SavePng(const TRgbImage& pixels, const std::string& fileName, const std::string& executable)
-{
-    std::string error;
-    bool saved = false;
-    try {
-        saved = PaintModuleIn(ProgramFolder(executable)).SavePng(pixels, fileName, error);
-    } catch (const EVeltraError& e) {
-        throw TOutputError{fileName + ": " + e.what()};
-    }
-    if (!saved)
-        throw TOutputError{"cannot write " + fileName};
-}
-
-void WriteOutputs(TFormVeltra& form, TVeltraView& view, const TRenderOptions& o)
-{
-    try {
-        if (o.Jpeg)
-            view.SaveJPEG(form.MapBitmap().Rgb(), *o.Jpeg, TFormVeltra::JpegQuality,
-                          TFormVeltra::JpegComment());
-    } catch (const EVeltraError& e) {
-        throw TOutputError{*o.Jpeg + ": " + e.what()};
-    }
-    if (o.Png)
-        SavePng(form.MapBitmap().Rgb(), *o.Png, form.Executable());
-    try {
-        if (o.Bt)
-            SaveBrightnessTemperatures(form.Samples, *o.Bt);
-    } catch (const EVeltraError& e) {
-        throw TOutputError{*o.Bt + ": " + e.what()};
-    }
-    const std::pair<TExportKind, const std::optional<std::string>*> exports[] = {
-        {TExportKind::NetCdf, &o.NetCdf},
-        {TExportKind::Csv, &o.Csv},
-        {TExportKind::GeoTiff, &o.GeoTiff}};
-    for (const auto& [kind, name] : exports) {
-        try {
-            if (*name)
-                SaveExport(form, kind, **name, "veltra-render");
-        } catch (const EVeltraError& e) {
-            throw TOutputError{**name + ": " + e.what()};
-        }
-    }
-}
-
 // A GeoTIFF of a projection without a coordinate reference system is refused before any
 // output is written.
 void CheckGeoReference(const TFormVeltra& form, const TRenderOptions& o)
@@ -467,6 +446,19 @@ void CheckGeoReference(const TFormVeltra& form, const TRenderOptions& o)
     } catch (const ENoGeoReference& e) {
         throw TOutputError{*o.GeoTiff + ": " + e.what()};
     }
+}
+
+// The members of a station group are inputs too, known once the group is open.
+void CheckGroupOutputs(const TFormVeltra& form, const TRenderOptions& o)
+{
+    if (form.Streams.Count() < 2)
+        return;
+    std::vector<std::string> members;
+    for (int i = 0; i < form.Streams.Count(); ++i)
+        members.push_back(form.Streams.FileName(i));
+    const std::string clash = OutputIsInput(members, RenderOutputs(o));
+    if (!clash.empty())
+        throw TUsageError{clash};
 }
 
 void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
@@ -528,15 +520,22 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
         throw TUsageError{Format("--channel: %d is not a channel of %s", *o.Request.Channel,
                                  sensor.empty() ? "this file" : sensor.c_str())};
     }
+    case TRunResult::OutlinesNotLoaded: throw TInputError{form.Notices.back()};
     }
+    for (const std::string& notice : form.Notices) // an outline file beside the program
+        err << "veltra-render: " << EscapeControls(notice) << '\n';
     CheckGeoReference(form, o);
-    WriteOutputs(form, view, o);
+    CheckGroupOutputs(form, o);
+    const bool written = WriteRenderOutputs(form, RenderOutputs(o), out, err);
     PrintText(form, o, out);
     for (const TStreamProblem& problem : form.Streams.Problems())
-        err << "veltra-render: " << problem.FileName << ": " << problem.Reason << '\n';
+        err << "veltra-render: " << EscapeControls(problem.FileName) << ": "
+            << EscapeControls(problem.Reason) << '\n';
     const bool nothingDecoded = form.Streams.NothingDecoded();
     form.FormDestroy();
     const int status = Written(out);
+    if (!written)
+        return RenderOutputError;
     return nothingDecoded ? RenderNothingDecoded : status;
 }
 
@@ -545,13 +544,14 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
 std::string RenderUsage()
 {
     return R"(Usage: veltra-render [OPTIONS] FILE...
-Renders each FILE (Level 1b, 1c or 1d, plain or bzip2) as the Veltra viewer would, without a
-window, each on its own with the same options. In output names {name} stands for the input's
-file name without its folder; with more than one FILE every output name must contain it, and
-the text of each FILE follows a line file=PATH.
-  --sensor NAME       HIRS, AMSU-A or AMSU-B: the sensor tab to select after detection from the name
-                      (needed for Level 1d and for Level 1b names without a sensor marker);
-                      an error if that tab is not offered for FILE
+Renders each FILE (Level 1b, 1c or 1d, plain or bzip2; a Level 1b file also under the name the
+NOAA archive gives it, NSS.MHSX.NN.D24015.S1118.E1300.B1234567.WI) as the Veltra viewer would,
+without a window, each on its own with the same options. In output names {name} stands for the
+input's file name without its folder; with more than one FILE every output name must contain
+it, and the text of each FILE follows a line file=PATH.
+  --sensor NAME       HIRS, AMSU-A or AMSU-B (MHS: the same as AMSU-B): the sensor tab to select
+                      after detection from the name (needed for Level 1d and for Level 1b names
+                      without a sensor marker); an error if that tab is not offered for FILE
   --channel N         channel number: HIRS 1-20, AMSU-A 1-15, AMSU-B/MHS 16-20;
                       default: the viewer's start channel for the sensor
 )" + ProjectionUsage() +
@@ -559,17 +559,19 @@ the text of each FILE follows a line file=PATH.
                       (or its number, 0-5); default europe
   --size WxH          map bitmap size in pixels (default 800x600)
   --background black|white      (default black)
-  --gridlines  --fixed  --celsius  --group     the four check boxes, off by default
+  --gridlines  --fixed  --celsius  --group     the four check boxes, off by default; a group's
+                      files are drawn in the order of their names
   --fill              draw each footprint filled up to its neighbours (View > Fill footprints)
   --hirs-counts offset|sign-magnitude   how Level 1b HIRS count words are read: sign-magnitude
                       (default) or offset, NOAA's negative counts stored as count + 4096
-  --countries FILE    outline file (default: the one the viewer would find)
+  --countries FILE    outline file, at most 256 MiB (default: the one the viewer would find)
   --jpeg OUT          the viewer's JPEG (quality 80, with its comment)
   --png OUT           the same picture, lossless
   --bt OUT            the brightness-temperature records of the viewer's export (12-byte little-endian
                       latitude, longitude, temperature floats, in drawing order)
   --netcdf OUT        the same footprints as NetCDF-4 with CF-1.8 metadata, and the scan line,
-                      footprint and input file of each
+                      footprint and input file of each (input_files: the file names without
+                      their folders, one a line, a backslash or control character escaped)
   --csv OUT           the same footprints as CSV text, one row each, with a header row
   --geotiff OUT       the picture as a georeferenced GeoTIFF (plate carree, Mercator,
                       orthographic, polar stereographic and the two azimuthal and gnomonic kinds)
@@ -583,13 +585,25 @@ the text of each FILE follows a line file=PATH.
   --readout X,Y       print the cursor read-out text at pixel X,Y (may be repeated; one line each)
   -j N, --jobs N      render N files at once (default: one per processor)
   --help, --version
+An OUT that is a regular file, or not there yet, is replaced in one step; a symbolic link stays
+and the file it leads to is replaced; a character device (/dev/null) or a FIFO is written
+directly; "-" is standard output (not with --info, --diagnostics or --readout). NetCDF and
+GeoTIFF need a regular file. Two outputs that would write the same file (also {name} of files
+of the same name in two folders), or an output that is an input, are a usage error.
 On a terminal a progress line on standard error counts the files done and the problems.
 At least one output or text option is needed. Each file that was not decoded completely is
-named on standard error with the reason: "veltra-render: FILE: REASON".
+named on standard error with the reason: "veltra-render: FILE: REASON", for example
+"truncated: 41 of 141 scan lines", "stopped early: 71 of 141 scan lines hold data" (the rest
+all at 0 N 0 E, as a partial download leaves them; not drawn) or "12 footprints with impossible
+positions skipped" (beyond 90 degrees of latitude, or outside -180 to 360 of longitude). Each
+output that cannot be written is named the same way with the system's reason, and the others
+are still written. Names on standard error and in file= lines show a backslash as \\ and
+control characters as \n, \t or \xHH.
 Exit status, the highest of the files': 0 success (also when only part of a file could be decoded), 2 usage error,
-3 input missing or unreadable, 4 an output could not be written (also a GeoTIFF of a
-projection without a coordinate reference system: nothing is then written), 5 no footprint was
-decoded from any input (the outputs asked for are still written).
+3 input missing or unreadable (also an outline file over 256 MiB), 4 an output could not be
+written (before 5; also a GeoTIFF of a projection without a coordinate reference system:
+nothing is then written), 5 no footprint was decoded from any input (the outputs asked for are
+still written).
 )";
 }
 
@@ -601,17 +615,17 @@ int ReportFailure(std::ostream& err)
     try {
         throw;
     } catch (const TUsageError& e) {
-        err << "veltra-render: " << e.Message << '\n'
+        err << "veltra-render: " << EscapeControls(e.Message) << '\n'
             << "Try 'veltra-render --help' for more information.\n";
         return RenderUsageError;
     } catch (const TInputError& e) {
-        err << "veltra-render: " << e.Message << '\n';
+        err << "veltra-render: " << EscapeControls(e.Message) << '\n';
         return RenderInputError;
     } catch (const TOutputError& e) {
-        err << "veltra-render: " << e.Message << '\n';
+        err << "veltra-render: " << EscapeControls(e.Message) << '\n';
         return RenderOutputError;
     } catch (...) {
-        err << "veltra-render: " << CaughtFailure().Message << '\n';
+        err << "veltra-render: " << EscapeControls(CaughtFailure().Message) << '\n';
         return RenderInputError;
     }
 }
@@ -641,7 +655,7 @@ int RenderAll(const TRenderOptions& o, const std::string& executable, std::ostre
     SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
     if (o.Files.size() == 1)
         return RenderInput(o, o.Files.front(), executable, out, err);
-    const bool text = o.Info || o.Diagnostics || !o.Readouts.empty();
+    const bool text = WritesText(o);
     TBatchOptions batch;
     const int processors = static_cast<int>(std::thread::hardware_concurrency());
     batch.Jobs = o.Jobs > 0 ? o.Jobs : std::max(1, processors);
@@ -650,7 +664,7 @@ int RenderAll(const TRenderOptions& o, const std::string& executable, std::ostre
         o.Files.size(), batch,
         [&](std::size_t i, std::ostream& inputOut, std::ostream& inputErr) {
             if (text)
-                inputOut << "file=" << o.Files[i] << '\n';
+                inputOut << "file=" << EscapeControls(o.Files[i]) << '\n';
             return RenderInput(o, o.Files[i], executable, inputOut, inputErr);
         },
         out, err);

@@ -79,7 +79,7 @@ bool TextOut(const TRgbPixels& pixels, int x, int y, const TFont& font, const st
     return Guarded(error, [&] { QtCanvasPainter().TextOut(pixels, x, y, font, text); });
 }
 
-bool SavePngFile(const TRgbImage& pixels, const std::string& fileName, std::string& error)
+bool PngFileBytes(const TRgbImage& pixels, std::vector<std::uint8_t>& bytes, std::string& error)
 {
     return Guarded(error, [&] {
         QImage image;
@@ -91,8 +91,10 @@ bool SavePngFile(const TRgbImage& pixels, const std::string& fileName, std::stri
             image.setDotsPerMeterX(3780);
             image.setDotsPerMeterY(3780);
         }
-        if (!SavePng(image, QString::fromStdString(fileName)))
-            throw std::runtime_error("cannot write " + fileName);
+        const QByteArray png = PngBytes(image);
+        if (png.isEmpty())
+            throw std::runtime_error("the picture cannot be encoded as PNG");
+        bytes.assign(png.begin(), png.end());
     });
 }
 
@@ -105,6 +107,6 @@ extern "C" __attribute__((visibility("default"))) const veltra::TPaintModule* Ve
     static const veltra::TPaintModule module{veltra::PaintModuleVersion, &veltra::StartGraphics,
                                              &veltra::WideSegment,       &veltra::TextWidth,
                                              &veltra::TextHeight,        &veltra::TextOut,
-                                             &veltra::SavePngFile};
+                                             &veltra::PngFileBytes};
     return &module;
 }

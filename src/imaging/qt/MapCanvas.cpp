@@ -1,12 +1,12 @@
 #include "imaging/qt/MapCanvas.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPen>
-#include <QSaveFile>
 #include <cstdint>
 #include <memory>
 
@@ -129,12 +129,15 @@ QString BundledFontFamily()
     return family;
 }
 
-bool SavePng(const QImage& image, const QString& fileName)
+QByteArray PngBytes(const QImage& image)
 {
+    QByteArray bytes;
     if (image.isNull())
-        return false;
-    QSaveFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && image.save(&file, "PNG") && file.commit();
+        return bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        bytes.clear();
+    return bytes;
 }
 
 } // namespace veltra

@@ -3,6 +3,7 @@
 // pixels as a QImage (QImage::Format_RGB888) for the window and the image writers.
 // Every font request is served by the small sans face bundled with the program, so labels look
 // the same everywhere. Text needs a QGuiApplication.
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -22,7 +23,7 @@ QImage ImageOf(const TRasterCanvas& canvas);
 // is asked for. Raises EVeltraError without a QGuiApplication or when the face is missing.
 QString BundledFontFamily();
 
-// Writes the image as a PNG file, replacing it atomically; false when it cannot be written.
-bool SavePng(const QImage& image, const QString& fileName);
+// The image as a PNG file's bytes; empty when it cannot be encoded (a null image).
+QByteArray PngBytes(const QImage& image);
 
 } // namespace veltra

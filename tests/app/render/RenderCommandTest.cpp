@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <thread>
 
 #include <gdal.h>
 #include <netcdf.h>
@@ -121,6 +123,12 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {"--span", "20,0", file},
         {"--span", "20,x", file},
         {file}, // nothing to do
+        // Outputs that would meet each other or an input, refused before anything is written.
+        {"--png", "same", "--jpeg", "same", file},
+        {"--png", file, file},
+        {"--countries", file, "--csv", file, file},
+        {"--png", "-", "--info", file},
+        {"--csv", "-", "--bt", "-", file},
     };
     for (const auto& arguments : bad) {
         const TResult r = Render(arguments);
@@ -132,29 +140,93 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         EXPECT_TRUE(r.Out.empty());
     }
     EXPECT_NE(Render({file}).Err.find("nothing to do"), std::string::npos);
+    EXPECT_NE(Render({"--png", "same", "--jpeg", "same", file})
+                  .Err.find("--jpeg and --png would both write 'same'"),
+              std::string::npos);
+    EXPECT_NE(Render({"--png", file, file}).Err.find("which is the input '" + file + "'"),
+              std::string::npos);
 }
 
-TEST_F(RenderCommand, MissingInputsExitWithThree)
+TEST_F(RenderCommand, MissingInputsExitWithThreeAndTheReason)
 {
-    EXPECT_EQ(Render({"--info", Out("missing.L1B")}).Status, 3);
-    const TResult folder = Render({"--info", folder_.string()});
-    EXPECT_EQ(folder.Status, 3);
-    EXPECT_EQ(folder.Err, "veltra-render: " + folder_.string() + ": is a directory\n");
     const std::string file = SampleWith(".HIRX.");
+    for (const auto& [input, reason] :
+         {std::pair{Out("missing.L1B"),
+                    "cannot read " + Out("missing.L1B") + ": No such file or directory"},
+          {file + "/x.L1B", "cannot read " + file + "/x.L1B: Not a directory"},
+          {folder_.string(), folder_.string() + ": is a directory"}}) {
+        const TResult r = Render({"--info", input});
+        EXPECT_EQ(r.Status, 3) << input;
+        EXPECT_EQ(r.Err, "veltra-render: " + reason + "\n");
+    }
     EXPECT_EQ(Render({"--info", "--countries", Out("none.dat"), file}).Status, 3);
+    // An outline file is read whole: one over 256 MiB (here sparse) is refused, not read.
+    std::ofstream(Out("huge.dat"));
+    fs::resize_file(Out("huge.dat"), 257u << 20);
+    const TResult huge = Render({"--info", "--countries", Out("huge.dat"), file});
+    EXPECT_EQ(huge.Status, 3);
+    EXPECT_EQ(huge.Err, "veltra-render: " + Out("huge.dat") +
+                            ": outline file larger than 256 MiB, not loaded\n");
 }
 
 TEST_F(RenderCommand, OutputsThatCannotBeWrittenExitWithFourAndLeaveNothing)
 {
     const std::string file = SampleWith(".HIRX.");
-    for (const char* option : {"--jpeg", "--png", "--bt", "--netcdf", "--csv", "--geotiff"}) {
+    const char* options[] = {"--jpeg", "--png", "--bt", "--netcdf", "--csv", "--geotiff"};
+    for (const char* option : options) {
+        // One output that cannot be written costs only itself: the others and the text are
+        // still written, and the failure names the file and the system's reason.
         const std::string target = Out("no-such-folder/picture");
-        const TResult r = Render({option, target, file});
+        const std::string other = std::string(option) == "--csv" ? "--bt" : "--csv";
+        const TResult r = Render({option, target, other, Out("other"), "--info", file});
         EXPECT_EQ(r.Status, 4) << option;
         EXPECT_FALSE(fs::exists(target));
+        EXPECT_TRUE(fs::exists(Out("other"))) << option;
+        EXPECT_NE(r.Out.find("samples="), std::string::npos) << option;
+        EXPECT_EQ(r.Err, "veltra-render: " + target + ": No such file or directory\n") << option;
+        EXPECT_NE(Render({option, file + "/x", file}).Err.find(file + "/x: Not a directory"),
+                  std::string::npos)
+            << option;
+        fs::remove(Out("other"));
     }
     fs::create_directories(Out("existing-folder"));
     EXPECT_EQ(Render({"--png", Out("existing-folder"), file}).Status, 4);
+    // A character device and a FIFO are written directly, never replaced; NetCDF and GeoTIFF,
+    // which need a regular file, leave them alone.
+    for (const char* option : options) {
+        const bool regular =
+            std::string(option) == "--netcdf" || std::string(option) == "--geotiff";
+        const TResult r = Render({option, "/dev/null", file});
+        EXPECT_EQ(r.Status, regular ? 4 : 0) << option << r.Err;
+        EXPECT_EQ(r.Err.empty(), !regular) << r.Err;
+        EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    }
+    ASSERT_EQ(::mkfifo(Out("fifo").c_str(), 0600), 0);
+    std::string read;
+    std::thread reader([&] {
+        std::ifstream in(Out("fifo"), std::ios::binary);
+        read.assign(std::istreambuf_iterator<char>(in), {});
+    });
+    EXPECT_EQ(Render({"--csv", Out("fifo"), file}).Status, 0);
+    reader.join();
+    EXPECT_EQ(read.rfind("latitude,longitude,", 0), 0u);
+    EXPECT_TRUE(fs::is_fifo(Out("fifo")));
+    // "-" is standard output.
+    const TResult png = Render({"--png", "-", file});
+    EXPECT_EQ(png.Out.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    // A link stays a link: the file it leads to is replaced, whatever the format.
+    fs::create_directories(Out("real"));
+    for (const char* option : options) {
+        const std::string target = Out("real/") + (option + 2);
+        fs::create_symlink(target, Out(option + 2));
+        ASSERT_EQ(Render({option, Out(option + 2), file}).Status, 0) << option;
+        EXPECT_TRUE(fs::is_symlink(Out(option + 2))) << option;
+        EXPECT_GT(fs::file_size(target), 0u) << option;
+    }
+    // A name too long for a temporary name beside it with a suffix still gets one.
+    const std::string longName = Out(std::string(254, 'n'));
+    EXPECT_EQ(Render({"--csv", longName, file}).Status, 0);
+    EXPECT_GT(fs::file_size(longName), 0u);
     // A program without its modules beside it: NetCDF, GeoTIFF and PNG fail as a write does,
     // the picture before them is written.
     const std::string exports = ": Cannot load the NetCDF and GeoTIFF exports: ";
@@ -289,6 +361,9 @@ TEST_F(RenderCommand, GroupCountriesAndDiagnostics)
     EXPECT_NE(group.Out.find("_dun.l1c\n", files), std::string::npos);
     EXPECT_NE(group.Out.find("_lan.l1c\n", files), std::string::npos);
     EXPECT_EQ(group.Out.find("_50411_", files), std::string::npos);
+    // In name order, whatever order the folder lists them in.
+    EXPECT_LT(group.Out.find("_dun.l1c\n", files), group.Out.find("_lan.l1c\n", files));
+    EXPECT_LT(group.Out.find("_lan.l1c\n", files), group.Out.find("_mas.l1c\n", files));
 
     // A file name that is not plain ASCII is listed as it is, not encoded a second time.
     const fs::path accented = folder_ / "M\xC3\xBCller";
@@ -329,20 +404,36 @@ TEST_F(RenderCommand, BrokenInputsAreNamedAndNothingDecodedExitsWithFive)
         std::string(VELTRA_SAMPLES_DIR) + "/NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B";
     const std::string name = fs::path(file).filename().string();
     const auto size = fs::file_size(file);
+    constexpr std::uintmax_t firstLine = 512 + 4608, earthLocation = 1000;
     const struct {
         std::uintmax_t Kept;
+        std::uintmax_t ZeroedFrom, ZeroedTo; // zeroed, as a partial download leaves its tail
+        int Impossible;                      // footprints of the first line put at 100 N
         int Status;
         std::string Reason;
     } cases[] = {
-        {size, 0, ""},
-        {size - 4608 * 3 - 100, 0, "truncated: 137 of 141 scan lines"},
-        {3000, 5, "not a Level 1b HIRS file: header too short"},
-        {0, 5, "not a Level 1b HIRS file: header too short"},
+        {size, 0, 0, 0, 0, ""},
+        {size - 4608 * 3 - 100, 0, 0, 0, 0, "truncated: 137 of 141 scan lines"},
+        {3000, 0, 0, 0, 5, "not a Level 1b HIRS file: header too short"},
+        {0, 0, 0, 0, 5, "not a Level 1b HIRS file: header too short"},
+        {size, firstLine + 71 * 4608, size, 0, 0, "stopped early: 71 of 141 scan lines hold data"},
+        {size, firstLine, size, 0, 5, "stopped early: 0 of 141 scan lines hold data"},
+        {size, firstLine + 10 * 4608, firstLine + 11 * 4608, 0, 0, "1 scan line holds no data"},
+        {size, 0, 0, 2, 0, "2 footprints with impossible positions skipped"},
     };
     for (const auto& c : cases) {
         const std::string input = Out(name);
         fs::copy_file(file, input, fs::copy_options::overwrite_existing);
         fs::resize_file(input, c.Kept);
+        std::fstream poke(input, std::ios::in | std::ios::out | std::ios::binary);
+        poke.seekp(static_cast<std::streamoff>(c.ZeroedFrom));
+        poke.write(std::string(c.ZeroedTo - c.ZeroedFrom, '\0').data(),
+                   static_cast<std::streamsize>(c.ZeroedTo - c.ZeroedFrom));
+        for (int f = 0; f < c.Impossible; ++f) {
+            poke.seekp(static_cast<std::streamoff>(firstLine + earthLocation + 8 * f));
+            poke.write("\x00\x0F\x42\x40", 4); // 1,000,000 x 10^-4 degree
+        }
+        poke.close();
         fs::remove(Out("a.png"));
         const TResult r = Render({"--info", "--png", Out("a.png"), input});
         EXPECT_EQ(r.Status, c.Status) << c.Kept;
@@ -353,6 +444,50 @@ TEST_F(RenderCommand, BrokenInputsAreNamedAndNothingDecodedExitsWithFive)
         EXPECT_NE(r.Out.find(c.Reason.empty() ? "problems=0\n" : "problems=1\n"),
                   std::string::npos);
     }
+    // A Level 1c header claiming 2^31 - 1 scan lines over a sparse tail of zeros: the lines of
+    // zeros are read, not drawn.
+    const std::string level1c = Out("hirsl1c_x.l1c");
+    fs::copy_file(SampleWith("hirsl1c_noaa15_20080115_0805_50410_gc.l1c"), level1c);
+    const TResult whole = Render({"--info", level1c});
+    std::fstream(level1c, std::ios::in | std::ios::out | std::ios::binary)
+        .seekp(72)
+        .write("\x7F\xFF\xFF\xFF", 4);
+    fs::resize_file(level1c, 64u << 20);
+    const TResult sparse = Render({"--info", level1c});
+    EXPECT_EQ(sparse.Status, 0);
+    EXPECT_EQ(sparse.Err, "veltra-render: " + level1c +
+                              ": stopped early: 141 of 2147483647 scan lines hold data\n");
+    const auto samples = [](const std::string& text) {
+        const auto at = text.find("samples=");
+        return text.substr(at, text.find('\n', at) - at);
+    };
+    EXPECT_EQ(samples(sparse.Out), samples(whole.Out));
+}
+
+// Names as the NOAA archive gives them end in the receiving station, not ".L1B": the sensor
+// comes from the marker (MHS shown under AMSU-B, --sensor MHS naming the same tab), compressed
+// too, and a station group is the same type, satellite, day and orbit.
+TEST_F(RenderCommand, ArchiveNamesGiveTheSensorOfTheirMarker)
+{
+    const std::string mhs = SampleWith("NSS.MHSX.M2.D08015.S0847.E0901.B0646060.GC.L1B");
+    for (const char* name : {"NSS.MHSX.M2.D08015.S0847.E0901.B0646060.GC",
+                             "NSS.MHSX.M2.D08015.S0848.E0902.B0646060.WI",
+                             "NSS.MHSX.M2.D08015.S1029.E1043.B0646161.GC"})
+        fs::copy_file(mhs, Out(name));
+    const std::string gc = Out("NSS.MHSX.M2.D08015.S0847.E0901.B0646060.GC");
+    const std::string wi = Out("NSS.MHSX.M2.D08015.S0848.E0902.B0646060.WI");
+    const TResult r = Render({"--sensor", "MHS", "--channel", "18", "--info", gc});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(r.Out.find("sensor=AMSU-B\nchannel=18\n"), std::string::npos) << r.Out;
+    EXPECT_NE(r.Out.find("problems=0\n"), std::string::npos);
+    const TResult compressed = Render({"--info", SampleWith("B0646060.GC.bz2")});
+    EXPECT_NE(compressed.Out.find("sensor=AMSU-B\n"), std::string::npos) << compressed.Err;
+    const TResult group = Render({"--group", "--info", "--diagnostics", wi});
+    EXPECT_NE(group.Out.find("streams=2\n"), std::string::npos) << group.Out;
+    EXPECT_NE(group.Out.find("Files:\n" + gc + "\n" + wi + "\n"), std::string::npos);
+    // A member of the group is an input too: no output may write over it.
+    EXPECT_EQ(Render({"--group", "--csv", gc, wi}).Status, 2);
+    EXPECT_GT(fs::file_size(gc), 100000u);
 }
 
 TEST_F(RenderCommand, ProjectionAndRegionByNameAndReadOutWithoutTrailingSpaces)
@@ -456,6 +591,15 @@ TEST_F(RenderCommand, ExportsOfARenderedPass)
         }
         EXPECT_GT(inside, 50u);
         EXPECT_GE(painted, inside * 99 / 100);
+        // The input is listed by its name alone: the user's folders stay private.
+        int id = -1;
+        std::size_t length = 0;
+        ASSERT_EQ(nc_open(Out("a.nc").c_str(), NC_NOWRITE, &id), NC_NOERR);
+        nc_inq_attlen(id, NC_GLOBAL, "input_files", &length);
+        std::string inputs(length, ' ');
+        nc_get_att_text(id, NC_GLOBAL, "input_files", inputs.data());
+        nc_close(id);
+        EXPECT_EQ(inputs, fs::path(file).filename().string());
         OCTDestroyCoordinateTransformation(toMap);
         OSRDestroySpatialReference(geographic);
         OSRDestroySpatialReference(crs);
@@ -497,7 +641,7 @@ TEST_F(RenderCommand, ManyInputsRenderAsEachWouldAlone)
     std::vector<std::string> arguments = {"-j2", "--info", "--png", pattern, "--bt", bt};
     arguments.insert(arguments.end(), files.begin(), files.end());
     arguments.insert(arguments.begin() + 1, Out("missing.l1b"));
-    arguments.push_back(Out("missing.l1b"));
+    arguments.push_back(Out("missing-too.l1b"));
     const TResult all = Render(arguments);
     EXPECT_EQ(all.Status, 3);
     EXPECT_NE(all.Err.find("cannot read " + Out("missing.l1b")), std::string::npos);
@@ -515,6 +659,24 @@ TEST_F(RenderCommand, ManyInputsRenderAsEachWouldAlone)
             << name;
     }
     EXPECT_EQ(all.Out.find("file=" + Out("missing.l1b") + "\ncaption="), std::string::npos);
+
+    // A name holding a line feed cannot forge a line of the text, nor of the messages. Files
+    // of the same name from two folders would write the same output.
+    const std::string forged = Out("a\nsamples=99.HIRX.L1B");
+    fs::copy_file(files[0], forged);
+    const TResult escaped = Render({"--info", forged, Out("b\tmissing.l1b")});
+    EXPECT_EQ(escaped.Out.find("\nsamples=99"), std::string::npos);
+    EXPECT_NE(escaped.Out.find("file=" + Out("a\\nsamples=99.HIRX.L1B") + "\ncaption="),
+              std::string::npos);
+    EXPECT_NE(escaped.Err.find("cannot read " + Out("b\\tmissing.l1b")), std::string::npos);
+    fs::create_directories(Out("copy"));
+    fs::copy_file(files[0], Out("copy/") + fs::path(files[0]).filename().string());
+    const TResult twice =
+        Render({"--png", pattern, files[0], Out("copy/") + fs::path(files[0]).filename().string()});
+    EXPECT_EQ(twice.Status, 2);
+    EXPECT_NE(twice.Err.find("--png for '" + files[0] + "' and --png for '" + Out("copy/")),
+              std::string::npos)
+        << twice.Err;
 
     // The progress line, only when asked for (a terminal), rewritten in place.
     std::ostringstream out, err;
