@@ -1,6 +1,7 @@
 #include "settings/qt/JsonSettingsStore.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -92,7 +93,8 @@ void KeepDamaged(QFile& file, const QString& reason)
     QString notice =
         QStringLiteral("The settings file %1 could not be read (%2)").arg(name, reason);
     if (!QFile::exists(kept) && QFile::rename(name, kept))
-        notice += QStringLiteral(": it was kept as %1 and the defaults are used").arg(kept);
+        notice += QStringLiteral(": kept beside it as %1; the defaults are used")
+                      .arg(QFileInfo(kept).fileName());
     else
         notice += QStringLiteral(": the defaults are used");
     const std::lock_guard<std::mutex> lock(noticesMutex);

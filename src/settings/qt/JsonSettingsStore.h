@@ -39,7 +39,8 @@ QSettings::Format JsonSettingsFormat();
 bool ReadJsonSettings(QIODevice& device, QSettings::SettingsMap& map);
 bool WriteJsonSettings(QIODevice& device, const QSettings::SettingsMap& map);
 // The notices of this process about the settings file of that name: "The settings file F
-// could not be read (REASON): it was kept as F.damaged and the defaults are used".
+// could not be read (REASON): kept beside it as registry.json.damaged; the defaults are
+// used".
 QStringList JsonSettingsNotices(const QString& fileName);
 
 class TJsonSettingsStore final : public TSettingsStore {
