@@ -9,6 +9,8 @@
 #include <string>
 
 #include "base/Canvas.h"
+#include "imaging/ColourRange.h"
+#include "imaging/Palette.h"
 
 namespace veltra {
 
@@ -18,6 +20,10 @@ struct TRunRequest {
     std::optional<int> Projection;     // a projection kind's code (mapping/ProjectionKinds.h)
     std::optional<int> Region;         // a region preset, 0-5
     std::optional<bool> FillFootprints, HirsCountOffset;
+    std::optional<TPaletteKind> Palette;
+    std::optional<bool> Legend; // "Legend in saved pictures"
+    // The range of every channel drawn, instead of each channel's stored choice.
+    std::optional<TColourRange> Range;
     // The check boxes.
     std::optional<bool> Gridlines, FixMaxTemp, TempsInC, OpenGroup;
     // The map bitmap's size in pixels; 0 by 0: the size of the view's image.

@@ -1,7 +1,6 @@
 #include "app/VeltraForm.h"
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 
 #include "app/FootprintFill.h"
@@ -11,9 +10,7 @@
 #include "base/Executable.h"
 #include "base/Format.h"
 #include "bzip/BZip2.h"
-#include "formats/DecodeStream.h"
 #include "imaging/BrightnessTemperatures.h"
-#include "imaging/ThermalColour.h"
 #include "mapping/zorCartography.h"
 #include "mapping/zorMapping.h"
 #include "settings/RegistryVariables.h"
@@ -29,9 +26,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int ResizeInterval = 400;
-
-constexpr std::array<double, 20> HirsMaxTemps = {280, 265, 240, 250, 265, 280, 290, 330, 270, 310,
-                                                 275, 260, 300, 290, 280, 260, 350, 340, 340, 0};
 
 std::vector<std::string> NumberTabs(int first, int last)
 {
@@ -116,13 +110,6 @@ private:
 
 } // namespace
 
-double HirsMaxTemp(int position)
-{
-    if (position < 1 || position > 19)
-        return 320.0;
-    return HirsMaxTemps[static_cast<std::size_t>(position - 1)];
-}
-
 std::string TFormVeltra::JpegComment()
 {
     return std::string("From: Veltra by Brenmoor, ") + VELTRA_WEB_SITE;
@@ -172,6 +159,7 @@ void TFormVeltra::FormCreate()
     FillFootprints = std::make_unique<TRegistryBoolean>("FillFootprints", false);
     HirsCountOffset = std::make_unique<TRegistryBoolean>("HirsCountOffset", false);
     RecentFiles = std::make_unique<TRegistryString>("RecentFiles", "");
+    CreateColourSettings();
     Streams.Clear();
     CollectNotices();
 }
@@ -183,6 +171,7 @@ void TFormVeltra::FormShow()
     ShowBackgroundChoice();
     view_.SetMenuChecked(TMenuItem::ViewFillFootprints, FillFootprints->Value);
     view_.SetMenuChecked(TMenuItem::OptionsHirsCountOffset, HirsCountOffset->Value);
+    ShowColourChoices();
     ApplyProjection();
     ApplyRegion();
     view_.RegisterDropTarget();
@@ -210,6 +199,9 @@ void TFormVeltra::FormDestroy()
     DataFolder.reset();
     FillFootprints.reset();
     RecentFiles.reset();
+    PaletteChoice.reset();
+    LegendInPictures.reset();
+    ColourRanges.clear();
     Streams.Clear();
 }
 
@@ -343,7 +335,7 @@ void TFormVeltra::TimerLoadTimer()
 void TFormVeltra::SaveDefaultImage()
 {
     if (!PictureFileName.empty())
-        view_.SaveJPEG(mapBitmap_.Rgb(), PictureFileName, JpegQuality, JpegComment());
+        view_.SaveJPEG(SavedPicture().Rgb(), PictureFileName, JpegQuality, JpegComment());
 }
 
 void TFormVeltra::MenuFileSaveAsClick()
@@ -355,7 +347,7 @@ void TFormVeltra::MenuFileSaveAsClick()
     request.DefaultExtension = "jpg";
     request.FileName = PictureFileName;
     if (view_.ExecuteSaveDialog(request))
-        view_.SaveJPEG(mapBitmap_.Rgb(), request.FileName, JpegQuality, JpegComment());
+        view_.SaveJPEG(SavedPicture().Rgb(), request.FileName, JpegQuality, JpegComment());
 }
 
 std::string TFormVeltra::RawFileName() const
@@ -458,8 +450,6 @@ void TFormVeltra::TabControlSensorChange()
 
 void TFormVeltra::TabControlChannelChange()
 {
-    MinTemp = 150.0;
-    MaxTemp = 320.0;
     const int position = ChannelTabIndex + 1;
     if (SensorName_ == "HIRS")
         HirsChannel = position;
@@ -467,10 +457,7 @@ void TFormVeltra::TabControlChannelChange()
         AmsuAChannel = position;
     if (SensorName_ == "AMSU-B")
         AmsuBChannel = position;
-    if (SensorName_ == "HIRS" && position >= 1 && position <= 19)
-        MaxTemp = HirsMaxTemp(position);
-    if (Checked(TCheckBoxId::FixMaxTemp))
-        MaxTemp = 350.0;
+    SetColourRange();
     DrawChannel();
 }
 
@@ -493,14 +480,7 @@ void TFormVeltra::DrawChannel()
         noDiagnostics_.clear();
         SetWindowCaption(BaseCaption_ + " - " + WithoutExtension(NamePart(FileName)));
         view_.InvalidateScale();
-        mapBitmap_.FillRect(0, 0, mapBitmap_.Width(), mapBitmap_.Height(),
-                            static_cast<TColour>(BackgroundColour->Value));
-        Samples.Reset(); // once: the list holds the footprints of every stream
-        archiveSummary_ = {};
-        Drawn.Clear();
-        for (decodingStream_ = 0; decodingStream_ < Streams.Count(); ++decodingStream_)
-            Streams.SetOutcome(decodingStream_,
-                               DecodeStream(*this, Streams.Items(decodingStream_)));
+        DecodeStreams();
         ReportStreamProblems();
         if (FillFootprints->Value)
             PaintFilledFootprints(mapBitmap_, *Mapping, Samples, Drawn.Colours());
@@ -520,11 +500,6 @@ void TFormVeltra::DrawChannel()
         ImageDisplayMouseMove(LastMouseX, LastMouseY);
 }
 
-TColour TFormVeltra::ColourForTemperature(float temperature)
-{
-    return colourRamp_.Colour(temperature, MinTemp, MaxTemp);
-}
-
 void TFormVeltra::ImageDisplayMouseMove(int x, int y)
 {
     std::string text;
@@ -532,15 +507,7 @@ void TFormVeltra::ImageDisplayMouseMove(int x, int y)
     if (Mapping->CanLocate() && Mapping->XYToLatLon(x, y, latitude, longitude))
         text = Format("Lat: %.0f%s  Lon: %.0f%s  ", latitude, DegreeSign.c_str(), longitude,
                       DegreeSign.c_str());
-    const TColour colour = mapBitmap_.Pixel(x, y);
-    float temperature = 0;
-    if (ColourToTemperature(RedOf(colour), GreenOf(colour), BlueOf(colour), temperature,
-                            static_cast<float>(MinTemp), static_cast<float>(MaxTemp))) {
-        if (Checked(TCheckBoxId::TempsInC))
-            text += Format("%.0fC", temperature - 273.16);
-        else
-            text += Format("%.0fK", static_cast<double>(temperature));
-    }
+    text += ReadOutTemperature(x, y);
     CursorLocation = text;
     view_.SetLabelCaption(TLabelId::CursorLocation, text);
     ShowFootprintUnder(x, y);
@@ -556,21 +523,6 @@ void TFormVeltra::ImageDisplayMouseLeave()
     view_.SetLabelCaption(TLabelId::FootprintValue, "");
     LastMouseX = 0;
     LastMouseY = 0;
-}
-
-void TFormVeltra::CheckBoxTempsInCClick()
-{
-    view_.InvalidateScale();
-}
-
-void TFormVeltra::PaintBoxScalePaint(TCanvas& bar)
-{
-    veltra::PaintBoxScalePaint(bar, MinTemp, MaxTemp);
-    const auto labels = ScaleLabelTexts(MinTemp, MaxTemp, Checked(TCheckBoxId::TempsInC));
-    MinTempLabel = labels.MinTemp;
-    MaxTempLabel = labels.MaxTemp;
-    view_.SetLabelCaption(TLabelId::MinTemp, MinTempLabel);
-    view_.SetLabelCaption(TLabelId::MaxTemp, MaxTempLabel);
 }
 
 void TFormVeltra::TabControlChannelResize()

@@ -5,7 +5,9 @@
 // (or a test fake, or the batch renderer) implements TVeltraView and forwards each event to
 // the operation of the same name.
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,9 @@
 #include "formats/ArchiveHeader.h"
 #include "formats/DecodeHost.h"
 #include "formats/Samples.h"
-#include "imaging/ThermalColour.h"
+#include "imaging/ColourRange.h"
+#include "imaging/Palette.h"
+#include "imaging/RasterCanvas.h"
 
 namespace veltra {
 
@@ -60,6 +64,8 @@ public:
     static constexpr int LoadInterval = 800;
     // Zoom factor of one wheel notch or one Zoom in.
     static constexpr double ZoomStep = 1.25;
+    // How far from the cursor, in pixels, a footprint counts as under it.
+    static constexpr int FootprintReach = 4;
     // The comment every saved picture carries.
     static std::string JpegComment();
 
@@ -97,6 +103,12 @@ public:
     void MenuOptionsRegionClick(TMenuItem item);
     // Options > HIRS counts with the NOAA offset: how Level 1b HIRS count words are read.
     void MenuOptionsHirsCountOffsetClick();
+    // Colour (VeltraFormColour.cpp): View > Palette; Options > "Colour range...", "Auto range"
+    // (both for the selected sensor and channel) and "Legend in saved pictures".
+    void MenuViewPaletteClick(TMenuItem item);
+    void MenuOptionsColourRangeClick();
+    void MenuOptionsAutoRangeClick();
+    void MenuOptionsLegendClick();
     void ShowBackgroundChoice();
     void ApplyProjection();
     void ApplyRegion();
@@ -191,6 +203,16 @@ public:
 
     // The brightness-temperature file name for the current sensor; empty when none applies.
     std::string RawFileName() const;
+    // What a saved picture holds: the map bitmap, with the legend strip below it when
+    // "Legend in saved pictures" is checked (the map keeps its size and pixels).
+    const TRasterCanvas& SavedPicture();
+    // The title line of the legend: satellite, sensor, channel and the pass's UTC times.
+    std::string LegendTitle() const;
+    TPaletteKind Palette() const;
+    // How the range of the selected sensor and channel is chosen.
+    TColourRange ChannelRange();
+    // HIRS channel 20, painted in grey levels of its albedo.
+    bool VisibleChannel() const { return SensorName_ == "HIRS" && HirsChannel == 20; }
 
     // State the window, the renderer and the tests read, in the main window's declaration
     // order; the rest is private below.
@@ -245,7 +267,8 @@ public:
     struct TStoredChoices {
         TColour Background = 0;
         int Projection = 0, Region = 0;
-        bool FillFootprints = false, HirsCountOffset = false;
+        bool FillFootprints = false, HirsCountOffset = false, Legend = false;
+        TPaletteKind Palette = TPaletteKind::Thermal;
     };
     TStoredChoices StoredChoices() const;
     // The diagnostics window's list, owned by that window; none: lines are dropped.
@@ -265,6 +288,16 @@ private:
     void OpenCompressed(const std::vector<std::string>& names);
     void OpenPlain(const std::vector<std::string>& names);
     std::vector<std::string> FindStationGroup() const;
+    // The colour settings and their check marks; the range of the selected channel by its
+    // default limits and the user's choice; the streams decoded, twice when the range is
+    // stretched over what they hold; the read-out's temperature (VeltraFormColour.cpp).
+    void CreateColourSettings();
+    void ShowColourChoices();
+    void SetColourRange();
+    void SetChannelRange(const TColourRange& range);
+    void DecodeStreams();
+    void DecodeEveryStream();
+    std::string ReadOutTemperature(int x, int y);
 
     std::unique_ptr<TRegistryInteger> BackgroundColour;
     std::string BaseCaption_;
@@ -283,6 +316,12 @@ private:
     std::string SensorName_;
     std::unique_ptr<TRegistryBoolean> FillFootprints;
     std::unique_ptr<TRegistryString> RecentFiles; // names separated by line feeds
+    std::unique_ptr<TRegistryInteger> PaletteChoice;
+    std::unique_ptr<TRegistryBoolean> LegendInPictures;
+    // The range of each sensor and channel the user chose ("MIN,MAX", "auto" or "" for the
+    // default limits), under "ColourRange" + sensor + channel ("ColourRangeAmsuB18"); each is
+    // read when its channel is first shown.
+    std::map<std::string, std::unique_ptr<TRegistryString>> ColourRanges;
     std::string FootprintStatus;
     std::string MinTempLabel = "MinT";
     std::string MaxTempLabel = "MaxT";
@@ -299,8 +338,12 @@ private:
     TVeltraView& view_;
     // The map bitmap; its text and widest pens are drawn by the view's painter.
     TRasterCanvas mapBitmap_;
-    // The colours of the footprints, looked up for the range of the moment.
-    TColourRamp colourRamp_;
+    // The colours of the footprints: the palette over the range of the moment.
+    TColourScale colourScale_;
+    // The range a run asked for, for every channel, instead of the stored choices.
+    std::optional<TColourRange> requestedRange_;
+    // The saved picture with its legend.
+    std::unique_ptr<TRasterCanvas> picture_;
     std::vector<std::string> arguments_;
     std::string executable_;
     std::vector<std::string> noDiagnostics_;

@@ -44,6 +44,11 @@ TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
         FillFootprints->Value = *request.FillFootprints;
     if (request.HirsCountOffset)
         HirsCountOffset->Value = *request.HirsCountOffset;
+    if (request.Palette)
+        PaletteChoice->Value = static_cast<std::int32_t>(*request.Palette);
+    if (request.Legend)
+        LegendInPictures->Value = *request.Legend;
+    requestedRange_ = request.Range;
     const std::pair<TCheckBoxId, const std::optional<bool>*> boxes[] = {
         {TCheckBoxId::Gridlines, &request.Gridlines},
         {TCheckBoxId::FixMaxTemp, &request.FixMaxTemp},
@@ -114,8 +119,13 @@ bool TFormVeltra::ResizeMap(int width, int height)
 
 TFormVeltra::TStoredChoices TFormVeltra::StoredChoices() const
 {
-    return {static_cast<TColour>(BackgroundColour->Value), MapProjection->Value, MapRegion->Value,
-            FillFootprints->Value, HirsCountOffset->Value};
+    return {static_cast<TColour>(BackgroundColour->Value),
+            MapProjection->Value,
+            MapRegion->Value,
+            FillFootprints->Value,
+            HirsCountOffset->Value,
+            LegendInPictures->Value,
+            Palette()};
 }
 
 } // namespace veltra

@@ -24,6 +24,11 @@ enum class TMenuItem {
     ViewFitToPass,
     ViewResetView,
     ViewFillFootprints,
+    ViewPaletteThermal,
+    ViewPaletteViridis,
+    ViewPaletteCividis,
+    ViewPaletteGrey,
+    ViewPaletteDifference,
     BackgroundBlack,
     BackgroundWhite,
     ProjectionMercator,
@@ -39,6 +44,9 @@ enum class TMenuItem {
     RegionNorthPole,
     RegionSouthAmerica,
     OptionsHirsCountOffset,
+    OptionsColourRange,
+    OptionsAutoRange,
+    OptionsLegend,
     HelpContents,
     HelpAbout,
 };
@@ -66,6 +74,14 @@ struct TOpenDialogRequest {
     std::string InitialFolder; // with its trailing separator
     int FilterIndex = 1;       // 1-based; the dialog writes back the filter the user ended on
     std::string FileName;      // out: the chosen file
+};
+
+// Options > "Colour range...": the range of one channel, in kelvin, as two texts the user
+// edits; or back to the channel's default limits.
+struct TColourRangeRequest {
+    std::string Channel;          // "HIRS channel 8"
+    std::string Minimum, Maximum; // in: the range shown; out: what the user typed
+    bool Default = false;         // out: the user asked for the channel's default limits
 };
 
 struct TSaveDialogRequest {
@@ -111,6 +127,8 @@ public:
     virtual bool ExecuteOpenDialog(TOpenDialogRequest& request) = 0;
     // Asks before overwriting an existing file; false when the user cancels or declines.
     virtual bool ExecuteSaveDialog(TSaveDialogRequest& request) = 0;
+    // False when the user cancels.
+    virtual bool ExecuteColourRangeDialog(TColourRangeRequest& /*request*/) { return false; }
     virtual void ShowMessage(const std::string& text) = 0;
     // A failure the user must see: an error box on a display, standard error without one.
     virtual void ShowError(const std::string& text) = 0;

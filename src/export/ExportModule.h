@@ -4,8 +4,10 @@
 // about a hundred shared libraries, which a program that only draws pictures would otherwise
 // load and relocate at every start. The module makes the whole file in memory; the caller
 // writes it. No exception crosses between the program and the module.
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Errors.h"
@@ -15,12 +17,24 @@ namespace veltra {
 class TSampleList;
 struct TExportMetadata;
 struct TGeoReference;
-struct TRgbImage;
+
+// What a GeoTIFF holds, Width x Height pixels row by row: the picture's 8-bit RGB with an
+// alpha byte per pixel (0 transparent), or one Float32 band of values (NaN: nodata) with its
+// unit, description and metadata items.
+struct TGeoTiffRaster {
+    int Width = 0, Height = 0;
+    const std::uint8_t* Rgb = nullptr;
+    std::ptrdiff_t RgbBytesPerLine = 0;
+    const std::uint8_t* Alpha = nullptr; // Width bytes a row
+    const float* Values = nullptr;       // Width values a row; instead of Rgb and Alpha
+    std::string Unit, Description;
+    std::vector<std::pair<std::string, std::string>> Metadata;
+};
 
 inline constexpr const char* ExportModuleFileName = "veltra-exports.so";
 inline constexpr const char* ExportModuleEntry = "VeltraExportModule";
 // Raised whenever the interface below changes, so a stale module is refused instead of used.
-inline constexpr int ExportModuleVersion = 1;
+inline constexpr int ExportModuleVersion = 2;
 
 struct TExportModule {
     int Version;
@@ -29,7 +43,7 @@ struct TExportModule {
     bool (*NetCdfBytes)(const TSampleList& samples, const TExportMetadata& metadata,
                         const std::string& fileName, std::vector<std::uint8_t>& bytes,
                         std::string& error);
-    bool (*GeoTiffBytes)(const TRgbImage& image, const TGeoReference& reference,
+    bool (*GeoTiffBytes)(const TGeoTiffRaster& raster, const TGeoReference& reference,
                          const std::string& fileName, std::vector<std::uint8_t>& bytes,
                          std::string& error);
 };

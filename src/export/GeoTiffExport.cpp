@@ -40,6 +40,54 @@ void RegionColumns(const TMapping& m, std::array<double, 6>& t)
     t[0] = -MetresPerDegree * span / 2.0 - 0.5 * t[1];
 }
 
+// Whether a point of the CRS (metres) lies within the kind's domain: on the globe for the
+// orthographic and azimuthal equidistant kinds, between the poles for plate carree.
+bool InDomain(const TMapping& m, double x, double y)
+{
+    switch (m.Projection) {
+    case pkPlateCarree:
+    case pkPlateCarreeZoomed:
+    case pkPlateCarreeNorth: return std::fabs(y) <= 90 * MetresPerDegree;
+    case pkOrthographic: return x * x + y * y < SphereRadius * SphereRadius;
+    case pkAzimuthalFixed:
+    case pkAzimuthal: return std::hypot(x, y) < std::numbers::pi * SphereRadius;
+    default: return true;
+    }
+}
+
+// Leaves out rows and columns at the edges until the four corners lie within the domain: at a
+// corner outside it, the row when it lies further out in y than in x (always, for the plate
+// carree kinds, whose domain ends at the poles), else the column.
+void KeepWithinDomain(const TMapping& m, TGeoReference& r)
+{
+    const auto& t = r.Transform;
+    const bool rowsOnly = m.Projection == pkPlateCarree || m.Projection == pkPlateCarreeZoomed ||
+                          m.Projection == pkPlateCarreeNorth;
+    int left = 0, top = 0, right = m.Width, bottom = m.Height; // pixel edges
+    auto x = [&](int column) { return t[0] + column * t[1]; };
+    auto y = [&](int row) { return t[3] + row * t[5]; };
+    bool outside = true;
+    while (outside && left < right && top < bottom) {
+        outside = false;
+        for (const bool east : {false, true})
+            for (const bool south : {false, true}) {
+                const double cx = x(east ? right : left), cy = y(south ? bottom : top);
+                if (left >= right || top >= bottom || InDomain(m, cx, cy))
+                    continue;
+                outside = true;
+                if (rowsOnly || std::fabs(cy * t[1]) >= std::fabs(cx * t[5]))
+                    (south ? --bottom : ++top);
+                else
+                    (east ? --right : ++left);
+            }
+    }
+    if (left >= right || top >= bottom)
+        throw ENoGeoReference("No part of this view of the map lies within its projection");
+    r.Transform[0] = x(left);
+    r.Transform[3] = y(top);
+    r.Left = left, r.Top = top, r.Width = right - left, r.Height = bottom - top;
+}
+
 } // namespace
 
 TGeoReference GeoReferenceOf(const TMapping& m)
@@ -107,29 +155,91 @@ TGeoReference GeoReferenceOf(const TMapping& m)
     for (const double value : t)
         if (!std::isfinite(value))
             throw ENoGeoReference("This view of the map cannot be georeferenced");
+    KeepWithinDomain(m, r);
     return r;
 }
 
-std::vector<std::uint8_t> GeoTiffFileBytes(const TRgbImage& image, const TMapping& mapping,
-                                           const std::string& fileName,
+namespace {
+
+std::vector<std::uint8_t> RasterBytes(TGeoTiffRaster& raster, const TGeoReference& reference,
+                                      const std::string& fileName, const std::string& moduleFolder)
+{
+    const TExportModule& module = ExportModuleIn(moduleFolder);
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!module.GeoTiffBytes(raster, reference, fileName, bytes, error))
+        throw EWriteError(error);
+    return bytes;
+}
+
+// The part of a per-pixel list the reference holds, row by row.
+template <typename TValue>
+std::vector<TValue> Cropped(const std::vector<TValue>& all, int width, const TGeoReference& r)
+{
+    std::vector<TValue> part;
+    part.reserve(static_cast<std::size_t>(r.Width) * static_cast<std::size_t>(r.Height));
+    for (int row = r.Top; row < r.Top + r.Height; ++row) {
+        const auto first = all.begin() + static_cast<std::ptrdiff_t>(row) * width + r.Left;
+        part.insert(part.end(), first, first + r.Width);
+    }
+    return part;
+}
+
+void CheckSize(const TMapping& mapping, std::size_t pixels, const std::string& fileName)
+{
+    if (pixels !=
+        static_cast<std::size_t>(mapping.Width) * static_cast<std::size_t>(mapping.Height))
+        throw EWriteError("Cannot write \"" + fileName + "\": the picture is not the map's size");
+}
+
+} // namespace
+
+std::vector<std::uint8_t> GeoTiffFileBytes(const TRgbImage& image,
+                                           const std::vector<std::uint8_t>& opaque,
+                                           const TMapping& mapping, const std::string& fileName,
                                            const std::string& moduleFolder)
 {
     const TGeoReference reference = GeoReferenceOf(mapping);
     if (image.Width != mapping.Width || image.Height != mapping.Height || image.Bits == nullptr)
         throw EWriteError("Cannot write \"" + fileName + "\": the picture is not the map's size");
-    const TExportModule& module = ExportModuleIn(moduleFolder);
-    std::vector<std::uint8_t> bytes;
-    std::string error;
-    if (!module.GeoTiffBytes(image, reference, fileName, bytes, error))
-        throw EWriteError(error);
-    return bytes;
+    const std::size_t pixels = static_cast<std::size_t>(image.Width) * image.Height;
+    if (!opaque.empty())
+        CheckSize(mapping, opaque.size(), fileName);
+    const std::vector<std::uint8_t> alpha = Cropped(
+        opaque.empty() ? std::vector<std::uint8_t>(pixels, 255) : opaque, image.Width, reference);
+    TGeoTiffRaster raster;
+    raster.Width = reference.Width;
+    raster.Height = reference.Height;
+    raster.Rgb = image.Bits + reference.Top * image.BytesPerLine + 3 * reference.Left;
+    raster.RgbBytesPerLine = image.BytesPerLine;
+    raster.Alpha = alpha.data();
+    return RasterBytes(raster, reference, fileName, moduleFolder);
 }
 
-void SaveGeoTiff(const TRgbImage& image, const TMapping& mapping, const std::string& fileName,
+void SaveGeoTiff(const TRgbImage& image, const std::vector<std::uint8_t>& opaque,
+                 const TMapping& mapping, const std::string& fileName,
                  const std::string& moduleFolder)
 {
-    WriteOutput(fileName, GeoTiffFileBytes(image, mapping, fileName, moduleFolder),
+    WriteOutput(fileName, GeoTiffFileBytes(image, opaque, mapping, fileName, moduleFolder),
                 TOutputNeeds::RegularFile);
+}
+
+std::vector<std::uint8_t> ValueGeoTiffFileBytes(const std::vector<float>& values,
+                                                const TMapping& mapping, const TValueBand& band,
+                                                const std::string& fileName,
+                                                const std::string& moduleFolder)
+{
+    const TGeoReference reference = GeoReferenceOf(mapping);
+    CheckSize(mapping, values.size(), fileName);
+    const std::vector<float> part = Cropped(values, mapping.Width, reference);
+    TGeoTiffRaster raster;
+    raster.Width = reference.Width;
+    raster.Height = reference.Height;
+    raster.Values = part.data();
+    raster.Unit = band.Unit;
+    raster.Description = band.Description;
+    raster.Metadata = band.Metadata;
+    return RasterBytes(raster, reference, fileName, moduleFolder);
 }
 
 } // namespace veltra

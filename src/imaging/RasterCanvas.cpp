@@ -498,6 +498,19 @@ void TRasterCanvas::FillRect(int left, int top, int right, int bottom, TColour c
         std::memcpy(bits + y * stride + 3 * left, first, bytes);
 }
 
+void TRasterCanvas::CopyImage(int left, int top, const TRgbImage& image)
+{
+    Unrecordable();
+    const int from = std::max(0, -left), to = std::min(image.Width, width_ - left);
+    if (image.Bits == nullptr || from >= to)
+        return;
+    std::uint8_t* bits = Bits();
+    for (int y = std::max(0, -top); y < image.Height && y + top < height_; ++y)
+        std::memcpy(bits + (y + top) * stride_ + 3 * (left + from),
+                    image.Bits + y * image.BytesPerLine + 3 * from,
+                    3 * static_cast<std::size_t>(to - from));
+}
+
 void TRasterCanvas::FrameRect(int left, int top, int right, int bottom)
 {
     if (left >= right || top >= bottom)

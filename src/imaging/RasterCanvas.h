@@ -104,6 +104,8 @@ public:
     void Polyline(const TPoint* points, int count) override;
     void FillRect(int left, int top, int right, int bottom, TColour colour) override;
     void FrameRect(int left, int top, int right, int bottom) override;
+    // The pixels of an image (not this canvas's own) with its top-left at (left, top), clipped.
+    void CopyImage(int left, int top, const TRgbImage& image);
 
     TFont Font() const override { return font_; }
     void SetFont(const TFont& font) override { font_ = font; }

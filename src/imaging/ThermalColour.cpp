@@ -177,24 +177,6 @@ void TColourRamp::Build(double tMin, double tMax)
     buckets_.assign(((last_ - first_) >> shift_) + 1, Unknown);
 }
 
-void PaintBoxScalePaint(TCanvas& bar, double tMin, double tMax)
-{
-    const int width = bar.Width();
-    const int height = bar.Height();
-    bar.SetPenWidth(1);
-    bar.SetPenColour(0);
-    bar.FrameRect(0, 0, width, height);
-    // Columns 1 to width - 2 span tMin to tMax. A bar of three pixels has one column, which
-    // shows tMin.
-    const double steps = std::max(width - 3, 1);
-    for (int i = 1; i <= width - 2; ++i) {
-        const double x = tMin + (i - 1) / steps * (tMax - tMin);
-        bar.SetPenColour(ColourForTemperature(ToSingle(x), tMin, tMax));
-        bar.MoveTo(i, 1);
-        bar.LineTo(i, height - 1);
-    }
-}
-
 TScaleLabels ScaleLabelTexts(double tMin, double tMax, bool celsius)
 {
     if (celsius)

@@ -2,7 +2,7 @@
 // The thermal colour scale: brightness temperatures painted as a hue ramp from red (warmest,
 // hue 0) through yellow, green, cyan, blue and magenta to a pinkish purple (coldest, hue 315),
 // with two marker colours for temperatures outside the displayed range, and its exact inverse
-// for the cursor read-out. Also the scale bar under the map and its two labels.
+// for the cursor read-out. Also the two labels of the scale bar under the map.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -70,10 +70,6 @@ private:
     int shift_ = 0; // bits of the pattern below the bucket number
     std::vector<TColour> buckets_;
 };
-
-// Paints the scale bar on a canvas of the bar's own size: a 1-pixel black frame, and inside it
-// one column per temperature step from tMin at the left to tMax at the right.
-void PaintBoxScalePaint(TCanvas& bar, double tMin, double tMax);
 
 // The captions beside the bar, in kelvin ("150K") or degrees Celsius ("-123C").
 struct TScaleLabels {

@@ -1,6 +1,7 @@
 // The NetCDF, CSV and GeoTIFF exports, read back with the NetCDF C library and GDAL.
 #include <gtest/gtest.h>
 
+#include <cpl_error.h>
 #include <gdal.h>
 #include <netcdf.h>
 #include <ogr_srs_api.h>
@@ -198,7 +199,7 @@ TEST_F(Export, FailedWritesRaiseAndLeaveAnExistingFileAsItWas)
     const std::string missing = Out("no-such-folder/out");
     EXPECT_THROW(SaveCsv(samples, missing), EWriteError);
     EXPECT_THROW(SaveNetCdf(samples, {}, missing, ModuleFolder), EWriteError);
-    EXPECT_THROW(SaveGeoTiff(image, mapping, missing, ModuleFolder), EWriteError);
+    EXPECT_THROW(SaveGeoTiff(image, {}, mapping, missing, ModuleFolder), EWriteError);
     EXPECT_FALSE(fs::exists(Out("no-such-folder")));
     // No module, or a file of that name that is no module: a write error that names it, and
     // nothing written; the right folder still works afterwards.
@@ -227,7 +228,7 @@ TEST_F(Export, FailedWritesRaiseAndLeaveAnExistingFileAsItWas)
     for (const std::uint8_t kind :
          {pkCassini, pkLambertConformal, pkVanDerGrinten, pkAzimuthalWorld, pkNone}) {
         mapping.SetProjection(kind);
-        EXPECT_THROW(SaveGeoTiff(image, mapping, Out("old.tif"), Out("none")), ENoGeoReference)
+        EXPECT_THROW(SaveGeoTiff(image, {}, mapping, Out("old.tif"), Out("none")), ENoGeoReference)
             << int(kind);
     }
     EXPECT_EQ(fs::file_size(Out("old.tif")), 3u);
@@ -264,7 +265,8 @@ TMapping MappingOf(const TView& view)
 } // namespace
 
 // Every footprint position of a GeoTIFF, taken through its own CRS and geotransform, lands on
-// the pixel the map draws it on.
+// the pixel the map draws it on; its corners lie within the projection's domain (GDAL can
+// place them on the earth), and it leaves out no more of the map than that needs.
 TEST_F(Export, GeoTiffPutsEveryPointOnThePixelTheMapDrawsItOn)
 {
     const TView views[] = {
@@ -288,6 +290,7 @@ TEST_F(Export, GeoTiffPutsEveryPointOnThePixelTheMapDrawsItOn)
         {"south polar zoomed in", pkPolarStereographic, -1, 900, 500},
     };
     GDALAllRegister();
+    CPLPushErrorHandler(CPLQuietErrorHandler); // the corners probed off the earth
     for (const TView& view : views) {
         SCOPED_TRACE(view.Name);
         const TMapping mapping = MappingOf(view);
@@ -295,12 +298,19 @@ TEST_F(Export, GeoTiffPutsEveryPointOnThePixelTheMapDrawsItOn)
         for (std::size_t i = 0; i < pixels.size(); ++i)
             pixels[i] = static_cast<std::uint8_t>(i * 7 % 251);
         const TRgbImage image{view.Width, view.Height, view.Width * 3, pixels.data()};
+        std::vector<std::uint8_t> opaque(pixels.size() / 3);
+        for (std::size_t i = 0; i < opaque.size(); ++i)
+            opaque[i] = i % 5 == 0 ? 255 : 0;
         const std::string name = Out("map.tif");
-        SaveGeoTiff(image, mapping, name, ModuleFolder);
+        SaveGeoTiff(image, opaque, mapping, name, ModuleFolder);
+        const TGeoReference part = GeoReferenceOf(mapping);
 
         GDALDatasetH data = GDALOpen(name.c_str(), GA_ReadOnly);
         ASSERT_NE(data, nullptr);
-        ASSERT_EQ(GDALGetRasterCount(data), 3);
+        ASSERT_EQ(GDALGetRasterCount(data), 4);
+        EXPECT_EQ(GDALGetRasterColorInterpretation(GDALGetRasterBand(data, 4)), GCI_AlphaBand);
+        EXPECT_EQ(GDALGetRasterXSize(data), part.Width);
+        EXPECT_EQ(GDALGetRasterYSize(data), part.Height);
         double t[6];
         ASSERT_EQ(GDALGetGeoTransform(data, t), CE_None);
         OGRSpatialReferenceH crs = OSRNewSpatialReference(GDALGetProjectionRef(data));
@@ -311,34 +321,57 @@ TEST_F(Export, GeoTiffPutsEveryPointOnThePixelTheMapDrawsItOn)
         OSRSetAxisMappingStrategy(crs, OAMS_TRADITIONAL_GIS_ORDER);
         OGRCoordinateTransformationH toMap = OCTNewCoordinateTransformation(geographic, crs);
         ASSERT_NE(toMap, nullptr);
+        OGRCoordinateTransformationH toEarth = OCTNewCoordinateTransformation(crs, geographic);
+        int leftOut = 0;
+        for (const int column : {0, part.Width})
+            for (const int row : {0, part.Height}) {
+                double e = t[0] + column * t[1], n = t[3] + row * t[5];
+                EXPECT_TRUE(OCTTransform(toEarth, 1, &e, &n, nullptr)) << column << " " << row;
+                EXPECT_LE(std::fabs(n), 90.0);
+                // One pixel further out, the corner would not be on the earth (or the map).
+                double oe = t[0] + (column == 0 ? -1 : column + 1) * t[1];
+                double on = t[3] + (row == 0 ? -1 : row + 1) * t[5];
+                const bool edge =
+                    (column == 0 ? part.Left == 0 : part.Left + part.Width == view.Width) &&
+                    (row == 0 ? part.Top == 0 : part.Top + part.Height == view.Height);
+                leftOut +=
+                    !edge && OCTTransform(toEarth, 1, &oe, &on, nullptr) && std::fabs(on) <= 90.0;
+            }
+        EXPECT_EQ(leftOut, 0) << "no more left out than the domain needs";
         int checked = 0;
         for (float lat = -88.5f; lat < 90; lat += 1.37f) {
             for (float lon = -179.5f; lon < 180; lon += 1.91f) {
                 std::int32_t x = 0, y = 0;
-                if (!mapping.LatLonToXY(lat, lon, x, y) || x < 0 || y < 0 || x >= view.Width ||
-                    y >= view.Height)
+                if (!mapping.LatLonToXY(lat, lon, x, y) || x < part.Left || y < part.Top ||
+                    x >= part.Left + part.Width || y >= part.Top + part.Height)
                     continue;
                 double e = lon, n = lat;
                 ASSERT_TRUE(OCTTransform(toMap, 1, &e, &n, nullptr)) << lat << " " << lon;
                 const double column = (e - t[0]) / t[1], row = (n - t[3]) / t[5];
-                ASSERT_NEAR(column, x + 0.5, 1.0) << lat << " " << lon;
-                ASSERT_NEAR(row, y + 0.5, 1.0) << lat << " " << lon;
+                ASSERT_NEAR(column, x - part.Left + 0.5, 1.0) << lat << " " << lon;
+                ASSERT_NEAR(row, y - part.Top + 0.5, 1.0) << lat << " " << lon;
                 ++checked;
             }
         }
         EXPECT_GT(checked, 20);
-        // The pixels are the picture's, band by band.
-        std::uint8_t read[3];
-        const int px = view.Width / 3, py = view.Height / 2;
-        for (int band = 1; band <= 3; ++band)
-            ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(data, band), GF_Read, px, py, 1, 1,
-                                   &read[band - 1], 1, 1, GDT_Byte, 0, 0),
-                      CE_None);
-        for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(read[c], pixels[static_cast<std::size_t>((py * view.Width + px) * 3 + c)]);
+        // The pixels are the picture's, band by band, and the alpha band the opaque ones.
+        for (const int px : {view.Width / 3, view.Width / 3 + 1}) {
+            std::uint8_t read[4];
+            const int py = view.Height / 2;
+            for (int band = 1; band <= 4; ++band)
+                ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(data, band), GF_Read, px - part.Left,
+                                       py - part.Top, 1, 1, &read[band - 1], 1, 1, GDT_Byte, 0, 0),
+                          CE_None);
+            const auto at = static_cast<std::size_t>(py * view.Width + px);
+            for (int c = 0; c < 3; ++c)
+                EXPECT_EQ(read[c], pixels[at * 3 + static_cast<std::size_t>(c)]);
+            EXPECT_EQ(read[3], opaque[at]);
+        }
+        OCTDestroyCoordinateTransformation(toEarth);
         OCTDestroyCoordinateTransformation(toMap);
         OSRDestroySpatialReference(geographic);
         OSRDestroySpatialReference(crs);
         GDALClose(data);
     }
+    CPLPopErrorHandler();
 }

@@ -1,5 +1,7 @@
 #include "imaging/ThermalColour.h"
 
+#include "imaging/Legend.h"
+
 #include <cmath>
 #include <limits>
 #include <random>
@@ -177,7 +179,8 @@ TEST(ThermalColourTest, ScaleLabels)
 TEST(ThermalColourTest, ScaleBarFramesAndPaintsOneColumnPerStep)
 {
     test::TRecordingCanvas bar(129, 17);
-    PaintBoxScalePaint(bar, TMin, TMax);
+    TColourScale thermal(TPaletteKind::Thermal, TMin, TMax);
+    PaintScaleBar(bar, &thermal);
 
     using test::TCanvasCall;
     const auto& calls = bar.Calls;
@@ -211,13 +214,14 @@ TEST(ThermalColourTest, ScaleBarFramesAndPaintsOneColumnPerStep)
 
 TEST(ThermalColourTest, NarrowBarsPaintOnlyWhatFits)
 {
+    TColourScale thermal(TPaletteKind::Thermal, TMin, TMax);
     test::TRecordingCanvas tiny(2, 17);
-    PaintBoxScalePaint(tiny, TMin, TMax);
+    PaintScaleBar(tiny, &thermal);
     EXPECT_EQ(tiny.Count(test::TCanvasCall::Move), 0);
     EXPECT_EQ(tiny.Count(test::TCanvasCall::Frame), 1);
 
     test::TRecordingCanvas three(3, 17);
-    PaintBoxScalePaint(three, TMin, TMax);
+    PaintScaleBar(three, &thermal);
     ASSERT_EQ(three.Count(test::TCanvasCall::Move), 1);
     EXPECT_EQ(three.PenColour(), PackColour(255, 0, 191));
 }

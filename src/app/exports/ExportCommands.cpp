@@ -1,7 +1,9 @@
 #include "app/exports/ExportCommands.h"
 
 #include <algorithm>
+#include <limits>
 
+#include "app/FootprintFill.h"
 #include "app/VeltraForm.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
@@ -26,16 +28,19 @@ struct TExportFormat {
     const char* Name;      // as error messages name it
     const char* Filter;    // the save dialog's
     const char* Extension; // without the dot
+    const char* Suffix;    // what the proposed name ends in
 };
 
 TExportFormat FormatOf(TExportKind kind)
 {
     switch (kind) {
-    case TExportKind::NetCdf: return {"NetCDF", "NetCDF files (*.nc)|*.nc", "nc"};
-    case TExportKind::Csv: return {"CSV", "CSV files (*.csv)|*.csv", "csv"};
+    case TExportKind::NetCdf: return {"NetCDF", "NetCDF files (*.nc)|*.nc", "nc", "nc"};
+    case TExportKind::Csv: return {"CSV", "CSV files (*.csv)|*.csv", "csv", "csv"};
+    case TExportKind::GeoTiffValues:
+        return {"GeoTIFF of values", "GeoTIFF files (*.tif)|*.tif", "tif", "values.tif"};
     case TExportKind::GeoTiff: break;
     }
-    return {"GeoTIFF", "GeoTIFF files (*.tif)|*.tif", "tif"};
+    return {"GeoTIFF", "GeoTIFF files (*.tif)|*.tif", "tif", "tif"};
 }
 
 // The export module is beside the program.
@@ -53,7 +58,77 @@ std::string FamilyOf(const std::string& fileExt)
     return "NOAA Level 1b";
 }
 
+// The picture is opaque where a footprint was drawn or anything else than the background.
+std::vector<std::uint8_t> OpaquePixels(const TFormVeltra& form)
+{
+    const std::vector<std::int32_t> footprints = FootprintAtEachPixel(form);
+    const TRasterCanvas& map = form.MapBitmap();
+    const TColour background = form.StoredChoices().Background;
+    std::vector<std::uint8_t> opaque(footprints.size());
+    for (std::size_t i = 0; i < opaque.size(); ++i) {
+        const int x = static_cast<int>(i % static_cast<std::size_t>(map.Width()));
+        const int y = static_cast<int>(i / static_cast<std::size_t>(map.Width()));
+        opaque[i] = footprints[i] >= 0 || map.Pixel(x, y) != background ? 255 : 0;
+    }
+    return opaque;
+}
+
+// The values of the footprints drawn at each pixel: their brightness temperatures (the visible
+// channel's albedo), NaN where none was drawn.
+std::vector<std::uint8_t> ValueBytes(const TFormVeltra& form, const std::string& fileName,
+                                     const std::string& program)
+{
+    const TExportMetadata m = ExportMetadataOf(form, program);
+    const std::vector<std::int32_t> footprints = FootprintAtEachPixel(form);
+    std::vector<float> values(footprints.size(), std::numeric_limits<float>::quiet_NaN());
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::int32_t f = footprints[i];
+        if (f >= 0)
+            values[i] =
+                m.Albedo ? m.Values[static_cast<std::size_t>(f)] : form.Samples[f].Temperature;
+    }
+    TValueBand band;
+    band.Unit = m.Albedo ? "%" : "K";
+    band.Description = m.Albedo ? "albedo" : "brightness temperature";
+    band.Metadata = {{"SATELLITE", m.Platform},
+                     {"SENSOR", m.Instrument},
+                     {"CHANNEL", std::to_string(m.Channel)},
+                     {"CHANNEL_DESCRIPTION", form.ChannelCaption()},
+                     {"QUANTITY", band.Description},
+                     {"UNITS", band.Unit}};
+    if (m.CentralFrequency != 0)
+        band.Metadata.emplace_back("CENTRAL_FREQUENCY_GHZ", Format("%.4f", m.CentralFrequency));
+    else if (m.CentralWavenumber != 0)
+        band.Metadata.emplace_back("CENTRAL_WAVENUMBER_PER_CM",
+                                   Format("%.4f", m.CentralWavenumber));
+    return ValueGeoTiffFileBytes(values, *form.Mapping, band, fileName, ModuleFolderOf(form));
+}
+
 } // namespace
+
+std::vector<std::int32_t> FootprintAtEachPixel(const TFormVeltra& form)
+{
+    const TRasterCanvas& map = form.MapBitmap();
+    // The footprints painted in colours that number them, 0 for none.
+    TRasterCanvas numbers(nullptr, map.Width(), map.Height(), 0);
+    constexpr std::int32_t MostNumbered = 0xFFFFFE;
+    const std::int32_t count =
+        std::min({form.Samples.SampleCount(), form.Drawn.Count(), MostNumbered});
+    std::vector<TColour> colours;
+    for (std::int32_t i = 0; i < count; ++i)
+        colours.push_back(static_cast<TColour>(i + 1));
+    PaintFilledFootprints(numbers, *form.Mapping, form.Samples, colours);
+    for (std::int32_t i = 0; i < count; ++i) {
+        const TDrawnFootprint& at = form.Drawn[i];
+        numbers.FillRect(at.X, at.Y, at.X + 1, at.Y + 1, colours[static_cast<std::size_t>(i)]);
+    }
+    std::vector<std::int32_t> owners;
+    owners.reserve(static_cast<std::size_t>(map.Width()) * static_cast<std::size_t>(map.Height()));
+    for (int y = 0; y < map.Height(); ++y)
+        for (int x = 0; x < map.Width(); ++x)
+            owners.push_back(static_cast<std::int32_t>(numbers.Pixel(x, y)) - 1);
+    return owners;
+}
 
 TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& program)
 {
@@ -98,6 +173,8 @@ bool ExportAvailable(const TFormVeltra& form, TExportKind kind)
 {
     if (kind == TExportKind::GeoTiff)
         return form.SaveAsEnabled;
+    if (kind == TExportKind::GeoTiffValues)
+        return form.SaveAsEnabled && form.SaveRawEnabled;
     return form.SaveRawEnabled;
 }
 
@@ -112,9 +189,11 @@ std::vector<std::uint8_t> ExportBytes(TFormVeltra& form, TExportKind kind,
         const std::string text = CsvText(form.Samples);
         return std::vector<std::uint8_t>(text.begin(), text.end());
     }
+    case TExportKind::GeoTiffValues: return ValueBytes(form, fileName, program);
     case TExportKind::GeoTiff: break;
     }
-    return GeoTiffFileBytes(form.MapBitmap().Rgb(), *form.Mapping, fileName, ModuleFolderOf(form));
+    return GeoTiffFileBytes(form.MapBitmap().Rgb(), OpaquePixels(form), *form.Mapping, fileName,
+                            ModuleFolderOf(form));
 }
 
 TOutputNeeds ExportNeeds(TExportKind kind)
@@ -138,7 +217,7 @@ void MenuFileExportClick(TFormVeltra& form, TVeltraView& view, TExportKind kind)
     request.DefaultExtension = format.Extension;
     // Beside the picture: "x.l1b.jpg" gives "x.l1b.nc".
     const std::string& picture = form.PictureFileName;
-    request.FileName = picture.substr(0, picture.rfind('.') + 1) + format.Extension;
+    request.FileName = picture.substr(0, picture.rfind('.') + 1) + format.Suffix;
     if (!view.ExecuteSaveDialog(request))
         return;
     try {

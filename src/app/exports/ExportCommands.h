@@ -1,7 +1,7 @@
 #pragma once
 // The exports of what the viewer shows: the displayed channel's footprints as NetCDF-CF or
-// CSV, the map picture as a georeferenced GeoTIFF. The window's File > Export menu and
-// veltra-render both come here, so the files are the same from either.
+// CSV, the map picture as a georeferenced GeoTIFF, and the values drawn as one. The window's File >
+// Export menu and veltra-render both come here, so the files are the same from either.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,7 +14,13 @@ namespace veltra {
 class TFormVeltra;
 class TVeltraView;
 
-enum class TExportKind { NetCdf, Csv, GeoTiff };
+enum class TExportKind { NetCdf, Csv, GeoTiff, GeoTiffValues };
+
+// For each pixel of the map, row by row, the index in the sample list of the footprint drawn
+// there, or -1: each footprint's cell (the quadrilateral reaching halfway to its neighbours,
+// as View > Fill footprints paints it) in drawing order, and over them each footprint's own
+// pixel, so the pixel a footprint lies on is its own unless a later one lies there too.
+std::vector<std::int32_t> FootprintAtEachPixel(const TFormVeltra& form);
 
 // The global attributes of the NetCDF file; `program` names the writer in its history.
 TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& program);
@@ -34,8 +40,8 @@ TOutputNeeds ExportNeeds(TExportKind kind);
 void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName,
                 const std::string& program);
 
-// File > Export > "NetCDF...", "CSV...", "GeoTIFF...": asks for a file name (preset beside the
-// data file) and writes it; a failure is shown as an error.
+// File > Export > "NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values...": asks for a file name
+// (preset beside the data file) and writes it; a failure is shown as an error.
 void MenuFileExportClick(TFormVeltra& form, TVeltraView& view, TExportKind kind);
 
 } // namespace veltra

@@ -49,9 +49,12 @@ int main(int argc, char** argv)
         WithoutQtOptions(std::vector<std::string>(argv + 1, argv + argc));
     const std::string executable = veltra::ExecutablePath();
     // Qt's graphics are loaded only when something is drawn with them, never with a window.
-    // Labels need fonts, which need Qt's graphics started by this thread before the renders
-    // begin.
-    if (std::find(arguments.begin(), arguments.end(), "--gridlines") != arguments.end()) {
+    // Labels and legends need fonts, which need Qt's graphics started by this thread before
+    // the renders begin.
+    const auto asks = [&](const char* option) {
+        return std::find(arguments.begin(), arguments.end(), option) != arguments.end();
+    };
+    if (asks("--gridlines") || asks("--legend")) {
         std::string error;
         try {
             if (!veltra::PaintModuleIn(veltra::ProgramFolder(executable)).StartGraphics(error))

@@ -17,9 +17,11 @@ void AddExportMenu(QMenu* file, const std::unique_ptr<TFormVeltra>& form, TVeltr
         TExportKind Kind;
         const char* Name;
         const char* Caption;
-    } entries[] = {{TExportKind::NetCdf, "MenuFileExportNetCdf", "NetCDF..."},
-                   {TExportKind::Csv, "MenuFileExportCsv", "CSV..."},
-                   {TExportKind::GeoTiff, "MenuFileExportGeoTiff", "GeoTIFF..."}};
+    } entries[] = {
+        {TExportKind::NetCdf, "MenuFileExportNetCdf", "NetCDF..."},
+        {TExportKind::Csv, "MenuFileExportCsv", "CSV..."},
+        {TExportKind::GeoTiff, "MenuFileExportGeoTiff", "GeoTIFF..."},
+        {TExportKind::GeoTiffValues, "MenuFileExportGeoTiffValues", "GeoTIFF of values..."}};
     for (const auto& entry : entries) {
         QAction* action = menu->addAction(entry.Caption);
         action->setObjectName(entry.Name);

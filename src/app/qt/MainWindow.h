@@ -72,6 +72,7 @@ public:
     void UnregisterDropTarget() override;
     bool ExecuteOpenDialog(TOpenDialogRequest& request) override;
     bool ExecuteSaveDialog(TSaveDialogRequest& request) override;
+    bool ExecuteColourRangeDialog(TColourRangeRequest& request) override; // ColourRangeDialog.cpp
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     void SetExitCode(int code) override { exitCode_ = code; }

@@ -96,6 +96,17 @@ void TMainWindow::CreateMenus()
     plain(view, {TMenuItem::ViewFillFootprints, "MenuViewFillFootprints", "Fill &footprints"},
           &TFormVeltra::MenuViewFillFootprintsClick);
     Action(TMenuItem::ViewFillFootprints)->setCheckable(true);
+    QMenu* palette = view->addMenu("&Palette");
+    palette->setObjectName("MenuViewPalette");
+    const auto& kinds = PaletteKinds();
+    radio(palette,
+          {{TMenuItem::ViewPaletteThermal, "MenuViewPaletteThermal", kinds[0].MenuText},
+           {TMenuItem::ViewPaletteViridis, "MenuViewPaletteViridis", kinds[1].MenuText},
+           {TMenuItem::ViewPaletteCividis, "MenuViewPaletteCividis", kinds[2].MenuText},
+           {TMenuItem::ViewPaletteGrey, "MenuViewPaletteGrey", kinds[3].MenuText},
+           {TMenuItem::ViewPaletteDifference, "MenuViewPaletteDifference", kinds[4].MenuText}},
+          &TFormVeltra::MenuViewPaletteClick);
+    Action(TMenuItem::ViewPaletteThermal)->setChecked(true);
     // The bare keys work without a modifier, as in map viewers; the platform's own zoom keys
     // as well.
     Action(TMenuItem::ViewZoomIn)
@@ -141,6 +152,15 @@ void TMainWindow::CreateMenus()
            "HIRS counts with NOAA &offset"},
           &TFormVeltra::MenuOptionsHirsCountOffsetClick);
     Action(TMenuItem::OptionsHirsCountOffset)->setCheckable(true);
+    options->addSeparator();
+    plain(options, {TMenuItem::OptionsColourRange, "MenuOptionsColourRange", "&Colour range..."},
+          &TFormVeltra::MenuOptionsColourRangeClick);
+    plain(options, {TMenuItem::OptionsAutoRange, "MenuOptionsAutoRange", "A&uto range"},
+          &TFormVeltra::MenuOptionsAutoRangeClick);
+    plain(options, {TMenuItem::OptionsLegend, "MenuOptionsLegend", "&Legend in saved pictures"},
+          &TFormVeltra::MenuOptionsLegendClick);
+    Action(TMenuItem::OptionsAutoRange)->setCheckable(true);
+    Action(TMenuItem::OptionsLegend)->setCheckable(true);
 
     QMenu* help = menuBar()->addMenu("&Help");
     help->setObjectName("MenuHelp");

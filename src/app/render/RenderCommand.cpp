@@ -58,7 +58,8 @@ struct TRenderOptions {
         Request.Background = 0;
         Request.Projection = 7;
         Request.Region = 0;
-        Request.FillFootprints = Request.HirsCountOffset = false;
+        Request.FillFootprints = Request.HirsCountOffset = Request.Legend = false;
+        Request.Palette = TPaletteKind::Thermal;
         Request.Gridlines = Request.FixMaxTemp = Request.TempsInC = Request.OpenGroup = false;
         Request.Width = 800;
         Request.Height = 600;
@@ -68,7 +69,7 @@ struct TRenderOptions {
     TRunRequest Request;
     std::vector<std::string> Files; // every input, in command-line order
     int Jobs = 0;                   // inputs rendered at once; 0: one per processor
-    std::optional<std::string> Jpeg, Png, Bt, NetCdf, Csv, GeoTiff;
+    std::optional<std::string> Jpeg, Png, Bt, NetCdf, Csv, GeoTiff, GeoTiffValues;
     bool Diagnostics = false, Info = false;
     std::vector<TReadout> Readouts;
 };
@@ -192,18 +193,28 @@ void ParseDegrees(const std::string& name, const std::string& text, bool needsTw
 
 std::vector<std::pair<const char*, std::optional<std::string>*>> OutputOptions(TRenderOptions& o)
 {
-    return {{"--jpeg", &o.Jpeg},     {"--png", &o.Png}, {"--bt", &o.Bt},
-            {"--netcdf", &o.NetCdf}, {"--csv", &o.Csv}, {"--geotiff", &o.GeoTiff}};
+    return {{"--jpeg", &o.Jpeg},
+            {"--png", &o.Png},
+            {"--bt", &o.Bt},
+            {"--netcdf", &o.NetCdf},
+            {"--csv", &o.Csv},
+            {"--geotiff", &o.GeoTiff},
+            {"--geotiff-values", &o.GeoTiffValues}};
 }
 
 // The outputs asked for, in the order they are written.
 std::vector<TRenderOutput> RenderOutputs(const TRenderOptions& o)
 {
     const std::pair<TRenderOutputKind, const std::optional<std::string>*> named[] = {
-        {TRenderOutputKind::Jpeg, &o.Jpeg}, {TRenderOutputKind::Png, &o.Png},
-        {TRenderOutputKind::Bt, &o.Bt},     {TRenderOutputKind::NetCdf, &o.NetCdf},
-        {TRenderOutputKind::Csv, &o.Csv},   {TRenderOutputKind::GeoTiff, &o.GeoTiff}};
-    const char* options[] = {"--jpeg", "--png", "--bt", "--netcdf", "--csv", "--geotiff"};
+        {TRenderOutputKind::Jpeg, &o.Jpeg},
+        {TRenderOutputKind::Png, &o.Png},
+        {TRenderOutputKind::Bt, &o.Bt},
+        {TRenderOutputKind::NetCdf, &o.NetCdf},
+        {TRenderOutputKind::Csv, &o.Csv},
+        {TRenderOutputKind::GeoTiff, &o.GeoTiff},
+        {TRenderOutputKind::GeoTiffValues, &o.GeoTiffValues}};
+    const char* options[] = {"--jpeg",    "--png",           "--bt", "--netcdf", "--csv",
+                             "--geotiff", "--geotiff-values"};
     std::vector<TRenderOutput> outputs;
     for (std::size_t i = 0; i < std::size(named); ++i)
         if (*named[i].second)
@@ -303,7 +314,23 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             if (text != "offset" && text != "sign-magnitude")
                 throw TUsageError{"--hirs-counts: '" + text + "' is not offset or sign-magnitude"};
             o.Request.HirsCountOffset = text == "offset";
-        } else if (arg == "--countries")
+        } else if (arg == "--palette") {
+            const std::string text = takeValue();
+            const TPaletteInfo* palette = PaletteNamed(text);
+            if (palette == nullptr)
+                throw TUsageError{"--palette: '" + text +
+                                  "' is not thermal, viridis, cividis, grey or difference"};
+            o.Request.Palette = palette->Kind;
+        } else if (arg == "--range") {
+            const std::string text = takeValue();
+            TColourRange range;
+            if (!ParseColourRange(text, range) || range.Choice == TColourRange::TChoice::Default)
+                throw TUsageError{"--range: '" + text +
+                                  "' is neither MIN,MAX (kelvin, MIN below MAX) nor auto"};
+            o.Request.Range = range;
+        } else if (arg == "--legend")
+            flag(o.Request.Legend);
+        else if (arg == "--countries")
             o.Request.Countries = takeValue();
         else if (arg == "--jpeg")
             o.Jpeg = takeValue();
@@ -317,6 +344,8 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             o.Csv = takeValue();
         else if (arg == "--geotiff")
             o.GeoTiff = takeValue();
+        else if (arg == "--geotiff-values")
+            o.GeoTiffValues = takeValue();
         else if (arg == "-j" || arg == "--jobs")
             o.Jobs = IntOption(arg, takeValue(), 1, MaxJobs);
         else if (arg.rfind("-j", 0) == 0 && arg.size() > 2)
@@ -346,10 +375,10 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
         return o;
     if (o.Files.empty())
         throw TUsageError{"no FILE given"};
-    if (!o.Jpeg && !o.Png && !o.Bt && !o.NetCdf && !o.Csv && !o.GeoTiff && !o.Info &&
-        !o.Diagnostics && o.Readouts.empty())
+    if (!o.Jpeg && !o.Png && !o.Bt && !o.NetCdf && !o.Csv && !o.GeoTiff && !o.GeoTiffValues &&
+        !o.Info && !o.Diagnostics && o.Readouts.empty())
         throw TUsageError{"nothing to do: no --jpeg, --png, --bt, --netcdf, --csv, --geotiff, "
-                          "--info, --diagnostics or --readout"};
+                          "--geotiff-values, --info, --diagnostics or --readout"};
     CheckOutputNames(o);
     return o;
 }
@@ -440,11 +469,13 @@ std::string EscapeLineFeeds(const std::string& text)
 // output is written.
 void CheckGeoReference(const TFormVeltra& form, const TRenderOptions& o)
 {
-    try {
-        if (o.GeoTiff)
-            GeoReferenceOf(*form.Mapping);
-    } catch (const ENoGeoReference& e) {
-        throw TOutputError{*o.GeoTiff + ": " + e.what()};
+    for (const auto* name : {&o.GeoTiff, &o.GeoTiffValues}) {
+        try {
+            if (*name)
+                GeoReferenceOf(*form.Mapping);
+        } catch (const ENoGeoReference& e) {
+            throw TOutputError{**name + ": " + e.what()};
+        }
     }
 }
 
@@ -562,6 +593,14 @@ it, and the text of each FILE follows a line file=PATH.
   --gridlines  --fixed  --celsius  --group     the four check boxes, off by default; a group's
                       files are drawn in the order of their names
   --fill              draw each footprint filled up to its neighbours (View > Fill footprints)
+  --palette NAME      thermal (default), viridis, cividis, grey (cold white, warm black) or
+                      difference (blue-white-red); values outside the range keep their two colours
+  --range MIN,MAX     the range the palette spans, in kelvin (MIN below MAX), for the channel drawn
+  --range auto        the range from the 2nd to the 98th percentile of the footprints drawn;
+                      default: the channel's own limits (and --fixed)
+  --legend            the pictures get a strip below the map: the colour bar with tick values and
+                      unit (K, or C with --celsius; % for HIRS channel 20), and a title line with
+                      the satellite, sensor, channel and the pass's UTC times
   --hirs-counts offset|sign-magnitude   how Level 1b HIRS count words are read: sign-magnitude
                       (default) or offset, NOAA's negative counts stored as count + 4096
   --countries FILE    outline file, at most 256 MiB (default: the one the viewer would find)
@@ -574,7 +613,11 @@ it, and the text of each FILE follows a line file=PATH.
                       their folders, one a line, a backslash or control character escaped)
   --csv OUT           the same footprints as CSV text, one row each, with a header row
   --geotiff OUT       the picture as a georeferenced GeoTIFF (plate carree, Mercator,
-                      orthographic, polar stereographic and the two azimuthal and gnomonic kinds)
+                      orthographic, polar stereographic and the two azimuthal and gnomonic kinds),
+                      with an alpha band that leaves the background out
+  --geotiff-values OUT  the same georeference with one Float32 band: each pixel the brightness
+                      temperature (K; HIRS channel 20: albedo, %) of the footprint drawn there, NaN
+                      (nodata) elsewhere; its unit and channel in the metadata
   --diagnostics       print the diagnostics lines to standard output, one per line
   --info              print key=value lines to standard output: caption, label (the satellite label
                       text), hint, sensor, channel, mintemp, maxtemp (as %g), samples, streams,

@@ -56,7 +56,8 @@ std::string OutputOf(const TRenderOutput& output, const std::string& input, bool
 std::vector<std::uint8_t> BytesOf(TFormVeltra& form, TRenderOutputKind kind,
                                   const std::string& name)
 {
-    const TRgbImage picture = form.MapBitmap().Rgb();
+    // The pictures as the viewer saves them: with the legend strip when it is asked for.
+    const TRgbImage picture = form.SavedPicture().Rgb();
     switch (kind) {
     case TRenderOutputKind::Jpeg:
         return JpegBytes(picture, TFormVeltra::JpegQuality, TFormVeltra::JpegComment());
@@ -71,6 +72,8 @@ std::vector<std::uint8_t> BytesOf(TFormVeltra& form, TRenderOutputKind kind,
     case TRenderOutputKind::NetCdf:
         return ExportBytes(form, TExportKind::NetCdf, name, "veltra-render");
     case TRenderOutputKind::Csv: return ExportBytes(form, TExportKind::Csv, name, "veltra-render");
+    case TRenderOutputKind::GeoTiffValues:
+        return ExportBytes(form, TExportKind::GeoTiffValues, name, "veltra-render");
     case TRenderOutputKind::GeoTiff: break;
     }
     return ExportBytes(form, TExportKind::GeoTiff, name, "veltra-render");
@@ -78,7 +81,8 @@ std::vector<std::uint8_t> BytesOf(TFormVeltra& form, TRenderOutputKind kind,
 
 TOutputNeeds NeedsOf(TRenderOutputKind kind)
 {
-    return kind == TRenderOutputKind::NetCdf || kind == TRenderOutputKind::GeoTiff
+    return kind == TRenderOutputKind::NetCdf || kind == TRenderOutputKind::GeoTiff ||
+                   kind == TRenderOutputKind::GeoTiffValues
                ? TOutputNeeds::RegularFile
                : TOutputNeeds::Stream;
 }

@@ -10,7 +10,7 @@ namespace veltra {
 
 class TFormVeltra;
 
-enum class TRenderOutputKind { Jpeg, Png, Bt, NetCdf, Csv, GeoTiff };
+enum class TRenderOutputKind { Jpeg, Png, Bt, NetCdf, Csv, GeoTiff, GeoTiffValues };
 
 struct TRenderOutput {
     TRenderOutputKind Kind;

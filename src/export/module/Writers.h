@@ -6,7 +6,7 @@ namespace veltra {
 
 bool NetCdfBytes(const TSampleList& samples, const TExportMetadata& metadata,
                  const std::string& fileName, std::vector<std::uint8_t>& bytes, std::string& error);
-bool GeoTiffBytes(const TRgbImage& image, const TGeoReference& reference,
+bool GeoTiffBytes(const TGeoTiffRaster& raster, const TGeoReference& reference,
                   const std::string& fileName, std::vector<std::uint8_t>& bytes,
                   std::string& error);
 
