@@ -83,8 +83,11 @@ std::vector<double> TickValues(double min, double max, int most, int& decimals)
             break;
         }
     decimals = std::max(0, static_cast<int>(std::ceil(-std::log10(step) - 1e-9)));
-    for (double k = std::ceil(min / step - 1e-9); k * step <= max + 1e-9 * step; ++k)
-        ticks.push_back(k * step);
+    // A step below 1 divides by its whole inverse, so 3 steps of 0.1 are 0.3.
+    const double per = step < 1 ? std::round(1 / step) : 1;
+    auto tick = [&](double k) { return step < 1 ? k / per : k * step; };
+    for (double k = std::ceil(min / step - 1e-9); tick(k) <= max + 1e-9 * step; ++k)
+        ticks.push_back(tick(k));
     return ticks;
 }
 

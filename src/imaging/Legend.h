@@ -26,8 +26,8 @@ void PaintColourBar(TCanvas& canvas, int left, int top, int right, int bottom, T
 // its range, or with no scale the visible channel's albedo from 0 to 100 percent.
 void PaintScaleBar(TCanvas& bar, TColourScale* scale);
 
-// Tick values from min to max at a step of 1, 2 or 5 times a power of ten, at most `most` of
-// them (at least 2 when most >= 2 and min < max); `decimals` is what the step needs.
+// Tick values from min to max at the smallest step of 1, 2 or 5 times a power of ten that
+// gives at most `most` of them; `decimals` is what the step needs.
 std::vector<double> TickValues(double min, double max, int most, int& decimals);
 
 struct TLegend {

@@ -2,6 +2,7 @@
 // A view for controller tests: keeps what the controller shows and answers its questions
 // from fields the test sets.
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,8 @@ public:
     TOpenDialogRequest LastOpen;
     TSaveDialogRequest LastSave;
     int OpenDialogs = 0, SaveDialogs = 0;
+    std::optional<TColourRangeRequest> RangeAnswer; // none cancels
+    TColourRangeRequest LastRange;
     std::vector<std::string> Messages, Errors, Problems;
     int ExitCode = 0;
     bool Closed = false;
@@ -125,6 +128,14 @@ public:
         r.FileName = OpenAnswer;
         if (OpenFilterAnswer)
             r.FilterIndex = OpenFilterAnswer;
+        return true;
+    }
+    bool ExecuteColourRangeDialog(TColourRangeRequest& r) override
+    {
+        LastRange = r;
+        if (!RangeAnswer)
+            return false;
+        r = *RangeAnswer;
         return true;
     }
     bool ExecuteSaveDialog(TSaveDialogRequest& r) override

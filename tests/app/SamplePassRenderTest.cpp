@@ -557,3 +557,55 @@ TEST_F(SamplePassRender, EveryProjectionAndRegionKeepsSamplesConsistent)
     // The world map shows the whole revolution.
     EXPECT_EQ(worldSamples, static_cast<int>(lines.size()) * 56);
 }
+
+// The Level 1c pass's temperatures (hundredths of a kelvin) in every table palette: over a
+// range from its coldest to its warmest footprint each footprint takes the entry at its
+// temperature's position, the coldest the first and the warmest the last; a range stretched
+// over the footprints is their 2nd to 98th percentile, decoded once more but with the headers'
+// diagnostics lines once; the read-out's temperature is then the footprint's own.
+TEST_F(SamplePassRender, PalettesPaintEachFootprintAtItsPositionInTheRange)
+{
+    TFormVeltra& form = *form_;
+    Open("hirsl1c_noaa15_20080115_0805_50410_gc.l1c");
+    std::vector<float> sorted;
+    for (std::int32_t i = 0; i < form.SampleCount(); ++i)
+        sorted.push_back(form.Samples[i].Temperature);
+    std::sort(sorted.begin(), sorted.end());
+    ASSERT_GT(sorted.size(), 1000u);
+    const double low = sorted.front(), high = sorted.back();
+    view_.RangeAnswer = TColourRangeRequest{"", Format("%.17g", low), Format("%.17g", high)};
+    form.MenuOptionsColourRangeClick();
+    const TMenuItem items[] = {TMenuItem::ViewPaletteViridis, TMenuItem::ViewPaletteCividis,
+                               TMenuItem::ViewPaletteGrey, TMenuItem::ViewPaletteDifference};
+    for (const TMenuItem item : items) {
+        Render([&] { form.MenuViewPaletteClick(item); });
+        SCOPED_TRACE(PaletteOfCode(static_cast<int>(form.Palette()))->Name);
+        const std::span<const TColour> entries = PaletteEntries(form.Palette());
+        std::set<std::size_t> used;
+        for (std::int32_t i = 0; i < form.SampleCount(); ++i) {
+            const double position = (form.Samples[i].Temperature - low) / (high - low);
+            const auto entry = static_cast<std::size_t>(std::nearbyint(position * (entries.size() - 1)));
+            ASSERT_EQ(form.Drawn[i].Colour, entries[entry]) << i;
+            used.insert(entry);
+        }
+        EXPECT_TRUE(used.count(0) && used.count(entries.size() - 1));
+        EXPECT_GT(used.size(), entries.size() / 2);
+    }
+
+    const std::size_t lines = diagnostics_.size();
+    Render([&] { form.MenuOptionsAutoRangeClick(); });
+    const auto rank = [&](std::size_t percent) {
+        return sorted[(percent * sorted.size() + 99) / 100 - 1];
+    };
+    EXPECT_EQ(form.MinTemp, rank(2));
+    EXPECT_EQ(form.MaxTemp, rank(98));
+    EXPECT_EQ(diagnostics_.size(), lines);
+    for (const std::int32_t i : {0, form.SampleCount() / 2, form.SampleCount() - 1}) {
+        const TDrawnFootprint& at = form.Drawn[i];
+        if (form.Drawn.Nearest(at.X, at.Y, 0, 800, 600) != i)
+            continue; // a later footprint on the same pixel
+        form.ImageDisplayMouseMove(at.X, at.Y);
+        const std::string kelvin = Format("%.0fK", static_cast<double>(form.Samples[i].Temperature));
+        EXPECT_EQ(form.CursorLocation.substr(form.CursorLocation.size() - kelvin.size()), kelvin);
+    }
+}

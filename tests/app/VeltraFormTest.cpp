@@ -282,6 +282,51 @@ TEST_F(VeltraForm, RangesPerSensorAndChannel)
     EXPECT_DOUBLE_EQ(form.MaxTemp, 350.0);
     view_.Boxes[TCheckBoxId::FixMaxTemp] = false;
 
+    // A range of the user's is the selected channel's alone, also against "Fixed"; anything
+    // but two numbers with the minimum below the maximum is refused with a message; the
+    // dialog's Default gives the channel's limits back. Auto range is a check mark per channel.
+    auto select = [&](int index) {
+        form.SelectChannelTab(index);
+        form.TabControlChannelChange();
+    };
+    auto expectRange = [&](double min, double max) {
+        EXPECT_DOUBLE_EQ(form.MinTemp, min);
+        EXPECT_DOUBLE_EQ(form.MaxTemp, max);
+    };
+    select(7);
+    view_.RangeAnswer = TColourRangeRequest{"", " 200", "300.5 ", false};
+    form.MenuOptionsColourRangeClick();
+    EXPECT_EQ(view_.LastRange.Channel, "HIRS channel 8");
+    EXPECT_EQ(view_.LastRange.Minimum + " " + view_.LastRange.Maximum, "150 330");
+    expectRange(200, 300.5);
+    select(2);
+    expectRange(150, 240);
+    view_.Boxes[TCheckBoxId::FixMaxTemp] = true;
+    select(7);
+    expectRange(200, 300.5);
+    view_.Boxes[TCheckBoxId::FixMaxTemp] = false;
+    for (const auto& [min, max] : std::vector<std::pair<std::string, std::string>>{
+             {"300", "200"}, {"250", "250"}, {"a", "300"}, {"", ""}, {"200,1", "300"}, {"nan", "1"}}) {
+        const std::size_t errors = view_.Errors.size();
+        view_.RangeAnswer = TColourRangeRequest{"", min, max, false};
+        form.MenuOptionsColourRangeClick();
+        ASSERT_EQ(view_.Errors.size(), errors + 1) << min << " " << max;
+        EXPECT_NE(view_.Errors.back().find("minimum below the maximum"), std::string::npos);
+        expectRange(200, 300.5);
+    }
+    view_.RangeAnswer = TColourRangeRequest{"", "", "", true};
+    form.MenuOptionsColourRangeClick();
+    expectRange(150, 330);
+    form.MenuOptionsAutoRangeClick();
+    EXPECT_TRUE(view_.Checked.at(TMenuItem::OptionsAutoRange));
+    EXPECT_EQ(form.ChannelRange().Choice, TColourRange::TChoice::Auto);
+    select(2);
+    EXPECT_FALSE(view_.Checked.at(TMenuItem::OptionsAutoRange));
+    select(7);
+    EXPECT_TRUE(view_.Checked.at(TMenuItem::OptionsAutoRange));
+    form.MenuOptionsAutoRangeClick();
+    EXPECT_FALSE(view_.Checked.at(TMenuItem::OptionsAutoRange));
+
     form.OpenFile(Touch("NSS.AMAX.NK.D10196.S1234.E1345.B1234567.GC.L1B"));
     form.TimerLoadTimer();
     form.SelectChannelTab(2);

@@ -222,15 +222,20 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
     EXPECT_EQ((QStringList{"&Open...", "Open &recent", "Save &As...",
                            "Save &brightness temperatures", "&Export", "-", "E&xit"}),
               ActionTexts(*Child<QMenu>("MenuFile")));
-    EXPECT_EQ((QStringList{"NetCDF...", "CSV...", "GeoTIFF..."}),
+    EXPECT_EQ((QStringList{"NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values..."}),
               ActionTexts(*Child<QMenu>("MenuFileExport")));
     EXPECT_EQ((QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass",
-                           "&Reset view", "-", "Fill &footprints"}),
+                           "&Reset view", "-", "Fill &footprints", "&Palette"}),
               ActionTexts(*Child<QMenu>("MenuView")));
+    EXPECT_EQ((QStringList{"&Thermal", "&Viridis", "&Cividis", "&Greyscale", "&Difference"}),
+              ActionTexts(*Child<QMenu>("MenuViewPalette")));
     EXPECT_EQ((QStringList{"&Background", "Map &projection", "Map &region", "-",
-                           "HIRS counts with NOAA &offset"}),
+                           "HIRS counts with NOAA &offset", "-", "&Colour range...",
+                           "A&uto range", "&Legend in saved pictures"}),
               ActionTexts(*Child<QMenu>("MenuOptions")));
-    EXPECT_TRUE(Action("MenuOptionsHirsCountOffset")->isCheckable());
+    for (const char* name :
+         {"MenuOptionsHirsCountOffset", "MenuOptionsAutoRange", "MenuOptionsLegend"})
+        EXPECT_TRUE(Action(name)->isCheckable()) << name;
     EXPECT_EQ((QStringList{"&Black", "&White"}),
               ActionTexts(*Child<QMenu>("MenuOptionsBackground")));
     EXPECT_EQ((QStringList{"&Mercator", "Mercator (zoomed)", "&Orthographic", "Plate &Caree",
@@ -255,7 +260,9 @@ TEST_F(MainWindowTest, CheckMarksMoveWithinEachRadioGroup)
     EXPECT_TRUE(Action("MenuOptionsBackgroundBlack")->isChecked());
     EXPECT_TRUE(Action("MenuOptionsOrthographic")->isChecked());
     EXPECT_TRUE(Action("MenuOptionsRegionEurope")->isChecked());
+    EXPECT_TRUE(Action("MenuViewPaletteThermal")->isChecked());
     EXPECT_FALSE(Action("MenuOptionsHirsCountOffset")->isChecked());
+    EXPECT_FALSE(Action("MenuOptionsLegend")->isChecked());
 
     // Clicking an item in its open menu.
     auto click = [](QMenu* menu, QAction* action) {
@@ -278,10 +285,12 @@ TEST_F(MainWindowTest, CheckMarksMoveWithinEachRadioGroup)
     EXPECT_FALSE(Action("MenuOptionsRegionEurope")->isChecked());
     Action("MenuOptionsRegionNorthPole")->trigger();
     EXPECT_TRUE(Action("MenuOptionsRegionNorthPole")->isChecked());
+    Action("MenuViewPaletteCividis")->trigger();
+    EXPECT_EQ(Form().Palette(), TPaletteKind::Cividis);
 
     // Exactly one item of each group carries the mark.
-    for (const char* menu :
-         {"MenuOptionsBackground", "MenuOptionsMapProjection", "MenuOptionsRegion"}) {
+    for (const char* menu : {"MenuOptionsBackground", "MenuOptionsMapProjection",
+                             "MenuOptionsRegion", "MenuViewPalette"}) {
         int checked = 0;
         for (const QAction* action : Child<QMenu>(menu)->actions())
             checked += action->isChecked();
@@ -458,7 +467,8 @@ TEST_F(MainWindowTest, ExportMenuWritesBesideTheDataFileAndShowsFailures)
         const char* Filter;
     } cases[] = {{"MenuFileExportNetCdf", "nc", "NetCDF files (*.nc *.NC)"},
                  {"MenuFileExportCsv", "csv", "CSV files (*.csv *.CSV)"},
-                 {"MenuFileExportGeoTiff", "tif", "GeoTIFF files (*.tif *.TIF)"}};
+                 {"MenuFileExportGeoTiff", "tif", "GeoTIFF files (*.tif *.TIF)"},
+                 {"MenuFileExportGeoTiffValues", "values.tif", "GeoTIFF files (*.tif *.TIF)"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Action);
         const QString target = data + "." + c.Suffix;
@@ -548,6 +558,46 @@ TEST_F(MainWindowTest, HelpAndZoomKeys)
     QTest::keyClick(window_.get(), Qt::Key_Minus);
     EXPECT_FLOAT_EQ(window_->Form().Mapping->LatitudeSpan, span);
     EXPECT_TRUE(Action("MenuFileSaveAs")->shortcuts().contains(QKeySequence("Ctrl+S")));
+}
+
+// Options > "Colour range...": what is no range is refused with a message and changes
+// nothing; a range is the channel's, and the next start has it again.
+TEST_F(MainWindowTest, ColourRangeIsRefusedOrKeptForItsChannel)
+{
+    SetDefaultSettingsStore(std::make_shared<TJsonSettingsStore>(folder_.filePath("r.json")));
+    const QString data = folder_.filePath("NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B");
+    ASSERT_TRUE(
+        QFile::copy(VELTRA_SAMPLES_DIR "/NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B", data));
+    auto open = [&] {
+        window_ = std::make_unique<TMainWindow>(std::vector<std::string>{}, Executable());
+        Show();
+        Form().OpenFile(data.toStdString());
+        Form().TabControlSensorChange();
+    };
+    auto answer = [&](const char* minimum, const char* maximum) {
+        TDialogAnswer typed([&](QDialog& dialog) {
+            EXPECT_EQ("ColourRangeDialog", dialog.objectName());
+            dialog.findChild<QLineEdit*>("ColourRangeMinimum")->setText(minimum);
+            dialog.findChild<QLineEdit*>("ColourRangeMaximum")->setText(maximum);
+            dialog.accept();
+        });
+        testing::internal::CaptureStderr();
+        Action("MenuOptionsColourRange")->trigger();
+        EXPECT_TRUE(typed.Answered());
+        return testing::internal::GetCapturedStderr();
+    };
+    open();
+    EXPECT_NE(answer("300", "two hundred").find("veltra: The colour range needs two numbers"),
+              std::string::npos);
+    EXPECT_EQ(Form().MaxTemp, 330);
+    EXPECT_EQ(answer("210", "290").find("veltra:"), std::string::npos);
+    EXPECT_EQ(Form().MinTemp, 210);
+    window_.reset();
+    open();
+    EXPECT_EQ(Form().MinTemp, 210);
+    EXPECT_EQ(Form().MaxTemp, 290);
+    window_.reset();
+    SetDefaultSettingsStore(nullptr);
 }
 
 // Size and position come back at the next start; a position off every screen does not, and

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 #include <thread>
@@ -14,7 +15,11 @@
 #include <netcdf.h>
 #include <ogr_srs_api.h>
 
+#include "app/VeltraForm.h"
+#include "app/exports/ExportCommands.h"
+#include "app/render/HeadlessView.h"
 #include "app/render/RenderCommand.h"
+#include "export/GeoTiffExport.h"
 #include "support/ScratchFolder.h"
 
 using namespace veltra;
@@ -81,6 +86,11 @@ TEST_F(RenderCommand, HelpAndVersion)
                                "--netcdf OUT",
                                "--csv OUT",
                                "--geotiff OUT",
+                               "--palette NAME",
+                               "--range MIN,MAX",
+                               "--range auto",
+                               "--legend",
+                               "--geotiff-values OUT",
                                "--help, --version"})
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
     const TResult version = Render({"--version"});
@@ -122,6 +132,13 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {"--span", "361", file},
         {"--span", "20,0", file},
         {"--span", "20,x", file},
+        {"--palette", "rainbow", file},
+        {"--range", "300,200", file},
+        {"--range", "250,250", file},
+        {"--range", "cold,warm", file},
+        {"--range", "200", file},
+        {"--range", "", file},
+        {"--legend=yes", file},
         {file}, // nothing to do
         // Outputs that would meet each other or an input, refused before anything is written.
         {"--png", "same", "--jpeg", "same", file},
@@ -303,6 +320,9 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
         {"--centre", "50,5"},
         {"--fill"},
         {"--hirs-counts", "offset"}, // the negative counts of the pass read otherwise
+        {"--palette", "cividis"},
+        {"--range", "200,300"},
+        {"--range", "auto"},
     };
     for (const auto& v : variants) {
         std::vector<std::string> arguments = v;
@@ -684,4 +704,105 @@ TEST_F(RenderCommand, ManyInputsRenderAsEachWouldAlone)
         RunRender({"--bt", bt, files[0], Out("missing.l1b")}, "veltra-render", out, err, true), 3);
     EXPECT_NE(err.str().find("\r2/2 files, 1 problem"), std::string::npos) << err.str();
     EXPECT_EQ(all.Err.find(" files, "), std::string::npos);
+}
+
+// A legend strip goes below the map, which keeps its size and pixels: the colour bar runs from
+// the palette's first entry to its last (a grey bar for the visible channel), with text.
+TEST_F(RenderCommand, LegendStripBelowTheUnchangedMap)
+{
+    const std::string file = SampleWith(".HIRX.");
+    const std::vector<std::pair<std::vector<std::string>, std::vector<QColor>>> cases = {
+        {{"--palette", "viridis"}, {QColor(68, 1, 84), QColor(253, 231, 37)}},
+        {{"--sensor", "HIRS", "--channel", "20"}, {QColor(0, 0, 0), QColor(255, 255, 255)}}};
+    for (const auto& [options, ends] : cases) {
+        SCOPED_TRACE(options.back());
+        std::vector<std::string> arguments = options;
+        arguments.insert(arguments.end(), {"--png", Out("map.png"), file});
+        ASSERT_EQ(Render(arguments).Status, 0);
+        arguments.insert(arguments.begin(), "--legend");
+        arguments[arguments.size() - 2] = Out("legend.png");
+        ASSERT_EQ(Render(arguments).Status, 0);
+        const QImage map(QString::fromStdString(Out("map.png")));
+        const QImage legend(QString::fromStdString(Out("legend.png")));
+        ASSERT_EQ(legend.width(), 800);
+        ASSERT_GT(legend.height(), 600 + 30);
+        EXPECT_EQ(legend.copy(0, 0, 800, 600), map);
+        // The bar's first and last columns, and white text on the black strip.
+        int first = 0, last = 0, text = 0;
+        for (int y = 600; y < legend.height(); ++y) {
+            for (int x = 0; x < 800; ++x) {
+                const QColor c = legend.pixelColor(x, y);
+                text += c == Qt::white && x < 400;
+            }
+            bool seen = false;
+            for (int x = 0; x < 800; ++x) {
+                const QColor c = legend.pixelColor(x, y);
+                first += !seen && c == ends[0] && x < 20;
+                seen = seen || c == ends[0];
+                last += c == ends[1] && x > 700;
+            }
+        }
+        EXPECT_GT(first, 5);
+        EXPECT_GT(last, 5);
+        EXPECT_GT(text, 100);
+    }
+}
+
+// The GeoTIFF of values, read back with GDAL: the pixel under each footprint holds that
+// footprint's exported temperature bit for bit (the last drawn, where several share a pixel),
+// the cells between them theirs, and NaN, the nodata value, elsewhere; unit and channel in its
+// metadata.
+TEST_F(RenderCommand, ValueGeoTiffHoldsTheFootprintsTemperatures)
+{
+    const std::string executable = std::string(VELTRA_BINARY_DIR) + "/src/app/veltra-render";
+    GDALAllRegister();
+    for (const int projection : {7, 1}) {
+        SCOPED_TRACE(projection);
+        THeadlessView view(VELTRA_BINARY_DIR "/src/app");
+        TFormVeltra form(view, {}, executable);
+        TRunRequest request;
+        request.Projection = projection;
+        request.Width = 800;
+        request.Height = 600;
+        request.File = SampleWith(".HIRX.");
+        ASSERT_EQ(form.RunOnce(request), TRunResult::Shown);
+        SaveExport(form, TExportKind::GeoTiffValues, Out("v.tif"), "test");
+        const TGeoReference part = GeoReferenceOf(*form.Mapping);
+
+        GDALDatasetH data = GDALOpen(Out("v.tif").c_str(), GA_ReadOnly);
+        ASSERT_NE(data, nullptr);
+        ASSERT_EQ(GDALGetRasterCount(data), 1);
+        GDALRasterBandH band = GDALGetRasterBand(data, 1);
+        EXPECT_EQ(GDALGetRasterDataType(band), GDT_Float32);
+        int hasNoData = 0;
+        EXPECT_TRUE(std::isnan(GDALGetRasterNoDataValue(band, &hasNoData)) && hasNoData);
+        EXPECT_STREQ(GDALGetRasterUnitType(band), "K");
+        EXPECT_STREQ(GDALGetMetadataItem(data, "CHANNEL", nullptr), "8");
+        EXPECT_STREQ(GDALGetMetadataItem(data, "SENSOR", nullptr), "HIRS");
+        ASSERT_EQ(GDALGetRasterXSize(data), part.Width);
+        std::vector<float> values(static_cast<std::size_t>(part.Width * part.Height));
+        ASSERT_EQ(GDALRasterIO(band, GF_Read, 0, 0, part.Width, part.Height, values.data(),
+                               part.Width, part.Height, GDT_Float32, 0, 0),
+                  CE_None);
+        GDALClose(data);
+
+        std::map<std::pair<int, int>, std::int32_t> lastAt;
+        for (std::int32_t i = 0; i < form.SampleCount(); ++i)
+            lastAt[{form.Drawn[i].X, form.Drawn[i].Y}] = i;
+        std::size_t checked = 0;
+        for (const auto& [pixel, i] : lastAt) {
+            const int x = pixel.first - part.Left, y = pixel.second - part.Top;
+            if (x < 0 || y < 0 || x >= part.Width || y >= part.Height)
+                continue;
+            const float value = values[static_cast<std::size_t>(y * part.Width + x)];
+            const float exported = form.Samples[i].Temperature;
+            ASSERT_EQ(std::memcmp(&value, &exported, 4), 0) << x << "," << y;
+            ++checked;
+        }
+        const auto numbers = static_cast<std::size_t>(
+            std::count_if(values.begin(), values.end(), [](float v) { return !std::isnan(v); }));
+        EXPECT_GT(checked, 1000u);
+        EXPECT_GT(numbers, checked); // the cells between the footprints' own pixels
+        EXPECT_LT(numbers, values.size() / 2);
+    }
 }
