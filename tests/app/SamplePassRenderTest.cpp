@@ -584,7 +584,8 @@ TEST_F(SamplePassRender, PalettesPaintEachFootprintAtItsPositionInTheRange)
         std::set<std::size_t> used;
         for (std::int32_t i = 0; i < form.SampleCount(); ++i) {
             const double position = (form.Samples[i].Temperature - low) / (high - low);
-            const auto entry = static_cast<std::size_t>(std::nearbyint(position * (entries.size() - 1)));
+            const auto entry =
+                static_cast<std::size_t>(std::nearbyint(position * (entries.size() - 1)));
             ASSERT_EQ(form.Drawn[i].Colour, entries[entry]) << i;
             used.insert(entry);
         }
@@ -605,7 +606,8 @@ TEST_F(SamplePassRender, PalettesPaintEachFootprintAtItsPositionInTheRange)
         if (form.Drawn.Nearest(at.X, at.Y, 0, 800, 600) != i)
             continue; // a later footprint on the same pixel
         form.ImageDisplayMouseMove(at.X, at.Y);
-        const std::string kelvin = Format("%.0fK", static_cast<double>(form.Samples[i].Temperature));
+        const std::string kelvin =
+            Format("%.0fK", static_cast<double>(form.Samples[i].Temperature));
         EXPECT_EQ(form.CursorLocation.substr(form.CursorLocation.size() - kelvin.size()), kelvin);
     }
 }

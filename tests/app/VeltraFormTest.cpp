@@ -305,8 +305,12 @@ TEST_F(VeltraForm, RangesPerSensorAndChannel)
     select(7);
     expectRange(200, 300.5);
     view_.Boxes[TCheckBoxId::FixMaxTemp] = false;
-    for (const auto& [min, max] : std::vector<std::pair<std::string, std::string>>{
-             {"300", "200"}, {"250", "250"}, {"a", "300"}, {"", ""}, {"200,1", "300"}, {"nan", "1"}}) {
+    for (const auto& [min, max] : std::vector<std::pair<std::string, std::string>>{{"300", "200"},
+                                                                                   {"250", "250"},
+                                                                                   {"a", "300"},
+                                                                                   {"", ""},
+                                                                                   {"200,1", "300"},
+                                                                                   {"nan", "1"}}) {
         const std::size_t errors = view_.Errors.size();
         view_.RangeAnswer = TColourRangeRequest{"", min, max, false};
         form.MenuOptionsColourRangeClick();

@@ -40,9 +40,14 @@ value, scan line and footprint number (and file, for a group).</p>
 <ul>
 <li>File: Open (<b>Ctrl+O</b>), Open recent, Save As a JPEG picture (<b>Ctrl+S</b>), save the
 brightness temperatures of the channel shown, Exit (<b>Ctrl+Q</b>).</li>
-<li>View: the diagnostics of the file's headers, zoom, and Fill footprints, which draws each
-footprint up to its neighbours so no background shows between scan lines.</li>
-<li>Options: background colour, map projection and map region, kept between runs.</li>
+<li>View: the diagnostics of the file's headers, zoom, Fill footprints, which draws each
+footprint up to its neighbours so no background shows between scan lines, and the Palette:
+Thermal, Viridis and Cividis (readable with colour-vision deficiencies), Greyscale (clouds
+white) and Difference.</li>
+<li>Options: background colour, map projection and map region, kept between runs; Colour
+range... (the selected channel's range in kelvin) and Auto range (its footprints' 2nd to 98th
+percentile), kept for each channel; Legend in saved pictures (a colour bar, the unit and a
+title below the map).</li>
 <li>Help: this window (<b>F1</b>) and About.</li>
 </ul>
 <p>A file can also be dropped on the window.</p>)";

@@ -230,8 +230,8 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
     EXPECT_EQ((QStringList{"&Thermal", "&Viridis", "&Cividis", "&Greyscale", "&Difference"}),
               ActionTexts(*Child<QMenu>("MenuViewPalette")));
     EXPECT_EQ((QStringList{"&Background", "Map &projection", "Map &region", "-",
-                           "HIRS counts with NOAA &offset", "-", "&Colour range...",
-                           "A&uto range", "&Legend in saved pictures"}),
+                           "HIRS counts with NOAA &offset", "-", "&Colour range...", "A&uto range",
+                           "&Legend in saved pictures"}),
               ActionTexts(*Child<QMenu>("MenuOptions")));
     for (const char* name :
          {"MenuOptionsHirsCountOffset", "MenuOptionsAutoRange", "MenuOptionsLegend"})
