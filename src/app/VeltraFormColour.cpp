@@ -8,6 +8,7 @@
 #include "base/DateTime.h"
 #include "base/Format.h"
 #include "formats/DecodeStream.h"
+#include "formats/ScanLine.h"
 #include "imaging/Legend.h"
 #include "settings/RegistryVariables.h"
 
@@ -261,9 +262,18 @@ std::string TFormVeltra::LegendTitle() const
     add(SatelliteName_);
     add(SensorName_);
     add(ChannelCaption_);
-    if (archiveSummary_.Start != 0 && archiveSummary_.End != 0)
-        add(FormatDateTime("yyyy-mm-dd hh:nn", archiveSummary_.Start) + "-" +
-            FormatDateTime("hh:nn", archiveSummary_.End) + " UTC");
+    // From the first start to the last end the headers of the streams give.
+    std::optional<TUtcMilliseconds> start, end;
+    for (std::int32_t stream = 0; stream < Streams.Count(); ++stream) {
+        const TPassTimes times = Samples.PassTimes(stream);
+        if (times.Start && (!start || *times.Start < *start))
+            start = times.Start;
+        if (times.End && (!end || *times.End > *end))
+            end = times.End;
+    }
+    if (start && end)
+        add(FormatDateTime("yyyy-mm-dd hh:nn", DateTimeFromUtc(*start)) + "-" +
+            FormatDateTime("hh:nn", DateTimeFromUtc(*end)) + " UTC");
     return title;
 }
 
