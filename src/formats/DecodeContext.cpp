@@ -111,6 +111,7 @@ void KeepScanLine(TDecodeContext& context, TScanLineInfo line, TBytes record,
     line.Channel = context.Channel;
     if (line.Instrument == TLineInstrument::Unknown)
         line.Instrument = context.Instrument;
+    context.LineMasked = context.Host.MaskFlaggedLines() && FootprintHidden(line, line.Channel);
     context.LineIndex = context.Host.AddScanLine(line);
     context.LineRecord = record;
     context.LineAngles = angles;
@@ -151,7 +152,7 @@ void EndScanLine(TDecodeContext& context)
 bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t locations,
                      std::size_t footprint, TFootprintPlace& place)
 {
-    if (context.LineBeyondReach)
+    if (context.LineBeyondReach || context.LineMasked)
         return false;
     const std::size_t offset = locations + 8 * footprint;
     const std::int32_t latitude = ReadInt32(record, offset, context.Order);

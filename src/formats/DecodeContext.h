@@ -87,6 +87,8 @@ struct TDecodeContext {
     // 90 degrees or longitude outside -180 to 360 degrees (both ways of writing east of the
     // date line).
     std::int64_t ImpossibleFootprints = 0;
+    // Set by KeepScanLine when the host hides the line's footprints in the decoded channel.
+    bool LineMasked = false;
     // Set by a header reader that finds, without failing, that the stream is not of the family
     // its name says (an AAPP instrument it does not know): the reason, in the user's terms.
     // The pass then decodes nothing from the stream.
@@ -134,8 +136,8 @@ struct TFootprintPlace {
     float Value = std::numeric_limits<float>::quiet_NaN();
 };
 // Reads the position of a footprint from the record's earth-location block (8 bytes per
-// footprint from offset locations) and projects it; false when it is not visible or cannot be
-// on the Earth.
+// footprint from offset locations) and projects it; false when it is not visible, cannot be on
+// the Earth, or its line is masked.
 bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t locations,
                      std::size_t footprint, TFootprintPlace& place);
 

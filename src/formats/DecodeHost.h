@@ -30,6 +30,9 @@ public:
     // magnitude, true for the NOAA archive's convention of a negative count stored as
     // count + 4096 (see HirsCount).
     virtual bool UseHirsCountOffset() const { return false; }
+    // Whether footprints that FootprintHidden (ScanLine.h) marks for the decoded channel are
+    // left out, neither drawn nor sampled, as if off the map; their lines are still kept.
+    virtual bool MaskFlaggedLines() const { return false; }
 
     virtual TCanvas& MapCanvas() = 0;
     virtual const TProjector& Projection() const = 0;

@@ -150,6 +150,15 @@ TPassTimes PassTimesOf(const TDecodeContext& context)
     return times;
 }
 
+// The diagnostics line of the pass times, for every family.
+std::string PassTimesLine(const TPassTimes& times)
+{
+    const auto text = [](const std::optional<TUtcMilliseconds>& time) {
+        return time ? IsoUtcText(*time) : std::string("unknown");
+    };
+    return "Pass start: " + text(times.Start) + ", end: " + text(times.End);
+}
+
 } // namespace
 
 TInputFamily InputFamilyOf(const std::string& fileExt)
@@ -207,7 +216,9 @@ TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
         else
             ReadAappHeader(context, *stream);
         headersRead = true;
-        host.SetPassTimes(PassTimesOf(context));
+        const TPassTimes times = PassTimesOf(context);
+        host.SetPassTimes(times);
+        host.DiagnosticLines().push_back(PassTimesLine(times));
         if (context.RecordSize != 0)
             context.RecordBuffer.resize(static_cast<std::size_t>(context.RecordSize));
         DecodeScanLines(context, *stream);

@@ -108,6 +108,20 @@ float Hundredths(std::int32_t value, double limit)
                                        : std::numeric_limits<float>::quiet_NaN();
 }
 
+// hh:mm:ss with the given number of decimals of the second begun (1 or 3), counted in whole
+// milliseconds so that no rounding carries into the next minute.
+std::string TimeOfDay(TUtcMilliseconds utc, int decimals)
+{
+    const std::int64_t ms = (utc % MillisecondsPerDay + MillisecondsPerDay) % MillisecondsPerDay;
+    const std::int64_t seconds = ms / 1000;
+    const std::string text =
+        Format("%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+               static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    if (decimals == 3)
+        return text + Format(".%03lld", static_cast<long long>(ms % 1000));
+    return text + Format(".%lld", static_cast<long long>(ms % 1000 / 100));
+}
+
 bool IsMicrowave(TLineInstrument instrument)
 {
     return instrument == TLineInstrument::AmsuA || instrument == TLineInstrument::AmsuB ||
@@ -141,6 +155,18 @@ std::optional<TUtcMilliseconds> UtcFromDateTime(TDateTime value)
     return std::llround((value - UnixEpoch) * static_cast<double>(MillisecondsPerDay));
 }
 
+std::string IsoUtcText(TUtcMilliseconds utc)
+{
+    const std::int64_t midnight =
+        utc - (utc % MillisecondsPerDay + MillisecondsPerDay) % MillisecondsPerDay;
+    return FormatDateTime("yyyy-mm-dd", DateTimeFromUtc(midnight)) + "T" + TimeOfDay(utc, 3) + "Z";
+}
+
+std::string TimeOfDayText(TUtcMilliseconds utc)
+{
+    return TimeOfDay(utc, 1) + " UTC";
+}
+
 float ZenithAngle(std::int32_t hundredths)
 {
     return Hundredths(hundredths, 180);
@@ -157,6 +183,11 @@ float ScanAngle(TLineInstrument instrument, std::int32_t footprint)
     if (footprint < 0 || footprint >= steps.Footprints)
         return std::numeric_limits<float>::quiet_NaN();
     return static_cast<float>((footprint - (steps.Footprints - 1) / 2.0) * steps.Step);
+}
+
+std::int32_t FootprintsPerLine(TLineInstrument instrument)
+{
+    return StepsOf(instrument).Footprints;
 }
 
 bool LineFlagged(const TScanLineInfo& line)

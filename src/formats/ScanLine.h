@@ -36,6 +36,10 @@ std::optional<TUtcMilliseconds> UtcFromYearDay(std::int64_t year, std::int64_t d
 // a date-time of 0 ("not known") gives nothing.
 TDateTime DateTimeFromUtc(TUtcMilliseconds utc);
 std::optional<TUtcMilliseconds> UtcFromDateTime(TDateTime value);
+// A UTC time in ISO 8601 to the millisecond: "2008-01-15T07:57:12.345Z".
+std::string IsoUtcText(TUtcMilliseconds utc);
+// The time of day to the tenth of a second begun: "07:57:12.3 UTC".
+std::string TimeOfDayText(TUtcMilliseconds utc);
 
 // The acquisition start and end of a whole pass, from the file's headers: Level 1b from the
 // data-set header (its first and last scan line, to the millisecond), else from the archive
@@ -117,6 +121,8 @@ float AzimuthAngle(std::int32_t hundredths);
 // footprints in 1.8 degree steps (+-49.5), AMSU-A 30 in 10/3 (+-48.33), AMSU-B 90 in 1.1
 // (+-48.95), MHS 90 in 10/9 (+-49.44). Not a number for an unknown instrument or footprint.
 float ScanAngle(TLineInstrument instrument, std::int32_t footprint);
+// Footprints per scan line of the instrument (56, 30, 90, 90); 0 for an unknown one.
+std::int32_t FootprintsPerLine(TLineInstrument instrument);
 
 // Whether the line carries a flag for which the field's readers drop it: quality indicator
 // bit 31 (do not use), 28 (insufficient calibration) or 27 (no Earth location).

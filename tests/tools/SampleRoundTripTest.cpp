@@ -314,7 +314,8 @@ void ExpectLevel1bTexts(const test::TFakeHost& host, const TPassData& pass, cons
                                10000.0 / k.Wavenumber, k.Wavenumber, k.A, k.B)))
             << "channel " << c;
     }
-    EXPECT_EQ(host.Lines.back(), " ");
+    // The header's last line, before the pass times.
+    EXPECT_EQ(host.Lines.end()[-2], " ");
 }
 
 // Milliseconds since 1970 of a calendar time of a pass, by the standard library's calendar.
@@ -323,6 +324,23 @@ std::int64_t UnixMilliseconds(const TUtcTime& time)
     using namespace std::chrono;
     const sys_days day = sys_days(year{time.Year} / January / 1) + days{time.DayOfYear - 1};
     return duration_cast<milliseconds>(day.time_since_epoch()).count() + time.Milliseconds;
+}
+
+// The diagnostics line of the pass's start and end, in ISO 8601 from the generator's times of
+// the file's first and last line.
+std::string PassTimesLine(const TPassData& pass, int first, int lines)
+{
+    const auto iso = [&](double seconds) {
+        using namespace std::chrono;
+        const TUtcTime t = UtcOf(pass.Info, seconds);
+        const year_month_day date{sys_days(year{t.Year} / January / 1) + days{t.DayOfYear - 1}};
+        const int ms = t.Milliseconds;
+        return Format("%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
+                      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                      ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000);
+    };
+    return "Pass start: " + iso(pass.Lines[static_cast<std::size_t>(first)].Seconds) +
+           ", end: " + iso(pass.Lines[static_cast<std::size_t>(first + lines - 1)].Seconds);
 }
 
 // Whether the file's records hold the angles of their footprints: Level 1b, and AAPP Level 1c
@@ -438,12 +456,17 @@ void CheckFile(const TSampleFile& file)
             EXPECT_EQ(host->Caption, ExpectedCaption(pass->Instrument, channel));
             EXPECT_EQ(host->Label, DecodedSatellite(file) + " - " + host->Caption);
             EXPECT_TRUE(host->SaveRaw);
+            const std::string passTimes = PassTimesLine(*pass, first, file.Lines);
             if (file.Family == "Level 1b") {
                 ExpectLevel1bTexts(*host, *pass, file);
+                EXPECT_EQ(host->Lines.back(), passTimes);
             } else {
-                // AAPP headers add no diagnostics but the layout of a native file.
-                const std::vector<std::string> native = {"AAPP native layout, little-endian"};
-                EXPECT_EQ(host->Lines, IsNative(file) ? native : std::vector<std::string>{});
+                // AAPP headers add no diagnostics but the layout of a native file, and every
+                // family the pass times.
+                std::vector<std::string> lines = {passTimes};
+                if (IsNative(file))
+                    lines.insert(lines.begin(), "AAPP native layout, little-endian");
+                EXPECT_EQ(host->Lines, lines);
                 EXPECT_EQ(host->Hint, "");
                 EXPECT_EQ(host->WindowCaption, "unset");
             }
