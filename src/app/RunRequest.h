@@ -19,7 +19,7 @@ struct TRunRequest {
     std::optional<TColour> Background; // 0 black, 0xFFFFFF white
     std::optional<int> Projection;     // a projection kind's code (mapping/ProjectionKinds.h)
     std::optional<int> Region;         // a region preset, 0-5
-    std::optional<bool> FillFootprints, HirsCountOffset;
+    std::optional<bool> FillFootprints, HirsCountOffset, HideFlaggedLines;
     std::optional<TPaletteKind> Palette;
     std::optional<bool> Legend; // "Legend in saved pictures"
     // The range of every channel drawn, instead of each channel's stored choice.

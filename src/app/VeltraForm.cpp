@@ -158,6 +158,7 @@ void TFormVeltra::FormCreate()
     OpenFilterIndex = std::make_unique<TRegistryInteger>("OpenFilterIndex", 2);
     FillFootprints = std::make_unique<TRegistryBoolean>("FillFootprints", false);
     HirsCountOffset = std::make_unique<TRegistryBoolean>("HirsCountOffset", false);
+    HideFlaggedLines = std::make_unique<TRegistryBoolean>("HideFlaggedLines", false);
     RecentFiles = std::make_unique<TRegistryString>("RecentFiles", "");
     CreateColourSettings();
     Streams.Clear();
@@ -172,6 +173,7 @@ void TFormVeltra::FormShow()
     view_.SetMenuChecked(TMenuItem::ViewFillFootprints, FillFootprints->Value);
     view_.SetMenuChecked(TMenuItem::OptionsHirsCountOffset, HirsCountOffset->Value);
     ShowColourChoices();
+    view_.SetMenuChecked(TMenuItem::ViewHideFlaggedLines, HideFlaggedLines->Value);
     ApplyProjection();
     ApplyRegion();
     view_.RegisterDropTarget();
@@ -196,6 +198,7 @@ void TFormVeltra::FormDestroy()
     MapRegion.reset();
     OpenFilterIndex.reset();
     HirsCountOffset.reset();
+    HideFlaggedLines.reset();
     DataFolder.reset();
     FillFootprints.reset();
     RecentFiles.reset();
@@ -513,16 +516,6 @@ void TFormVeltra::ImageDisplayMouseMove(int x, int y)
     ShowFootprintUnder(x, y);
     LastMouseX = x;
     LastMouseY = y;
-}
-
-void TFormVeltra::ImageDisplayMouseLeave()
-{
-    CursorLocation.clear();
-    view_.SetLabelCaption(TLabelId::CursorLocation, "");
-    FootprintStatus.clear();
-    view_.SetLabelCaption(TLabelId::FootprintValue, "");
-    LastMouseX = 0;
-    LastMouseY = 0;
 }
 
 void TFormVeltra::TabControlChannelResize()

@@ -96,6 +96,10 @@ public:
     void MenuViewFitToPassClick();
     void MenuViewResetViewClick();
     void MenuViewFillFootprintsClick();
+    // View > Hide flagged scan lines (VeltraFormFootprints.cpp): the footprints of lines flagged
+    // do not use, calibration or no Earth location, of MHS lines not in scan mode, and of
+    // channels flagged bad in a line are neither drawn nor sampled.
+    void MenuViewHideFlaggedLinesClick();
     void MenuHelpAboutClick();
     void MenuHelpContentsClick();
     void MenuOptionsBackgroundClick(TMenuItem item);
@@ -123,7 +127,7 @@ public:
     // missing, 4 picture not saved, 5 nothing decoded (the picture is still saved).
     void RunUnattended(bool found);
     // Shows the streams of the last render pass that did not decode completely, and ends the
-    // diagnostics lines with them.
+    // diagnostics lines with them; then the count of flagged scan lines (ShowFlaggedLines).
     void ReportStreamProblems();
     // Takes the notices of the settings store and the outline list into Notices.
     void CollectNotices();
@@ -147,9 +151,14 @@ public:
     void ImageDisplayMouseDown(int x, int y);
     void ImageDisplayMouseDrag(int x, int y);
     void ImageDisplayMouseUp();
-    // The status text of the footprint drawn nearest to a pixel: its exact value, scan line,
-    // footprint and, for a group, file.
+    // The status text of the footprint drawn nearest to a pixel (FootprintReadout.h): its exact
+    // value, scan line, footprint, for a group its file, its position, its line's time, its
+    // satellite zenith angle and its line's flags.
     void ShowFootprintUnder(int x, int y);
+    // The status text of the footprint under the cursor, as the window's second row shows it.
+    const std::string& FootprintReadout() const { return FootprintStatus; }
+    // After a render pass: how many scan lines are flagged, under the map (FlaggedLinesStatus).
+    void ShowFlaggedLines();
     void RequestRender();
     void TimerRenderTimer();
     void CheckBoxTempsInCClick();
@@ -162,6 +171,7 @@ public:
     bool SelectedChannelCaption(std::string& caption) const override;
     std::string BaseCaption() const override { return BaseCaption_; }
     bool UseHirsCountOffset() const override;
+    bool MaskFlaggedLines() const override;
     TRasterCanvas& MapCanvas() override;
     const TProjector& Projection() const override;
     void AddSample(float latitude, float longitude, float temperature,
@@ -252,6 +262,7 @@ public:
     // What the user is told on the status line, above the stream problems, for the whole run:
     // a damaged settings file set aside, an outline file too large to load.
     std::vector<std::string> Notices;
+    std::string FlaggedLinesStatus; // "37 scan lines flagged"; empty for none
 
     // Creates the window's state and takes it to its first picture as the request asks; see
     // RunRequest.h.
@@ -269,6 +280,7 @@ public:
         int Projection = 0, Region = 0;
         bool FillFootprints = false, HirsCountOffset = false, Legend = false;
         TPaletteKind Palette = TPaletteKind::Thermal;
+        bool HideFlaggedLines = false;
     };
     TStoredChoices StoredChoices() const;
     // The diagnostics window's list, owned by that window; none: lines are dropped.
@@ -282,6 +294,7 @@ private:
     bool ResizeMap(int width, int height);
     TRunResult SelectSensorAndChannel(const TRunRequest& request);
     bool Checked(TCheckBoxId box) const { return view_.IsChecked(box); }
+    void ToggleChoice(TRegistryBoolean& choice, TMenuItem item);
     void ApplyChoice(std::int32_t& setting, std::int32_t value, void (TFormVeltra::*apply)());
     void SetSensorTabList(std::vector<std::string> tabs);
     void SetChannelTabList(std::vector<std::string> tabs, int index);
@@ -315,6 +328,8 @@ private:
     std::string SatelliteName_;
     std::string SensorName_;
     std::unique_ptr<TRegistryBoolean> FillFootprints;
+    // Footprints that the scan lines' flags mark are hidden; off unless the user chose it.
+    std::unique_ptr<TRegistryBoolean> HideFlaggedLines;
     std::unique_ptr<TRegistryString> RecentFiles; // names separated by line feeds
     std::unique_ptr<TRegistryInteger> PaletteChoice;
     std::unique_ptr<TRegistryBoolean> LegendInPictures;

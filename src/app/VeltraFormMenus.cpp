@@ -92,18 +92,22 @@ void TFormVeltra::MenuViewResetViewClick()
         RequestRender();
 }
 
+// A choice the settings keep, turned by a check item: the picture follows at once.
+void TFormVeltra::ToggleChoice(TRegistryBoolean& choice, TMenuItem item)
+{
+    choice.Value = !choice.Value;
+    view_.SetMenuChecked(item, choice.Value);
+    DrawChannel();
+}
+
 void TFormVeltra::MenuViewFillFootprintsClick()
 {
-    FillFootprints->Value = !FillFootprints->Value;
-    view_.SetMenuChecked(TMenuItem::ViewFillFootprints, FillFootprints->Value);
-    DrawChannel();
+    ToggleChoice(*FillFootprints, TMenuItem::ViewFillFootprints);
 }
 
 void TFormVeltra::MenuOptionsHirsCountOffsetClick()
 {
-    HirsCountOffset->Value = !HirsCountOffset->Value;
-    view_.SetMenuChecked(TMenuItem::OptionsHirsCountOffset, HirsCountOffset->Value);
-    DrawChannel();
+    ToggleChoice(*HirsCountOffset, TMenuItem::OptionsHirsCountOffset);
 }
 
 bool TFormVeltra::UseHirsCountOffset() const

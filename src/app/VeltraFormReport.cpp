@@ -20,6 +20,7 @@ void TFormVeltra::ReportStreamProblems()
     view_.ShowStreamProblems(status);
     std::vector<std::string>& lines = DiagnosticLines();
     lines.insert(lines.end(), StreamProblemLines.begin(), StreamProblemLines.end());
+    ShowFlaggedLines();
 }
 
 void TFormVeltra::CollectNotices()

@@ -49,6 +49,8 @@ TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
     if (request.Legend)
         LegendInPictures->Value = *request.Legend;
     requestedRange_ = request.Range;
+    if (request.HideFlaggedLines)
+        HideFlaggedLines->Value = *request.HideFlaggedLines;
     const std::pair<TCheckBoxId, const std::optional<bool>*> boxes[] = {
         {TCheckBoxId::Gridlines, &request.Gridlines},
         {TCheckBoxId::FixMaxTemp, &request.FixMaxTemp},
@@ -125,7 +127,8 @@ TFormVeltra::TStoredChoices TFormVeltra::StoredChoices() const
             FillFootprints->Value,
             HirsCountOffset->Value,
             LegendInPictures->Value,
-            Palette()};
+            Palette(),
+            HideFlaggedLines->Value};
 }
 
 } // namespace veltra

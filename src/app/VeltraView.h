@@ -29,6 +29,7 @@ enum class TMenuItem {
     ViewPaletteCividis,
     ViewPaletteGrey,
     ViewPaletteDifference,
+    ViewHideFlaggedLines,
     BackgroundBlack,
     BackgroundWhite,
     ProjectionMercator,
@@ -66,7 +67,7 @@ inline constexpr TProjectionMenuItem ProjectionMenuItems[] = {
     {TMenuItem::ProjectionPolarStereographic, pkPolarStereographic}};
 
 enum class TCheckBoxId { TempsInC, FixMaxTemp, Gridlines, OpenGroup };
-enum class TLabelId { MinTemp, MaxTemp, SatName, CursorLocation, FootprintValue };
+enum class TLabelId { MinTemp, MaxTemp, SatName, CursorLocation, FootprintValue, FlaggedLines };
 enum class TTimerId { Load, Resize, Render };
 
 struct TOpenDialogRequest {

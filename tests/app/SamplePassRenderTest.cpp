@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 #include <span>
@@ -282,10 +283,19 @@ TEST_F(SamplePassRender, HirsEuropePassPaintsItsFootprintsWhereTheyLie)
     const float high = std::max(s.Temperature, form.Samples[mid + 1].Temperature);
     EXPECT_GE(readOut, std::floor(low) - 1) << text;
     EXPECT_LE(readOut, std::ceil(high) + 1) << text;
-    // Beside it the footprint itself, exactly.
+    // Beside it the footprint itself, exactly, with what its record holds: the line's time of
+    // day (ms at byte 8) and the footprint's satellite zenith angle (hundredths of a degree, the
+    // second of three 16-bit angles per footprint from byte 664).
+    const int line = form.Samples.Origin(mid).ScanLine;
+    const std::vector<std::uint8_t> bytes = Bytes(HirsEurope);
+    const TBytes record(bytes.data() + 512 + 4608 * (1 + line), 4608);
+    const std::uint32_t ms = static_cast<std::uint32_t>(ReadBE32(record, 8));
+    const double zenith = static_cast<std::int16_t>(ReadBE16(record, 664 + 6 * 28 + 2)) * 0.01;
     EXPECT_EQ(view_.Labels[TLabelId::FootprintValue],
-              Format("%.2fK  line %d  footprint 29", s.Temperature,
-                     form.Samples.Origin(mid).ScanLine + 1));
+              Format("%.2fK  line %d  footprint 29  lat %.2f\xC2\xB0  lon %.2f\xC2\xB0  "
+                     "%02u:%02u:%02u.%u UTC  satellite zenith %.2f\xC2\xB0",
+                     s.Temperature, line + 1, s.Latitude, s.Longitude, ms / 3600000,
+                     ms / 60000 % 60, ms / 1000 % 60, ms % 1000 / 100, zenith));
     form.ImageDisplayMouseMove(2, 2);
     EXPECT_EQ(view_.Labels[TLabelId::FootprintValue], "");
 
@@ -296,6 +306,50 @@ TEST_F(SamplePassRender, HirsEuropePassPaintsItsFootprintsWhereTheyLie)
     EXPECT_EQ(diagnostics_.front(), "Files:");
     EXPECT_EQ(diagnostics_[1], Sample(HirsEurope));
     EXPECT_EQ(diagnostics_[2], "Archive Retrieval System header decoded:");
+}
+
+// The Europe pass has one line flagged do not use and one calibration (both Earth views) and one
+// time sequence error: the first two are counted under the map, named under the cursor, and
+// hidden only when the user asks; the third is named, never hidden.
+TEST_F(SamplePassRender, FlaggedLinesAreCountedNamedAndHiddenOnRequest)
+{
+    TFormVeltra& form = *form_;
+    Open(HirsEurope);
+    const std::vector<TColour> shown = Pixels(form.MapBitmap());
+    const std::int32_t samples = form.SampleCount();
+    EXPECT_EQ(view_.Labels[TLabelId::FlaggedLines], "2 scan lines flagged");
+    // The quality indicator of each record, at byte 28, bit 31 the most significant.
+    const std::vector<std::uint8_t> bytes = Bytes(HirsEurope);
+    const auto quality = [&](int line) {
+        return static_cast<std::uint32_t>(
+            ReadBE32(TBytes(bytes.data() + 512 + 4608 * (1 + line), 4608), 28));
+    };
+    std::map<std::uint32_t, std::string> named = {{1u << 31, "flags: do not use"},
+                                                  {1u << 28, "flags: calibration"},
+                                                  {1u << 30, "flags: time sequence error"}};
+    for (std::int32_t i = 28; i < form.SampleCount(); i += 56) {
+        const std::uint32_t bits = quality(form.Samples.Origin(i).ScanLine);
+        form.ImageDisplayMouseMove(form.Drawn[i].X, form.Drawn[i].Y);
+        const std::string& text = view_.Labels[TLabelId::FootprintValue];
+        EXPECT_EQ(text.find("flags: ") == std::string::npos, bits == 0) << text;
+        if (const auto it = named.find(bits & 0xD0000000u); it != named.end()) {
+            EXPECT_NE(text.find(it->second), std::string::npos) << text;
+            named.erase(it);
+        }
+    }
+    EXPECT_TRUE(named.empty()) << named.size() << " flags not under the cursor";
+
+    form.MenuViewHideFlaggedLinesClick();
+    EXPECT_TRUE(form.StoredChoices().HideFlaggedLines);
+    EXPECT_TRUE(view_.Checked[TMenuItem::ViewHideFlaggedLines]);
+    EXPECT_EQ(form.SampleCount(), samples - 2 * 56);
+    for (std::int32_t i = 0; i < form.SampleCount(); ++i)
+        ASSERT_EQ(quality(form.Samples.Origin(i).ScanLine) & 0x98000000u, 0u) << i;
+    EXPECT_EQ(view_.Labels[TLabelId::FlaggedLines], "2 scan lines flagged");
+    EXPECT_NE(Pixels(form.MapBitmap()), shown);
+    form.MenuViewHideFlaggedLinesClick();
+    EXPECT_FALSE(form.StoredChoices().HideFlaggedLines);
+    EXPECT_EQ(Pixels(form.MapBitmap()), shown);
 }
 
 // Zoomed in, the specified pen leaves background between scan lines; filled, the pixel halfway

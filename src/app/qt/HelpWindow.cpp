@@ -24,9 +24,11 @@ is the visible channel, drawn in grey.</p>
 (takes effect at the next start).</li>
 </ul>
 <p>The scale bar shows the colours between the lowest and highest temperature. The text
-beside it names the satellite and channel. Below, the position under the cursor with the
-temperature its colour stands for, and the footprint drawn nearest the cursor with its exact
-value, scan line and footprint number (and file, for a group).</p>
+beside it names the satellite and channel, and at the end of the row how many scan lines are
+flagged do not use, calibration or no Earth location. Below, the position under the cursor with
+the temperature its colour stands for, and the footprint drawn nearest the cursor with its
+exact value, scan line and footprint number (and file, for a group), its position, the scan
+line's time, the satellite's zenith angle and the line's quality flags.</p>
 <h4>Zoom and pan</h4>
 <ul>
 <li>Mouse wheel over the map: zoom in or out about the point under the cursor.</li>
@@ -41,7 +43,8 @@ value, scan line and footprint number (and file, for a group).</p>
 <li>File: Open (<b>Ctrl+O</b>), Open recent, Save As a JPEG picture (<b>Ctrl+S</b>), save the
 brightness temperatures of the channel shown, Exit (<b>Ctrl+Q</b>).</li>
 <li>View: the diagnostics of the file's headers, zoom, Fill footprints, which draws each
-footprint up to its neighbours so no background shows between scan lines, and the Palette:
+footprint up to its neighbours so no background shows between scan lines, Hide flagged scan
+lines, which leaves out the footprints of lines the ground processing flagged, and the Palette:
 Thermal, Viridis and Cividis (readable with colour-vision deficiencies), Greyscale (clouds
 white) and Difference.</li>
 <li>Options: background colour, map projection and map region, kept between runs; Colour

@@ -118,7 +118,7 @@ private:
     QWidget* ImageDisplay = nullptr;
     QWidget* PaintBoxScale = nullptr;
     std::array<QCheckBox*, 4> checkBoxes_{};
-    std::array<QLabel*, 5> labels_{};
+    std::array<QLabel*, static_cast<std::size_t>(TLabelId::FlaggedLines) + 1> labels_{};
     std::string satelliteHint_;
     QLabel* LabelStreamProblems = nullptr; // the status line under the map
     QTimer* TimerLoad = nullptr;

@@ -194,6 +194,9 @@ QWidget* TMainWindow::CreateStatusStrip()
     QLabel* satellite = label(TLabelId::SatName, "LabelSatName", "Satellite Name");
     satellite->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     layout->addWidget(satellite, 1);
+    // The pass's flagged lines at the end of the first row: no room is taken from the map nor
+    // from the read-outs.
+    layout->addWidget(label(TLabelId::FlaggedLines, "LabelFlaggedLines", ""));
     QLabel* readOut = label(TLabelId::CursorLocation, "LabelCursorLocation", "");
     readOut->setMinimumWidth(
         readOut->fontMetrics().horizontalAdvance("Lat: -00°  Lon: -000°  -000C  "));

@@ -96,6 +96,10 @@ void TMainWindow::CreateMenus()
     plain(view, {TMenuItem::ViewFillFootprints, "MenuViewFillFootprints", "Fill &footprints"},
           &TFormVeltra::MenuViewFillFootprintsClick);
     Action(TMenuItem::ViewFillFootprints)->setCheckable(true);
+    plain(view,
+          {TMenuItem::ViewHideFlaggedLines, "MenuViewHideFlaggedLines", "&Hide flagged scan lines"},
+          &TFormVeltra::MenuViewHideFlaggedLinesClick);
+    Action(TMenuItem::ViewHideFlaggedLines)->setCheckable(true);
     QMenu* palette = view->addMenu("&Palette");
     palette->setObjectName("MenuViewPalette");
     const auto& kinds = PaletteKinds();

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <thread>
 
+#include "app/FootprintReadout.h"
 #include "app/MapNavigation.h"
 #include "app/VeltraForm.h"
 #include "app/exports/ExportCommands.h"
@@ -58,7 +59,8 @@ struct TRenderOptions {
         Request.Background = 0;
         Request.Projection = 7;
         Request.Region = 0;
-        Request.FillFootprints = Request.HirsCountOffset = Request.Legend = false;
+        Request.FillFootprints = Request.HirsCountOffset = Request.Legend =
+            Request.HideFlaggedLines = false;
         Request.Palette = TPaletteKind::Thermal;
         Request.Gridlines = Request.FixMaxTemp = Request.TempsInC = Request.OpenGroup = false;
         Request.Width = 800;
@@ -330,7 +332,12 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             o.Request.Range = range;
         } else if (arg == "--legend")
             flag(o.Request.Legend);
-        else if (arg == "--countries")
+        else if (arg == "--mask") {
+            const std::string text = takeValue();
+            if (text != "flagged" && text != "none")
+                throw TUsageError{"--mask: '" + text + "' is not flagged or none"};
+            o.Request.HideFlaggedLines = text == "flagged";
+        } else if (arg == "--countries")
             o.Request.Countries = takeValue();
         else if (arg == "--jpeg")
             o.Jpeg = takeValue();
@@ -492,6 +499,24 @@ void CheckGroupOutputs(const TFormVeltra& form, const TRenderOptions& o)
         throw TUsageError{clash};
 }
 
+// The pass's start and end over every stream (ISO 8601, empty when no header gave them), the
+// scan lines flagged and those the mask hid.
+void PrintScanLineInfo(const TFormVeltra& form, std::ostream& out)
+{
+    std::optional<TUtcMilliseconds> start, end;
+    for (int i = 0; i < form.Streams.Count(); ++i) {
+        const TPassTimes times = form.Samples.PassTimes(i);
+        if (times.Start && (!start || *times.Start < *start))
+            start = times.Start;
+        if (times.End && (!end || *times.End > *end))
+            end = times.End;
+    }
+    out << "start=" << (start ? IsoUtcText(*start) : "") << '\n'
+        << "end=" << (end ? IsoUtcText(*end) : "") << '\n'
+        << "flagged_lines=" << FlaggedLineCount(form.Samples) << '\n'
+        << "hidden_lines=" << (form.MaskFlaggedLines() ? MaskedLineCount(form.Samples) : 0) << '\n';
+}
+
 void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
 {
     if (o.Info) {
@@ -507,6 +532,7 @@ void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
             << "samples=" << form.SampleCount() << '\n'
             << "streams=" << form.Streams.Count() << '\n'
             << "problems=" << form.Streams.Problems().size() << '\n';
+        PrintScanLineInfo(form, out);
     }
     if (o.Diagnostics)
         for (const auto& line : form.DiagnosticLines())
@@ -515,7 +541,8 @@ void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
         form.ImageDisplayMouseMove(r.X, r.Y);
         std::string text = form.CursorLocation;
         text.erase(text.find_last_not_of(' ') + 1);
-        out << text << '\n';
+        // The window's two rows: the read-out, then the footprint drawn under the cursor.
+        out << text << '\n' << form.FootprintReadout() << '\n';
     }
 }
 
@@ -603,6 +630,9 @@ it, and the text of each FILE follows a line file=PATH.
                       the satellite, sensor, channel and the pass's UTC times
   --hirs-counts offset|sign-magnitude   how Level 1b HIRS count words are read: sign-magnitude
                       (default) or offset, NOAA's negative counts stored as count + 4096
+  --mask flagged|none hide the footprints of scan lines flagged do not use, calibration or no
+                      Earth location, of MHS lines not in scan mode and of channels flagged bad in
+                      a line (View > Hide flagged scan lines); default none
   --countries FILE    outline file, at most 256 MiB (default: the one the viewer would find)
   --jpeg OUT          the viewer's JPEG (quality 80, with its comment)
   --png OUT           the same picture, lossless
@@ -621,11 +651,15 @@ it, and the text of each FILE follows a line file=PATH.
   --diagnostics       print the diagnostics lines to standard output, one per line
   --info              print key=value lines to standard output: caption, label (the satellite label
                       text), hint, sensor, channel, mintemp, maxtemp (as %g), samples, streams,
-                      problems (files not decoded completely)
+                      problems (files not decoded completely), start and end (the pass's UTC start
+                      and end, ISO 8601), flagged_lines (scan lines flagged do not use, calibration
+                      or no Earth location) and hidden_lines (scan lines --mask hid)
   --centre LAT,LON    centre the view there (degrees), as a pan in the viewer would
   --span LON[,LAT]    the view's longitude and latitude spans in degrees, as a zoom in the viewer
                       would; LAT defaults to LON x height / width
-  --readout X,Y       print the cursor read-out text at pixel X,Y (may be repeated; one line each)
+  --readout X,Y       print the cursor read-out at pixel X,Y (may be repeated): the read-out line,
+                      then the footprint drawn there (value, line, footprint, position, time,
+                      satellite zenith angle, flags), empty when none is
   -j N, --jobs N      render N files at once (default: one per processor)
   --help, --version
 An OUT that is a regular file, or not there yet, is replaced in one step; a symbolic link stays

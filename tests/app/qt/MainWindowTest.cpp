@@ -224,11 +224,13 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
               ActionTexts(*Child<QMenu>("MenuFile")));
     EXPECT_EQ((QStringList{"NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values..."}),
               ActionTexts(*Child<QMenu>("MenuFileExport")));
-    EXPECT_EQ((QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass",
-                           "&Reset view", "-", "Fill &footprints", "&Palette"}),
-              ActionTexts(*Child<QMenu>("MenuView")));
+    EXPECT_EQ(
+        (QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass", "&Reset view",
+                     "-", "Fill &footprints", "&Hide flagged scan lines", "&Palette"}),
+        ActionTexts(*Child<QMenu>("MenuView")));
     EXPECT_EQ((QStringList{"&Thermal", "&Viridis", "&Cividis", "&Greyscale", "&Difference"}),
               ActionTexts(*Child<QMenu>("MenuViewPalette")));
+    EXPECT_TRUE(Action("MenuViewHideFlaggedLines")->isCheckable());
     EXPECT_EQ((QStringList{"&Background", "Map &projection", "Map &region", "-",
                            "HIRS counts with NOAA &offset", "-", "&Colour range...", "A&uto range",
                            "&Legend in saved pictures"}),
@@ -460,6 +462,8 @@ TEST_F(MainWindowTest, ExportMenuWritesBesideTheDataFileAndShowsFailures)
     Form().TimerResizeTimer();
     Form().OpenFile(data.toStdString());
     Form().TabControlSensorChange();
+    // The pass's flagged lines are counted under the map, at the end of the first row.
+    EXPECT_EQ("2 scan lines flagged", Label("LabelFlaggedLines")->text());
     Q_EMIT exports->aboutToShow();
     const struct {
         const char* Action;

@@ -91,6 +91,8 @@ TEST_F(RenderCommand, HelpAndVersion)
                                "--range auto",
                                "--legend",
                                "--geotiff-values OUT",
+                               "--mask flagged|none",
+                               "flagged_lines",
                                "--help, --version"})
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
     const TResult version = Render({"--version"});
@@ -139,6 +141,7 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {"--range", "200", file},
         {"--range", "", file},
         {"--legend=yes", file},
+        {"--mask", "all", file},
         {file}, // nothing to do
         // Outputs that would meet each other or an input, refused before anything is written.
         {"--png", "same", "--jpeg", "same", file},
@@ -298,7 +301,13 @@ TEST_F(RenderCommand, HirsPassInfoPictureAndSamples)
     EXPECT_GT(samples, 0);
     EXPECT_EQ(fs::file_size(Out("a.bt")), static_cast<std::uintmax_t>(12 * samples));
     EXPECT_GT(fs::file_size(Out("a.jpg")), 0u);
-    // Info comes before the read-out line, which is the last line.
+    // Two Earth-view lines are flagged; the mask hides both, and only when asked for.
+    EXPECT_NE(r.Out.find("flagged_lines=2\nhidden_lines=0\n"), std::string::npos);
+    const TResult masked = Render({"--info", "--mask", "flagged", file});
+    EXPECT_NE(masked.Out.find("flagged_lines=2\nhidden_lines=2\n"), std::string::npos);
+    EXPECT_NE(masked.Out.find("samples=" + std::to_string(samples - 2 * 56) + "\n"),
+              std::string::npos);
+    // Info comes before the read-out lines, which come last.
     EXPECT_LT(r.Out.find("caption="), r.Out.rfind("Lat: "));
 }
 
@@ -323,6 +332,7 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
         {"--palette", "cividis"},
         {"--range", "200,300"},
         {"--range", "auto"},
+        {"--mask", "flagged"}, // two of its Earth-view lines are flagged
     };
     for (const auto& v : variants) {
         std::vector<std::string> arguments = v;
@@ -330,8 +340,11 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
         ASSERT_EQ(Render(arguments).Status, 0) << v[0];
         EXPECT_NE(QImage(QString::fromStdString(Out("v.png"))), base) << v[0];
     }
-    ASSERT_EQ(Render({"--hirs-counts", "sign-magnitude", "--png", Out("v.png"), file}).Status, 0);
-    EXPECT_EQ(QImage(QString::fromStdString(Out("v.png"))), base);
+    for (const auto& [option, value] :
+         {std::pair{"--hirs-counts", "sign-magnitude"}, std::pair{"--mask", "none"}}) {
+        ASSERT_EQ(Render({option, value, "--png", Out("v.png"), file}).Status, 0);
+        EXPECT_EQ(QImage(QString::fromStdString(Out("v.png"))), base) << option;
+    }
     // Celsius changes the read-out over a footprint, not the picture.
     QPoint footprint(-1, -1);
     for (int y = 0; y < base.height() && footprint.x() < 0; y += 3)
@@ -346,9 +359,11 @@ TEST_F(RenderCommand, OptionsChangeThePicture)
     const std::string at = std::to_string(footprint.x()) + "," + std::to_string(footprint.y());
     const TResult kelvin = Render({"--readout", at, file});
     const TResult celsius = Render({"--celsius", "--readout", at, file});
-    EXPECT_EQ(kelvin.Out.substr(kelvin.Out.size() - 2), "K\n");
-    EXPECT_EQ(celsius.Out.substr(celsius.Out.size() - 2), "C\n");
-    EXPECT_NE(kelvin.Out, celsius.Out);
+    // The read-out line, then the footprint's: both change unit.
+    EXPECT_NE(kelvin.Out.find("K\n"), std::string::npos) << kelvin.Out;
+    EXPECT_NE(kelvin.Out.find("K  line "), std::string::npos) << kelvin.Out;
+    EXPECT_NE(celsius.Out.find("C\n"), std::string::npos) << celsius.Out;
+    EXPECT_NE(celsius.Out.find("C  line "), std::string::npos) << celsius.Out;
 }
 
 // A view from the command line is the one a zoom in the viewer would show: the centre lies
@@ -360,9 +375,10 @@ TEST_F(RenderCommand, CentreAndSpanSetTheView)
     const TResult r = Render({"--projection", "5", "--centre", "50,5", "--span", "20", "--readout",
                               "400,300", "--readout", "0,300", "--readout", "400,0", file});
     ASSERT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(r.Out, "Lat: 50\xC2\xB0  Lon: 5\xC2\xB0\n"
-                     "Lat: 50\xC2\xB0  Lon: -5\xC2\xB0\n"
-                     "Lat: 57\xC2\xB0  Lon: 5\xC2\xB0\n");
+    // Each followed by the footprint line, empty where none is drawn.
+    EXPECT_EQ(r.Out, "Lat: 50\xC2\xB0  Lon: 5\xC2\xB0\n\n"
+                     "Lat: 50\xC2\xB0  Lon: -5\xC2\xB0\n\n"
+                     "Lat: 57\xC2\xB0  Lon: 5\xC2\xB0\n\n");
 }
 
 TEST_F(RenderCommand, GroupCountriesAndDiagnostics)
