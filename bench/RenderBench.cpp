@@ -45,38 +45,18 @@ std::string ExecutableInBuildTree()
         .string();
 }
 
-// A canvas that ignores every drawing call, of the map's size.
-class TNullCanvas : public TCanvas {
-public:
-    int Width() const override { return 800; }
-    int Height() const override { return 600; }
-    TColour PenColour() const override { return 0; }
-    void SetPenColour(TColour) override {}
-    int PenWidth() const override { return 1; }
-    void SetPenWidth(int) override {}
-    TPenStyle PenStyle() const override { return TPenStyle::Solid; }
-    void SetPenStyle(TPenStyle) override {}
-    void MoveTo(int, int) override {}
-    void LineTo(int, int) override {}
-    void Polyline(const TPoint*, int) override {}
-    void FillRect(int, int, int, int, TColour) override {}
-    void FrameRect(int, int, int, int) override {}
-    TFont Font() const override { return {}; }
-    void SetFont(const TFont&) override {}
-    int TextWidth(const std::string&) override { return 0; }
-    int TextHeight(const std::string&) override { return 0; }
-    void TextOut(int, int, const std::string&) override {}
-    TColour Pixel(int, int) const override { return 0; }
-};
-
 // The pen calls of a decoding pass, to replay on another canvas.
 struct TPenCall {
     enum Kind { Width, Colour, Move, Line } What;
     int A, B;
 };
 
+// The map bitmap's size, which the canvases below stand in for.
+constexpr int MapWidth = 800, MapHeight = 600;
+
 class TRecordingCanvas : public TNullCanvas {
 public:
+    TRecordingCanvas() : TNullCanvas(MapWidth, MapHeight) {}
     std::vector<TPenCall> Calls;
     void SetPenColour(TColour c) override
     {
@@ -189,7 +169,7 @@ void DecodeAndProject(benchmark::State& state)
     TViewer viewer(static_cast<int>(state.range(0)));
     if (!viewer.Ready(state))
         return;
-    TNullCanvas canvas;
+    TNullCanvas canvas(MapWidth, MapHeight);
     TOtherCanvasHost host(viewer.Form, canvas);
     for (auto _ : state) {
         // as the render pass does before its first stream

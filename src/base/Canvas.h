@@ -118,6 +118,36 @@ public:
     virtual bool Replay(const TPixelRecording&) { return false; }
 };
 
+// Takes every drawing call and draws nothing: for a decoding pass whose footprints are wanted
+// without a picture. It has the size given and no pixels (Pixel gives 0).
+class TNullCanvas : public TCanvas {
+public:
+    explicit TNullCanvas(int width = 0, int height = 0) : width_(width), height_(height) {}
+
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    TColour PenColour() const override { return 0; }
+    void SetPenColour(TColour) override {}
+    int PenWidth() const override { return 1; }
+    void SetPenWidth(int) override {}
+    TPenStyle PenStyle() const override { return TPenStyle::Solid; }
+    void SetPenStyle(TPenStyle) override {}
+    void MoveTo(int, int) override {}
+    void LineTo(int, int) override {}
+    void Polyline(const TPoint*, int) override {}
+    void FillRect(int, int, int, int, TColour) override {}
+    void FrameRect(int, int, int, int) override {}
+    TFont Font() const override { return {}; }
+    void SetFont(const TFont&) override {}
+    int TextWidth(const std::string&) override { return 0; }
+    int TextHeight(const std::string&) override { return 0; }
+    void TextOut(int, int, const std::string&) override {}
+    TColour Pixel(int, int) const override { return 0; }
+
+private:
+    int width_, height_;
+};
+
 // A bitmap: a raster of its own size with its canvas (the map bitmap is a 24-bit one).
 class TBitmap : public TCanvas {
 public:

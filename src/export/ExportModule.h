@@ -16,6 +16,8 @@ namespace veltra {
 
 class TSampleList;
 struct TExportMetadata;
+struct TFootprintColumns;
+struct TSwath;
 struct TGeoReference;
 
 // What a GeoTIFF holds, Width x Height pixels row by row: the picture's 8-bit RGB with an
@@ -34,18 +36,21 @@ struct TGeoTiffRaster {
 inline constexpr const char* ExportModuleFileName = "veltra-exports.so";
 inline constexpr const char* ExportModuleEntry = "VeltraExportModule";
 // Raised whenever the interface below changes, so a stale module is refused instead of used.
-inline constexpr int ExportModuleVersion = 2;
+inline constexpr int ExportModuleVersion = 3;
 
 struct TExportModule {
     int Version;
     // Each fills `bytes` with the file and returns true, or returns false with the message in
     // `error` ("Cannot write \"<fileName>\": <reason>").
     bool (*NetCdfBytes)(const TSampleList& samples, const TExportMetadata& metadata,
-                        const std::string& fileName, std::vector<std::uint8_t>& bytes,
-                        std::string& error);
+                        const TFootprintColumns& columns, const std::string& fileName,
+                        std::vector<std::uint8_t>& bytes, std::string& error);
     bool (*GeoTiffBytes)(const TGeoTiffRaster& raster, const TGeoReference& reference,
                          const std::string& fileName, std::vector<std::uint8_t>& bytes,
                          std::string& error);
+    // Every channel of a pass as a CF swath (SwathExport.h).
+    bool (*SwathBytes)(const TSwath& swath, const std::string& fileName,
+                       std::vector<std::uint8_t>& bytes, std::string& error);
 };
 
 // The module cannot be loaded: the export is not written, and the message says why.

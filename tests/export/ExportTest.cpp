@@ -6,6 +6,7 @@
 #include <netcdf.h>
 #include <ogr_srs_api.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "export/ExportModule.h"
 #include "export/GeoTiffExport.h"
 #include "export/NetCdfExport.h"
+#include "export/SwathExport.h"
 #include "imaging/BrightnessTemperatures.h"
 #include "mapping/zorMapping.h"
 #include "support/ScratchFolder.h"
@@ -185,6 +187,107 @@ TEST_F(Export, VisibleChannelIsAnAlbedoAndAnEmptyPassIsAValidFile)
     nc_close(id);
     SaveCsv(samples, Out("empty.csv"));
     EXPECT_EQ(fs::file_size(Out("empty.csv")), std::strlen(CsvHeader) + 1);
+}
+
+// What the scan lines tell of each footprint is written where some line holds it, not a number
+// (the fill value) for a footprint whose line does not, and left out where none does; the
+// quality indicator's flags are described for the lines' instrument, bit 31 the most
+// significant.
+TEST_F(Export, ScanLineColumnsAreWrittenWhereKnownAndLeftOutWhereNot)
+{
+    TSampleList samples;
+    samples.Reset();
+    TScanLineInfo flagged;
+    flagged.Instrument = TLineInstrument::AmsuB;
+    flagged.Time = 1200383820000; // 2008-01-15 07:57:00 UTC
+    flagged.QualityIndicator = QualityDoNotUse | QualityCalibration;
+    TScanLineInfo untimed = flagged;
+    untimed.Time.reset();
+    untimed.QualityIndicator = 0;
+    const std::int32_t lines[] = {samples.AddScanLine(flagged), samples.AddScanLine(untimed)};
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    samples.AddSample(50, 5, 250, {0, 3, 0, lines[0], 12.5f, nan, 1.0f});
+    samples.AddSample(51, 6, 251, {1, 4, 0, lines[1], nan, nan, 2.0f});
+    SaveNetCdf(samples, {}, Out("lines.nc"), ModuleFolder);
+
+    int id = -1, variable = -1;
+    ASSERT_EQ(nc_open(Out("lines.nc").c_str(), NC_NOWRITE, &id), NC_NOERR);
+    long long time[2] = {}, fill = 0;
+    ASSERT_EQ(nc_inq_varid(id, "time", &variable), NC_NOERR);
+    EXPECT_EQ(TextAttribute(id, variable, "units"), "milliseconds since 1970-01-01 00:00:00");
+    nc_get_var_longlong(id, variable, time);
+    EXPECT_EQ(time[0], 1200383820000);
+    ASSERT_EQ(nc_get_att_longlong(id, variable, "_FillValue", &fill), NC_NOERR);
+    EXPECT_EQ(time[1], fill);
+    float zenith[2] = {};
+    ASSERT_EQ(nc_inq_varid(id, "satellite_zenith_angle", &variable), NC_NOERR);
+    nc_get_var_float(id, variable, zenith);
+    EXPECT_EQ(zenith[0], 12.5f);
+    EXPECT_TRUE(std::isnan(zenith[1]));
+    EXPECT_NE(nc_inq_varid(id, "solar_zenith_angle", &variable), NC_NOERR);
+    unsigned flags[2] = {};
+    ASSERT_EQ(nc_inq_varid(id, "quality_flags", &variable), NC_NOERR);
+    nc_get_var_uint(id, variable, flags);
+    EXPECT_EQ(flags[0], 0x90000000u);
+    EXPECT_EQ(flags[1], 0u);
+    std::size_t masks = 0;
+    nc_inq_attlen(id, variable, "flag_masks", &masks);
+    std::vector<unsigned> mask(masks);
+    nc_get_att_uint(id, variable, "flag_masks", mask.data());
+    const std::string meanings = TextAttribute(id, variable, "flag_meanings");
+    // AMSU-B has all seven bits of every instrument and seven of its own.
+    ASSERT_EQ(mask.size(), 14u);
+    EXPECT_EQ(mask.front(), 0x80000000u);
+    EXPECT_EQ(meanings.substr(0, meanings.find(' ')), "do_not_use");
+    EXPECT_EQ(mask[3], 0x10000000u);
+    EXPECT_NE(meanings.find(" new_bias_on "), std::string::npos) << meanings;
+    EXPECT_EQ(static_cast<std::size_t>(std::count(meanings.begin(), meanings.end(), ' ')) + 1,
+              mask.size());
+    nc_close(id);
+
+    // A line without a quality indicator (Level 1d) leaves the flags out for all.
+    untimed.QualityIndicator.reset();
+    samples.Reset();
+    untimed.Time = flagged.Time;
+    samples.AddScanLine(flagged);
+    samples.AddScanLine(untimed);
+    samples.AddSample(50, 5, 250, {0, 3, 0, 0});
+    samples.AddSample(51, 6, 251, {1, 4, 0, 1});
+    SaveNetCdf(samples, {}, Out("lines.nc"), ModuleFolder);
+    ASSERT_EQ(nc_open(Out("lines.nc").c_str(), NC_NOWRITE, &id), NC_NOERR);
+    EXPECT_NE(nc_inq_varid(id, "quality_flags", &variable), NC_NOERR);
+    EXPECT_NE(nc_inq_varid(id, "satellite_zenith_angle", &variable), NC_NOERR);
+    // Every time known: no fill value, so readers keep the integers exact.
+    ASSERT_EQ(nc_inq_varid(id, "time", &variable), NC_NOERR);
+    EXPECT_NE(nc_inq_att(id, variable, "_FillValue", nullptr, nullptr), NC_NOERR);
+    nc_close(id);
+}
+
+// The swath's arrays must fit its dimensions: the library would read past a short one.
+TEST_F(Export, SwathWhoseArraysDoNotFitItsDimensionsIsRefused)
+{
+    TSwath swath;
+    swath.Lines = 2;
+    swath.Footprints = 3;
+    swath.Channels = {{16, 2.968, 89.04, 0}};
+    swath.BrightnessTemperature.assign(6, 250.0f);
+    swath.Latitude.assign(6, 50.0f);
+    swath.Longitude.assign(6, 5.0f);
+    swath.Record = {0, 1};
+    swath.File = {0, 0};
+    SaveSwathNetCdf(swath, Out("swath.nc"), ModuleFolder);
+    int id = -1, variable = -1;
+    ASSERT_EQ(nc_open(Out("swath.nc").c_str(), NC_NOWRITE, &id), NC_NOERR);
+    EXPECT_EQ(nc_inq_varid(id, "central_frequency", &variable), NC_NOERR);
+    for (const char* absent : {"time", "quality_flags", "solar_zenith_angle", "albedo"})
+        EXPECT_NE(nc_inq_varid(id, absent, &variable), NC_NOERR) << absent;
+    nc_close(id);
+    for (std::vector<float>* array : {&swath.BrightnessTemperature, &swath.SolarZenith}) {
+        array->assign(5, 1.0f);
+        EXPECT_THROW(SaveSwathNetCdf(swath, Out("short.nc"), ModuleFolder), EWriteError);
+        array->assign(array == &swath.SolarZenith ? 0 : 6, 1.0f);
+    }
+    EXPECT_FALSE(fs::exists(Out("short.nc")));
 }
 
 TEST_F(Export, FailedWritesRaiseAndLeaveAnExistingFileAsItWas)

@@ -5,6 +5,7 @@
 
 #include "app/FootprintFill.h"
 #include "app/VeltraForm.h"
+#include "app/exports/AllChannels.h"
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
 #include "base/Executable.h"
@@ -12,6 +13,7 @@
 #include "export/CsvExport.h"
 #include "export/ExportModule.h"
 #include "export/GeoTiffExport.h"
+#include "export/SwathExport.h"
 #include "mapping/zorMapping.h"
 
 #ifndef VELTRA_VERSION
@@ -38,6 +40,8 @@ TExportFormat FormatOf(TExportKind kind)
     case TExportKind::Csv: return {"CSV", "CSV files (*.csv)|*.csv", "csv", "csv"};
     case TExportKind::GeoTiffValues:
         return {"GeoTIFF of values", "GeoTIFF files (*.tif)|*.tif", "tif", "values.tif"};
+    case TExportKind::NetCdfAllChannels:
+        return {"NetCDF", "NetCDF files (*.nc)|*.nc", "nc", "all-channels.nc"};
     case TExportKind::GeoTiff: break;
     }
     return {"GeoTIFF", "GeoTIFF files (*.tif)|*.tif", "tif", "tif"};
@@ -130,14 +134,26 @@ std::vector<std::int32_t> FootprintAtEachPixel(const TFormVeltra& form)
     return owners;
 }
 
+float VisibleAlbedo(float drawnValue, bool level1b)
+{
+    return level1b ? drawnValue : drawnValue / 51.0f;
+}
+
 TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& program)
+{
+    return ExportMetadataOf(form, program, LineInstrumentOf(form.Samples));
+}
+
+TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& program,
+                                 TLineInstrument lines)
 {
     TExportMetadata m;
     std::string channel;
     if (form.SelectedChannelCaption(channel))
         m.Channel = std::atoi(channel.c_str());
     m.Platform = form.SatelliteName();
-    m.Instrument = form.SensorName();
+    // AMSU-B and MHS share the sensor tab; the lines say which instrument scanned them.
+    m.Instrument = lines == TLineInstrument::Mhs ? "MHS" : form.SensorName();
     m.Albedo = m.Instrument == "HIRS" && m.Channel == HirsVisibleChannel;
     m.Title = m.Platform + " " + m.Instrument + " channel " + std::to_string(m.Channel) +
               (m.Albedo ? " albedo" : " brightness temperatures");
@@ -147,18 +163,16 @@ TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& pro
     if (!archive.Station.empty())
         m.Source += ", acquired at " + archive.Station;
     if (m.Albedo) {
-        // The value drawn for each footprint: the albedo in percent of a Level 1b file; an
-        // AAPP file stores the visible channel as 20 times its grey level, that is 51 times
-        // the albedo in percent (grey = albedo x 2.55 in both families).
+        // The value drawn for each footprint (grey = albedo x 2.55 in both families).
         const bool level1b = form.FileExt().rfind(".L1B", 0) == 0;
         const std::int32_t count = std::min(form.Samples.SampleCount(), form.Drawn.Count());
         for (std::int32_t i = 0; i < count; ++i)
-            m.Values.push_back(level1b ? form.Drawn[i].Value : form.Drawn[i].Value / 51.0f);
+            m.Values.push_back(VisibleAlbedo(form.Drawn[i].Value, level1b));
     }
     m.History = "Written by " + program + " " + VELTRA_VERSION;
     m.CentralWavenumber = form.ChannelWavenumber();
     // The program's own rule: 30 GHz per wavenumber, as the channel captions give it.
-    if (m.Instrument.rfind("AMSU", 0) == 0)
+    if (form.SensorName().rfind("AMSU", 0) == 0)
         m.CentralFrequency = 30.0 * form.ChannelWavenumber();
     // The samples' stream index counts the streams of the pass, openable or not. The names go
     // without the user's folders, and one a line with nothing in a name taken for a line break.
@@ -175,6 +189,9 @@ bool ExportAvailable(const TFormVeltra& form, TExportKind kind)
         return form.SaveAsEnabled;
     if (kind == TExportKind::GeoTiffValues)
         return form.SaveAsEnabled && form.SaveRawEnabled;
+    if (kind == TExportKind::NetCdfAllChannels)
+        return form.SaveAsEnabled && form.Streams.Count() > 0 &&
+               !ChannelsOfSensor(form.SensorName()).empty();
     return form.SaveRawEnabled;
 }
 
@@ -190,6 +207,8 @@ std::vector<std::uint8_t> ExportBytes(TFormVeltra& form, TExportKind kind,
         return std::vector<std::uint8_t>(text.begin(), text.end());
     }
     case TExportKind::GeoTiffValues: return ValueBytes(form, fileName, program);
+    case TExportKind::NetCdfAllChannels:
+        return SwathFileBytes(SwathOf(form, program), fileName, ModuleFolderOf(form));
     case TExportKind::GeoTiff: break;
     }
     return GeoTiffFileBytes(form.MapBitmap().Rgb(), OpaquePixels(form), *form.Mapping, fileName,

@@ -1,7 +1,8 @@
 #pragma once
 // The exports of what the viewer shows: the displayed channel's footprints as NetCDF-CF or
-// CSV, the map picture as a georeferenced GeoTIFF, and the values drawn as one. The window's File >
-// Export menu and veltra-render both come here, so the files are the same from either.
+// CSV, the map picture as a georeferenced GeoTIFF and the values drawn as one, and every channel
+// of the selected sensor as one NetCDF-CF swath. The window's File > Export menu and
+// veltra-render both come here, so the files are the same from either.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,7 +15,7 @@ namespace veltra {
 class TFormVeltra;
 class TVeltraView;
 
-enum class TExportKind { NetCdf, Csv, GeoTiff, GeoTiffValues };
+enum class TExportKind { NetCdf, Csv, GeoTiff, GeoTiffValues, NetCdfAllChannels };
 
 // For each pixel of the map, row by row, the index in the sample list of the footprint drawn
 // there, or -1: each footprint's cell (the quadrilateral reaching halfway to its neighbours,
@@ -22,10 +23,19 @@ enum class TExportKind { NetCdf, Csv, GeoTiff, GeoTiffValues };
 // pixel, so the pixel a footprint lies on is its own unless a later one lies there too.
 std::vector<std::int32_t> FootprintAtEachPixel(const TFormVeltra& form);
 
-// The global attributes of the NetCDF file; `program` names the writer in its history.
+// The global attributes of the NetCDF file; `program` names the writer in its history. The
+// instrument is the sensor's name, or "MHS" when the scan lines (those of the last render pass,
+// or `lines`) are an MHS instrument's.
 TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& program);
+TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& program,
+                                 TLineInstrument lines);
 
-// Whether there is something to export: footprints, or for the GeoTIFF a picture.
+// The albedo in percent of a value the visible HIRS channel draws: Level 1b files give the
+// albedo itself, AAPP files 20 times the grey level, that is 51 times the albedo.
+float VisibleAlbedo(float drawnValue, bool level1b);
+
+// Whether there is something to export: footprints, for the GeoTIFF a picture, for all
+// channels a render pass of a sensor.
 bool ExportAvailable(const TFormVeltra& form, TExportKind kind);
 
 // The file of one export; fileName only names it in messages. Raises as SaveExport.
@@ -40,8 +50,9 @@ TOutputNeeds ExportNeeds(TExportKind kind);
 void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName,
                 const std::string& program);
 
-// File > Export > "NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values...": asks for a file name
-// (preset beside the data file) and writes it; a failure is shown as an error.
+// File > Export > "NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values...", "NetCDF, all
+// channels...": asks for a file name (preset beside the data file) and writes it; a failure is
+// shown as an error.
 void MenuFileExportClick(TFormVeltra& form, TVeltraView& view, TExportKind kind);
 
 } // namespace veltra

@@ -21,7 +21,9 @@ void AddExportMenu(QMenu* file, const std::unique_ptr<TFormVeltra>& form, TVeltr
         {TExportKind::NetCdf, "MenuFileExportNetCdf", "NetCDF..."},
         {TExportKind::Csv, "MenuFileExportCsv", "CSV..."},
         {TExportKind::GeoTiff, "MenuFileExportGeoTiff", "GeoTIFF..."},
-        {TExportKind::GeoTiffValues, "MenuFileExportGeoTiffValues", "GeoTIFF of values..."}};
+        {TExportKind::GeoTiffValues, "MenuFileExportGeoTiffValues", "GeoTIFF of values..."},
+        {TExportKind::NetCdfAllChannels, "MenuFileExportNetCdfAllChannels",
+         "NetCDF, all channels..."}};
     for (const auto& entry : entries) {
         QAction* action = menu->addAction(entry.Caption);
         action->setObjectName(entry.Name);

@@ -1,6 +1,7 @@
 #pragma once
-// File > Export: "NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values...", each enabled when
-// there is something to export, each asking for a file name and writing it
+// File > Export: "NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values...", "NetCDF, all
+// channels...", each enabled when there is something to export, each asking for a file name and
+// writing it
 // (app/exports/ExportCommands).
 #include <functional>
 #include <memory>

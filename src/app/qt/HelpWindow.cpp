@@ -41,7 +41,8 @@ line's time, the satellite's zenith angle and the line's quality flags.</p>
 <h4>Menus</h4>
 <ul>
 <li>File: Open (<b>Ctrl+O</b>), Open recent, Save As a JPEG picture (<b>Ctrl+S</b>), save the
-brightness temperatures of the channel shown, Exit (<b>Ctrl+Q</b>).</li>
+brightness temperatures of the channel shown, Export (NetCDF, CSV, GeoTIFF, and NetCDF of
+every channel of the pass), Exit (<b>Ctrl+Q</b>).</li>
 <li>View: the diagnostics of the file's headers, zoom, Fill footprints, which draws each
 footprint up to its neighbours so no background shows between scan lines, Hide flagged scan
 lines, which leaves out the footprints of lines the ground processing flagged, and the Palette:

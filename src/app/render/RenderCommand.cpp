@@ -72,7 +72,7 @@ struct TRenderOptions {
     std::vector<std::string> Files; // every input, in command-line order
     int Jobs = 0;                   // inputs rendered at once; 0: one per processor
     std::optional<std::string> Jpeg, Png, Bt, NetCdf, Csv, GeoTiff, GeoTiffValues;
-    bool Diagnostics = false, Info = false;
+    bool Diagnostics = false, Info = false, AllChannels = false;
     std::vector<TReadout> Readouts;
 };
 
@@ -211,7 +211,8 @@ std::vector<TRenderOutput> RenderOutputs(const TRenderOptions& o)
         {TRenderOutputKind::Jpeg, &o.Jpeg},
         {TRenderOutputKind::Png, &o.Png},
         {TRenderOutputKind::Bt, &o.Bt},
-        {TRenderOutputKind::NetCdf, &o.NetCdf},
+        {o.AllChannels ? TRenderOutputKind::NetCdfAllChannels : TRenderOutputKind::NetCdf,
+         &o.NetCdf},
         {TRenderOutputKind::Csv, &o.Csv},
         {TRenderOutputKind::GeoTiff, &o.GeoTiff},
         {TRenderOutputKind::GeoTiffValues, &o.GeoTiffValues}};
@@ -337,7 +338,9 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             if (text != "flagged" && text != "none")
                 throw TUsageError{"--mask: '" + text + "' is not flagged or none"};
             o.Request.HideFlaggedLines = text == "flagged";
-        } else if (arg == "--countries")
+        } else if (arg == "--all-channels")
+            flag(o.AllChannels);
+        else if (arg == "--countries")
             o.Request.Countries = takeValue();
         else if (arg == "--jpeg")
             o.Jpeg = takeValue();
@@ -386,6 +389,8 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
         !o.Info && !o.Diagnostics && o.Readouts.empty())
         throw TUsageError{"nothing to do: no --jpeg, --png, --bt, --netcdf, --csv, --geotiff, "
                           "--geotiff-values, --info, --diagnostics or --readout"};
+    if (o.AllChannels && !o.NetCdf)
+        throw TUsageError{"--all-channels: needs --netcdf OUT, the file it writes"};
     CheckOutputNames(o);
     return o;
 }
@@ -640,7 +645,11 @@ it, and the text of each FILE follows a line file=PATH.
                       latitude, longitude, temperature floats, in drawing order)
   --netcdf OUT        the same footprints as NetCDF-4 with CF-1.8 metadata, and the scan line,
                       footprint and input file of each (input_files: the file names without
-                      their folders, one a line, a backslash or control character escaped)
+                      their folders, one a line, a backslash or control character escaped); where
+                      the file holds them, each one's time, satellite and solar zenith angles and
+                      its line's quality flags
+  --all-channels      with --netcdf: every channel of the selected sensor as one CF swath
+                      (scan_line, footprint, channel) of the whole pass instead
   --csv OUT           the same footprints as CSV text, one row each, with a header row
   --geotiff OUT       the picture as a georeferenced GeoTIFF (plate carree, Mercator,
                       orthographic, polar stereographic and the two azimuthal and gnomonic kinds),

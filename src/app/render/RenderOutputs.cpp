@@ -74,6 +74,8 @@ std::vector<std::uint8_t> BytesOf(TFormVeltra& form, TRenderOutputKind kind,
     case TRenderOutputKind::Csv: return ExportBytes(form, TExportKind::Csv, name, "veltra-render");
     case TRenderOutputKind::GeoTiffValues:
         return ExportBytes(form, TExportKind::GeoTiffValues, name, "veltra-render");
+    case TRenderOutputKind::NetCdfAllChannels:
+        return ExportBytes(form, TExportKind::NetCdfAllChannels, name, "veltra-render");
     case TRenderOutputKind::GeoTiff: break;
     }
     return ExportBytes(form, TExportKind::GeoTiff, name, "veltra-render");
@@ -82,7 +84,8 @@ std::vector<std::uint8_t> BytesOf(TFormVeltra& form, TRenderOutputKind kind,
 TOutputNeeds NeedsOf(TRenderOutputKind kind)
 {
     return kind == TRenderOutputKind::NetCdf || kind == TRenderOutputKind::GeoTiff ||
-                   kind == TRenderOutputKind::GeoTiffValues
+                   kind == TRenderOutputKind::GeoTiffValues ||
+                   kind == TRenderOutputKind::NetCdfAllChannels
                ? TOutputNeeds::RegularFile
                : TOutputNeeds::Stream;
 }

@@ -10,7 +10,16 @@ namespace veltra {
 
 class TFormVeltra;
 
-enum class TRenderOutputKind { Jpeg, Png, Bt, NetCdf, Csv, GeoTiff, GeoTiffValues };
+enum class TRenderOutputKind {
+    Jpeg,
+    Png,
+    Bt,
+    NetCdf,
+    Csv,
+    GeoTiff,
+    GeoTiffValues,
+    NetCdfAllChannels
+};
 
 struct TRenderOutput {
     TRenderOutputKind Kind;

@@ -3,6 +3,6 @@
 extern "C" __attribute__((visibility("default"))) const veltra::TExportModule* VeltraExportModule()
 {
     static const veltra::TExportModule module{veltra::ExportModuleVersion, &veltra::NetCdfBytes,
-                                              &veltra::GeoTiffBytes};
+                                              &veltra::GeoTiffBytes, &veltra::SwathBytes};
     return &module;
 }

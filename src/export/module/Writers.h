@@ -5,7 +5,10 @@
 namespace veltra {
 
 bool NetCdfBytes(const TSampleList& samples, const TExportMetadata& metadata,
-                 const std::string& fileName, std::vector<std::uint8_t>& bytes, std::string& error);
+                 const TFootprintColumns& columns, const std::string& fileName,
+                 std::vector<std::uint8_t>& bytes, std::string& error);
+bool SwathBytes(const TSwath& swath, const std::string& fileName, std::vector<std::uint8_t>& bytes,
+                std::string& error);
 bool GeoTiffBytes(const TGeoTiffRaster& raster, const TGeoReference& reference,
                   const std::string& fileName, std::vector<std::uint8_t>& bytes,
                   std::string& error);

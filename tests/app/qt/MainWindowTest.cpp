@@ -222,7 +222,8 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
     EXPECT_EQ((QStringList{"&Open...", "Open &recent", "Save &As...",
                            "Save &brightness temperatures", "&Export", "-", "E&xit"}),
               ActionTexts(*Child<QMenu>("MenuFile")));
-    EXPECT_EQ((QStringList{"NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values..."}),
+    EXPECT_EQ((QStringList{"NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values...",
+                           "NetCDF, all channels..."}),
               ActionTexts(*Child<QMenu>("MenuFileExport")));
     EXPECT_EQ(
         (QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass", "&Reset view",
@@ -469,10 +470,12 @@ TEST_F(MainWindowTest, ExportMenuWritesBesideTheDataFileAndShowsFailures)
         const char* Action;
         const char* Suffix;
         const char* Filter;
-    } cases[] = {{"MenuFileExportNetCdf", "nc", "NetCDF files (*.nc *.NC)"},
-                 {"MenuFileExportCsv", "csv", "CSV files (*.csv *.CSV)"},
-                 {"MenuFileExportGeoTiff", "tif", "GeoTIFF files (*.tif *.TIF)"},
-                 {"MenuFileExportGeoTiffValues", "values.tif", "GeoTIFF files (*.tif *.TIF)"}};
+    } cases[] = {
+        {"MenuFileExportNetCdf", "nc", "NetCDF files (*.nc *.NC)"},
+        {"MenuFileExportCsv", "csv", "CSV files (*.csv *.CSV)"},
+        {"MenuFileExportGeoTiff", "tif", "GeoTIFF files (*.tif *.TIF)"},
+        {"MenuFileExportGeoTiffValues", "values.tif", "GeoTIFF files (*.tif *.TIF)"},
+        {"MenuFileExportNetCdfAllChannels", "all-channels.nc", "NetCDF files (*.nc *.NC)"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Action);
         const QString target = data + "." + c.Suffix;

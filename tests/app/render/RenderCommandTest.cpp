@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -19,8 +20,10 @@
 #include "app/exports/ExportCommands.h"
 #include "app/render/HeadlessView.h"
 #include "app/render/RenderCommand.h"
+#include "base/Format.h"
 #include "export/GeoTiffExport.h"
 #include "support/ScratchFolder.h"
+#include "tools/SharedSampleSet.h"
 
 using namespace veltra;
 namespace fs = std::filesystem;
@@ -92,6 +95,7 @@ TEST_F(RenderCommand, HelpAndVersion)
                                "--legend",
                                "--geotiff-values OUT",
                                "--mask flagged|none",
+                               "--all-channels",
                                "flagged_lines",
                                "--help, --version"})
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
@@ -142,7 +146,8 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {"--range", "", file},
         {"--legend=yes", file},
         {"--mask", "all", file},
-        {file}, // nothing to do
+        {"--all-channels", "--info", file}, // writes nothing without --netcdf
+        {file},                             // nothing to do
         // Outputs that would meet each other or an input, refused before anything is written.
         {"--png", "same", "--jpeg", "same", file},
         {"--png", file, file},
@@ -820,5 +825,235 @@ TEST_F(RenderCommand, ValueGeoTiffHoldsTheFootprintsTemperatures)
         EXPECT_GT(checked, 1000u);
         EXPECT_GT(numbers, checked); // the cells between the footprints' own pixels
         EXPECT_LT(numbers, values.size() / 2);
+    }
+}
+
+namespace {
+
+// A NetCDF file read back: its dimensions, global texts and whole variables.
+class TNetCdfFile {
+public:
+    explicit TNetCdfFile(const std::string& name) { nc_open(name.c_str(), NC_NOWRITE, &id_); }
+    ~TNetCdfFile()
+    {
+        if (id_ >= 0)
+            nc_close(id_);
+    }
+    TNetCdfFile(const TNetCdfFile&) = delete;
+    TNetCdfFile& operator=(const TNetCdfFile&) = delete;
+
+    bool Open() const { return id_ >= 0; }
+    std::size_t Dimension(const char* name) const
+    {
+        int d = -1;
+        std::size_t length = 0;
+        if (nc_inq_dimid(id_, name, &d) == NC_NOERR)
+            nc_inq_dimlen(id_, d, &length);
+        return length;
+    }
+    int IntAttribute(const char* variable, const char* name) const
+    {
+        int v = -1, value = -1;
+        if (nc_inq_varid(id_, variable, &v) == NC_NOERR)
+            nc_get_att_int(id_, v, name, &value);
+        return value;
+    }
+    std::string Global(const char* name) const
+    {
+        std::size_t length = 0;
+        if (nc_inq_attlen(id_, NC_GLOBAL, name, &length) != NC_NOERR)
+            return "(missing)";
+        std::string text(length, '\0');
+        nc_get_att_text(id_, NC_GLOBAL, name, text.data());
+        return text;
+    }
+    // The whole variable as T (the library converts); empty when it is absent.
+    template <typename T> std::vector<T> Get(const char* variable) const
+    {
+        int v = -1, dimensions = 0, ids[NC_MAX_VAR_DIMS];
+        if (nc_inq_varid(id_, variable, &v) != NC_NOERR)
+            return {};
+        nc_inq_varndims(id_, v, &dimensions);
+        nc_inq_vardimid(id_, v, ids);
+        std::size_t count = 1;
+        for (int d = 0; d < dimensions; ++d) {
+            std::size_t length = 0;
+            nc_inq_dimlen(id_, ids[d], &length);
+            count *= length;
+        }
+        std::vector<T> values(count);
+        if constexpr (std::is_same_v<T, float>)
+            nc_get_var_float(id_, v, values.data());
+        else if constexpr (std::is_same_v<T, double>)
+            nc_get_var_double(id_, v, values.data());
+        else if constexpr (std::is_same_v<T, unsigned>)
+            nc_get_var_uint(id_, v, values.data());
+        else
+            nc_get_var_int(id_, v, values.data());
+        return values;
+    }
+
+private:
+    int id_ = -1;
+};
+
+std::int64_t UnixMilliseconds(const samples::TPassInfo& info, double seconds)
+{
+    using namespace std::chrono;
+    const samples::TUtcTime t = samples::UtcOf(info, seconds);
+    const sys_days day = sys_days(year{t.Year} / January / 1) + days{t.DayOfYear - 1};
+    return duration_cast<milliseconds>(day.time_since_epoch()).count() + t.Milliseconds;
+}
+
+std::string IsoText(std::int64_t ms)
+{
+    using namespace std::chrono;
+    const sys_days day{days{ms / 86400000}};
+    const year_month_day date{day};
+    const std::int64_t of = ms % 86400000;
+    return Format("%04d-%02u-%02uT%02lld:%02lld:%02lld.%03lldZ", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<long long>(of / 3600000), static_cast<long long>(of / 60000 % 60),
+                  static_cast<long long>(of / 1000 % 60), static_cast<long long>(of % 1000));
+}
+
+std::string InfoValue(const std::string& out, const std::string& key)
+{
+    const auto at = out.find("\n" + key + "=");
+    if (at == std::string::npos)
+        return "(missing)";
+    const auto from = at + key.size() + 2;
+    return out.substr(from, out.find('\n', from) - from);
+}
+
+} // namespace
+
+// One pass of each family, as the sample generator wrote it, through veltra-render and the
+// NetCDF exports: the whole pass with every channel, whose time, angles and flags must be the
+// generator's and whose lines the decoder rejects are absent; and each channel's own export,
+// which must hold the swath's values footprint for footprint.
+TEST_F(RenderCommand, AllChannelsSwathIsThePassAndAgreesWithEveryChannel)
+{
+    using namespace samples;
+    const TSamplePasses& passes = test::SharedPasses();
+    const struct {
+        const char* File;
+        const char* Sensor;
+        const TPassData& Pass;
+        const char* Instrument;
+        bool Level1b, Level1d;
+    } cases[] = {
+        {"NSS.HIRX.NK.D08015.S0757.E0811.B5041010.GC.L1B", "HIRS", passes.HirsEurope, "HIRS", true,
+         false},
+        {"native/mhsl1c_metopa_20080115_0855_06460_sv.l1c", "AMSU-B", passes.MhsEurope, "MHS",
+         false, false},
+        {"atovsl1d_noaa15_20080115_0805_50410_gc.l1d", "AMSU-A", passes.HirsEurope, "AMSU-A", false,
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.File);
+        const std::string file = std::string(VELTRA_SAMPLES_DIR) + "/" + c.File;
+        const TResult all = Render(
+            {"--sensor", c.Sensor, "--info", "--all-channels", "--netcdf", Out("all.nc"), file});
+        ASSERT_EQ(all.Status, 0) << all.Err;
+        const TPassData& pass = c.Pass;
+        EXPECT_EQ(InfoValue(all.Out, "start"),
+                  IsoText(UnixMilliseconds(pass.Info, pass.Lines.front().Seconds)));
+        EXPECT_EQ(InfoValue(all.Out, "end"),
+                  IsoText(UnixMilliseconds(pass.Info, pass.Lines.back().Seconds)));
+        const TNetCdfFile swath(Out("all.nc"));
+        ASSERT_TRUE(swath.Open());
+        EXPECT_EQ(swath.Global("instrument"), c.Instrument);
+        const std::size_t lines = swath.Dimension("scan_line");
+        const std::size_t footprints = swath.Dimension("footprint");
+        const std::size_t channels = swath.Dimension("channel");
+        ASSERT_EQ(footprints, static_cast<std::size_t>(pass.Footprints()));
+
+        // Rows are the lines the decoder accepts (Level 1b HIRS: Earth views), in order.
+        std::vector<int> expectedRecords;
+        for (std::size_t l = 0; l < pass.Lines.size(); ++l)
+            if (!c.Level1b || pass.Lines[l].Quality == 0)
+                expectedRecords.push_back(static_cast<int>(l));
+        const std::vector<int> records = swath.Get<int>("record");
+        ASSERT_EQ(records, expectedRecords);
+        ASSERT_EQ(lines, records.size());
+        const auto time = swath.Get<double>("time");
+        const auto flags = swath.Get<unsigned>("quality_flags");
+        const auto lat = swath.Get<float>("lat"), lon = swath.Get<float>("lon");
+        const auto satellite = swath.Get<float>("satellite_zenith_angle");
+        const auto solar = swath.Get<float>("solar_zenith_angle");
+        ASSERT_EQ(time.size(), lines);
+        // Level 1d records hold neither flags nor angles: no variable rather than zeros.
+        ASSERT_EQ(flags.size(), c.Level1d ? 0u : lines);
+        ASSERT_EQ(satellite.size(), c.Level1d ? 0u : lines * footprints);
+        ASSERT_EQ(solar.size(), satellite.size());
+        const TScanGeometry geometry =
+            ScanGeometry(c.Level1d ? TInstrument::Hirs : pass.Instrument);
+        for (std::size_t r = 0; r < lines; ++r) {
+            const TScanLineData& line = pass.Lines[static_cast<std::size_t>(records[r])];
+            SCOPED_TRACE(Format("record %d", records[r]));
+            if (c.Level1d) {
+                // The header's start and end only; the lines' times lie evenly between them.
+                EXPECT_NEAR(time[r], static_cast<double>(UnixMilliseconds(pass.Info, line.Seconds)),
+                            1.0);
+            } else {
+                EXPECT_EQ(time[r],
+                          static_cast<double>(UnixMilliseconds(pass.Info, line.StoredSeconds())));
+                EXPECT_EQ(flags[r], line.QualityIndicator);
+            }
+            for (std::size_t j = 0; j < footprints; ++j) {
+                const std::size_t at = r * footprints + j;
+                EXPECT_NEAR(lat[at], pass.LatitudeDeg(records[r], static_cast<int>(j)), 5e-5);
+                EXPECT_NEAR(lon[at], pass.LongitudeDeg(records[r], static_cast<int>(j)), 5e-5);
+                if (c.Level1d)
+                    continue;
+                const TViewAngles written = ViewAnglesAt(
+                    pass.Info, line.Seconds, geometry.ScanAngleDeg(static_cast<int>(j)));
+                EXPECT_NEAR(satellite[at], written.SatelliteZenith, 0.0051);
+                EXPECT_NEAR(solar[at], written.SolarZenith, 0.0051);
+            }
+        }
+
+        // Every channel alone: each footprint it exports has the swath's value, bit for bit.
+        const auto bt = swath.Get<float>("brightness_temperature");
+        const auto albedo = swath.Get<float>("albedo");
+        const std::vector<int> numbers = swath.Get<int>("channel");
+        ASSERT_EQ(numbers.size(), channels);
+        std::vector<int> every = numbers;
+        if (!albedo.empty())
+            every.push_back(swath.IntAttribute("albedo", "channel")); // the visible HIRS channel
+        std::map<int, std::size_t> rowOf;
+        for (std::size_t r = 0; r < lines; ++r)
+            rowOf[records[r]] = r;
+        for (std::size_t k = 0; k < every.size(); ++k) {
+            const int channel = every[k];
+            SCOPED_TRACE(channel);
+            ASSERT_EQ(Render({"--sensor", c.Sensor, "--channel", std::to_string(channel),
+                              "--netcdf", Out("one.nc"), file})
+                          .Status,
+                      0);
+            const TNetCdfFile one(Out("one.nc"));
+            const bool visible = k == numbers.size();
+            const auto values = one.Get<float>(visible ? "albedo" : "brightness_temperature");
+            const auto scanLine = one.Get<int>("scan_line");
+            const auto footprint = one.Get<int>("footprint");
+            const auto oneTime = one.Get<double>("time");
+            const auto oneZenith = one.Get<float>("satellite_zenith_angle");
+            ASSERT_GT(values.size(), 1000u);
+            ASSERT_EQ(oneTime.size(), values.size());
+            int differences = 0;
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                const auto row = rowOf.find(scanLine[i]);
+                ASSERT_NE(row, rowOf.end()) << scanLine[i];
+                const std::size_t at =
+                    row->second * footprints + static_cast<std::size_t>(footprint[i]);
+                const float expected = visible ? albedo[at] : bt[at * channels + k];
+                differences += std::memcmp(&values[i], &expected, 4) != 0;
+                differences += oneTime[i] != time[row->second];
+                if (!c.Level1d)
+                    differences += std::memcmp(&oneZenith[i], &satellite[at], 4) != 0;
+            }
+            EXPECT_EQ(differences, 0);
+        }
     }
 }

@@ -1,0 +1,287 @@
+#include "app/exports/AllChannels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+
+#include "app/VeltraForm.h"
+#include "app/exports/ExportCommands.h"
+#include "base/Format.h"
+#include "formats/DecodeStream.h"
+
+namespace veltra {
+
+namespace {
+
+constexpr int HirsVisibleChannel = 20;
+constexpr float NotKnown = std::numeric_limits<float>::quiet_NaN();
+
+// Every footprint is visible: the swath holds the whole pass, not the part on the map.
+class TEverywhere : public TProjector {
+public:
+    bool LatLonToXY(float, float, std::int32_t& x, std::int32_t& y) const override
+    {
+        x = y = 0;
+        return true;
+    }
+    std::int32_t GetWidth() const override { return 0; }
+    std::int32_t GetHeight() const override { return 0; }
+    std::uint8_t ProjectionKind() const override { return 0; }
+};
+
+// The decoding pass of one channel over the form's streams, as the render pass runs it but with
+// nothing drawn: the form's file, sensor and choices, its own samples, lines and texts.
+class TChannelHost : public TDecodeHost {
+public:
+    TChannelHost(const TFormVeltra& form, int channel)
+        : form_(form), channel_(std::to_string(channel)), sensorCode_(form.SensorCode()),
+          satellite_(form.SatelliteName())
+    {
+        Samples.Reset();
+    }
+
+    TSampleList Samples;
+    std::vector<float> Values; // the value drawn for each sample (the visible channel's own)
+    double Wavenumber = 0;
+    int Stream = 0;
+
+    std::string FileExt() const override { return form_.FileExt(); }
+    std::string SensorName() const override { return form_.SensorName(); }
+    bool SelectedChannelCaption(std::string& caption) const override
+    {
+        caption = channel_;
+        return true;
+    }
+    std::string BaseCaption() const override { return form_.BaseCaption(); }
+    bool UseHirsCountOffset() const override { return form_.UseHirsCountOffset(); }
+    bool MaskFlaggedLines() const override { return form_.MaskFlaggedLines(); }
+    TCanvas& MapCanvas() override { return canvas_; }
+    const TProjector& Projection() const override { return everywhere_; }
+    TColour ColourForTemperature(float) override { return 0; }
+    void AddSample(float latitude, float longitude, float temperature,
+                   TSampleOrigin origin) override
+    {
+        origin.Stream = Stream;
+        Samples.AddSample(latitude, longitude, temperature, origin);
+        Values.push_back(temperature);
+    }
+    void FootprintDrawn(std::int32_t, std::int32_t, TColour, float value) override
+    {
+        Values.back() = value;
+    }
+    std::int32_t SampleCount() const override { return Samples.SampleCount(); }
+    std::int32_t AddScanLine(const TScanLineInfo& line) override
+    {
+        TScanLineInfo kept = line;
+        kept.Stream = Stream;
+        return Samples.AddScanLine(kept);
+    }
+    std::uint8_t SensorCode() const override { return sensorCode_; }
+    void SetSensorCode(std::uint8_t code) override { sensorCode_ = code; }
+    std::string SatelliteName() const override { return satellite_; }
+    void SetSatelliteName(const std::string& name) override { satellite_ = name; }
+    std::string ChannelCaption() const override { return caption_; }
+    void SetChannelCaption(const std::string& caption) override { caption_ = caption; }
+    void SetChannelWavenumber(double wavenumber) override { Wavenumber = wavenumber; }
+    void SetSatelliteLabel(const std::string&) override {}
+    void SetSatelliteLabelHint(const std::string&) override {}
+    void SetHintHidePause(int) override {}
+    void SetWindowCaption(const std::string&) override {}
+    void SetSaveRawEnabled(bool) override {}
+    std::vector<std::string>& DiagnosticLines() override { return lines_; }
+
+private:
+    const TFormVeltra& form_;
+    std::string channel_;
+    std::uint8_t sensorCode_;
+    std::string satellite_, caption_;
+    std::vector<std::string> lines_;
+    TNullCanvas canvas_;
+    TEverywhere everywhere_;
+};
+
+// One row of the swath: a scan line that gave at least one footprint in some channel.
+struct TRow {
+    TScanLineInfo Line;
+    std::vector<float> Latitude, Longitude, SatelliteZenith, SolarZenith, RelativeAzimuth;
+    std::vector<float> Values; // [footprint][channel]
+    std::vector<float> Albedo;
+};
+
+// Rows by stream and record, in the order of the files and of their records.
+using TRows = std::map<std::pair<std::int32_t, std::int32_t>, TRow>;
+
+class TSwathBuilder {
+public:
+    TSwathBuilder(std::int32_t footprints, std::size_t channels, bool albedo)
+        : footprints_(footprints), channels_(channels), albedo_(albedo)
+    {
+    }
+
+    // The samples of one channel's pass: index is the channel's place among the brightness
+    // temperatures, or -1 for the visible channel's albedo.
+    void Add(const TChannelHost& pass, int index, bool level1b)
+    {
+        for (std::int32_t i = 0; i < pass.Samples.SampleCount(); ++i) {
+            const TSampleOrigin& origin = pass.Samples.Origin(i);
+            if (origin.Footprint < 0 || origin.Footprint >= footprints_)
+                continue;
+            TRow& row = RowOf(pass.Samples, i);
+            const auto f = static_cast<std::size_t>(origin.Footprint);
+            const TSample& sample = pass.Samples[i];
+            const TFootprintAngles angles = pass.Samples.AnglesOf(i);
+            row.Latitude[f] = sample.Latitude;
+            row.Longitude[f] = sample.Longitude;
+            row.SatelliteZenith[f] = angles.SatelliteZenith;
+            row.SolarZenith[f] = angles.SolarZenith;
+            row.RelativeAzimuth[f] = angles.RelativeAzimuth;
+            const float value = pass.Values[static_cast<std::size_t>(i)];
+            if (index < 0)
+                row.Albedo[f] = VisibleAlbedo(value, level1b);
+            else
+                row.Values[f * channels_ + static_cast<std::size_t>(index)] = value;
+        }
+    }
+
+    void Fill(TSwath& swath) const
+    {
+        swath.Lines = static_cast<std::int32_t>(rows_.size());
+        swath.Footprints = footprints_;
+        bool timed = false, qualified = !rows_.empty();
+        const auto known = [](const std::vector<float>& values) {
+            return std::any_of(values.begin(), values.end(),
+                               [](float v) { return !std::isnan(v); });
+        };
+        bool satellite = false, solar = false, relative = false;
+        for (const auto& [key, row] : rows_) {
+            timed = timed || row.Line.Time.has_value();
+            qualified = qualified && row.Line.QualityIndicator.has_value();
+            satellite = satellite || known(row.SatelliteZenith);
+            solar = solar || known(row.SolarZenith);
+            relative = relative || known(row.RelativeAzimuth);
+        }
+        const auto append = [](std::vector<float>& to, const std::vector<float>& from) {
+            to.insert(to.end(), from.begin(), from.end());
+        };
+        for (const auto& [key, row] : rows_) {
+            append(swath.BrightnessTemperature, row.Values);
+            if (albedo_)
+                append(swath.Albedo, row.Albedo);
+            append(swath.Latitude, row.Latitude);
+            append(swath.Longitude, row.Longitude);
+            if (satellite)
+                append(swath.SatelliteZenith, row.SatelliteZenith);
+            if (solar)
+                append(swath.SolarZenith, row.SolarZenith);
+            if (relative)
+                append(swath.RelativeAzimuth, row.RelativeAzimuth);
+            if (timed)
+                swath.Time.push_back(row.Line.Time ? *row.Line.Time : NoTime);
+            if (qualified)
+                swath.QualityFlags.push_back(*row.Line.QualityIndicator);
+            swath.File.push_back(key.first);
+            swath.Record.push_back(key.second);
+        }
+    }
+
+private:
+    TRow& RowOf(const TSampleList& samples, std::int32_t i)
+    {
+        const TSampleOrigin& origin = samples.Origin(i);
+        const auto [at, added] = rows_.try_emplace({origin.Stream, origin.ScanLine});
+        TRow& row = at->second;
+        if (added) {
+            if (const TScanLineInfo* line = samples.ScanLineOf(i))
+                row.Line = *line;
+            const auto n = static_cast<std::size_t>(footprints_);
+            for (auto* values : {&row.Latitude, &row.Longitude, &row.SatelliteZenith,
+                                 &row.SolarZenith, &row.RelativeAzimuth, &row.Albedo})
+                values->assign(n, NotKnown);
+            row.Values.assign(n * channels_, NotKnown);
+        }
+        return row;
+    }
+
+    std::int32_t footprints_;
+    std::size_t channels_;
+    bool albedo_;
+    TRows rows_;
+};
+
+// Footprints per line of the sensor's records: Level 1d holds every sounder on the HIRS grid.
+std::int32_t FootprintsOf(const TFormVeltra& form)
+{
+    if (form.FileExt() == ".L1D" || form.SensorName() == "HIRS")
+        return FootprintsPerLine(TLineInstrument::Hirs);
+    if (form.SensorName() == "AMSU-A")
+        return FootprintsPerLine(TLineInstrument::AmsuA);
+    return FootprintsPerLine(TLineInstrument::AmsuB);
+}
+
+TSwathChannel ChannelOf(const std::string& sensorName, int number, double wavenumber)
+{
+    TSwathChannel c{number, wavenumber, 0, 0};
+    // The program's own rule, as the channel captions give it: 30 GHz per wavenumber.
+    if (StartsWith(sensorName, "AMSU"))
+        c.Frequency = 30.0 * wavenumber;
+    else if (wavenumber != 0)
+        c.Wavelength = 10000.0 / wavenumber;
+    return c;
+}
+
+} // namespace
+
+std::vector<int> ChannelsOfSensor(const std::string& sensorName)
+{
+    int first = 1, last = 0;
+    if (sensorName == "HIRS")
+        last = 20;
+    else if (sensorName == "AMSU-A")
+        last = 15;
+    else if (sensorName == "AMSU-B")
+        first = 16, last = 20;
+    std::vector<int> channels;
+    for (int c = first; c <= last; ++c)
+        channels.push_back(c);
+    return channels;
+}
+
+// One channel at a time, folded into the rows before the next is decoded: the swath never holds
+// more than one channel's sample list.
+TSwath SwathOf(const TFormVeltra& form, const std::string& program)
+{
+    const std::string sensor = form.SensorName();
+    const std::vector<int> numbers = ChannelsOfSensor(sensor);
+    const bool albedo = sensor == "HIRS";
+    const bool level1b = StartsWith(form.FileExt(), ".L1B");
+    TSwath swath;
+    TSwathBuilder builder(FootprintsOf(form), numbers.size() - (albedo ? 1 : 0), albedo);
+    TLineInstrument instrument = TLineInstrument::Unknown;
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+        TChannelHost pass(form, numbers[k]);
+        for (pass.Stream = 0; pass.Stream < form.Streams.Count(); ++pass.Stream)
+            if (TStream* stream = form.Streams.Items(pass.Stream))
+                DecodeStream(pass, stream);
+        if (instrument == TLineInstrument::Unknown)
+            instrument = LineInstrumentOf(pass.Samples);
+        const bool visible = albedo && numbers[k] == HirsVisibleChannel;
+        const TSwathChannel channel = ChannelOf(sensor, numbers[k], pass.Wavenumber);
+        if (visible)
+            swath.AlbedoChannel = channel;
+        else
+            swath.Channels.push_back(channel);
+        builder.Add(pass, visible ? -1 : static_cast<int>(k), level1b);
+    }
+    builder.Fill(swath);
+    swath.Metadata = ExportMetadataOf(form, program, instrument);
+    swath.Metadata.Channel = 0;
+    swath.Metadata.Albedo = false;
+    swath.Metadata.Values.clear();
+    swath.Metadata.Title =
+        swath.Metadata.Platform + " " + swath.Metadata.Instrument + " all channels";
+    DescribeQualityFlags(swath.Metadata, instrument);
+    return swath;
+}
+
+} // namespace veltra
