@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "base/Errors.h"
 #include "base/Numbers.h"
 #include "formats/AappLayout.h"
 #include "formats/AmsuLevel1b.h"
@@ -112,6 +113,35 @@ void ReadAappHeader(TDecodeContext& context, TStream& stream)
     stream.Seek(context.RecordSize, TSeekOrigin::Beginning);
 }
 
+bool AappMicrowave(const TDecodeContext& context)
+{
+    const std::string sensor = context.Host.SensorName();
+    return context.Aapp != nullptr && context.Aapp->Line.MicrowaveValues != 0 &&
+           (sensor == "AMSU-A" || sensor == "AMSU-B");
+}
+
+bool AappVisible(const TDecodeContext& context, bool microwave, int channel)
+{
+    const std::uint8_t code = context.Aapp != nullptr ? context.Aapp->SensorCode : 0;
+    return channel == HirsVisibleChannel &&
+           (code == SensorHirs || (code == SensorLevel1d && !microwave));
+}
+
+std::int32_t AappStoredValue(const TDecodeContext& context, TBytes record, bool microwave,
+                             int channel, std::size_t footprint)
+{
+    const TAappLineLayout& layout = context.Aapp->Line;
+    const std::size_t values = microwave ? layout.MicrowaveValues : layout.Values;
+    return ReadInt32(record,
+                     values + layout.Stride * footprint + 4 * static_cast<std::size_t>(channel),
+                     context.Order);
+}
+
+float AappTemperature(std::int32_t stored)
+{
+    return ToSingle(stored / 100.0); // hundredths of a kelvin
+}
+
 void DecodeAappLine(TDecodeContext& context, TStream& stream)
 {
     if (context.RecordSize <= 0 || context.Aapp == nullptr)
@@ -121,14 +151,11 @@ void DecodeAappLine(TDecodeContext& context, TStream& stream)
     KeepScanLine(context, ReadAappLine(context, record), record,
                  layout.Angles != 0 ? AappFootprintAngles : nullptr, layout.Angles);
     // Level 1d: the selected sensor tab chooses between the HIRS and the microwave values.
-    const std::string sensor = context.Host.SensorName();
-    const bool microwave =
-        layout.MicrowaveValues != 0 && (sensor == "AMSU-A" || sensor == "AMSU-B");
-    const std::size_t values = microwave ? layout.MicrowaveValues : layout.Values;
-    const int channel = context.Channel;
-    const std::uint8_t code = context.Aapp->SensorCode;
-    const bool visible = channel == HirsVisibleChannel &&
-                         (code == SensorHirs || (code == SensorLevel1d && !microwave));
+    const bool microwave = AappMicrowave(context);
+    const int channel = context.Channel, subtracted = context.Difference;
+    const bool visible = AappVisible(context, microwave, channel);
+    if (subtracted != 0 && (visible || AappVisible(context, microwave, subtracted)))
+        throw EConvertError("The visible channel has no brightness temperature");
     // Wide maps get a wider pen so the footprints still touch.
     const auto footprints = static_cast<std::size_t>(layout.Footprints);
     TScanLinePen pen = BeginScanLine(context, context.Host.MapCanvas().Width() > 950 ? 5 : 3,
@@ -137,16 +164,17 @@ void DecodeAappLine(TDecodeContext& context, TStream& stream)
         TFootprintPlace place;
         if (!LocateFootprint(context, record, layout.EarthLocation, i, place))
             continue;
-        const std::int32_t value =
-            ReadInt32(record, values + layout.Stride * i + 4 * static_cast<std::size_t>(channel),
-                      context.Order);
+        const std::int32_t value = AappStoredValue(context, record, microwave, channel, i);
         float temperature = 0;
         TColour colour = 0;
         if (visible) {
             colour = VisibleGreyColour(value / 20.0);
             place.Value = static_cast<float>(value);
         } else {
-            temperature = ToSingle(value / 100.0); // hundredths of a kelvin
+            temperature = AappTemperature(value);
+            if (subtracted != 0)
+                temperature -=
+                    AappTemperature(AappStoredValue(context, record, microwave, subtracted, i));
             colour = context.Host.ColourForTemperature(temperature);
         }
         PlotFootprint(context, pen, place, temperature, colour);

@@ -147,20 +147,53 @@ void ApplyAmsuHeader(TDecodeContext& context, TBytes header, const TAmsuLayout& 
                              layout.LastChannel);
 }
 
-void PlotAmsuLine(TDecodeContext& context, TBytes record, const TAmsuLayout& layout, int channel,
-                  double a2, double a1, double a0)
+// The layout of the records the header announced: AMSU-A, AMSU-B or MHS.
+const TAmsuLayout& LayoutOf(const TDecodeContext& context)
 {
-    const double wavenumber = context.AmsuWavenumber[static_cast<std::size_t>(channel - 1)];
+    switch (context.Instrument) {
+    case TLineInstrument::AmsuA: return AmsuA;
+    case TLineInstrument::Mhs: return Mhs;
+    default: return AmsuB;
+    }
+}
+
+TAmsuLineChannel LineChannel(const TDecodeContext& context, const TAmsuLayout& layout,
+                             TBytes record, int channel)
+{
+    if (channel < layout.FirstChannel || channel > layout.LastChannel)
+        throw EConvertError("The sensor has no channel " + std::to_string(channel));
+    const std::size_t entry =
+        layout.Coefficients + 12 * static_cast<std::size_t>(channel - layout.FirstChannel);
+    TAmsuLineChannel line;
+    line.Channel = channel;
+    line.A2 = ReadScaled(record, entry, layout.A2Unit);
+    line.A1 = ReadScaled(record, entry + 4, layout.A1Unit);
+    line.A0 = ReadScaled(record, entry + 8, layout.A0Unit);
+    line.Wavenumber = context.AmsuWavenumber[static_cast<std::size_t>(channel - 1)];
+    return line;
+}
+
+float FootprintValue(const TDecodeContext& context, const TAmsuLayout& layout,
+                     const TAmsuLineChannel& channel, TBytes record, std::size_t footprint)
+{
+    const int count = layout.Count(record, footprint, channel.Channel);
+    const double radiance = channel.A2 * count * count + channel.A1 * count + channel.A0;
+    return ToSingle(
+        BandCorrectedTemperature(context, channel.Channel, radiance, channel.Wavenumber));
+}
+
+void PlotAmsuLine(TDecodeContext& context, TBytes record, const TAmsuLayout& layout,
+                  const TAmsuLineChannel& shown, const TAmsuLineChannel* subtracted)
+{
     const auto footprints = static_cast<std::size_t>(layout.Footprints);
     TScanLinePen pen = BeginScanLine(context, 3, record, layout.EarthLocation, footprints);
     for (std::size_t i = 0; i < footprints; ++i) {
-        const int count = layout.Count(record, i, channel);
         TFootprintPlace place;
         if (!LocateFootprint(context, record, layout.EarthLocation, i, place))
             continue;
-        const double radiance = a2 * count * count + a1 * count + a0;
-        const float temperature =
-            ToSingle(BandCorrectedTemperature(context, channel, radiance, wavenumber));
+        float temperature = FootprintValue(context, layout, shown, record, i);
+        if (subtracted != nullptr)
+            temperature -= FootprintValue(context, layout, *subtracted, record, i);
         PlotFootprint(context, pen, place, temperature,
                       context.Host.ColourForTemperature(temperature));
     }
@@ -176,20 +209,17 @@ void DecodeAmsuLine(TDecodeContext& context, TStream& stream, const TAmsuLayout&
     if (context.Instrument == TLineInstrument::Mhs)
         line.InstrumentMode = ReadByte(record, MhsInstrumentMode);
     KeepScanLine(context, line, record, KlmFootprintAngles, layout.Line.Angles);
-    const int channel = context.Channel;
-    if (channel < layout.FirstChannel || channel > layout.LastChannel)
-        throw EConvertError("The sensor has no channel " + std::to_string(channel));
-    const std::size_t entry =
-        layout.Coefficients + 12 * static_cast<std::size_t>(channel - layout.FirstChannel);
-    const double a2 = ReadScaled(record, entry, layout.A2Unit);
-    const double a1 = ReadScaled(record, entry + 4, layout.A1Unit);
-    const double a0 = ReadScaled(record, entry + 8, layout.A0Unit);
+    const TAmsuLineChannel shown = LineChannel(context, layout, record, context.Channel);
+    const TAmsuLineChannel subtracted =
+        context.Difference != 0 ? LineChannel(context, layout, record, context.Difference)
+                                : TAmsuLineChannel{};
+    const TAmsuLineChannel* difference = context.Difference != 0 ? &subtracted : nullptr;
     if (!lineGuarded) {
-        PlotAmsuLine(context, record, layout, channel, a2, a1, a0);
+        PlotAmsuLine(context, record, layout, shown, difference);
         return;
     }
     try {
-        PlotAmsuLine(context, record, layout, channel, a2, a1, a0);
+        PlotAmsuLine(context, record, layout, shown, difference);
     } catch (const EVeltraError&) {
         // The rest of this line is lost; the pass goes on with the next one.
         context.Host.MapCanvas().SetPenWidth(1);
@@ -229,6 +259,17 @@ void DecodeAmsuALine(TDecodeContext& context, TStream& stream)
 void DecodeAmsuBLine(TDecodeContext& context, TStream& stream)
 {
     DecodeAmsuLine(context, stream, AmsuB, true);
+}
+
+TAmsuLineChannel AmsuLineChannel(const TDecodeContext& context, TBytes record, int channel)
+{
+    return LineChannel(context, LayoutOf(context), record, channel);
+}
+
+float AmsuFootprintValue(const TDecodeContext& context, const TAmsuLineChannel& channel,
+                         TBytes record, std::size_t footprint)
+{
+    return FootprintValue(context, LayoutOf(context), channel, record, footprint);
 }
 
 } // namespace veltra

@@ -34,7 +34,23 @@ void ReadAmsuBHeader(TDecodeContext& context, TStream& stream);
 // Each reads one scan-line record of RecordSize bytes and plots its footprints for Channel.
 // A failure while plotting ends an AMSU-A line and propagates; an AMSU-B line stops at the
 // failure and the next line is decoded. A record that cannot be read always propagates.
+// With a Difference, each footprint is plotted as Channel's temperature less Difference's.
 void DecodeAmsuALine(TDecodeContext& context, TStream& stream);
 void DecodeAmsuBLine(TDecodeContext& context, TStream& stream);
+
+// One channel of one scan line: the line's quadratic calibration of the channel's counts,
+// radiance = A2 C^2 + A1 C + A0 in mW/(m2 sr cm-1) for a count C.
+struct TAmsuLineChannel {
+    int Channel = 0;
+    double A2 = 0, A1 = 0, A0 = 0;
+    double Wavenumber = 0; // central, cm-1, from the header
+};
+// For the records the header of the context announced (AMSU-A, AMSU-B or MHS); raises
+// EConvertError for a channel the sensor does not have.
+TAmsuLineChannel AmsuLineChannel(const TDecodeContext& context, TBytes record, int channel);
+// What the decoding pass takes for a footprint (0-based) of the channel: the band-corrected
+// brightness temperature in single precision.
+float AmsuFootprintValue(const TDecodeContext& context, const TAmsuLineChannel& channel,
+                         TBytes record, std::size_t footprint);
 
 } // namespace veltra

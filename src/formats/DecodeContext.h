@@ -46,7 +46,10 @@ struct TDecodeContext {
     // data.
     bool LineBeyondReach = false;
     TInputFamily Family = TInputFamily::ifLevel1b;
-    std::int32_t Channel = 0;     // 1-20 HIRS, 1-15 AMSU-A, 16-20 AMSU-B/MHS
+    std::int32_t Channel = 0; // 1-20 HIRS, 1-15 AMSU-A, 16-20 AMSU-B/MHS
+    // The channel whose brightness temperature is subtracted from Channel's at every footprint,
+    // of the same sensor and decoded from the same record; 0 for none.
+    std::int32_t Difference = 0;
     std::int32_t RecordSize = 0;  // bytes per record; 0 = unknown
     std::int32_t RecordCount = 0; // scan-line records to decode
     // Byte order of the stream's binary fields, chosen when its header is read: big-endian

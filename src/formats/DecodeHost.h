@@ -33,6 +33,9 @@ public:
     // Whether footprints that FootprintHidden (ScanLine.h) marks for the decoded channel are
     // left out, neither drawn nor sampled, as if off the map; their lines are still kept.
     virtual bool MaskFlaggedLines() const { return false; }
+    // The channel (of the selected sensor) whose brightness temperature is subtracted from the
+    // selected channel's at every footprint; 0 (the default) for the selected channel alone.
+    virtual std::int32_t DifferenceChannel() const { return 0; }
 
     virtual TCanvas& MapCanvas() = 0;
     virtual const TProjector& Projection() const = 0;

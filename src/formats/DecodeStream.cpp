@@ -161,6 +161,20 @@ std::string PassTimesLine(const TPassTimes& times)
 
 } // namespace
 
+void ReadStreamHeaders(TDecodeContext& context, TStream& stream)
+{
+    if (context.Family == TInputFamily::ifLevel1b)
+        ReadLevel1bHeaders(context, stream);
+    else
+        ReadAappHeader(context, stream);
+}
+
+std::int64_t ScanLineOffset(const TDecodeContext& context, std::int32_t record)
+{
+    const std::int64_t header = context.Family == TInputFamily::ifLevel1b ? ArchiveHeaderSize : 0;
+    return header + static_cast<std::int64_t>(context.RecordSize) * (1 + std::int64_t{record});
+}
+
 TInputFamily InputFamilyOf(const std::string& fileExt)
 {
     if (fileExt == ".L1C")
@@ -170,11 +184,18 @@ TInputFamily InputFamilyOf(const std::string& fileExt)
     return TInputFamily::ifLevel1b;
 }
 
+std::string DifferenceCaption(int channel, int subtracted)
+{
+    return Format("Channel %d \u2212 %d", channel, subtracted);
+}
+
 std::string FormChannelCaption(const TDecodeContext& context, const std::string& sensorName,
                                int channel)
 {
     if (channel < 1 || channel > 20)
         throw EConvertError(Format("Channel %d has no central wavenumber", channel));
+    if (context.Difference != 0)
+        return DifferenceCaption(channel, context.Difference);
     const auto index = static_cast<std::size_t>(channel - 1);
     if (StartsWith(sensorName, "AMS"))
         return Format("Channel %d (%.2fGHz)", channel, 30.0 * context.AmsuWavenumber[index]);
@@ -204,6 +225,7 @@ TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
         throw EVeltraError("List index out of bounds (-1)");
     TDecodeContext context(host);
     context.Channel = StrToInt(channelCaption);
+    context.Difference = host.DifferenceChannel();
     context.Family = InputFamilyOf(host.FileExt());
     stream->Seek(0, TSeekOrigin::Beginning);
     host.SetSaveRawEnabled(false);
@@ -211,10 +233,7 @@ TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
     bool headersRead = false, failed = false;
     std::string failure, internalError;
     try {
-        if (context.Family == TInputFamily::ifLevel1b)
-            ReadLevel1bHeaders(context, *stream);
-        else
-            ReadAappHeader(context, *stream);
+        ReadStreamHeaders(context, *stream);
         headersRead = true;
         const TPassTimes times = PassTimesOf(context);
         host.SetPassTimes(times);

@@ -39,9 +39,19 @@ struct TStreamOutcome {
 // anything is read.
 TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream);
 
+// Reads a stream's headers as the pass does, from the start of the stream: Level 1b the archive
+// header and the data-set header of the host's sensor, AAPP its one header; sets the record
+// size and count, the channel tables and the layout, and leaves the stream at the first scan
+// line. Raises as the pass's header readers do.
+void ReadStreamHeaders(TDecodeContext& context, TStream& stream);
+// Where scan-line record `record` (0-based) of a stream whose headers were read starts.
+std::int64_t ScanLineOffset(const TDecodeContext& context, std::int32_t record);
+
 // The caption of the displayed channel: frequency in GHz for the microwave sensors, wavelength
-// in micrometres for HIRS, "(visible)" for HIRS channel 20. Raises on a zero wavenumber.
+// in micrometres for HIRS, "(visible)" for HIRS channel 20; for a difference of two channels
+// "Channel A − B" (DifferenceCaption). Raises on a zero wavenumber.
 std::string FormChannelCaption(const TDecodeContext& context, const std::string& sensorName,
                                int channel);
+std::string DifferenceCaption(int channel, int subtracted);
 
 } // namespace veltra

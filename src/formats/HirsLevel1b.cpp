@@ -205,6 +205,38 @@ void ReadHirsHeader(TDecodeContext& context, TStream& stream)
     ReadHirsChannelConstants(context, header, ChannelConstants);
 }
 
+THirsLineChannel HirsLineChannel(const TDecodeContext& context, TBytes record, int channel)
+{
+    if (channel < 1 || channel > HirsVisibleChannel)
+        throw EConvertError("HIRS has no channel " + std::to_string(channel));
+    THirsLineChannel line;
+    line.Channel = channel;
+    line.Position = static_cast<std::size_t>(HirsPositionTable[channel]);
+    const std::size_t coefficients = LineCoefficients + 12 * line.Position;
+    line.Slope = ReadScaled(record, coefficients + 4, 1e-9);
+    line.Intercept = ReadScaled(record, coefficients + 8, 1e-6);
+    line.Wavenumber = context.HirsWavenumber[static_cast<std::size_t>(channel - 1)];
+    return line;
+}
+
+double HirsFootprintRadiance(const THirsLineChannel& channel, TBytes record, std::size_t footprint,
+                             bool countOffset)
+{
+    const int count =
+        HirsCount(ReadBE16(record, RawCounts + CountBlockSize * footprint + 2 * channel.Position),
+                  countOffset);
+    return count * channel.Slope + channel.Intercept;
+}
+
+float HirsFootprintValue(const TDecodeContext& context, const THirsLineChannel& channel,
+                         TBytes record, std::size_t footprint, bool countOffset)
+{
+    const double value = HirsFootprintRadiance(channel, record, footprint, countOffset);
+    if (channel.Channel == HirsVisibleChannel)
+        return static_cast<float>(value);
+    return ToSingle(BandCorrectedTemperature(context, channel.Channel, value, channel.Wavenumber));
+}
+
 void DecodeHirsLine(TDecodeContext& context, TStream& stream)
 {
     const TBytes record = context.ReadRecord(stream);
@@ -214,32 +246,31 @@ void DecodeHirsLine(TDecodeContext& context, TStream& stream)
     KeepScanLine(context, line, record, KlmFootprintAngles, HirsLine.Angles);
     if (scanType != 0)
         return;
-    const int channel = context.Channel;
-    if (channel < 1 || channel > HirsVisibleChannel)
-        throw EConvertError("HIRS has no channel " + std::to_string(channel));
-    const auto position = static_cast<std::size_t>(HirsPositionTable[channel]);
-    const std::size_t coefficients = LineCoefficients + 12 * position;
-    const double slope = ReadScaled(record, coefficients + 4, 1e-9);
-    const double intercept = ReadScaled(record, coefficients + 8, 1e-6);
-    const double wavenumber = context.HirsWavenumber[static_cast<std::size_t>(channel - 1)];
+    const THirsLineChannel shown = HirsLineChannel(context, record, context.Channel);
+    // A difference is of two brightness temperatures: the visible channel has none.
+    const bool difference = context.Difference != 0;
+    const THirsLineChannel subtracted =
+        difference ? HirsLineChannel(context, record, context.Difference) : THirsLineChannel{};
+    if (difference &&
+        (shown.Channel == HirsVisibleChannel || subtracted.Channel == HirsVisibleChannel))
+        throw EConvertError("The visible channel has no brightness temperature");
     const bool countOffset = context.Host.UseHirsCountOffset();
 
     TScanLinePen pen = BeginScanLine(context, 3, record, EarthLocation, HirsFootprints);
     for (std::size_t j = 0; j < HirsFootprints; ++j) {
-        const int count =
-            HirsCount(ReadBE16(record, RawCounts + CountBlockSize * j + 2 * position), countOffset);
         TFootprintPlace place;
         if (!LocateFootprint(context, record, EarthLocation, j, place))
             continue;
-        const double value = count * slope + intercept;
         float temperature = 0;
         TColour colour = 0;
-        if (channel == HirsVisibleChannel) {
-            // value is the albedo in percent
-            colour = VisibleGreyColour(value * 255 / 100);
-            place.Value = static_cast<float>(value);
+        if (shown.Channel == HirsVisibleChannel) {
+            const double albedo = HirsFootprintRadiance(shown, record, j, countOffset); // percent
+            colour = VisibleGreyColour(albedo * 255 / 100);
+            place.Value = static_cast<float>(albedo);
         } else {
-            temperature = ToSingle(BandCorrectedTemperature(context, channel, value, wavenumber));
+            temperature = HirsFootprintValue(context, shown, record, j, countOffset);
+            if (difference)
+                temperature -= HirsFootprintValue(context, subtracted, record, j, countOffset);
             colour = context.Host.ColourForTemperature(temperature);
         }
         PlotFootprint(context, pen, place, temperature, colour);

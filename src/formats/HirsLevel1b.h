@@ -48,7 +48,28 @@ void DecodeHirsHeaderDiagnostics(TBytes header, std::vector<std::string>& lines)
 // its diagnostics lines, then sets SensorCode 1, RecordSize 4608, RecordCount and the tables.
 void ReadHirsHeader(TDecodeContext& context, TStream& stream);
 
-// Reads one scan-line record of RecordSize bytes and plots its footprints for Channel (1-20).
+// One channel of one scan line as its record gives it: where the channel's counts lie (its
+// filter-wheel position) and the line's calibration of them to a radiance in
+// mW/(m2 sr cm-1), or for the visible channel to an albedo in percent.
+struct THirsLineChannel {
+    int Channel = 0;
+    std::size_t Position = 0;
+    double Slope = 0, Intercept = 0;
+    double Wavenumber = 0; // central, cm-1, from the header; 0 for the visible channel
+};
+// Raises EConvertError for a channel outside 1-20.
+THirsLineChannel HirsLineChannel(const TDecodeContext& context, TBytes record, int channel);
+// The radiance (the albedo, for the visible channel) of a footprint (0-55) of the line: its
+// count times the slope, plus the intercept. countOffset: how count words are read (HirsCount).
+double HirsFootprintRadiance(const THirsLineChannel& channel, TBytes record, std::size_t footprint,
+                             bool countOffset);
+// What the decoding pass takes for a footprint of a channel: the band-corrected brightness
+// temperature in single precision, or the visible channel's albedo.
+float HirsFootprintValue(const TDecodeContext& context, const THirsLineChannel& channel,
+                         TBytes record, std::size_t footprint, bool countOffset);
+
+// Reads one scan-line record of RecordSize bytes and plots its footprints for Channel (1-20),
+// or the difference of Channel and Difference when one is asked for (neither may be 20).
 void DecodeHirsLine(TDecodeContext& context, TStream& stream);
 
 } // namespace veltra

@@ -1,7 +1,9 @@
 // The decoding pass over one stream of the family VELTRA_FUZZ_EXT names. The first input bytes
 // choose the sensor tab, the channel tab and the projection; the rest is the file. The pass is
 // run twice on the same bytes from a fresh window state: both runs must give the same samples,
-// captions and diagnostics lines.
+// captions and diagnostics lines; and the spectrum of a footprint, read again from its one
+// record, must hold the very value the pass decoded for it.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "formats/DecodeStream.h"
+#include "formats/SpectrumReader.h"
 #include "fuzz/FuzzSupport.h"
 #include "imaging/qt/MapCanvas.h"
 #include "mapping/zorMapping.h"
@@ -61,12 +64,38 @@ struct TPassResult {
     }
 };
 
+void CheckSpectra(const TFuzzHost& host, const std::vector<std::uint8_t>& file,
+                  const std::string& sensor, int channel)
+{
+    const std::vector<int> channels = SensorChannels(sensor);
+    const auto at = std::find(channels.begin(), channels.end(), channel);
+    if (at == channels.end())
+        return;
+    TMemoryStream stream(file);
+    TSpectrumReader reader(stream, VELTRA_FUZZ_EXT, sensor, false);
+    for (std::int32_t i = 0; i < std::min(host.Samples.SampleCount(), 64); ++i) {
+        const TSampleOrigin& origin = host.Samples.Origin(i);
+        std::vector<TChannelValue> values;
+        try {
+            values = reader.Spectrum(origin.ScanLine, origin.Footprint);
+        } catch (...) {
+            fuzz::Check(false, "the spectrum of a decoded footprint can be read");
+        }
+        fuzz::Check(values.size() == channels.size(), "a spectrum holds every channel");
+        const TChannelValue& value = values[static_cast<std::size_t>(at - channels.begin())];
+        const float decoded = host.Samples[i].Temperature;
+        fuzz::Check(value.Visible || std::memcmp(&value.Value, &decoded, 4) == 0,
+                    "a footprint's spectrum holds the value its pass decoded");
+    }
+}
+
 TPassResult RunPass(const std::vector<std::uint8_t>& file, const std::string& sensor, int channel,
                     std::uint8_t projection)
 {
     TFuzzHost host(sensor, channel, projection);
     TMemoryStream stream(file);
     DecodeStream(host, &stream);
+    CheckSpectra(host, file, sensor, channel);
     TPassResult result;
     for (std::int32_t i = 0; i < host.Samples.SampleCount(); ++i)
         result.Samples.push_back(host.Samples[i]);
