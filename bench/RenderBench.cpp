@@ -11,7 +11,10 @@
 //   DragFrame         a frame of a drag across the map: the view moves a few pixels, then the
 //                     whole render pass runs with the outlines projected for the new view.
 // Each runs on the whole-world plate carree (kind 1), where the whole orbit is visible, and on
-// the default orthographic map of Europe (kind 7), where about a third of it is.
+// the default orthographic map of Europe (kind 7), where about a third of it is. And:
+//   Spectrum/footprint  the spectrum the footprint panel asks for at every mouse move: one
+//                     scan-line record read and all twenty channels calibrated, for footprints
+//                     spread over the whole pass (the headers are read once per pass).
 // Items are the footprints read from the file (951 x 56 per pass); the counter "drawn" is the
 // footprints the projection placed on the map.
 #include <benchmark/benchmark.h>
@@ -234,6 +237,27 @@ BENCHMARK(RenderPass)->Apply(MapKinds);
 BENCHMARK(DecodeAndProject)->Apply(MapKinds);
 BENCHMARK(DrawOnly)->Apply(MapKinds);
 BENCHMARK(DragFrame)->Apply(MapKinds);
+
+void SpectrumFootprint(benchmark::State& state)
+{
+    TViewer viewer(pkPlateCarree);
+    if (!viewer.Ready(state))
+        return;
+    const std::int32_t count = viewer.Form.SampleCount();
+    std::int32_t i = 0;
+    for (auto _ : state) {
+        i = (i + 7919) % count; // a prime stride: footprints all over the pass
+        const std::optional<TFootprintSpectrum> spectrum =
+            viewer.Form.FootprintSpectrum(viewer.Form.Samples, i);
+        if (!spectrum || spectrum->Rows.size() != 20) {
+            state.SkipWithError("no spectrum of a footprint drawn");
+            return;
+        }
+        benchmark::DoNotOptimize(spectrum->Rows.data());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(SpectrumFootprint)->Name("Spectrum/footprint")->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

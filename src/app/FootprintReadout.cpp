@@ -11,9 +11,16 @@ std::string FootprintValueText(float value, const TValueStyle& style)
 {
     if (style.Visible)
         return style.Level1b ? Format("albedo %.2f%%", value) : Format("visible %.0f", value);
+    if (style.Difference)
+        return Format("difference %.2fK", static_cast<double>(value));
     if (style.Celsius)
         return Format("%.2fC", value - 273.16);
     return Format("%.2fK", static_cast<double>(value));
+}
+
+float VisibleAlbedo(float drawnValue, bool level1b)
+{
+    return level1b ? drawnValue : drawnValue / 51.0f;
 }
 
 std::string TFootprintDetails::Text() const

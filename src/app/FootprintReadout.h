@@ -17,9 +17,14 @@ struct TValueStyle {
     bool Visible = false;
     bool Level1b = false;
     bool Celsius = false;
+    bool Difference = false; // the difference of two channels' temperatures, in kelvin
 };
-// "271.23K", "-1.93C", "albedo 12.34%" or "visible 180".
+// "271.23K", "-1.93C", "albedo 12.34%", "visible 180" or "difference -3.21K".
 std::string FootprintValueText(float value, const TValueStyle& style);
+// The albedo in percent of a value the visible HIRS channel draws: Level 1b files give the
+// albedo itself, AAPP files 20 times the grey level, that is 51 times the albedo in percent
+// (grey = albedo x 2.55 in both families).
+float VisibleAlbedo(float drawnValue, bool level1b);
 
 struct TFootprintDetails {
     std::string Value;           // as FootprintValueText

@@ -39,6 +39,9 @@ struct TRunRequest {
     // detection from the name, and the channel number to select.
     std::optional<std::string> Sensor;
     std::optional<int> Channel;
+    // The channel of the same sensor whose brightness temperature is subtracted from Channel's
+    // at every footprint (Channel must be given too); none: Channel alone.
+    std::optional<int> Difference;
     // One render pass only: the plain files' records are read from disk, not held in memory.
     bool RenderOnce = false;
 };
@@ -48,6 +51,8 @@ enum class TRunResult {
     NotOpened,         // no stream of File could be opened
     SensorNotOffered,  // Sensor is not one of the sensor tabs for File
     ChannelNotOffered, // Channel is not one of the selected sensor's channels
+    // Difference is not another channel of the sensor, or one of the two is the visible one
+    DifferenceNotOffered,
     OutlinesNotLoaded, // Countries is too large to load; the last of Notices says so
 };
 

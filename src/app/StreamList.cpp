@@ -102,6 +102,7 @@ std::int64_t TStreamList::AddCompressedFile(const std::string& name, std::int64_
 void TStreamList::Add(std::string fileName, std::unique_ptr<TStream> stream, std::string note)
 {
     entries_.push_back(TEntry{std::move(fileName), std::move(stream), std::move(note), {}});
+    ++generation_;
 }
 
 void TStreamList::SetNote(int index, std::string note)

@@ -32,7 +32,11 @@ public:
     // keep what came before the damage, with a note. Returns the bytes kept, or -1 (and lists
     // the file with a null stream) when it cannot be opened.
     std::int64_t AddCompressedFile(const std::string& name, std::int64_t limit);
-    void Clear() { entries_.clear(); }
+    void Clear()
+    {
+        entries_.clear();
+        ++generation_;
+    }
     int Count() const { return static_cast<int>(entries_.size()); }
     // The open stream, null when the file could not be opened. Owned by the list.
     TStream* Items(int index) const { return At(index).Stream.get(); }
@@ -42,6 +46,10 @@ public:
     // How the last render pass ended for the stream (complete before the first pass).
     const TStreamOutcome& Outcome(int index) const { return At(index).Outcome; }
     void SetOutcome(int index, TStreamOutcome outcome);
+
+    // Changes whenever a stream is added or the list emptied: what was read of the streams
+    // under an earlier value may not be of these.
+    std::uint64_t Generation() const { return generation_; }
 
     // Every stream with a note or not decoded completely, in order. A note and the outcome's
     // reason are joined with "; ".
@@ -60,6 +68,7 @@ private:
     TEntry& At(int index) { return entries_[static_cast<std::size_t>(index)]; }
 
     std::vector<TEntry> entries_;
+    std::uint64_t generation_ = 0;
 };
 
 } // namespace veltra

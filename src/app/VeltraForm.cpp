@@ -156,9 +156,7 @@ void TFormVeltra::FormCreate()
     AmsuBChannel = 20;
     HirsChannel = 8;
     OpenFilterIndex = std::make_unique<TRegistryInteger>("OpenFilterIndex", 2);
-    FillFootprints = std::make_unique<TRegistryBoolean>("FillFootprints", false);
-    HirsCountOffset = std::make_unique<TRegistryBoolean>("HirsCountOffset", false);
-    HideFlaggedLines = std::make_unique<TRegistryBoolean>("HideFlaggedLines", false);
+    CreateMenuSettings();
     RecentFiles = std::make_unique<TRegistryString>("RecentFiles", "");
     CreateColourSettings();
     Streams.Clear();
@@ -170,10 +168,8 @@ void TFormVeltra::FormShow()
     view_.SetScaleBarHeight(view_.TextHeight("Cy") * 17 / 13);
     view_.SetCheckBoxVisible(TCheckBoxId::OpenGroup, true);
     ShowBackgroundChoice();
-    view_.SetMenuChecked(TMenuItem::ViewFillFootprints, FillFootprints->Value);
-    view_.SetMenuChecked(TMenuItem::OptionsHirsCountOffset, HirsCountOffset->Value);
+    ShowMenuChoices();
     ShowColourChoices();
-    view_.SetMenuChecked(TMenuItem::ViewHideFlaggedLines, HideFlaggedLines->Value);
     ApplyProjection();
     ApplyRegion();
     view_.RegisterDropTarget();
@@ -197,10 +193,8 @@ void TFormVeltra::FormDestroy()
     MapProjection.reset();
     MapRegion.reset();
     OpenFilterIndex.reset();
-    HirsCountOffset.reset();
-    HideFlaggedLines.reset();
     DataFolder.reset();
-    FillFootprints.reset();
+    DestroyMenuSettings();
     RecentFiles.reset();
     PaletteChoice.reset();
     LegendInPictures.reset();
@@ -369,7 +363,8 @@ std::string TFormVeltra::RawFileName() const
     } else {
         return "";
     }
-    return WithoutExtension(FileName) + part + std::to_string(position) + ".bt";
+    part += std::to_string(position) + DifferenceFilePart();
+    return WithoutExtension(FileName) + part + ".bt";
 }
 
 void TFormVeltra::MenuFileSaveRawClick()

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/DrawnFootprints.h"
+#include "app/FootprintSpectrum.h"
 #include "app/RunRequest.h"
 #include "app/StreamList.h"
 #include "app/VeltraView.h"
@@ -100,6 +101,13 @@ public:
     // do not use, calibration or no Earth location, of MHS lines not in scan mode, and of
     // channels flagged bad in a line are neither drawn nor sampled.
     void MenuViewHideFlaggedLinesClick();
+    // View > "Difference with channel..." (VeltraFormDifference.cpp): the shown channel less
+    // another of the sensor's, at every footprint, until the sensor changes or none is chosen.
+    void MenuViewDifferenceClick();
+    // View > "Footprint spectrum" (VeltraFormSpectrum.cpp): the panel shown or hidden, kept in
+    // the setting FootprintSpectrum; the window closing the panel unchecks it.
+    void MenuViewFootprintSpectrumClick();
+    void FootprintPanelClosed();
     void MenuHelpAboutClick();
     void MenuHelpContentsClick();
     void MenuOptionsBackgroundClick(TMenuItem item);
@@ -159,6 +167,15 @@ public:
     const std::string& FootprintReadout() const { return FootprintStatus; }
     // After a render pass: how many scan lines are flagged, under the map (FlaggedLinesStatus).
     void ShowFlaggedLines();
+    // The sample drawn nearest a pixel, within FootprintReach; -1 for none.
+    std::int32_t FootprintNear(int x, int y);
+    // Every channel of the selected sensor at sample i of a sample list (the form's, or one
+    // decoded from the same streams since the last render pass), read from the one scan-line
+    // record that holds it; none when it cannot be read or the streams have changed.
+    std::optional<TFootprintSpectrum> FootprintSpectrum(const TSampleList& samples, std::int32_t i);
+    // The same footprint read again with the choices of the last render pass (sensor, channel
+    // shown, HIRS counts); none once another file is open.
+    std::optional<TFootprintSpectrum> FootprintSpectrumAgain(const TFootprintSpectrum& footprint);
     void RequestRender();
     void TimerRenderTimer();
     void CheckBoxTempsInCClick();
@@ -172,6 +189,9 @@ public:
     std::string BaseCaption() const override { return BaseCaption_; }
     bool UseHirsCountOffset() const override;
     bool MaskFlaggedLines() const override;
+    // The channel subtracted from the shown one (VeltraFormDifference.cpp): one of the same
+    // sensor, neither of them the visible HIRS channel; 0 for none.
+    std::int32_t DifferenceChannel() const override;
     TRasterCanvas& MapCanvas() override;
     const TProjector& Projection() const override;
     void AddSample(float latitude, float longitude, float temperature,
@@ -223,6 +243,8 @@ public:
     TColourRange ChannelRange();
     // HIRS channel 20, painted in grey levels of its albedo.
     bool VisibleChannel() const { return SensorName_ == "HIRS" && HirsChannel == 20; }
+    // The number of the selected channel tab; 0 for none.
+    int ShownChannel() const;
 
     // State the window, the renderer and the tests read, in the main window's declaration
     // order; the rest is private below.
@@ -296,6 +318,24 @@ private:
     bool Checked(TCheckBoxId box) const { return view_.IsChecked(box); }
     void ToggleChoice(TRegistryBoolean& choice, TMenuItem item);
     void ApplyChoice(std::int32_t& setting, std::int32_t value, void (TFormVeltra::*apply)());
+    // The settings the View and Options menus turn on and off, and their check marks
+    // (VeltraFormMenus.cpp).
+    void CreateMenuSettings();
+    void ShowMenuChoices();
+    void DestroyMenuSettings();
+    // The difference's check mark, and its part of the brightness-temperature file's name
+    // ("-12" after the shown channel's "c8"; "" without a difference).
+    void ShowDifferenceChoice();
+    std::string DifferenceFilePart() const;
+    // The palette the footprints are painted in: the user's, or for a difference the diverging
+    // one; and the part of the colour range's setting name after the sensor ("8", "8-12").
+    TPaletteKind DrawnPalette() const;
+    bool CelsiusShown() const;
+    std::string RangeKeyChannel() const;
+    // What the read-out tells of sample i of a sample list (the form's or one decoded from the
+    // same streams), whose value the map drew as `value` (VeltraFormFootprints.cpp).
+    TFootprintDetails FootprintDetails(const TSampleList& samples, std::int32_t i,
+                                       float value) const;
     void SetSensorTabList(std::vector<std::string> tabs);
     void SetChannelTabList(std::vector<std::string> tabs, int index);
     void OpenCompressed(const std::vector<std::string>& names);
@@ -330,6 +370,8 @@ private:
     std::unique_ptr<TRegistryBoolean> FillFootprints;
     // Footprints that the scan lines' flags mark are hidden; off unless the user chose it.
     std::unique_ptr<TRegistryBoolean> HideFlaggedLines;
+    // The "Footprint" panel is shown; off unless the user chose it.
+    std::unique_ptr<TRegistryBoolean> FootprintPanel;
     std::unique_ptr<TRegistryString> RecentFiles; // names separated by line feeds
     std::unique_ptr<TRegistryInteger> PaletteChoice;
     std::unique_ptr<TRegistryBoolean> LegendInPictures;
@@ -353,8 +395,10 @@ private:
     TVeltraView& view_;
     // The map bitmap; its text and widest pens are drawn by the view's painter.
     TRasterCanvas mapBitmap_;
-    // The colours of the footprints: the palette over the range of the moment.
+    // The colours of the footprints: the palette over the range of the moment; the palette is
+    // the render pass's (DrawnPalette), chosen once as it starts.
     TColourScale colourScale_;
+    TPaletteKind passPalette_ = TPaletteKind::Thermal;
     // The range a run asked for, for every channel, instead of the stored choices.
     std::optional<TColourRange> requestedRange_;
     // The saved picture with its legend.
@@ -363,6 +407,13 @@ private:
     std::string executable_;
     std::vector<std::string> noDiagnostics_;
     int decodingStream_ = 0; // index in Streams of the stream the render pass decodes
+    // The spectra's readers of the streams of the last render pass.
+    TSpectrumReaders spectrumReaders_;
+    // The difference the user chose, for the sensor it was chosen with; one a run asked for,
+    // whatever the sensor.
+    std::string differenceSensor_;
+    std::int32_t differenceChannel_ = 0;
+    std::optional<int> requestedDifference_;
 };
 
 } // namespace veltra

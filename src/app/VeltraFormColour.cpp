@@ -21,6 +21,9 @@ constexpr std::array<double, 19> HirsMaxTemps = {280, 265, 240, 250, 265, 280, 2
                                                  275, 260, 300, 290, 280, 260, 350, 340, 340};
 
 constexpr double CelsiusOffset = 273.16;
+// The range a difference is first painted in, kelvin either side of 0, until the footprints
+// give theirs.
+constexpr double DifferenceSpan = 10.0;
 
 struct TPaletteItem {
     TMenuItem Item;
@@ -74,6 +77,20 @@ TPaletteKind TFormVeltra::Palette() const
     return info != nullptr ? info->Kind : TPaletteKind::Thermal;
 }
 
+TPaletteKind TFormVeltra::DrawnPalette() const
+{
+    return DifferenceChannel() != 0 ? TPaletteKind::Difference : Palette();
+}
+
+std::string TFormVeltra::RangeKeyChannel() const
+{
+    std::string channel;
+    if (!SelectedChannelCaption(channel))
+        return "";
+    const std::int32_t subtracted = DifferenceChannel();
+    return subtracted != 0 ? channel + "-" + std::to_string(subtracted) : channel;
+}
+
 void TFormVeltra::MenuViewPaletteClick(TMenuItem item)
 {
     const TPaletteKind old = Palette();
@@ -95,9 +112,9 @@ TColourRange TFormVeltra::ChannelRange()
 {
     if (requestedRange_)
         return *requestedRange_;
-    std::string channel;
+    const std::string channel = RangeKeyChannel();
     const std::string sensor = SensorKeyPart(SensorName_);
-    if (sensor.empty() || !SelectedChannelCaption(channel))
+    if (sensor.empty() || channel.empty())
         return {};
     auto& setting = ColourRanges["ColourRange" + sensor + channel];
     if (!setting)
@@ -111,8 +128,7 @@ void TFormVeltra::SetChannelRange(const TColourRange& range)
 {
     requestedRange_.reset();
     ChannelRange(); // the channel's setting exists from here on
-    std::string channel;
-    if (SelectedChannelCaption(channel)) {
+    if (const std::string channel = RangeKeyChannel(); !channel.empty()) {
         auto& setting = ColourRanges["ColourRange" + SensorKeyPart(SensorName_) + channel];
         if (setting)
             setting->Value = ColourRangeText(range);
@@ -122,11 +138,13 @@ void TFormVeltra::SetChannelRange(const TColourRange& range)
 
 void TFormVeltra::MenuOptionsColourRangeClick()
 {
-    std::string channel;
-    if (SensorKeyPart(SensorName_).empty() || !SelectedChannelCaption(channel))
+    const std::string channel = RangeKeyChannel();
+    if (SensorKeyPart(SensorName_).empty() || channel.empty())
         return;
     TColourRangeRequest request;
     request.Channel = SensorName_ + " channel " + channel;
+    if (const std::int32_t subtracted = DifferenceChannel(); subtracted != 0)
+        request.Channel = SensorName_ + " " + DifferenceCaption(ShownChannel(), subtracted);
     request.Minimum = Format("%g", MinTemp);
     request.Maximum = Format("%g", MaxTemp);
     if (!view_.ExecuteColourRangeDialog(request))
@@ -153,7 +171,8 @@ void TFormVeltra::MenuOptionsAutoRangeClick()
 }
 
 // The channel's default limits: 150 K up to 320 K, or the HIRS channel's own upper limit, or
-// 350 K with "Fixed"; then a range the user gave replaces them.
+// 350 K with "Fixed"; then a range the user gave replaces them. A difference is shown about 0,
+// over what the footprints give (DecodeStreams) unless a range is given.
 void TFormVeltra::SetColourRange()
 {
     MinTemp = 150.0;
@@ -163,6 +182,11 @@ void TFormVeltra::SetColourRange()
         MaxTemp = HirsMaxTemp(position);
     if (Checked(TCheckBoxId::FixMaxTemp))
         MaxTemp = 350.0;
+    ShowDifferenceChoice();
+    if (DifferenceChannel() != 0) {
+        MinTemp = -DifferenceSpan;
+        MaxTemp = DifferenceSpan;
+    }
     const TColourRange range = ChannelRange();
     if (range.Choice == TColourRange::TChoice::Given) {
         MinTemp = range.Min;
@@ -176,6 +200,8 @@ void TFormVeltra::DecodeEveryStream()
     mapBitmap_.FillRect(0, 0, mapBitmap_.Width(), mapBitmap_.Height(),
                         static_cast<TColour>(BackgroundColour->Value));
     Samples.Reset(); // once: the list holds the footprints of every stream
+    spectrumReaders_.Clear(Streams.Generation());
+    passPalette_ = DrawnPalette();
     archiveSummary_ = {};
     Drawn.Clear();
     for (decodingStream_ = 0; decodingStream_ < Streams.Count(); ++decodingStream_)
@@ -184,18 +210,23 @@ void TFormVeltra::DecodeEveryStream()
 
 // A range stretched over the footprints needs their temperatures before their colours: when
 // the footprints give another range than the one they were painted with, everything is decoded
-// and painted again with it, so the picture is exactly that of one pass with the new range.
+// and painted again with it, so the picture is exactly that of one pass with the new range. A
+// difference is stretched about 0 unless a range is given or asked to be stretched.
 void TFormVeltra::DecodeStreams()
 {
     const std::size_t lines = DiagnosticLines().size();
     DecodeEveryStream();
-    if (ChannelRange().Choice != TColourRange::TChoice::Auto || VisibleChannel())
+    const TColourRange::TChoice choice = ChannelRange().Choice;
+    const bool symmetric = DifferenceChannel() != 0 && choice == TColourRange::TChoice::Default;
+    if ((choice != TColourRange::TChoice::Auto && !symmetric) || VisibleChannel())
         return;
     std::vector<float> temperatures;
     for (std::int32_t i = 0; i < Samples.SampleCount(); ++i)
         temperatures.push_back(Samples[i].Temperature);
     double min = 0, max = 0;
-    if (!PercentileRange(std::move(temperatures), min, max) || (min == MinTemp && max == MaxTemp))
+    const bool stretched = symmetric ? SymmetricRange(std::move(temperatures), min, max)
+                                     : PercentileRange(std::move(temperatures), min, max);
+    if (!stretched || (min == MinTemp && max == MaxTemp))
         return;
     MinTemp = min;
     MaxTemp = max;
@@ -206,17 +237,18 @@ void TFormVeltra::DecodeStreams()
 
 TColour TFormVeltra::ColourForTemperature(float temperature)
 {
-    colourScale_.SetPalette(Palette());
+    colourScale_.SetPalette(passPalette_);
     colourScale_.SetRange(MinTemp, MaxTemp);
     return colourScale_.Colour(temperature);
 }
 
 // With the thermal palette the temperature is read back from the pixel's colour; the other
-// palettes are not inverted: the temperature is the footprint's under the cursor.
+// palettes are not inverted: the temperature is the footprint's under the cursor. A difference
+// is named so, and is the same in kelvin and Celsius.
 std::string TFormVeltra::ReadOutTemperature(int x, int y)
 {
     float temperature = 0;
-    if (Palette() == TPaletteKind::Thermal) {
+    if (DrawnPalette() == TPaletteKind::Thermal) {
         const TColour colour = mapBitmap_.Pixel(x, y);
         if (!ColourToTemperature(RedOf(colour), GreenOf(colour), BlueOf(colour), temperature,
                                  static_cast<float>(MinTemp), static_cast<float>(MaxTemp)))
@@ -228,9 +260,17 @@ std::string TFormVeltra::ReadOutTemperature(int x, int y)
             return "";
         temperature = Drawn[i].Value;
     }
+    if (DifferenceChannel() != 0)
+        return Format("difference %.0fK", static_cast<double>(temperature));
     if (Checked(TCheckBoxId::TempsInC))
         return Format("%.0fC", temperature - CelsiusOffset);
     return Format("%.0fK", static_cast<double>(temperature));
+}
+
+// Temperatures in Celsius; a difference is the same in both units and shown in kelvin.
+bool TFormVeltra::CelsiusShown() const
+{
+    return Checked(TCheckBoxId::TempsInC) && DifferenceChannel() == 0;
 }
 
 void TFormVeltra::CheckBoxTempsInCClick()
@@ -241,11 +281,11 @@ void TFormVeltra::CheckBoxTempsInCClick()
 // The visible channel's bar shows its albedo in grey from 0 to 100 percent.
 void TFormVeltra::PaintBoxScalePaint(TCanvas& bar)
 {
-    TColourScale scale(Palette(), MinTemp, MaxTemp);
+    TColourScale scale(DrawnPalette(), MinTemp, MaxTemp);
     const bool visible = VisibleChannel();
     PaintScaleBar(bar, visible ? nullptr : &scale);
-    const auto labels = visible ? TScaleLabels{"0%", "100%"}
-                                : ScaleLabelTexts(MinTemp, MaxTemp, Checked(TCheckBoxId::TempsInC));
+    const auto labels =
+        visible ? TScaleLabels{"0%", "100%"} : ScaleLabelTexts(MinTemp, MaxTemp, CelsiusShown());
     MinTempLabel = labels.MinTemp;
     MaxTempLabel = labels.MaxTemp;
     view_.SetLabelCaption(TLabelId::MinTemp, MinTempLabel);
@@ -286,9 +326,9 @@ const TRasterCanvas& TFormVeltra::SavedPicture()
     const int height = mapBitmap_.Height();
     picture_->SetSize(mapBitmap_.Width(), height + LegendHeight(*picture_));
     picture_->CopyImage(0, 0, mapBitmap_.Rgb());
-    TColourScale scale(Palette(), MinTemp, MaxTemp);
-    TLegend legend{LegendTitle(), VisibleChannel() ? nullptr : &scale,
-                   Checked(TCheckBoxId::TempsInC), static_cast<TColour>(BackgroundColour->Value)};
+    TColourScale scale(DrawnPalette(), MinTemp, MaxTemp);
+    TLegend legend{LegendTitle(), VisibleChannel() ? nullptr : &scale, CelsiusShown(),
+                   static_cast<TColour>(BackgroundColour->Value)};
     PaintLegend(*picture_, height, legend);
     return *picture_;
 }

@@ -18,28 +18,37 @@ void TFormVeltra::ImageDisplayMouseLeave()
     LastMouseY = 0;
 }
 
+TFootprintDetails TFormVeltra::FootprintDetails(const TSampleList& samples, std::int32_t i,
+                                                float value) const
+{
+    const TSampleOrigin& origin = samples.Origin(i);
+    TValueStyle style;
+    style.Visible = SensorName_ == "HIRS" && HirsChannel == 20;
+    style.Level1b = StartsWith(FileExt_, ".L1B");
+    style.Celsius = Checked(TCheckBoxId::TempsInC);
+    style.Difference = DifferenceChannel() != 0;
+    std::string file;
+    if (Streams.Count() > 1 && origin.Stream >= 0 && origin.Stream < Streams.Count()) {
+        const std::string& name = Streams.FileName(origin.Stream);
+        file = name.substr(name.find_last_of('/') + 1);
+    }
+    return FootprintDetailsOf(samples, i, value, style, file);
+}
+
 // The read-out derives a temperature from the colour of the pixel; this looks up the
 // footprint itself, drawn within a few pixels of the cursor.
 void TFormVeltra::ShowFootprintUnder(int x, int y)
 {
+    const std::int32_t i = FootprintNear(x, y);
+    FootprintStatus = i >= 0 ? FootprintDetails(Samples, i, Drawn[i].Value).Text() : "";
+    view_.SetLabelCaption(TLabelId::FootprintValue, FootprintStatus);
+}
+
+std::int32_t TFormVeltra::FootprintNear(int x, int y)
+{
     const std::int32_t i =
         Drawn.Nearest(x, y, FootprintReach, mapBitmap_.Width(), mapBitmap_.Height());
-    std::string text;
-    if (i >= 0 && i < Samples.SampleCount()) {
-        const TSampleOrigin& origin = Samples.Origin(i);
-        TValueStyle style;
-        style.Visible = SensorName_ == "HIRS" && HirsChannel == 20;
-        style.Level1b = StartsWith(FileExt_, ".L1B");
-        style.Celsius = Checked(TCheckBoxId::TempsInC);
-        std::string file;
-        if (Streams.Count() > 1 && origin.Stream >= 0 && origin.Stream < Streams.Count()) {
-            const std::string& name = Streams.FileName(origin.Stream);
-            file = name.substr(name.find_last_of('/') + 1);
-        }
-        text = FootprintDetailsOf(Samples, i, Drawn[i].Value, style, file).Text();
-    }
-    FootprintStatus = text;
-    view_.SetLabelCaption(TLabelId::FootprintValue, text);
+    return i < Samples.SampleCount() ? i : -1;
 }
 
 void TFormVeltra::MenuViewHideFlaggedLinesClick()

@@ -100,6 +100,32 @@ void TFormVeltra::ToggleChoice(TRegistryBoolean& choice, TMenuItem item)
     DrawChannel();
 }
 
+void TFormVeltra::CreateMenuSettings()
+{
+    FillFootprints = std::make_unique<TRegistryBoolean>("FillFootprints", false);
+    FootprintPanel = std::make_unique<TRegistryBoolean>("FootprintSpectrum", false);
+    HirsCountOffset = std::make_unique<TRegistryBoolean>("HirsCountOffset", false);
+    HideFlaggedLines = std::make_unique<TRegistryBoolean>("HideFlaggedLines", false);
+}
+
+void TFormVeltra::ShowMenuChoices()
+{
+    view_.SetMenuChecked(TMenuItem::ViewFillFootprints, FillFootprints->Value);
+    view_.SetMenuChecked(TMenuItem::ViewFootprintSpectrum, FootprintPanel->Value);
+    view_.SetMenuChecked(TMenuItem::OptionsHirsCountOffset, HirsCountOffset->Value);
+    view_.SetMenuChecked(TMenuItem::ViewHideFlaggedLines, HideFlaggedLines->Value);
+    if (FootprintPanel->Value)
+        view_.ShowFootprintPanel(true);
+}
+
+void TFormVeltra::DestroyMenuSettings()
+{
+    FillFootprints.reset();
+    FootprintPanel.reset();
+    HirsCountOffset.reset();
+    HideFlaggedLines.reset();
+}
+
 void TFormVeltra::MenuViewFillFootprintsClick()
 {
     ToggleChoice(*FillFootprints, TMenuItem::ViewFillFootprints);

@@ -104,6 +104,11 @@ TRunResult TFormVeltra::SelectSensorAndChannel(const TRunRequest& request)
         if (SensorName_.empty() || *request.Channel < low || *request.Channel > high || index < 0)
             return TRunResult::ChannelNotOffered;
         SelectChannelTab(index);
+        requestedDifference_ = request.Difference;
+        if (request.Difference && DifferenceChannel() == 0) {
+            requestedDifference_.reset();
+            return TRunResult::DifferenceNotOffered;
+        }
         TabControlChannelChange();
     }
     return TRunResult::Shown;

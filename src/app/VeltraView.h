@@ -30,6 +30,8 @@ enum class TMenuItem {
     ViewPaletteGrey,
     ViewPaletteDifference,
     ViewHideFlaggedLines,
+    ViewDifference,
+    ViewFootprintSpectrum,
     BackgroundBlack,
     BackgroundWhite,
     ProjectionMercator,
@@ -85,6 +87,15 @@ struct TColourRangeRequest {
     bool Default = false;         // out: the user asked for the channel's default limits
 };
 
+// View > "Difference with channel...": the channel whose brightness temperature is subtracted
+// from the shown channel's at every footprint, one of the sensor's others, or none.
+struct TDifferenceRequest {
+    std::string Sensor;        // "HIRS"
+    int Channel = 0;           // the channel shown
+    std::vector<int> Channels; // those that may be subtracted from it
+    int Subtracted = 0;        // in: the one subtracted now; out: the user's choice; 0 for none
+};
+
 struct TSaveDialogRequest {
     std::string Filter;           // "JPEG files (*.jpg)|*.jpg"
     std::string DefaultExtension; // "jpg"
@@ -130,6 +141,9 @@ public:
     virtual bool ExecuteSaveDialog(TSaveDialogRequest& request) = 0;
     // False when the user cancels.
     virtual bool ExecuteColourRangeDialog(TColourRangeRequest& /*request*/) { return false; }
+    virtual bool ExecuteDifferenceDialog(TDifferenceRequest& /*request*/) { return false; }
+    // The "Footprint" panel, which plots every channel of the footprint under the cursor.
+    virtual void ShowFootprintPanel(bool /*visible*/) {}
     virtual void ShowMessage(const std::string& text) = 0;
     // A failure the user must see: an error box on a display, standard error without one.
     virtual void ShowError(const std::string& text) = 0;

@@ -18,9 +18,9 @@ template <typename T> void Append(std::string& text, T value, char separator)
 
 } // namespace
 
-std::string CsvText(const TSampleList& samples)
+std::string CsvText(const TSampleList& samples, bool difference)
 {
-    std::string text = std::string(CsvHeader) + '\n';
+    std::string text = std::string(difference ? CsvDifferenceHeader : CsvHeader) + '\n';
     text.reserve(text.size() + static_cast<std::size_t>(samples.SampleCount()) * 48);
     for (std::int32_t i = 0; i < samples.SampleCount(); ++i) {
         const TSample& s = samples[i];

@@ -10,8 +10,11 @@ namespace veltra {
 
 inline constexpr const char* CsvHeader =
     "latitude,longitude,brightness_temperature,scan_line,footprint,file";
+// The same for samples that hold the difference of two channels' brightness temperatures.
+inline constexpr const char* CsvDifferenceHeader =
+    "latitude,longitude,brightness_temperature_difference,scan_line,footprint,file";
 
-std::string CsvText(const TSampleList& samples);
+std::string CsvText(const TSampleList& samples, bool difference = false);
 
 // Writes the text as outputs are written (WriteOutput); raises EWriteError when it cannot be
 // written.

@@ -26,6 +26,8 @@ struct TExportMetadata {
     double CentralWavenumber = 0; // cm^-1; 0 when unknown
     double CentralFrequency = 0;  // GHz, microwave channels; 0 for the infrared ones
     bool Albedo = false;          // the visible channel: the values are albedo, percent
+    // The values are Channel's brightness temperature less this channel's (0: Channel's own).
+    int DifferenceChannel = 0;
     // Written instead of the samples' temperatures when not empty, one per sample: the
     // visible channel's albedo, which the 12-byte sample record holds as 0.
     std::vector<float> Values;

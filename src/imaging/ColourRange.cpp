@@ -66,23 +66,45 @@ std::string ColourRangeText(const TColourRange& range)
     return Format("%.17g,%.17g", range.Min, range.Max);
 }
 
+namespace {
+
+// The value at the nearest rank of a percentile of sorted values: the ceil(percent n / 100)-th
+// smallest, at least the first.
+float NearestRank(const std::vector<float>& sorted, std::size_t percent)
+{
+    const std::size_t r = (percent * sorted.size() + 99) / 100;
+    return sorted[std::max<std::size_t>(r, 1) - 1];
+}
+
+} // namespace
+
 bool PercentileRange(std::vector<float> values, double& min, double& max)
 {
     std::erase_if(values, [](float v) { return !std::isfinite(v); });
     if (values.empty())
         return false;
     std::sort(values.begin(), values.end());
-    // ceil(percent n / 100) in whole numbers, at least 1.
-    auto rank = [&](std::size_t percent) {
-        const std::size_t r = (percent * values.size() + 99) / 100;
-        return values[std::max<std::size_t>(r, 1) - 1];
-    };
-    min = rank(2);
-    max = rank(98);
+    min = NearestRank(values, 2);
+    max = NearestRank(values, 98);
     if (!(min < max)) {
         min -= 0.5;
         max += 0.5;
     }
+    return true;
+}
+
+bool SymmetricRange(std::vector<float> values, double& min, double& max)
+{
+    std::erase_if(values, [](float v) { return !std::isfinite(v); });
+    if (values.empty())
+        return false;
+    for (float& v : values)
+        v = std::abs(v);
+    std::sort(values.begin(), values.end());
+    max = NearestRank(values, 98);
+    if (!(max > 0))
+        max = 0.5;
+    min = -max;
     return true;
 }
 

@@ -26,5 +26,9 @@ std::string ColourRangeText(const TColourRange& range);
 // rank (the ceil(p / 100 n)-th smallest of n); a range of one value is widened by half a
 // kelvin either side. False when there is no value.
 bool PercentileRange(std::vector<float> values, double& min, double& max);
+// The range symmetric about 0 that a difference is shown in: from minus to plus the 98th
+// percentile of the finite values' magnitudes (at its nearest rank); half a kelvin either side
+// when that is 0. False when there is no value.
+bool SymmetricRange(std::vector<float> values, double& min, double& max);
 
 } // namespace veltra

@@ -599,3 +599,20 @@ TEST_F(VeltraForm, BrightnessTemperatureFileNames)
     EXPECT_EQ(form.RawFileName(),
               (folder_ / "NSS.AMBX.NK.D1.S1.E1.B1.GC.l1b.amsu-b.c5.bt").string());
 }
+
+// How far from a footprint a point still counts as at it: the spacing of the scan lines along
+// the track, or of the footprints along the scan where that is wider, as the scan leans away
+// from nadir; distances on a sphere of 6371 km.
+TEST(FootprintSpectrum, FootprintSizeFollowsTheScanGeometry)
+{
+    EXPECT_NEAR(GreatCircleKm(0, 0, 0, 1), 111.19, 0.01);
+    EXPECT_NEAR(GreatCircleKm(89, 0, 89, 180), 222.39, 0.01);            // over the pole
+    EXPECT_NEAR(FootprintSizeKm(TLineInstrument::Hirs, 27), 42.0, 0.1);  // 6.4 s between lines
+    EXPECT_NEAR(FootprintSizeKm(TLineInstrument::AmsuA, 14), 52.5, 0.1); // 8 s
+    EXPECT_NEAR(FootprintSizeKm(TLineInstrument::Mhs, 45), 17.5, 0.1);   // 8/3 s
+    // At the edge of the swath the footprints along the scan lie over three times as far apart
+    // as at nadir (16.5 km), on either side alike.
+    EXPECT_NEAR(FootprintSizeKm(TLineInstrument::Mhs, 0), 55.8, 0.5);
+    EXPECT_DOUBLE_EQ(FootprintSizeKm(TLineInstrument::Mhs, 0),
+                     FootprintSizeKm(TLineInstrument::Mhs, 89));
+}

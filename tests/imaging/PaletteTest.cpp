@@ -108,6 +108,18 @@ TEST(PaletteTest, AutoRangeTakesThePercentilesOfTheFootprints)
     EXPECT_EQ(min, 270);
     EXPECT_EQ(max, 271);
     EXPECT_FALSE(PercentileRange({std::numeric_limits<float>::quiet_NaN()}, min, max));
+    // A difference: symmetric about 0, out to the 98th percentile of the magnitudes.
+    for (float& v : values)
+        v = -v;
+    ASSERT_TRUE(SymmetricRange(values, min, max));
+    EXPECT_EQ(min, -98);
+    EXPECT_EQ(max, 98);
+    ASSERT_TRUE(SymmetricRange({3, -1, 2}, min, max));
+    EXPECT_EQ(max, 3);
+    ASSERT_TRUE(SymmetricRange({0, 0}, min, max));
+    EXPECT_EQ(min, -0.5);
+    EXPECT_EQ(max, 0.5);
+    EXPECT_FALSE(SymmetricRange({}, min, max));
 }
 
 TEST(PaletteTest, TicksAtRoundSteps)

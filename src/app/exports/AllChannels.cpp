@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 
+#include "app/FootprintReadout.h"
 #include "app/VeltraForm.h"
 #include "app/exports/ExportCommands.h"
 #include "base/Format.h"

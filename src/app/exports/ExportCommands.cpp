@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/FootprintFill.h"
+#include "app/FootprintReadout.h"
 #include "app/VeltraForm.h"
 #include "app/exports/AllChannels.h"
 #include "base/AtomicFile.h"
@@ -93,13 +94,17 @@ std::vector<std::uint8_t> ValueBytes(const TFormVeltra& form, const std::string&
     }
     TValueBand band;
     band.Unit = m.Albedo ? "%" : "K";
-    band.Description = m.Albedo ? "albedo" : "brightness temperature";
+    band.Description = m.Albedo                   ? "albedo"
+                       : m.DifferenceChannel != 0 ? "brightness temperature difference"
+                                                  : "brightness temperature";
     band.Metadata = {{"SATELLITE", m.Platform},
                      {"SENSOR", m.Instrument},
                      {"CHANNEL", std::to_string(m.Channel)},
                      {"CHANNEL_DESCRIPTION", form.ChannelCaption()},
                      {"QUANTITY", band.Description},
                      {"UNITS", band.Unit}};
+    if (m.DifferenceChannel != 0)
+        band.Metadata.emplace_back("CHANNEL_B", std::to_string(m.DifferenceChannel));
     if (m.CentralFrequency != 0)
         band.Metadata.emplace_back("CENTRAL_FREQUENCY_GHZ", Format("%.4f", m.CentralFrequency));
     else if (m.CentralWavenumber != 0)
@@ -134,11 +139,6 @@ std::vector<std::int32_t> FootprintAtEachPixel(const TFormVeltra& form)
     return owners;
 }
 
-float VisibleAlbedo(float drawnValue, bool level1b)
-{
-    return level1b ? drawnValue : drawnValue / 51.0f;
-}
-
 TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& program)
 {
     return ExportMetadataOf(form, program, LineInstrumentOf(form.Samples));
@@ -157,13 +157,17 @@ TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& pro
     m.Albedo = m.Instrument == "HIRS" && m.Channel == HirsVisibleChannel;
     m.Title = m.Platform + " " + m.Instrument + " channel " + std::to_string(m.Channel) +
               (m.Albedo ? " albedo" : " brightness temperatures");
+    m.DifferenceChannel = form.DifferenceChannel();
+    if (m.DifferenceChannel != 0)
+        m.Title = m.Platform + " " + m.Instrument + " " + form.ChannelCaption() +
+                  " brightness temperature differences";
     const TArchiveSummary& archive = form.ArchiveSummary();
     m.Institution = archive.ProcessingCentre;
     m.Source = m.Instrument + " " + FamilyOf(form.FileExt()) + " data";
     if (!archive.Station.empty())
         m.Source += ", acquired at " + archive.Station;
     if (m.Albedo) {
-        // The value drawn for each footprint (grey = albedo x 2.55 in both families).
+        // The value drawn for each footprint, as an albedo (VisibleAlbedo).
         const bool level1b = form.FileExt().rfind(".L1B", 0) == 0;
         const std::int32_t count = std::min(form.Samples.SampleCount(), form.Drawn.Count());
         for (std::int32_t i = 0; i < count; ++i)
@@ -203,7 +207,7 @@ std::vector<std::uint8_t> ExportBytes(TFormVeltra& form, TExportKind kind,
         return NetCdfFileBytes(form.Samples, ExportMetadataOf(form, program), fileName,
                                ModuleFolderOf(form));
     case TExportKind::Csv: {
-        const std::string text = CsvText(form.Samples);
+        const std::string text = CsvText(form.Samples, form.DifferenceChannel() != 0);
         return std::vector<std::uint8_t>(text.begin(), text.end());
     }
     case TExportKind::GeoTiffValues: return ValueBytes(form, fileName, program);

@@ -30,10 +30,6 @@ TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& pro
 TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& program,
                                  TLineInstrument lines);
 
-// The albedo in percent of a value the visible HIRS channel draws: Level 1b files give the
-// albedo itself, AAPP files 20 times the grey level, that is 51 times the albedo.
-float VisibleAlbedo(float drawnValue, bool level1b);
-
 // Whether there is something to export: footprints, for the GeoTIFF a picture, for all
 // channels a render pass of a sensor.
 bool ExportAvailable(const TFormVeltra& form, TExportKind kind);

@@ -16,6 +16,7 @@
 #include "app/render/BatchRun.h"
 #include "app/render/HeadlessView.h"
 #include "app/render/RenderOutputs.h"
+#include "app/render/SpectrumOutput.h"
 #include "base/Errors.h"
 #include "base/Executable.h"
 #include "base/Failure.h"
@@ -74,6 +75,7 @@ struct TRenderOptions {
     std::optional<std::string> Jpeg, Png, Bt, NetCdf, Csv, GeoTiff, GeoTiffValues;
     bool Diagnostics = false, Info = false, AllChannels = false;
     std::vector<TReadout> Readouts;
+    std::vector<TSpectrumPoint> Spectra;
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -227,7 +229,24 @@ std::vector<TRenderOutput> RenderOutputs(const TRenderOptions& o)
 
 bool WritesText(const TRenderOptions& o)
 {
-    return o.Info || o.Diagnostics || !o.Readouts.empty();
+    return o.Info || o.Diagnostics || !o.Readouts.empty() || !o.Spectra.empty();
+}
+
+// "A,B": the channel shown and the one subtracted from it, two channel numbers; A becomes the
+// channel asked for.
+void ParseDifference(const std::string& text, TRunRequest& request)
+{
+    int a = 0, b = 0;
+    const auto comma = text.find(',');
+    if (comma == std::string::npos || !ParseInt(text.substr(0, comma), a) ||
+        !ParseInt(text.substr(comma + 1), b) || a < 1 || a > 20 || b < 1 || b > 20 || a == b)
+        throw TUsageError{"--difference: '" + text +
+                          "' is not A,B with two different channel numbers from 1 to 20"};
+    if (request.Channel && *request.Channel != a)
+        throw TUsageError{
+            Format("--difference: channel %d, but --channel %d", a, *request.Channel)};
+    request.Channel = a;
+    request.Difference = b;
 }
 
 // Several inputs must not write over each other's outputs, nor any output over another or
@@ -283,8 +302,14 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             if (name != "HIRS" && name != "AMSU-A" && name != "AMSU-B")
                 throw TUsageError{"--sensor: '" + name + "' is not HIRS, AMSU-A, AMSU-B or MHS"};
             o.Request.Sensor = name;
-        } else if (arg == "--channel")
-            o.Request.Channel = IntOption(arg, takeValue(), 1, 20);
+        } else if (arg == "--channel") {
+            const int channel = IntOption(arg, takeValue(), 1, 20);
+            if (o.Request.Difference && channel != *o.Request.Channel)
+                throw TUsageError{Format("--channel: %d, but --difference %d,%d", channel,
+                                         *o.Request.Channel, *o.Request.Difference)};
+            o.Request.Channel = channel;
+        } else if (arg == "--difference")
+            ParseDifference(takeValue(), o.Request);
         else if (arg == "--projection")
             o.Request.Projection = NamedOption(arg, takeValue(), ProjectionNames(), 0, 14);
         else if (arg == "--region")
@@ -368,6 +393,11 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             TReadout r;
             ParsePair(arg, takeValue(), ',', r.X, r.Y);
             o.Readouts.push_back(r);
+        } else if (arg == "--spectrum") {
+            TSpectrumPoint point;
+            ParseDegrees(arg, takeValue(), true, point.Latitude, point.Longitude, -90, 90, -180,
+                         180);
+            o.Spectra.push_back(point);
         } else if (arg == "--centre")
             ParseDegrees(arg, takeValue(), true, o.Request.CentreLatitude,
                          o.Request.CentreLongitude, -90, 90, -180, 180);
@@ -386,9 +416,9 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
     if (o.Files.empty())
         throw TUsageError{"no FILE given"};
     if (!o.Jpeg && !o.Png && !o.Bt && !o.NetCdf && !o.Csv && !o.GeoTiff && !o.GeoTiffValues &&
-        !o.Info && !o.Diagnostics && o.Readouts.empty())
+        !o.Info && !o.Diagnostics && o.Readouts.empty() && o.Spectra.empty())
         throw TUsageError{"nothing to do: no --jpeg, --png, --bt, --netcdf, --csv, --geotiff, "
-                          "--geotiff-values, --info, --diagnostics or --readout"};
+                          "--geotiff-values, --info, --diagnostics, --readout or --spectrum"};
     if (o.AllChannels && !o.NetCdf)
         throw TUsageError{"--all-channels: needs --netcdf OUT, the file it writes"};
     CheckOutputNames(o);
@@ -583,6 +613,11 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
         throw TUsageError{Format("--channel: %d is not a channel of %s", *o.Request.Channel,
                                  sensor.empty() ? "this file" : sensor.c_str())};
     }
+    case TRunResult::DifferenceNotOffered:
+        throw TUsageError{Format("--difference: %d less %d is not a difference of two %s "
+                                 "brightness temperatures",
+                                 *o.Request.Channel, *o.Request.Difference,
+                                 form.SensorName().c_str())};
     case TRunResult::OutlinesNotLoaded: throw TInputError{form.Notices.back()};
     }
     for (const std::string& notice : form.Notices) // an outline file beside the program
@@ -591,6 +626,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     CheckGroupOutputs(form, o);
     const bool written = WriteRenderOutputs(form, RenderOutputs(o), out, err);
     PrintText(form, o, out);
+    const bool spectraFound = PrintSpectra(form, o.Spectra, out, err);
     for (const TStreamProblem& problem : form.Streams.Problems())
         err << "veltra-render: " << EscapeControls(problem.FileName) << ": "
             << EscapeControls(problem.Reason) << '\n';
@@ -599,7 +635,7 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     const int status = Written(out);
     if (!written)
         return RenderOutputError;
-    return nothingDecoded ? RenderNothingDecoded : status;
+    return nothingDecoded || !spectraFound ? RenderNothingDecoded : status;
 }
 
 } // namespace
@@ -617,6 +653,12 @@ it, and the text of each FILE follows a line file=PATH.
                       without a sensor marker); an error if that tab is not offered for FILE
   --channel N         channel number: HIRS 1-20, AMSU-A 1-15, AMSU-B/MHS 16-20;
                       default: the viewer's start channel for the sensor
+  --difference A,B    paint channel A's brightness temperature less channel B's at every
+                      footprint, both of the sensor and from the same record, neither HIRS
+                      channel 20: the difference palette over a range symmetric about 0, up to
+                      the 98th percentile of |A - B| (--range applies); the read-out, --bt,
+                      --csv, --netcdf (brightness_temperature_difference, channel_a and channel_b)
+                      and --geotiff-values carry the difference, the label "Channel A − B"
 )" + ProjectionUsage() +
            R"(  --region NAME       europe, indian-ocean, north-america, atlantic, south-america or north-pole
                       (or its number, 0-5); default europe
@@ -669,6 +711,16 @@ it, and the text of each FILE follows a line file=PATH.
   --readout X,Y       print the cursor read-out at pixel X,Y (may be repeated): the read-out line,
                       then the footprint drawn there (value, line, footprint, position, time,
                       satellite zenith angle, flags), empty when none is
+  --spectrum LAT,LON  print the spectrum of the footprint nearest to LAT,LON by great-circle
+                      distance, anywhere in the pass (may be repeated): a line "# " with its
+                      time, position, distance (km), scan line and footprint, then the CSV lines
+                      channel,central_wavenumber,frequency_ghz,wavelength_um,passband,
+                      brightness_temperature, one per channel of the sensor, the unit column
+                      that does not apply empty (HIRS channel 20: its albedo, %). A point further
+                      from the nearest footprint than that footprint's size (the distance to its
+                      neighbours: the larger of the line spacing, HIRS 42 km, AMSU-A 52 km,
+                      AMSU-B/MHS 17.5 km, and the footprint spacing along the scan there, seen
+                      from 850 km) is told on standard error and ends in status 5
   -j N, --jobs N      render N files at once (default: one per processor)
   --help, --version
 An OUT that is a regular file, or not there yet, is replaced in one step; a symbolic link stays
@@ -688,8 +740,8 @@ control characters as \n, \t or \xHH.
 Exit status, the highest of the files': 0 success (also when only part of a file could be decoded), 2 usage error,
 3 input missing or unreadable (also an outline file over 256 MiB), 4 an output could not be
 written (before 5; also a GeoTIFF of a projection without a coordinate reference system:
-nothing is then written), 5 no footprint was decoded from any input (the outputs asked for are
-still written).
+nothing is then written), 5 no footprint was decoded from any input, or a --spectrum point has
+no footprint (the outputs asked for are still written).
 )";
 }
 

@@ -20,6 +20,8 @@ void DefineFootprintGlobals(const TNetCdfWriter& nc, const TExportMetadata& m)
 {
     DefineGlobals(nc, m);
     nc.Int(NC_GLOBAL, "channel", m.Channel);
+    if (m.DifferenceChannel != 0)
+        nc.Int(NC_GLOBAL, "channel_b", m.DifferenceChannel);
     if (m.CentralWavenumber != 0)
         nc.Double(NC_GLOBAL, "channel_central_wavenumber", m.CentralWavenumber);
     if (m.CentralFrequency != 0)
@@ -64,7 +66,15 @@ void WriteContents(const TNetCdfWriter& nc, const TSampleList& samples, const TE
     nc.Text(lon, "long_name", "longitude of the footprint centre");
     nc.Text(lon, "units", "degrees_east");
     int value = -1;
-    if (m.Albedo) {
+    if (m.DifferenceChannel != 0) {
+        value = nc.Variable("brightness_temperature_difference", NC_FLOAT, {dimension});
+        nc.Text(value, "long_name",
+                "brightness temperature of channel " + std::to_string(m.Channel) +
+                    " less that of channel " + std::to_string(m.DifferenceChannel));
+        nc.Text(value, "units", "K");
+        nc.Int(value, "channel_a", m.Channel);
+        nc.Int(value, "channel_b", m.DifferenceChannel);
+    } else if (m.Albedo) {
         value = nc.Variable("albedo", NC_FLOAT, {dimension});
         nc.Text(value, "long_name", "albedo of the visible channel");
         nc.Text(value, "units", "percent");

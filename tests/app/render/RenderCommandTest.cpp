@@ -97,6 +97,8 @@ TEST_F(RenderCommand, HelpAndVersion)
                                "--mask flagged|none",
                                "--all-channels",
                                "flagged_lines",
+                               "--difference A,B",
+                               "--spectrum LAT,LON",
                                "--help, --version"})
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
     const TResult version = Render({"--version"});
@@ -147,7 +149,15 @@ TEST_F(RenderCommand, UsageErrorsExitWithTwoAndAOneLineMessage)
         {"--legend=yes", file},
         {"--mask", "all", file},
         {"--all-channels", "--info", file}, // writes nothing without --netcdf
-        {file},                             // nothing to do
+        {"--difference", "8", file},
+        {"--difference", "8,8", file},
+        {"--difference", "8,21", file},
+        {"--channel", "7", "--difference", "8,12", file},
+        {"--difference", "8,20", "--info", file}, // the visible channel has no temperature
+        {"--difference", "8,16", "--sensor", "AMSU-A", "--info", SampleWith(".AMAX.")},
+        {"--spectrum", "91,0", file},
+        {"--spectrum", "10", file},
+        {file}, // nothing to do
         // Outputs that would meet each other or an input, refused before anything is written.
         {"--png", "same", "--jpeg", "same", file},
         {"--png", file, file},
@@ -1056,4 +1066,162 @@ TEST_F(RenderCommand, AllChannelsSwathIsThePassAndAgreesWithEveryChannel)
             EXPECT_EQ(differences, 0);
         }
     }
+}
+
+namespace {
+
+// The rows of a single-channel CSV export by footprint: scan line, footprint and position (as
+// written), the first stream's where a station group repeats one; each row's place and value.
+struct TCsvRows {
+    std::map<std::string, std::pair<std::size_t, std::string>> ByFootprint;
+    std::vector<std::string> Values, Keys;
+};
+
+std::vector<std::string> Fields(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::stringstream in(line);
+    for (std::string field; std::getline(in, field, ',');)
+        fields.push_back(field);
+    if (!line.empty() && line.back() == ',')
+        fields.emplace_back();
+    return fields;
+}
+
+TCsvRows CsvRows(const std::string& csv)
+{
+    TCsvRows rows;
+    std::stringstream in(csv);
+    std::string line;
+    std::getline(in, line); // the header
+    while (std::getline(in, line)) {
+        const std::vector<std::string> f = Fields(line); // lat, lon, value, line, footprint, file
+        const std::string key = f.at(3) + "/" + f.at(4) + "/" + f.at(0) + "," + f.at(1);
+        rows.ByFootprint.emplace(key, std::make_pair(rows.Values.size(), f.at(2)));
+        rows.Values.push_back(f.at(2));
+        rows.Keys.push_back(key);
+    }
+    return rows;
+}
+
+float Number(const std::string& text)
+{
+    return std::strtof(text.c_str(), nullptr);
+}
+
+struct TSpectrumCase {
+    std::vector<std::string> Options; // sensor, group
+    std::string File;
+    std::vector<int> Channels; // to compare with their single-channel exports
+    std::pair<int, int> Difference;
+};
+
+} // namespace
+
+// The spectrum of a footprint holds, for every channel, the very value the channel's own render
+// exports for that footprint (the visible channel: the albedo its NetCDF export holds), and a
+// difference is the two channels' exports subtracted, footprint for footprint: Level 1b of each
+// sensor, Level 1c, Level 1d under each sensor tab and a station group.
+TEST_F(RenderCommand, SpectrumAndDifferenceMatchSingleChannelExports)
+{
+    const std::vector<int> hirs = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                   11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+    const std::vector<TSpectrumCase> cases = {
+        {{}, SampleWith(".HIRX."), hirs, {8, 12}},
+        {{}, SampleWith(".AMAX."), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}, {4, 6}},
+        {{}, SampleWith(".MHSX."), {16, 17, 18, 19, 20}, {18, 20}},
+        {{}, SampleWith("hirsl1c_noaa15_20080115_0805_50410_gc.l1c"), {1, 12, 20}, {8, 12}},
+        {{}, SampleWith("amsual1c_noaa15"), {1, 15}, {4, 6}},
+        {{"--sensor", "HIRS"}, SampleWith("atovsl1d_"), {1, 19, 20}, {8, 12}},
+        {{"--sensor", "AMSU-A"}, SampleWith("atovsl1d_"), {1, 4, 15}, {4, 6}},
+        {{"--sensor", "AMSU-B"}, SampleWith("atovsl1d_"), {16, 20}, {18, 20}},
+        {{"--group"}, SampleWith("_0805_50410_lan.l1c"), {8, 20}, {8, 12}},
+    };
+    for (const TSpectrumCase& c : cases) {
+        SCOPED_TRACE(c.File);
+        ASSERT_FALSE(c.File.empty());
+        const auto render = [&](std::vector<std::string> more) {
+            std::vector<std::string> arguments = c.Options;
+            arguments.insert(arguments.end(), {"--size", "300x200"});
+            arguments.insert(arguments.end(), more.begin(), more.end());
+            arguments.push_back(c.File);
+            return Render(arguments);
+        };
+        const TResult shown = render({"--csv", "-"});
+        ASSERT_EQ(shown.Status, 0) << shown.Err;
+        const TCsvRows rows = CsvRows(shown.Out);
+        ASSERT_GT(rows.Keys.size(), 100u);
+        // A footprint in the middle of what is drawn, asked for at its very position.
+        const std::string key = rows.Keys[rows.Keys.size() / 2];
+        const std::string position = key.substr(key.rfind('/') + 1);
+        const TResult spectrum = render({"--spectrum", position});
+        ASSERT_EQ(spectrum.Status, 0) << spectrum.Err;
+        std::stringstream lines(spectrum.Out);
+        std::string header, columns;
+        std::getline(lines, header);
+        std::getline(lines, columns);
+        EXPECT_EQ(columns, "channel,central_wavenumber,frequency_ghz,wavelength_um,passband,"
+                           "brightness_temperature");
+        // "# 2008-01-15T08:01:54.400Z  lat ..  0.0 km away  line 47  footprint 22"
+        ASSERT_EQ(header.rfind("# 2008-01-15T", 0), 0u) << header;
+        EXPECT_NE(header.find("Z  lat "), std::string::npos) << header;
+        EXPECT_NE(header.find("  0.0 km away  line "), std::string::npos) << header;
+        int line = 0, footprint = 0;
+        ASSERT_EQ(std::sscanf(header.substr(header.find("  line ")).c_str(),
+                              "  line %d  footprint %d", &line, &footprint),
+                  2)
+            << header;
+        EXPECT_EQ(key.substr(0, key.find('/', key.find('/') + 1)),
+                  std::to_string(line - 1) + "/" + std::to_string(footprint - 1));
+        std::map<int, std::vector<std::string>> byChannel;
+        for (std::string row; std::getline(lines, row);) {
+            const std::vector<std::string> f = Fields(row);
+            ASSERT_EQ(f.size(), 6u) << row;
+            byChannel[std::stoi(f[0])] = f;
+            // The unit column that does not apply is empty.
+            EXPECT_TRUE(f[2].empty() != f[3].empty()) << row;
+        }
+        for (const int channel : c.Channels) {
+            SCOPED_TRACE(channel);
+            ASSERT_TRUE(byChannel.count(channel));
+            const std::string value = byChannel[channel][5];
+            const TResult single = render(
+                {"--channel", std::to_string(channel), "--csv", "-", "--netcdf", Out("c.nc")});
+            ASSERT_EQ(single.Status, 0) << single.Err;
+            const TCsvRows singleRows = CsvRows(single.Out);
+            const auto at = singleRows.ByFootprint.find(key);
+            ASSERT_NE(at, singleRows.ByFootprint.end());
+            const std::vector<float> albedo = NetCdfColumn(Out("c.nc"), "albedo");
+            if (albedo.empty()) {
+                EXPECT_EQ(value, at->second.second);
+            } else {
+                const float exported = albedo.at(at->second.first), spectral = Number(value);
+                EXPECT_EQ(std::memcmp(&exported, &spectral, 4), 0) << value;
+            }
+        }
+        const auto [a, b] = c.Difference;
+        const TResult difference = render({"--difference", Format("%d,%d", a, b), "--csv", "-"});
+        ASSERT_EQ(difference.Status, 0) << difference.Err;
+        EXPECT_EQ(difference.Out.rfind("latitude,longitude,brightness_temperature_difference,", 0),
+                  0u);
+        const TCsvRows differences = CsvRows(difference.Out);
+        const TCsvRows first = CsvRows(render({"--channel", std::to_string(a), "--csv", "-"}).Out);
+        const TCsvRows second = CsvRows(render({"--channel", std::to_string(b), "--csv", "-"}).Out);
+        ASSERT_EQ(differences.Keys, first.Keys);
+        ASSERT_EQ(differences.Keys, second.Keys);
+        for (std::size_t i = 0; i < differences.Values.size(); ++i) {
+            const float expected = Number(first.Values[i]) - Number(second.Values[i]);
+            const float got = Number(differences.Values[i]);
+            ASSERT_EQ(std::memcmp(&expected, &got, 4), 0) << differences.Keys[i];
+        }
+    }
+    // Where no footprint is, nothing but the message, and status 5; the rest still printed.
+    const std::string file = SampleWith(".AMAX.");
+    const TResult off = Render({"--spectrum", "-60,100", "--spectrum", "50,0", file});
+    EXPECT_EQ(off.Status, 5);
+    EXPECT_NE(off.Err.find("--spectrum -60,100: no footprint there: the nearest is "),
+              std::string::npos)
+        << off.Err;
+    EXPECT_EQ(std::count(off.Out.begin(), off.Out.end(), '#'), 1);
+    EXPECT_NE(off.Out.find("\n4,1.761218,52.8365,,52.8 GHz,"), std::string::npos) << off.Out;
 }
