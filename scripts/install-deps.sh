@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev libbz2-dev libjpeg62-turbo-dev
+    qt6-base-dev qt6-charts-dev libbz2-dev libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     bzip2 fonts-dejavu-core
     xvfb xauth imagemagick xdotool

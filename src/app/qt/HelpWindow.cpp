@@ -14,7 +14,8 @@ const char* const HelpText = R"(<h3>Veltra</h3>
 Level 1c or 1d, plain or bzip2-compressed) as false colours on a map.</p>
 <h4>Tabs</h4>
 <p>The upper tabs choose the sensor of the file, the lower tabs its channel. HIRS channel 20
-is the visible channel, drawn in grey.</p>
+is the visible channel, drawn in grey. <b>Ctrl+PgDown</b> and <b>Ctrl+PgUp</b> step to the
+next and previous channel, with <b>Shift</b> to the next and previous sensor.</p>
 <h4>Under the map</h4>
 <ul>
 <li><b>K/C</b> shows temperatures in kelvin or degrees Celsius.</li>
@@ -47,7 +48,10 @@ every channel of the pass), Exit (<b>Ctrl+Q</b>).</li>
 footprint up to its neighbours so no background shows between scan lines, Hide flagged scan
 lines, which leaves out the footprints of lines the ground processing flagged, and the Palette:
 Thermal, Viridis and Cividis (readable with colour-vision deficiencies), Greyscale (clouds
-white) and Difference.</li>
+white) and Difference; Footprint spectrum, a panel beside the map plotting every channel of
+the footprint under the cursor (a click on the map pins it, <b>Escape</b> lets it follow the
+cursor again, its context menu copies the table as CSV); Difference with channel..., the
+channel shown less another of the sensor at every footprint, blue below 0 and red above.</li>
 <li>Options: background colour, map projection and map region, kept between runs; Colour
 range... (the selected channel's range in kelvin) and Auto range (its footprints' 2nd to 98th
 percentile), kept for each channel; Legend in saved pictures (a colour bar, the unit and a

@@ -19,7 +19,7 @@
 
 #include <cstdio>
 
-#include "app/qt/FileDialogs.h"
+#include "app/qt/FootprintPanel.h"
 #include "app/qt/HelpWindow.h"
 #include "app/qt/MapWidgets.h"
 #include "app/qt/WindowState.h"
@@ -277,9 +277,12 @@ void TMainWindow::ImageDisplaySize(int& width, int& height) const
     height = ImageDisplay->height();
 }
 
+// After every render pass: the picture, and the footprint panel with the pass's channel.
 void TMainWindow::InvalidateImage()
 {
     ImageDisplay->update();
+    if (footprintPanel_)
+        footprintPanel_->Refresh();
 }
 
 void TMainWindow::InvalidateScale()
@@ -319,16 +322,6 @@ void TMainWindow::UnregisterDropTarget()
 {
     dropTarget_ = false;
     setAcceptDrops(false);
-}
-
-bool TMainWindow::ExecuteOpenDialog(TOpenDialogRequest& request)
-{
-    return ::veltra::ExecuteOpenDialog(this, request);
-}
-
-bool TMainWindow::ExecuteSaveDialog(TSaveDialogRequest& request)
-{
-    return ::veltra::ExecuteSaveDialog(this, request);
 }
 
 void TMainWindow::ShowMessage(const std::string& text)

@@ -25,6 +25,7 @@ class QTimer;
 
 namespace veltra {
 
+class TFootprintPanel;
 class TFormATOVSDiagnostics;
 class TWindowState;
 
@@ -70,9 +71,13 @@ public:
     void EndBusyCursor() override;
     void RegisterDropTarget() override;
     void UnregisterDropTarget() override;
+    // MainWindowDialogs.cpp
     bool ExecuteOpenDialog(TOpenDialogRequest& request) override;
     bool ExecuteSaveDialog(TSaveDialogRequest& request) override;
+    bool ExecuteDifferenceDialog(TDifferenceRequest& request) override;
     bool ExecuteColourRangeDialog(TColourRangeRequest& request) override; // ColourRangeDialog.cpp
+    // The "Footprint" panel, made when first shown (MainWindowFootprint.cpp).
+    void ShowFootprintPanel(bool visible) override;
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     void SetExitCode(int code) override { exitCode_ = code; }
@@ -110,6 +115,9 @@ private:
     QTimer* Timer(TTimerId timer) const;
     QCheckBox* CheckBox(TCheckBoxId box) const;
     QLabel* Label(TLabelId label) const;
+    // The map's mouse, which the footprint panel follows and a click pins.
+    void FootprintPanelFollow(int x, int y);
+    void FootprintPanelPin(int x, int y);
 
     std::unique_ptr<TFormVeltra> form_;
     std::array<QAction*, static_cast<std::size_t>(TMenuItem::HelpAbout) + 1> actions_{};
@@ -128,6 +136,7 @@ private:
     QDialog* about_ = nullptr;
     QDialog* help_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    TFootprintPanel* footprintPanel_ = nullptr; // none until first shown
     std::unique_ptr<TWindowState> windowState_;
     bool dropTarget_ = false;
     bool shown_ = false;

@@ -10,6 +10,7 @@
 #include "app/qt/Adapters.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/MapWidgets.h"
+#include "app/qt/TabKeys.h"
 #include "imaging/qt/MapCanvas.h"
 
 namespace veltra {
@@ -69,7 +70,9 @@ void TMainWindow::CreateControls()
     };
     image->OnMouseMove = [this](int x, int y) {
         Guarded([&] { form_->ImageDisplayMouseMove(x, y); });
+        FootprintPanelFollow(x, y);
     };
+    image->OnClick = [this](int x, int y) { FootprintPanelPin(x, y); };
     image->OnLeave = [this] { Guarded([&] { form_->ImageDisplayMouseLeave(); }); };
     image->OnPress = [this](int x, int y) { Guarded([&] { form_->ImageDisplayMouseDown(x, y); }); };
     image->OnDrag = [this](int x, int y) { Guarded([&] { form_->ImageDisplayMouseDrag(x, y); }); };
@@ -82,6 +85,7 @@ void TMainWindow::CreateControls()
             Guarded([&] { form_->TabControlChannelResize(); });
     };
     pageLayout->addWidget(image, 1);
+    AddTabKeys(this, TabControlSensor, TabControlChannel);
     layout->addWidget(page, 1);
     LabelStreamProblems = new QLabel(central);
     LabelStreamProblems->setObjectName("LabelStreamProblems");

@@ -100,6 +100,13 @@ void TMainWindow::CreateMenus()
           {TMenuItem::ViewHideFlaggedLines, "MenuViewHideFlaggedLines", "&Hide flagged scan lines"},
           &TFormVeltra::MenuViewHideFlaggedLinesClick);
     Action(TMenuItem::ViewHideFlaggedLines)->setCheckable(true);
+    plain(view,
+          {TMenuItem::ViewFootprintSpectrum, "MenuViewFootprintSpectrum", "Footprint &spectrum"},
+          &TFormVeltra::MenuViewFootprintSpectrumClick);
+    Action(TMenuItem::ViewFootprintSpectrum)->setCheckable(true);
+    plain(view, {TMenuItem::ViewDifference, "MenuViewDifference", "Difference &with channel..."},
+          &TFormVeltra::MenuViewDifferenceClick);
+    Action(TMenuItem::ViewDifference)->setCheckable(true);
     QMenu* palette = view->addMenu("&Palette");
     palette->setObjectName("MenuViewPalette");
     const auto& kinds = PaletteKinds();

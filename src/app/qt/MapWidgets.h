@@ -1,6 +1,7 @@
 #pragma once
 // The small widgets the main window is built from: a widget that hands its events to the
 // window, and the tab bars of the sensors and channels.
+#include <QApplication>
 #include <QMouseEvent>
 #include <QTabBar>
 #include <QWheelEvent>
@@ -25,6 +26,9 @@ public:
     std::function<void(int, int)> OnPress;
     std::function<void(int, int)> OnDrag;
     std::function<void()> OnRelease;
+    // The left button pressed and released without the mouse moving more than a drag's start
+    // distance: a click, at the press.
+    std::function<void(int, int)> OnClick;
     // Wheel notches (120ths of the angle, as Qt counts) at a position.
     std::function<void(int, int, double)> OnWheel;
 
@@ -45,6 +49,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override
     {
         const QPoint at = event->position().toPoint();
+        if (event->button() == Qt::LeftButton)
+            pressedAt_ = at;
         if (event->button() == Qt::LeftButton && OnPress)
             OnPress(at.x(), at.y());
     }
@@ -52,6 +58,10 @@ protected:
     {
         if (event->button() == Qt::LeftButton && OnRelease)
             OnRelease();
+        const QPoint moved = event->position().toPoint() - pressedAt_;
+        if (event->button() == Qt::LeftButton && OnClick &&
+            moved.manhattanLength() <= QApplication::startDragDistance())
+            OnClick(pressedAt_.x(), pressedAt_.y());
     }
     void wheelEvent(QWheelEvent* event) override
     {
@@ -71,6 +81,9 @@ protected:
         if (OnResize)
             OnResize();
     }
+
+private:
+    QPoint pressedAt_;
 };
 
 // The channel tab bar: narrow tabs, so all twenty HIRS channels fit across the window.

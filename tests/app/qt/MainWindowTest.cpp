@@ -6,6 +6,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -17,6 +19,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QTabBar>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +29,7 @@
 #include <memory>
 
 #include "app/qt/Adapters.h"
+#include "app/qt/FootprintPanel.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/WindowState.h"
 #include "imaging/qt/MapCanvas.h"
@@ -225,10 +229,10 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
     EXPECT_EQ((QStringList{"NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values...",
                            "NetCDF, all channels..."}),
               ActionTexts(*Child<QMenu>("MenuFileExport")));
-    EXPECT_EQ(
-        (QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass", "&Reset view",
-                     "-", "Fill &footprints", "&Hide flagged scan lines", "&Palette"}),
-        ActionTexts(*Child<QMenu>("MenuView")));
+    EXPECT_EQ((QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass",
+                           "&Reset view", "-", "Fill &footprints", "&Hide flagged scan lines",
+                           "Footprint &spectrum", "Difference &with channel...", "&Palette"}),
+              ActionTexts(*Child<QMenu>("MenuView")));
     EXPECT_EQ((QStringList{"&Thermal", "&Viridis", "&Cividis", "&Greyscale", "&Difference"}),
               ActionTexts(*Child<QMenu>("MenuViewPalette")));
     EXPECT_TRUE(Action("MenuViewHideFlaggedLines")->isCheckable());
@@ -639,6 +643,125 @@ TEST_F(MainWindowTest, SizeAndPositionAreKeptBetweenRuns)
     EXPECT_FALSE(ReachableOnScreens(QRect(3300, 100, 800, 600), screens));
     EXPECT_FALSE(ReachableOnScreens(QRect(100, 1070, 800, 600), screens));
     EXPECT_FALSE(ReachableOnScreens(QRect(100, -300, 800, 600), screens));
+}
+
+} // namespace
+} // namespace veltra
+
+namespace veltra {
+namespace {
+
+// The footprint panel: none until View > "Footprint spectrum" asks for it, and then the spectrum
+// of the footprint under the cursor as the controller reads it from its record, the value of
+// the channel shown being the one the map drew there; a click pins it, Escape lets it follow
+// again, its context menu copies the table. The tab keys step channels and sensors, and a
+// difference is chosen in its dialog.
+TEST_F(MainWindowTest, FootprintPanelFollowsPinsAndCopiesTabKeysAndDifference)
+{
+    SetDefaultSettingsStore(std::make_shared<TJsonSettingsStore>(folder_.filePath("r.json")));
+    window_ = std::make_unique<TMainWindow>(std::vector<std::string>{}, Executable());
+    const QString data = folder_.filePath("atovsl1d_noaa15_20080115_0805_50410_gc.l1d");
+    ASSERT_TRUE(
+        QFile::copy(VELTRA_SAMPLES_DIR "/atovsl1d_noaa15_20080115_0805_50410_gc.l1d", data));
+    Show();
+    EXPECT_EQ(nullptr, window_->findChild<TFootprintPanel*>("FootprintPanel"));
+    EXPECT_FALSE(Action("MenuViewFootprintSpectrum")->isChecked());
+    Action("MenuViewFootprintSpectrum")->trigger();
+    auto* panel = window_->findChild<TFootprintPanel*>("FootprintPanel");
+    ASSERT_NE(nullptr, panel);
+    EXPECT_TRUE(panel->isVisible());
+    Form().TimerResizeTimer();
+    Form().OpenFile(data.toStdString());
+    Form().TabControlSensorChange();
+
+    auto* image = Child<QWidget>("ImageDisplay");
+    const auto drawnAt = [&](std::int32_t i) {
+        return QPoint(Form().Drawn[i].X, Form().Drawn[i].Y);
+    };
+    const std::int32_t first = Form().SampleCount() / 2, second = first + 3;
+    ASSERT_EQ(first, Form().FootprintNear(drawnAt(first).x(), drawnAt(first).y()));
+    QTest::mouseMove(image, drawnAt(first));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return panel->Spectrum().has_value(); }, 2000));
+    const TFootprintSpectrum& shown = *panel->Spectrum();
+    EXPECT_EQ(Form().Samples.Origin(first).ScanLine, shown.ScanLine);
+    EXPECT_EQ(Form().Samples.Origin(first).Footprint, shown.Footprint);
+    EXPECT_EQ(8, shown.Shown);
+    ASSERT_EQ(20u, shown.Rows.size());
+    EXPECT_EQ(Form().Drawn[first].Value, shown.Rows[7].Value);
+    auto* table = Child<QTableWidget>("FootprintTable");
+    ASSERT_EQ(20, table->rowCount());
+    EXPECT_EQ("8", table->item(7, 0)->text());
+    EXPECT_EQ(QString::asprintf("%.2f K", static_cast<double>(shown.Rows[7].Value)),
+              table->item(7, 2)->text());
+    EXPECT_TRUE(table->item(7, 0)->font().bold());
+    EXPECT_FALSE(table->item(6, 0)->font().bold());
+    EXPECT_TRUE(table->item(19, 2)->text().endsWith(" %")); // channel 20: its albedo
+    EXPECT_EQ(QString::fromStdString(SpectrumCaption(shown)),
+              Child<QLabel>("FootprintCaption")->text());
+
+    // Pinned, the panel stays with its footprint; Escape lets it follow again.
+    QTest::mouseClick(image, Qt::LeftButton, Qt::NoModifier, drawnAt(first));
+    EXPECT_TRUE(panel->Pinned());
+    QTest::mouseMove(image, drawnAt(second));
+    QTest::qWait(50);
+    EXPECT_EQ(Form().Samples.Origin(first).Footprint, panel->Spectrum()->Footprint);
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_FALSE(panel->Pinned());
+    QTest::mouseMove(image, drawnAt(second) + QPoint(0, 1));
+    QTest::mouseMove(image, drawnAt(second));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return panel->Spectrum()->Footprint == Form().Samples.Origin(second).Footprint; },
+        2000));
+
+    // The context menu's copy puts the table on the clipboard as CSV.
+    TFootprintSpectrum copied = *panel->Spectrum();
+    QTimer::singleShot(0, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(nullptr, menu);
+        menu->findChild<QAction*>("FootprintCopyCsv")->trigger();
+        menu->close();
+    });
+    Q_EMIT table->customContextMenuRequested(QPoint(5, 5));
+    EXPECT_EQ(QString::fromStdString(SpectrumCsv(copied)), QApplication::clipboard()->text());
+
+    // Ctrl+PgDown: the next channel, which the panel marks after the render.
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(8, Tabs("TabControlChannel")->currentIndex());
+    EXPECT_EQ(9, panel->Spectrum()->Shown);
+    QTest::keyClick(window_.get(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(7, Tabs("TabControlChannel")->currentIndex());
+    QTest::keyClick(window_.get(), Qt::Key_PageUp, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ("AMSU-B", Form().SensorName());
+    EXPECT_EQ(5u, panel->Spectrum()->Rows.size()); // the same footprint's microwave channels
+    EXPECT_TRUE(panel->Spectrum()->Microwave);
+
+    // A difference, chosen in its dialog, and none again.
+    const auto differ = [&](int channel) {
+        TDialogAnswer answer([channel](QDialog& dialog) {
+            auto* channels = dialog.findChild<QComboBox*>("DifferenceChannel");
+            channels->setCurrentIndex(channels->findData(channel));
+            dialog.accept();
+        });
+        Action("MenuViewDifference")->trigger();
+        EXPECT_TRUE(answer.Answered());
+    };
+    Tabs("TabControlChannel")->setCurrentIndex(2); // channel 18
+    differ(20);
+    EXPECT_EQ("NOAA-15 - Channel 18 \u2212 20", Label("LabelSatName")->text().toStdString());
+    EXPECT_TRUE(Action("MenuViewDifference")->isChecked());
+    EXPECT_EQ(-Form().MinTemp, Form().MaxTemp);
+    differ(0);
+    EXPECT_FALSE(Action("MenuViewDifference")->isChecked());
+    EXPECT_EQ(0, Form().DifferenceChannel());
+
+    Action("MenuViewFootprintSpectrum")->trigger();
+    EXPECT_FALSE(panel->isVisible());
+    window_.reset();
+    SetDefaultSettingsStore(nullptr);
 }
 
 } // namespace

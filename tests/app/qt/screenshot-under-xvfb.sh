@@ -69,3 +69,33 @@ ends=$(convert "$work/legend1.jpg" -crop "${width}x$((legendHeight - height))+0+
 echo "legend strip pixels near viridis purple and yellow: $ends"
 read -r purple yellow <<<"$ends"
 [ "$purple" -gt 20 ] && [ "$yellow" -gt 20 ]
+
+# The footprint panel, opened (setting FootprintSpectrum) and following the mouse over the
+# swath: its chart marks the channel shown in red among the other channels' blue points. The
+# screenshot is kept beside the first as NAME-footprint.png, to be looked at.
+printf '{"Software": {"Brenmoor": {"Veltra": {"FootprintSpectrum": 1}}}}\n' \
+    >"$work/config/Brenmoor/registry.json"
+panel=${shot%.png}-footprint.png
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    "$0" "$1" &
+    pid=$!
+    sleep 5
+    for at in "300 300" "302 303" "290 320"; do xdotool mousemove $at; sleep 0.3; done
+    sleep 1
+    import -window root "$2"
+    kill $pid
+    wait $pid 2>/dev/null || true
+' "$viewer" "$sample" "$panel"
+marks=$(convert "$panel" -crop 400x768+624+0 -format %c histogram:info:- | awk '
+    function byte(h) { return (index("0123456789abcdef", substr(h, 1, 1)) - 1) * 16 + \
+                              index("0123456789abcdef", substr(h, 2, 1)) - 1 }
+    match($0, /#[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]/) {
+        hex = tolower(substr($0, RSTART + 1, 6)); split($0, f, ":")
+        r = byte(substr(hex, 1, 2)); g = byte(substr(hex, 3, 2)); b = byte(substr(hex, 5, 2))
+        if (r >= 200 && r <= 235 && g >= 25 && g <= 60 && b >= 15 && b <= 50) red += f[1]
+        if (r >= 25 && r <= 60 && g >= 75 && g <= 105 && b >= 185 && b <= 215) blue += f[1]
+    }
+    END { print red + 0, blue + 0 }')
+echo "footprint panel: pixels of the shown channel's mark and of the others': $marks"
+read -r red blue <<<"$marks"
+[ "$red" -gt 30 ] && [ "$blue" -gt 300 ]
