@@ -713,7 +713,8 @@ it, and the text of each FILE follows a line file=PATH.
                       satellite zenith angle, flags), empty when none is
   --spectrum LAT,LON  print the spectrum of the footprint nearest to LAT,LON by great-circle
                       distance, anywhere in the pass (may be repeated): a line "# " with its
-                      time, position, distance (km), scan line and footprint, then the CSV lines
+                      scan line's UTC time (ISO 8601), its position, distance (km), scan line
+                      and footprint, then the CSV lines
                       channel,central_wavenumber,frequency_ghz,wavelength_um,passband,
                       brightness_temperature, one per channel of the sensor, the unit column
                       that does not apply empty (HIRS channel 20: its albedo, %). A point further
