@@ -111,7 +111,10 @@ void KeepScanLine(TDecodeContext& context, TScanLineInfo line, TBytes record,
     line.Channel = context.Channel;
     if (line.Instrument == TLineInstrument::Unknown)
         line.Instrument = context.Instrument;
-    context.LineMasked = context.Host.MaskFlaggedLines() && FootprintHidden(line, line.Channel);
+    // A difference is hidden where either of its channels is flagged bad.
+    context.LineMasked = context.Host.MaskFlaggedLines() &&
+                         (FootprintHidden(line, line.Channel) ||
+                          (context.Difference != 0 && ChannelFlaggedBad(line, context.Difference)));
     context.LineIndex = context.Host.AddScanLine(line);
     context.LineRecord = record;
     context.LineAngles = angles;
