@@ -45,6 +45,11 @@ bool TChannelPass::UseHirsCountOffset() const
     return form_.UseHirsCountOffset();
 }
 
+bool TChannelPass::MaskFlaggedLines() const
+{
+    return form_.MaskFlaggedLines();
+}
+
 void TChannelPass::AddSample(float latitude, float longitude, float temperature,
                              TSampleOrigin origin)
 {

@@ -1,8 +1,9 @@
 #pragma once
 // The decoding pass of one channel over the form's streams, as the render pass runs it but with
-// nothing drawn and every footprint taken as on the map: the form's file, sensor and choices,
-// with a sample list, scan lines and texts of its own. What the whole pass holds, wherever the
-// map looks.
+// nothing drawn and every footprint taken as on the map: the form's file, sensor and choices
+// (HIRS count reading, masking of flagged lines), with a sample list, scan lines and texts of
+// its own. What the whole pass holds, wherever the map looks: the swath of every channel, the
+// footprint nearest a point.
 #include <string>
 #include <vector>
 
@@ -23,12 +24,14 @@ public:
 
     TSampleList Samples;
     std::vector<float> Values; // the value decoded for each sample (the visible channel's own)
+    double Wavenumber = 0;     // the channel's central wavenumber, as the headers give it
 
     std::string FileExt() const override;
     std::string SensorName() const override;
     bool SelectedChannelCaption(std::string& caption) const override;
     std::string BaseCaption() const override;
     bool UseHirsCountOffset() const override;
+    bool MaskFlaggedLines() const override;
     TCanvas& MapCanvas() override { return canvas_; }
     const TProjector& Projection() const override { return everywhere_; }
     TColour ColourForTemperature(float) override { return 0; }
@@ -43,6 +46,7 @@ public:
     void SetSatelliteName(const std::string& name) override { satellite_ = name; }
     std::string ChannelCaption() const override { return caption_; }
     void SetChannelCaption(const std::string& caption) override { caption_ = caption; }
+    void SetChannelWavenumber(double wavenumber) override { Wavenumber = wavenumber; }
     void SetSatelliteLabel(const std::string&) override {}
     void SetSatelliteLabelHint(const std::string&) override {}
     void SetHintHidePause(int) override {}

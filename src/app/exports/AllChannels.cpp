@@ -5,11 +5,12 @@
 #include <limits>
 #include <map>
 
+#include "app/ChannelPass.h"
 #include "app/FootprintReadout.h"
 #include "app/VeltraForm.h"
 #include "app/exports/ExportCommands.h"
 #include "base/Format.h"
-#include "formats/DecodeStream.h"
+#include "formats/SpectrumReader.h"
 
 namespace veltra {
 
@@ -17,90 +18,6 @@ namespace {
 
 constexpr int HirsVisibleChannel = 20;
 constexpr float NotKnown = std::numeric_limits<float>::quiet_NaN();
-
-// Every footprint is visible: the swath holds the whole pass, not the part on the map.
-class TEverywhere : public TProjector {
-public:
-    bool LatLonToXY(float, float, std::int32_t& x, std::int32_t& y) const override
-    {
-        x = y = 0;
-        return true;
-    }
-    std::int32_t GetWidth() const override { return 0; }
-    std::int32_t GetHeight() const override { return 0; }
-    std::uint8_t ProjectionKind() const override { return 0; }
-};
-
-// The decoding pass of one channel over the form's streams, as the render pass runs it but with
-// nothing drawn: the form's file, sensor and choices, its own samples, lines and texts.
-class TChannelHost : public TDecodeHost {
-public:
-    TChannelHost(const TFormVeltra& form, int channel)
-        : form_(form), channel_(std::to_string(channel)), sensorCode_(form.SensorCode()),
-          satellite_(form.SatelliteName())
-    {
-        Samples.Reset();
-    }
-
-    TSampleList Samples;
-    std::vector<float> Values; // the value drawn for each sample (the visible channel's own)
-    double Wavenumber = 0;
-    int Stream = 0;
-
-    std::string FileExt() const override { return form_.FileExt(); }
-    std::string SensorName() const override { return form_.SensorName(); }
-    bool SelectedChannelCaption(std::string& caption) const override
-    {
-        caption = channel_;
-        return true;
-    }
-    std::string BaseCaption() const override { return form_.BaseCaption(); }
-    bool UseHirsCountOffset() const override { return form_.UseHirsCountOffset(); }
-    bool MaskFlaggedLines() const override { return form_.MaskFlaggedLines(); }
-    TCanvas& MapCanvas() override { return canvas_; }
-    const TProjector& Projection() const override { return everywhere_; }
-    TColour ColourForTemperature(float) override { return 0; }
-    void AddSample(float latitude, float longitude, float temperature,
-                   TSampleOrigin origin) override
-    {
-        origin.Stream = Stream;
-        Samples.AddSample(latitude, longitude, temperature, origin);
-        Values.push_back(temperature);
-    }
-    void FootprintDrawn(std::int32_t, std::int32_t, TColour, float value) override
-    {
-        Values.back() = value;
-    }
-    std::int32_t SampleCount() const override { return Samples.SampleCount(); }
-    std::int32_t AddScanLine(const TScanLineInfo& line) override
-    {
-        TScanLineInfo kept = line;
-        kept.Stream = Stream;
-        return Samples.AddScanLine(kept);
-    }
-    std::uint8_t SensorCode() const override { return sensorCode_; }
-    void SetSensorCode(std::uint8_t code) override { sensorCode_ = code; }
-    std::string SatelliteName() const override { return satellite_; }
-    void SetSatelliteName(const std::string& name) override { satellite_ = name; }
-    std::string ChannelCaption() const override { return caption_; }
-    void SetChannelCaption(const std::string& caption) override { caption_ = caption; }
-    void SetChannelWavenumber(double wavenumber) override { Wavenumber = wavenumber; }
-    void SetSatelliteLabel(const std::string&) override {}
-    void SetSatelliteLabelHint(const std::string&) override {}
-    void SetHintHidePause(int) override {}
-    void SetWindowCaption(const std::string&) override {}
-    void SetSaveRawEnabled(bool) override {}
-    std::vector<std::string>& DiagnosticLines() override { return lines_; }
-
-private:
-    const TFormVeltra& form_;
-    std::string channel_;
-    std::uint8_t sensorCode_;
-    std::string satellite_, caption_;
-    std::vector<std::string> lines_;
-    TNullCanvas canvas_;
-    TEverywhere everywhere_;
-};
 
 // One row of the swath: a scan line that gave at least one footprint in some channel.
 struct TRow {
@@ -122,7 +39,7 @@ public:
 
     // The samples of one channel's pass: index is the channel's place among the brightness
     // temperatures, or -1 for the visible channel's albedo.
-    void Add(const TChannelHost& pass, int index, bool level1b)
+    void Add(const TChannelPass& pass, int index, bool level1b)
     {
         for (std::int32_t i = 0; i < pass.Samples.SampleCount(); ++i) {
             const TSampleOrigin& origin = pass.Samples.Origin(i);
@@ -233,37 +150,20 @@ TSwathChannel ChannelOf(const std::string& sensorName, int number, double wavenu
 
 } // namespace
 
-std::vector<int> ChannelsOfSensor(const std::string& sensorName)
-{
-    int first = 1, last = 0;
-    if (sensorName == "HIRS")
-        last = 20;
-    else if (sensorName == "AMSU-A")
-        last = 15;
-    else if (sensorName == "AMSU-B")
-        first = 16, last = 20;
-    std::vector<int> channels;
-    for (int c = first; c <= last; ++c)
-        channels.push_back(c);
-    return channels;
-}
-
 // One channel at a time, folded into the rows before the next is decoded: the swath never holds
 // more than one channel's sample list.
 TSwath SwathOf(const TFormVeltra& form, const std::string& program)
 {
     const std::string sensor = form.SensorName();
-    const std::vector<int> numbers = ChannelsOfSensor(sensor);
+    const std::vector<int> numbers = SensorChannels(sensor);
     const bool albedo = sensor == "HIRS";
     const bool level1b = StartsWith(form.FileExt(), ".L1B");
     TSwath swath;
     TSwathBuilder builder(FootprintsOf(form), numbers.size() - (albedo ? 1 : 0), albedo);
     TLineInstrument instrument = TLineInstrument::Unknown;
     for (std::size_t k = 0; k < numbers.size(); ++k) {
-        TChannelHost pass(form, numbers[k]);
-        for (pass.Stream = 0; pass.Stream < form.Streams.Count(); ++pass.Stream)
-            if (TStream* stream = form.Streams.Items(pass.Stream))
-                DecodeStream(pass, stream);
+        TChannelPass pass(form, numbers[k]);
+        pass.Run();
         if (instrument == TLineInstrument::Unknown)
             instrument = LineInstrumentOf(pass.Samples);
         const bool visible = albedo && numbers[k] == HirsVisibleChannel;
@@ -278,6 +178,7 @@ TSwath SwathOf(const TFormVeltra& form, const std::string& program)
     swath.Metadata = ExportMetadataOf(form, program, instrument);
     swath.Metadata.Channel = 0;
     swath.Metadata.Albedo = false;
+    swath.Metadata.DifferenceChannel = 0; // every channel on its own, whatever the map shows
     swath.Metadata.Values.clear();
     swath.Metadata.Title =
         swath.Metadata.Platform + " " + swath.Metadata.Instrument + " all channels";

@@ -12,10 +12,6 @@ namespace veltra {
 
 class TFormVeltra;
 
-// The channels of the selected sensor: HIRS 1-20, AMSU-A 1-15, AMSU-B/MHS 16-20; none without
-// a sensor.
-std::vector<int> ChannelsOfSensor(const std::string& sensorName);
-
 // Decodes every channel of the selected sensor from the form's streams, with the form's
 // choices (HIRS count reading, masking of flagged lines); `program` names the writer in the
 // file's history.

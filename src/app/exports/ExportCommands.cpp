@@ -15,6 +15,7 @@
 #include "export/ExportModule.h"
 #include "export/GeoTiffExport.h"
 #include "export/SwathExport.h"
+#include "formats/SpectrumReader.h"
 #include "mapping/zorMapping.h"
 
 #ifndef VELTRA_VERSION
@@ -195,7 +196,7 @@ bool ExportAvailable(const TFormVeltra& form, TExportKind kind)
         return form.SaveAsEnabled && form.SaveRawEnabled;
     if (kind == TExportKind::NetCdfAllChannels)
         return form.SaveAsEnabled && form.Streams.Count() > 0 &&
-               !ChannelsOfSensor(form.SensorName()).empty();
+               !SensorChannels(form.SensorName()).empty();
     return form.SaveRawEnabled;
 }
 
