@@ -48,7 +48,7 @@ for path in usr/lib/veltra/Countries.dat usr/lib/veltra/veltra-exports.so \
     [ -s "$scratch/root/$path" ] || fail "the package has no $path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6gui6 libnetcdf libgdal libjpeg62-turbo libbz2; do
+for library in libqt6gui6 libqt6charts6 libnetcdf libgdal libjpeg62-turbo libbz2; do
     case $depends in
         *"$library"*) ;;
         *) fail "Depends lacks $library: $depends" ;;
