@@ -105,7 +105,7 @@ std::vector<TSpectrumRow> SpectrumRows(const std::vector<TChannelValue>& values,
         row.Channel = value.Channel;
         row.Wavenumber = value.Wavenumber;
         if (microwave) {
-            row.Frequency = 30.0 * value.Wavenumber;
+            row.Frequency = FrequencyGhz(value.Wavenumber);
             row.Passband = Passband(value.Channel, mhs);
         } else if (value.Channel == HirsVisibleChannel) {
             row.Wavelength = VisibleWavelength;

@@ -20,8 +20,8 @@ class TStreamList;
 struct TSpectrumRow {
     int Channel = 0;
     double Wavenumber = 0; // central, cm^-1, from the header; 0 where it gives none
-    // Where the channel lies: the frequency of a microwave channel in GHz (30 GHz per cm^-1, the
-    // program's rule in every caption), the wavelength of an infrared one in micrometres (10^4
+    // Where the channel lies: the frequency of a microwave channel in GHz (FrequencyGhz of its
+    // wavenumber), the wavelength of an infrared one in micrometres (10^4
     // over the wavenumber; the visible channel at its nominal 0.69); 0 for the other.
     double Frequency = 0, Wavelength = 0;
     // The channel as the field names it: "183.31±1 GHz", "57.29±0.217 GHz", "11.1 µm".

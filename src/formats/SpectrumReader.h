@@ -18,6 +18,14 @@ namespace veltra {
 // none for any other name.
 std::vector<int> SensorChannels(const std::string& sensorName);
 
+// The frequency in GHz of a wavenumber in cm^-1: the speed of light is 29.9792458 cm per
+// nanosecond. (The channel captions round this to 30, as they always have; a frequency given
+// beside the channel's published passband must not: 183.311 GHz, not 183.44.)
+constexpr double FrequencyGhz(double wavenumber)
+{
+    return 29.9792458 * wavenumber;
+}
+
 struct TChannelValue {
     int Channel = 0;
     double Wavenumber = 0; // central, cm^-1, as the header gives it; 0 for the visible channel

@@ -140,9 +140,8 @@ std::int32_t FootprintsOf(const TFormVeltra& form)
 TSwathChannel ChannelOf(const std::string& sensorName, int number, double wavenumber)
 {
     TSwathChannel c{number, wavenumber, 0, 0};
-    // The program's own rule, as the channel captions give it: 30 GHz per wavenumber.
     if (StartsWith(sensorName, "AMSU"))
-        c.Frequency = 30.0 * wavenumber;
+        c.Frequency = FrequencyGhz(wavenumber);
     else if (wavenumber != 0)
         c.Wavelength = 10000.0 / wavenumber;
     return c;

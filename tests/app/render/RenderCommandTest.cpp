@@ -1223,5 +1223,5 @@ TEST_F(RenderCommand, SpectrumAndDifferenceMatchSingleChannelExports)
               std::string::npos)
         << off.Err;
     EXPECT_EQ(std::count(off.Out.begin(), off.Out.end(), '#'), 1);
-    EXPECT_NE(off.Out.find("\n4,1.761218,52.8365,,52.8 GHz,"), std::string::npos) << off.Out;
+    EXPECT_NE(off.Out.find("\n4,1.761218,52.8,,52.8 GHz,"), std::string::npos) << off.Out;
 }
