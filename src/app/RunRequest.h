@@ -5,8 +5,10 @@
 // channel. A field left unset keeps what the settings store or the view has, so a test can ask
 // for one thing only. New choices (a palette, a composite rule) are new fields here.
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/Canvas.h"
 #include "imaging/ColourRange.h"
@@ -44,6 +46,16 @@ struct TRunRequest {
     std::optional<int> Difference;
     // One render pass only: the plain files' records are read from disk, not held in memory.
     bool RenderOnce = false;
+    // A composite of every file of Files (File is then ignored), by the rule's name ("latest",
+    // "nadir", "min", "max", "mean"); none: File alone, as ever.
+    std::optional<std::string> Composite;
+    std::vector<std::string> Files;
+    // Scan lines kept: From <= time < To, ms since 1970 (single files and composites alike).
+    std::optional<std::int64_t> From, To;
+    // Passes of a composite decoded at once; 0: one per processor.
+    int Jobs = 0;
+    // The composite's grid step in degrees; 0: no grid is made.
+    double GridStep = 0;
 };
 
 enum class TRunResult {

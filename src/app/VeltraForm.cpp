@@ -159,6 +159,7 @@ void TFormVeltra::FormCreate()
     CreateMenuSettings();
     RecentFiles = std::make_unique<TRegistryString>("RecentFiles", "");
     CreateColourSettings();
+    CompositeRule = std::make_unique<TRegistryString>("CompositeRule", "latest");
     Streams.Clear();
     CollectNotices();
 }
@@ -199,6 +200,7 @@ void TFormVeltra::FormDestroy()
     PaletteChoice.reset();
     LegendInPictures.reset();
     ColourRanges.clear();
+    CompositeRule.reset();
     Streams.Clear();
 }
 
@@ -215,15 +217,16 @@ void TFormVeltra::MenuFileOpenClick()
         return;
     DataFolder->Value = FolderPart(request.FileName);
     OpenFilterIndex->Value = request.FilterIndex;
-    OpenFile(request.FileName);
+    OpenFiles(request.FileNames.size() > 1 ? request.FileNames
+                                           : std::vector<std::string>{request.FileName});
     view_.StartTimer(TTimerId::Load, LoadInterval);
 }
 
 void TFormVeltra::DropFileTargetDrop(const std::vector<std::string>& names)
 {
-    if (names.size() != 1)
+    if (names.empty())
         return;
-    OpenFile(names[0]);
+    OpenFiles(names);
     view_.StartTimer(TTimerId::Load, LoadInterval);
 }
 
@@ -272,6 +275,7 @@ std::vector<std::string> TFormVeltra::FindStationGroup() const
 
 void TFormVeltra::OpenFile(const std::string& name)
 {
+    CompositeOpen = false;
     Streams.Clear();
     FileName = name;
     PictureFileName.clear();
@@ -469,6 +473,8 @@ bool TFormVeltra::SelectedChannelCaption(std::string& caption) const
 
 void TFormVeltra::DrawChannel()
 {
+    if (drawDeferred_)
+        return;
     ++RenderPasses;
     SaveAsEnabled = false;
     view_.SetMenuEnabled(TMenuItem::FileSaveAs, false);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CompositeRender.h"
 #include "app/DrawnFootprints.h"
 #include "app/FootprintSpectrum.h"
 #include "app/RunRequest.h"
@@ -128,6 +129,15 @@ public:
 
     // Files.
     void OpenFile(const std::string& name);
+    // Several files at once (File > Open with several chosen, a drop of several, the renderer's
+    // --composite): drawn as one composite (VeltraFormComposite.cpp); a single name opens as
+    // OpenFile does.
+    void OpenFiles(const std::vector<std::string>& names);
+    // View > Composite: the rule of the composite, kept in the setting CompositeRule.
+    void MenuViewCompositeClick(TCompositeRule rule);
+    // The first input of the composite that does not offer the selected sensor; empty when
+    // they all do.
+    std::string CompositeOddFile() const;
     void DropFileTargetDrop(const std::vector<std::string>& names);
     void TimerLoadTimer();
     // The load timer's work when run unattended (FILE and a second argument): render, save the
@@ -194,6 +204,7 @@ public:
     std::int32_t DifferenceChannel() const override;
     TRasterCanvas& MapCanvas() override;
     const TProjector& Projection() const override;
+    bool KeepLine(const TScanLineInfo& line) override;
     void AddSample(float latitude, float longitude, float temperature,
                    TSampleOrigin origin) override
     {
@@ -269,6 +280,17 @@ public:
     TDrawnFootprints Drawn;
     // Render passes drawn so far.
     std::uint64_t RenderPasses = 0;
+    // Several files are open as one composite, and what its last render pass gave.
+    bool CompositeOpen = false;
+    TCompositeResult Composite;
+    // The composite's rule when the run asks for one (else the setting's), the passes decoded
+    // at once, its grid step (0: no grid) and how grid files are read back.
+    std::optional<TCompositeRule> CompositeRuleChosen;
+    int CompositeJobs = 1;
+    double CompositeGridStep = 0;
+    TGridReader GridReader;
+    // Scan lines drawn: WindowFrom <= time < WindowTo (ms since 1970), each when set.
+    std::optional<std::int64_t> WindowFrom, WindowTo;
 
     // State of the controls, as the window shows it.
     std::string WindowCaption;
@@ -305,6 +327,8 @@ public:
         bool HideFlaggedLines = false;
     };
     TStoredChoices StoredChoices() const;
+    // The composite's rule as it stands (the run's, else the setting's).
+    TCompositeRule CompositeRuleInForce() const;
     // The diagnostics window's list, owned by that window; none: lines are dropped.
     void SetDiagnosticLines(std::vector<std::string>* lines) { DiagnosticLinesList = lines; }
     const std::vector<std::string>& Arguments() const { return arguments_; }
@@ -315,6 +339,7 @@ private:
     // Sets the map bitmap and the projection to a size; true when it changed.
     bool ResizeMap(int width, int height);
     TRunResult SelectSensorAndChannel(const TRunRequest& request);
+    TRunResult RunComposite(const TRunRequest& request);
     bool Checked(TCheckBoxId box) const { return view_.IsChecked(box); }
     void ToggleChoice(TRegistryBoolean& choice, TMenuItem item);
     void ApplyChoice(std::int32_t& setting, std::int32_t value, void (TFormVeltra::*apply)());
@@ -339,11 +364,14 @@ private:
     void SetSensorTabList(std::vector<std::string> tabs);
     void SetChannelTabList(std::vector<std::string> tabs, int index);
     void OpenCompressed(const std::vector<std::string>& names);
+    // The render pass of several files as one composite (VeltraFormComposite.cpp).
+    void DrawComposite();
     void OpenPlain(const std::vector<std::string>& names);
     std::vector<std::string> FindStationGroup() const;
     // The colour settings and their check marks; the range of the selected channel by its
-    // default limits and the user's choice; the streams decoded, twice when the range is
-    // stretched over what they hold; the read-out's temperature (VeltraFormColour.cpp).
+    // default limits and the user's choice; the streams decoded (one by one, or as a
+    // composite), twice when the range is stretched over what they hold; the read-out's
+    // temperature (VeltraFormColour.cpp).
     void CreateColourSettings();
     void ShowColourChoices();
     void SetColourRange();
@@ -379,6 +407,8 @@ private:
     // default limits), under "ColourRange" + sensor + channel ("ColourRangeAmsuB18"); each is
     // read when its channel is first shown.
     std::map<std::string, std::unique_ptr<TRegistryString>> ColourRanges;
+    std::unique_ptr<TRegistryString> CompositeRule; // "latest", "nadir", "min", "max", "mean"
+    bool drawDeferred_ = false; // a composite's run draws once, after its last selection
     std::string FootprintStatus;
     std::string MinTempLabel = "MinT";
     std::string MaxTempLabel = "MaxT";

@@ -204,6 +204,10 @@ void TFormVeltra::DecodeEveryStream()
     passPalette_ = DrawnPalette();
     archiveSummary_ = {};
     Drawn.Clear();
+    if (CompositeOpen) {
+        DrawComposite();
+        return;
+    }
     for (decodingStream_ = 0; decodingStream_ < Streams.Count(); ++decodingStream_)
         Streams.SetOutcome(decodingStream_, DecodeStream(*this, Streams.Items(decodingStream_)));
 }

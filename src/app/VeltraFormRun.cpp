@@ -75,6 +75,10 @@ TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
         Navigation->SetView(request.CentreLatitude, request.CentreLongitude, request.LongitudeSpan,
                             std::min(latitudeSpan, 180.0f));
     }
+    WindowFrom = request.From;
+    WindowTo = request.To;
+    if (request.Composite)
+        return RunComposite(request);
     if (request.File.empty())
         return TRunResult::Shown;
     // Open, then what the load timer does.
@@ -84,6 +88,26 @@ TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
         return TRunResult::NotOpened;
     TabControlSensorChange();
     return SelectSensorAndChannel(request);
+}
+
+TRunResult TFormVeltra::RunComposite(const TRunRequest& request)
+{
+    CompositeRuleChosen = CompositeRuleNamed(*request.Composite).value_or(TCompositeRule::Latest);
+    CompositeJobs = request.Jobs;
+    CompositeGridStep = request.GridStep;
+    if (request.Files.empty())
+        return TRunResult::Shown;
+    OpenFiles(request.Files);
+    if (PictureFileName.empty())
+        return TRunResult::NotOpened;
+    // A composite is drawn once, for the sensor and channel finally selected.
+    drawDeferred_ = true;
+    TabControlSensorChange();
+    const TRunResult result = SelectSensorAndChannel(request);
+    drawDeferred_ = false;
+    if (result == TRunResult::Shown && CompositeOddFile().empty())
+        DrawChannel();
+    return result;
 }
 
 TRunResult TFormVeltra::SelectSensorAndChannel(const TRunRequest& request)

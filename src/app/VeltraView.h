@@ -32,6 +32,11 @@ enum class TMenuItem {
     ViewHideFlaggedLines,
     ViewDifference,
     ViewFootprintSpectrum,
+    ViewCompositeLatest, // View > Composite: one radio item per rule, in CompositeRules order
+    ViewCompositeNadir,
+    ViewCompositeMin,
+    ViewCompositeMax,
+    ViewCompositeMean,
     BackgroundBlack,
     BackgroundWhite,
     ProjectionMercator,
@@ -76,7 +81,8 @@ struct TOpenDialogRequest {
     std::string Filter;        // "Compressed files (*.bz2)|*.bz2|..." pairs of caption and masks
     std::string InitialFolder; // with its trailing separator
     int FilterIndex = 1;       // 1-based; the dialog writes back the filter the user ended on
-    std::string FileName;      // out: the chosen file
+    std::string FileName;      // out: the chosen file (the first, when several were chosen)
+    std::vector<std::string> FileNames; // out: every chosen file, when the dialog took several
 };
 
 // Options > "Colour range...": the range of one channel, in kelvin, as two texts the user

@@ -15,6 +15,7 @@
 namespace veltra {
 
 class TSampleList;
+struct TGridProduct;
 struct TExportMetadata;
 struct TFootprintColumns;
 struct TSwath;
@@ -36,7 +37,7 @@ struct TGeoTiffRaster {
 inline constexpr const char* ExportModuleFileName = "veltra-exports.so";
 inline constexpr const char* ExportModuleEntry = "VeltraExportModule";
 // Raised whenever the interface below changes, so a stale module is refused instead of used.
-inline constexpr int ExportModuleVersion = 3;
+inline constexpr int ExportModuleVersion = 4;
 
 struct TExportModule {
     int Version;
@@ -51,6 +52,12 @@ struct TExportModule {
     // Every channel of a pass as a CF swath (SwathExport.h).
     bool (*SwathBytes)(const TSwath& swath, const std::string& fileName,
                        std::vector<std::uint8_t>& bytes, std::string& error);
+    // The composite's grid (GridExport.h), and such a file's bytes read back: false, with the
+    // reason, when they are not a grid this program wrote.
+    bool (*GridNetCdfBytes)(const TGridProduct& grid, const std::string& fileName,
+                            std::vector<std::uint8_t>& bytes, std::string& error);
+    bool (*ReadGridNetCdf)(const std::uint8_t* bytes, std::size_t size, TGridProduct& grid,
+                           std::string& reason);
 };
 
 // The module cannot be loaded: the export is not written, and the message says why.

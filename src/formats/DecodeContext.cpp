@@ -115,7 +115,8 @@ void KeepScanLine(TDecodeContext& context, TScanLineInfo line, TBytes record,
     context.LineMasked = context.Host.MaskFlaggedLines() &&
                          (FootprintHidden(line, line.Channel) ||
                           (context.Difference != 0 && ChannelFlaggedBad(line, context.Difference)));
-    context.LineIndex = context.Host.AddScanLine(line);
+    context.LineLeftOut = !context.Host.KeepLine(line);
+    context.LineIndex = context.LineLeftOut ? -1 : context.Host.AddScanLine(line);
     context.LineRecord = record;
     context.LineAngles = angles;
     context.LineAnglesAt = anglesAt;
@@ -142,7 +143,7 @@ TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth, TBytes record,
     }
     context.LastLineWithData = context.ScanLine;
     context.ImpossibleFootprints += static_cast<std::int64_t>(box.Impossible);
-    context.LineBeyondReach = LineBeyondReach(context, box);
+    context.LineBeyondReach = context.LineLeftOut || LineBeyondReach(context, box);
     return TScanLinePen{};
 }
 

@@ -45,6 +45,8 @@ struct TDecodeContext {
     // Set by BeginScanLine when no footprint of the line can be visible, or the line holds no
     // data.
     bool LineBeyondReach = false;
+    // Set by KeepScanLine when the host leaves the line out (TDecodeHost::KeepLine).
+    bool LineLeftOut = false;
     TInputFamily Family = TInputFamily::ifLevel1b;
     std::int32_t Channel = 0; // 1-20 HIRS, 1-15 AMSU-A, 16-20 AMSU-B/MHS
     // The channel whose brightness temperature is subtracted from Channel's at every footprint,

@@ -52,6 +52,10 @@ public:
     // index the samples' origins refer to (TSampleOrigin::Line), or -1 for a host that keeps
     // no lines. The host knows the stream and sets it.
     virtual std::int32_t AddScanLine(const TScanLineInfo& /*line*/) { return -1; }
+    // Asked for each scan-line record before it is kept (with its record index and channel
+    // set): false leaves the line out, as if it held no footprint (a time window, a line that
+    // another input holds as well). Such a line is not kept either.
+    virtual bool KeepLine(const TScanLineInfo& /*line*/) { return true; }
     // The stream's pass start and end from its headers, once they are read.
     virtual void SetPassTimes(const TPassTimes& /*times*/) {}
     // Follows each AddSample: the pixel the footprint was drawn at, its colour and the value

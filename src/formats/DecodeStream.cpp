@@ -216,6 +216,28 @@ double ChannelWavenumber(const TDecodeContext& context, const std::string& senso
 
 } // namespace
 
+TPassHeaders ReadPassHeaders(TDecodeHost& host, TStream* stream)
+{
+    TPassHeaders headers;
+    if (stream == nullptr)
+        return headers;
+    TDecodeContext context(host);
+    context.Family = InputFamilyOf(host.FileExt());
+    try {
+        stream->Seek(0, TSeekOrigin::Beginning);
+        ReadStreamHeaders(context, *stream);
+    } catch (const EVeltraError&) {
+        return headers;
+    }
+    headers.Read = context.FamilyMismatch.empty() && context.RecordSize != 0;
+    headers.Satellite = host.SatelliteName();
+    headers.Times = PassTimesOf(context);
+    headers.SensorCode = host.SensorCode();
+    headers.Instrument = context.Instrument;
+    headers.RecordCount = context.RecordCount;
+    return headers;
+}
+
 TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream)
 {
     if (stream == nullptr)

@@ -46,6 +46,18 @@ TStreamOutcome DecodeStream(TDecodeHost& host, TStream* stream);
 void ReadStreamHeaders(TDecodeContext& context, TStream& stream);
 // Where scan-line record `record` (0-based) of a stream whose headers were read starts.
 std::int64_t ScanLineOffset(const TDecodeContext& context, std::int32_t record);
+// What the headers of a stream tell of its pass, read without decoding a scan line.
+struct TPassHeaders {
+    bool Read = false; // false: the headers could not be read, or name no known sensor
+    std::string Satellite;
+    TPassTimes Times;
+    std::uint8_t SensorCode = 0;
+    TLineInstrument Instrument = TLineInstrument::Unknown;
+    std::int32_t RecordCount = 0;
+};
+// Reads the headers as the pass would (the host's file extension and sensor name choose them);
+// the host sees what the header readers set (satellite, sensor code, diagnostics lines).
+TPassHeaders ReadPassHeaders(TDecodeHost& host, TStream* stream);
 
 // The caption of the displayed channel: frequency in GHz for the microwave sensors, wavelength
 // in micrometres for HIRS, "(visible)" for HIRS channel 20; for a difference of two channels

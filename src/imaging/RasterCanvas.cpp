@@ -3,11 +3,13 @@
 #include "imaging/RasterCanvas.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 
 #include "base/Errors.h"
 
@@ -92,6 +94,33 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, do
     y1 = oy + t1 * dy;
     return true;
 }
+
+// Runs gathered for a sink and handed over a batch at a time.
+class TRunBatch {
+public:
+    explicit TRunBatch(TRunSink& sink) : sink_(sink) {}
+    ~TRunBatch() { Flush(); }
+    TRunBatch(const TRunBatch&) = delete;
+    TRunBatch& operator=(const TRunBatch&) = delete;
+    void Add(int row, int first, int last)
+    {
+        if (count_ == Capacity)
+            Flush();
+        runs_[count_++] = {row, first, last};
+    }
+    void Flush()
+    {
+        if (count_ > 0)
+            sink_.Runs(runs_, count_);
+        count_ = 0;
+    }
+
+private:
+    static constexpr int Capacity = 128;
+    TRunSink& sink_;
+    TPixelRun runs_[Capacity];
+    int count_ = 0;
+};
 
 } // namespace
 
@@ -189,6 +218,18 @@ template <int Centres>
 {
     const int reach = stampReach_;
     const int* const span = unionSpan_ + UnionSpanMargin + stampRadius_;
+    if (sink_ != nullptr) {
+        TRunBatch batch(*sink_);
+        for (int row = top - reach; row <= bottom + reach; ++row) {
+            int first = x[0] - span[row - y[0]], last = x[0] + span[row - y[0]];
+            for (int c = 1; c < Centres; ++c) {
+                first = std::min(first, x[c] - span[row - y[c]]);
+                last = std::max(last, x[c] + span[row - y[c]]);
+            }
+            batch.Add(row, first, last);
+        }
+        return;
+    }
     const TColourWords colour = ColourWords(penColour_);
     for (int row = top - reach; row <= bottom + reach; ++row) {
         int first = x[0] - span[row - y[0]], last = x[0] + span[row - y[0]];
@@ -322,7 +363,13 @@ void TRasterCanvas::ThinSegment(int x0, int y0, int x1, int y1, std::uint8_t* bi
             m < minorLimit) {
             const std::int64_t a = majorStart + majorStep * i;
             const std::int64_t px = xMajor ? a : m, py = xMajor ? m : a;
-            std::memcpy(bits + py * stride + 3 * px, rgb, 3);
+            if (sink_ != nullptr)
+                sink_->Runs(std::array{TPixelRun{static_cast<int>(py), static_cast<int>(px),
+                                                 static_cast<int>(px)}}
+                                .data(),
+                            1);
+            else
+                std::memcpy(bits + py * stride + 3 * px, rgb, 3);
             if (recording != nullptr)
                 recording->Offsets.push_back(static_cast<std::uint32_t>(py * stride + 3 * px));
         }
@@ -428,6 +475,9 @@ void TRasterCanvas::WideSegment(int x0, int y0, int x1, int y1, std::uint8_t* bi
             columns.High = std::max(columns.High, cx);
         });
         const TColourWords colour = ColourWords(penColour_);
+        std::optional<TRunBatch> batch;
+        if (sink_ != nullptr)
+            batch.emplace(*sink_);
         // Row R takes from each centre row C within reach the discs' spans there, half(R - C)
         // either side of the columns visited on C.
         for (int row = -reach; row < centreRows + reach; ++row) {
@@ -438,8 +488,25 @@ void TRasterCanvas::WideSegment(int x0, int y0, int x1, int y1, std::uint8_t* bi
                 first = std::min(first, visited[centre].Low - half);
                 last = std::max(last, visited[centre].High + half);
             }
-            PaintRun(bits + (rowFirst + row) * stride + 3 * first, last - first + 1, colour);
+            if (batch)
+                batch->Add(rowFirst + row, first, last);
+            else
+                PaintRun(bits + (rowFirst + row) * stride + 3 * first, last - first + 1, colour);
         }
+        return;
+    }
+    if (sink_ != nullptr) {
+        TRunBatch batch(*sink_);
+        walk([&](int cx, int cy) {
+            for (int d = -radius; d <= radius; ++d) {
+                const int row = cy + d, half = halfSpan[d + radius];
+                if (half < 0 || row < 0 || row >= height)
+                    continue;
+                const int left = std::max(cx - half, 0), right = std::min(cx + half, width - 1);
+                if (left <= right)
+                    batch.Add(row, left, right);
+            }
+        });
         return;
     }
 

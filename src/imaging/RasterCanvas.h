@@ -40,6 +40,20 @@ public:
                          const std::string& text) = 0;
 };
 
+// A run of pixels of one row, first to last column inclusive.
+struct TPixelRun {
+    int Row, First, Last;
+};
+
+// Where the strokes of a canvas's pens go instead of into its pixels (a composite of many
+// passes keeps per pixel what each footprint's stroke covers): the runs of each stroke, on the
+// bitmap, as they would be painted. A run may repeat pixels of another of the same stroke.
+class TRunSink {
+public:
+    virtual ~TRunSink() = default;
+    virtual void Runs(const TPixelRun* runs, int count) = 0;
+};
+
 class TRasterCanvas : public TBitmap {
 public:
     // A canvas owns its pixels: a copy would write into the other's (see bits_).
@@ -67,6 +81,16 @@ public:
     {
         bits_ = nullptr;
         return pixels_;
+    }
+
+    // Lines and polylines go to the sink (null: to the pixels) until it is taken away; fills,
+    // frames and text still paint the pixels.
+    void SetRunSink(TRunSink* sink) { sink_ = sink; }
+    // One pixel in a colour (nothing off the bitmap); not recorded.
+    void SetPixelColour(int x, int y, TColour colour)
+    {
+        if (x >= 0 && y >= 0 && x < width_ && y < height_)
+            SetPixel(x, y, colour);
     }
 
     // How often the picture was marked as modified as a whole.
@@ -171,6 +195,7 @@ private:
     TFont font_{"Small Fonts", 7, 0};
     int modified_ = 0;
     TPixelRecording* recording_ = nullptr;
+    TRunSink* sink_ = nullptr;
     // The round pen's disc for the width in stampWidth_: half the span of each row offset from
     // -stampRadius_ to stampRadius_ (-1: no pixel), and the largest offset with a pixel.
     int stampWidth_ = -1, stampRadius_ = 0, stampReach_ = 0;

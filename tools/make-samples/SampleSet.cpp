@@ -1,7 +1,10 @@
 #include "make-samples/SampleSet.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "base/AtomicFile.h"
 #include "base/Errors.h"
@@ -311,6 +314,10 @@ std::string ManifestText(const std::vector<TSampleFile>& files)
         "\n"
         "NOAA archive names: NSS.type.satellite.Dyyddd.Shhmm.Ehhmm.Borbit.station; the files in\n"
         "archive/ end in the station, as the archive delivers them, with no .L1B.\n"
+        "\n"
+        "A day of 14 Metop-A revolutions (MHS Level 1c and HIRS Level 1b, about 210 MB) is a set\n"
+        "of its own in day/, with its own MANIFEST.txt: make-samples --day FOLDER, or the build's\n"
+        "samples-day target.\n"
         "\n";
     text += Format("%-50s  %-8s  %-9s  %-9s  %5s  %10s  %s\n", "file", "family", "sensor",
                    "satellite", "lines", "footprints", "notes");
@@ -332,6 +339,114 @@ std::vector<std::string> WriteSampleSet(const std::string& folder)
         written.push_back(file.Path);
     }
     const std::string manifest = ManifestText(files);
+    WriteFileAtomically(
+        (std::filesystem::path(folder) / "MANIFEST.txt").string(),
+        std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
+    written.push_back("MANIFEST.txt");
+    return written;
+}
+
+namespace {
+
+// The day's revolutions begin at Metop-A's first ascending node after 00:00 UTC.
+TPassInfo DayPassInfo(int orbit)
+{
+    TPassInfo info = PassInfo(MetopA(), 50.0, 5.0, MetopPassSeconds, MetopRevolution);
+    const double period = info.Orbit.PeriodS();
+    const double firstNode =
+        info.Orbit.NodeTime() - std::floor(info.Orbit.NodeTime() / period) * period;
+    // Named a minute after its node, safely inside its own revolution.
+    info.PassSeconds = firstNode + orbit * period + 60.0;
+    return info;
+}
+
+std::string DayManifest(const std::vector<TSampleFile>& files)
+{
+    std::string text =
+        "Veltra sample day\n"
+        "\n"
+        "Synthetic data made by tools/make-samples --day, not observations: the scene of the\n"
+        "sample set seen by Metop-A over 14 consecutive whole revolutions of 15 January 2008,\n"
+        "each from its ascending node to the next. Every revolution is an AAPP Level 1c MHS file\n"
+        "in AAPP's native little-endian layout and a Level 1b HIRS file. Each pass has one line\n"
+        "flagged do not use, one calibration and one time sequence error, as in the sample set.\n"
+        "\n";
+    text += Format("%-50s  %-8s  %-9s  %-9s  %5s  %10s  %s\n", "file", "family", "sensor",
+                   "satellite", "lines", "footprints", "notes");
+    for (const TSampleFile& f : files)
+        text +=
+            Format("%-50s  %-8s  %-9s  %-9s  %5d  %10d  %s\n", f.Path.c_str(), f.Family.c_str(),
+                   f.Sensor.c_str(), f.Satellite.c_str(), f.Lines, f.Footprints, f.Note.c_str());
+    return text;
+}
+
+} // namespace
+
+TPassData DayPass(int orbit, TInstrument instrument)
+{
+    static const TSceneModel scene(SampleDayOfYear);
+    const TPassInfo info = DayPassInfo(orbit);
+    const double period = info.Orbit.PeriodS();
+    TPassData pass =
+        MakePass(scene, info, instrument, info.PassSeconds - 60.0, LinesFor(instrument, period));
+    FlagLines(pass);
+    return pass;
+}
+
+std::vector<TSampleFile> DayFiles(int orbit)
+{
+    const std::string note = Format("revolution %d of the day, ", orbit + 1);
+    const TPassData mhs = DayPass(orbit, TInstrument::Mhs);
+    const TPassData hirs = DayPass(orbit, TInstrument::Hirs);
+    std::vector<TSampleFile> files;
+    files.push_back(Entry(AappFileName(AappProduct(TInstrument::Mhs), mhs, "sv", ".l1c"),
+                          "Level 1c", mhs, note + "AAPP native layout, " + TimeSpan(mhs),
+                          Level1c(mhs, true)));
+    files.push_back(Entry(Level1bFileName(hirs, "SV"), "Level 1b", hirs, note + TimeSpan(hirs),
+                          Level1b(hirs, "SV")));
+    return files;
+}
+
+std::vector<std::string> WriteDaySet(const std::string& folder, int threads)
+{
+    std::filesystem::create_directories(folder);
+    std::vector<std::vector<TSampleFile>> orbits(DayOrbits);
+    std::vector<std::string> failures(DayOrbits);
+    // Each revolution is made and written on its own, its bytes then let go: only the
+    // manifest's lines are kept.
+    auto work = [&](int first) {
+        for (int orbit = first; orbit < DayOrbits; orbit += threads) {
+            try {
+                std::vector<TSampleFile> files = DayFiles(orbit);
+                for (TSampleFile& file : files) {
+                    WriteFileAtomically((std::filesystem::path(folder) / file.Path).string(),
+                                        file.Bytes);
+                    file.Bytes = {};
+                }
+                orbits[static_cast<std::size_t>(orbit)] = std::move(files);
+            } catch (const std::exception& e) {
+                failures[static_cast<std::size_t>(orbit)] = e.what();
+            }
+        }
+    };
+    threads = std::clamp(threads, 1, DayOrbits);
+    std::vector<std::thread> pool;
+    for (int t = 1; t < threads; ++t)
+        pool.emplace_back(work, t);
+    work(0);
+    for (std::thread& thread : pool)
+        thread.join();
+    for (const std::string& failure : failures)
+        if (!failure.empty())
+            throw EVeltraError(failure);
+    std::vector<TSampleFile> files;
+    std::vector<std::string> written;
+    for (auto& orbit : orbits)
+        for (TSampleFile& file : orbit) {
+            written.push_back(file.Path);
+            files.push_back(std::move(file));
+        }
+    const std::string manifest = DayManifest(files);
     WriteFileAtomically(
         (std::filesystem::path(folder) / "MANIFEST.txt").string(),
         std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));

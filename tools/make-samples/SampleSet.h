@@ -51,4 +51,17 @@ std::string ManifestText(const std::vector<TSampleFile>& files);
 // Returns the files written (without their bytes' copies kept).
 std::vector<std::string> WriteSampleSet(const std::string& folder);
 
+// A day of passes: DayOrbits consecutive whole revolutions of Metop-A from its first ascending
+// node of the sample day, each as an AAPP Level 1c MHS file in AAPP's native little-endian
+// layout and a Level 1b HIRS file, for composites of many passes. About 210 MB, so it is a
+// set of its own (the build's `samples-day` target) rather than part of the sample set.
+constexpr int DayOrbits = 14;
+// The passes of revolution `orbit` (0 to DayOrbits - 1) of the day: MHS and HIRS.
+TPassData DayPass(int orbit, TInstrument instrument);
+// The two files of one revolution, MHS Level 1c first.
+std::vector<TSampleFile> DayFiles(int orbit);
+// Writes every file of the day and its MANIFEST.txt into the folder, the revolutions shared
+// among `threads` threads; the bytes do not depend on their number.
+std::vector<std::string> WriteDaySet(const std::string& folder, int threads);
+
 } // namespace veltra::samples

@@ -14,6 +14,7 @@
 #include "export/CsvExport.h"
 #include "export/ExportModule.h"
 #include "export/GeoTiffExport.h"
+#include "export/GridExport.h"
 #include "export/SwathExport.h"
 #include "formats/SpectrumReader.h"
 #include "mapping/zorMapping.h"
@@ -188,6 +189,37 @@ TExportMetadata ExportMetadataOf(const TFormVeltra& form, const std::string& pro
     return m;
 }
 
+TGridReader GridReaderFor(const TFormVeltra& form)
+{
+    const std::string folder = ModuleFolderOf(form);
+    return [&form, folder](TStream& stream, TGridComposite& grid, std::string& reason) {
+        // A grid file is read whole; a grid of a day at 0.25 degrees is a few megabytes.
+        constexpr std::int64_t MaxGridBytes = std::int64_t{1} << 30;
+        stream.Seek(0, TSeekOrigin::Beginning);
+        const std::int64_t size = stream.Seek(0, TSeekOrigin::End);
+        if (size <= 0 || size > MaxGridBytes) {
+            reason = "not a grid of veltra-render --composite: empty or over 1 GiB";
+            return false;
+        }
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+        stream.Seek(0, TSeekOrigin::Beginning);
+        stream.ReadBuffer(bytes.data(), size);
+        TGridProduct product;
+        if (!ReadGridNetCdf(bytes, product, reason, folder))
+            return false;
+        std::string channel;
+        form.SelectedChannelCaption(channel);
+        if (product.Metadata.Instrument != form.SensorName() ||
+            std::to_string(product.Metadata.Channel) != channel) {
+            reason = "a grid of " + product.Metadata.Instrument + " channel " +
+                     std::to_string(product.Metadata.Channel) + ", not of " + form.SensorName() +
+                     " channel " + channel;
+            return false;
+        }
+        return AddGridProduct(grid, product, reason);
+    };
+}
+
 bool ExportAvailable(const TFormVeltra& form, TExportKind kind)
 {
     if (kind == TExportKind::GeoTiff)
@@ -205,6 +237,15 @@ std::vector<std::uint8_t> ExportBytes(TFormVeltra& form, TExportKind kind,
 {
     switch (kind) {
     case TExportKind::NetCdf:
+        if (form.CompositeOpen && form.Composite.Grid) {
+            TExportMetadata metadata = ExportMetadataOf(form, program);
+            metadata.Title = metadata.Platform + " " + metadata.Instrument + " channel " +
+                             std::to_string(metadata.Channel) + " " +
+                             CompositeRuleName(form.Composite.Grid->Rule()) + " composite";
+            metadata.Values.clear();
+            return GridNetCdfFileBytes(*form.Composite.Grid, metadata, fileName,
+                                       ModuleFolderOf(form));
+        }
         return NetCdfFileBytes(form.Samples, ExportMetadataOf(form, program), fileName,
                                ModuleFolderOf(form));
     case TExportKind::Csv: {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CompositeRender.h"
 #include "base/AtomicFile.h"
 #include "export/NetCdfExport.h"
 
@@ -45,6 +46,10 @@ TOutputNeeds ExportNeeds(TExportKind kind);
 // without a coordinate reference system).
 void SaveExport(TFormVeltra& form, TExportKind kind, const std::string& fileName,
                 const std::string& program);
+
+// How a composite reads grid files among its inputs: with the export module beside the
+// program, for the form's sensor and channel (TFormVeltra::GridReader).
+TGridReader GridReaderFor(const TFormVeltra& form);
 
 // File > Export > "NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values...", "NetCDF, all
 // channels...": asks for a file name (preset beside the data file) and writes it; a failure is

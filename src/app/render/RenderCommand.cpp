@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -21,6 +22,7 @@
 #include "base/Executable.h"
 #include "base/Failure.h"
 #include "base/Format.h"
+#include "composite/Composite.h"
 #include "export/GeoTiffExport.h"
 #include "mapping/zorCartography.h"
 #include "mapping/zorMapping.h"
@@ -76,6 +78,7 @@ struct TRenderOptions {
     bool Diagnostics = false, Info = false, AllChannels = false;
     std::vector<TReadout> Readouts;
     std::vector<TSpectrumPoint> Spectra;
+    double GridStep = 0.25; // of a composite's --netcdf
 };
 
 bool ParseInt(const std::string& text, int& value)
@@ -159,6 +162,48 @@ std::string ProjectionUsage()
         from = to + 1;
     }
     return usage + line + "\n";
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day)
+{
+    year -= month <= 2;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const auto yoe = static_cast<unsigned>(year - era * 400);
+    const unsigned doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
+}
+
+// An ISO 8601 UTC time, YYYY-MM-DD[THH:MM[:SS[.sss]]][Z], as ms since 1970.
+std::int64_t TimeOption(const std::string& name, const std::string& text)
+{
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, consumed = 0;
+    double second = 0;
+    std::string rest = text;
+    if (!rest.empty() && (rest.back() == 'Z' || rest.back() == 'z'))
+        rest.pop_back();
+    bool ok = false;
+    if (std::sscanf(rest.c_str(), "%4d-%2d-%2dT%2d:%2d:%lf%n", &year, &month, &day, &hour, &minute,
+                    &second, &consumed) == 6 &&
+        static_cast<std::size_t>(consumed) == rest.size())
+        ok = true;
+    else if (second = 0; std::sscanf(rest.c_str(), "%4d-%2d-%2dT%2d:%2d%n", &year, &month, &day,
+                                     &hour, &minute, &consumed) == 5 &&
+                         static_cast<std::size_t>(consumed) == rest.size())
+        ok = true;
+    else if (hour = minute = 0;
+             std::sscanf(rest.c_str(), "%4d-%2d-%2d%n", &year, &month, &day, &consumed) == 3 &&
+             static_cast<std::size_t>(consumed) == rest.size())
+        ok = true;
+    const int monthDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (!ok || year < 1950 || year > 2199 || month < 1 || month > 12 || day < 1 ||
+        day > monthDays[month - 1] || hour > 23 || minute > 59 || !(second >= 0 && second < 61))
+        throw TUsageError{name + ": '" + text +
+                          "' is not an ISO 8601 UTC time such as 2024-01-15T06:00"};
+    return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) *
+               86400000 +
+           (hour * 3600 + minute * 60) * std::int64_t{1000} + std::llround(second * 1000);
 }
 
 // "AxB" with two whole numbers separated by the given character.
@@ -250,16 +295,26 @@ void ParseDifference(const std::string& text, TRunRequest& request)
 }
 
 // Several inputs must not write over each other's outputs, nor any output over another or
-// over an input.
+// over an input. A composite writes one set of outputs, and its --netcdf is the grid: footprint
+// lists have no place in it.
 void CheckOutputNames(TRenderOptions& o)
 {
-    if (o.Files.size() >= 2)
+    if (o.Request.Composite) {
+        if (o.Bt || o.Csv)
+            throw TUsageError{std::string(o.Bt ? "--bt" : "--csv") +
+                              " lists footprints and has no composite; --netcdf writes its grid"};
+        for (const auto& [option, name] : OutputOptions(o))
+            if (*name && name->value().find("{name}") != std::string::npos)
+                throw TUsageError{std::string(option) + ": '" + **name +
+                                  "': a composite writes one set of outputs, without {name}"};
+    } else if (o.Files.size() >= 2)
         for (const auto& [option, name] : OutputOptions(o))
             if (*name && name->value().find("{name}") == std::string::npos)
                 throw TUsageError{std::string(option) + ": '" + **name +
                                   "' must contain {name} when more than one FILE is given"};
     const std::string clash =
-        OutputNameClash(o.Files, o.Request.Countries, RenderOutputs(o), WritesText(o));
+        OutputNameClash(o.Files, o.Request.Countries, RenderOutputs(o), WritesText(o),
+                        o.Request.Composite.has_value());
     if (!clash.empty())
         throw TUsageError{clash};
 }
@@ -381,7 +436,27 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
             o.GeoTiff = takeValue();
         else if (arg == "--geotiff-values")
             o.GeoTiffValues = takeValue();
-        else if (arg == "-j" || arg == "--jobs")
+        else if (arg == "--composite") {
+            const std::string rule = takeValue();
+            if (!CompositeRuleNamed(rule))
+                throw TUsageError{"--composite: '" + rule +
+                                  "' is not latest, nadir, min, max or mean"};
+            o.Request.Composite = rule;
+        } else if (arg == "--from")
+            o.Request.From = TimeOption(arg, takeValue());
+        else if (arg == "--to")
+            o.Request.To = TimeOption(arg, takeValue());
+        else if (arg == "--grid-step") {
+            const std::string text = takeValue();
+            const char* end = text.data() + text.size();
+            double step = 0;
+            const auto result = std::from_chars(text.data(), end, step);
+            if (text.empty() || result.ec != std::errc() || result.ptr != end ||
+                !(step >= TGridComposite::MinGridStep && step <= 90))
+                throw TUsageError{"--grid-step: '" + text +
+                                  "' is not a number of degrees from 0.1 to 90"};
+            o.GridStep = step;
+        } else if (arg == "-j" || arg == "--jobs")
             o.Jobs = IntOption(arg, takeValue(), 1, MaxJobs);
         else if (arg.rfind("-j", 0) == 0 && arg.size() > 2)
             o.Jobs = IntOption("-j", arg.substr(2), 1, MaxJobs);
@@ -415,6 +490,8 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
         return o;
     if (o.Files.empty())
         throw TUsageError{"no FILE given"};
+    if (o.Request.From && o.Request.To && *o.Request.To <= *o.Request.From)
+        throw TUsageError{"--to must be later than --from"};
     if (!o.Jpeg && !o.Png && !o.Bt && !o.NetCdf && !o.Csv && !o.GeoTiff && !o.GeoTiffValues &&
         !o.Info && !o.Diagnostics && o.Readouts.empty() && o.Spectra.empty())
         throw TUsageError{"nothing to do: no --jpeg, --png, --bt, --netcdf, --csv, --geotiff, "
@@ -568,6 +645,10 @@ void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
             << "streams=" << form.Streams.Count() << '\n'
             << "problems=" << form.Streams.Problems().size() << '\n';
         PrintScanLineInfo(form, out);
+        if (form.CompositeOpen)
+            out << "passes=" << form.Composite.Passes << '\n'
+                << "footprints=" << form.Composite.Footprints << '\n'
+                << "duplicate_lines=" << form.Composite.DuplicateLines << '\n';
     }
     if (o.Diagnostics)
         for (const auto& line : form.DiagnosticLines())
@@ -594,7 +675,9 @@ int Written(std::ostream& out)
 int Render(const TRenderOptions& o, const std::string& executable, std::ostream& out,
            std::ostream& err)
 {
-    CheckReadable(o.Request.File);
+    // A composite tells an input it cannot read among its problems and goes on with the rest.
+    if (!o.Request.Composite)
+        CheckReadable(o.Request.File);
     if (o.Request.Countries)
         CheckReadable(*o.Request.Countries);
 
@@ -602,9 +685,12 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     std::vector<std::string> diagnostics;
     TFormVeltra form(view, {}, executable);
     form.SetDiagnosticLines(&diagnostics);
+    form.GridReader = GridReaderFor(form);
     switch (form.RunOnce(o.Request)) {
     case TRunResult::Shown: break;
-    case TRunResult::NotOpened: throw TInputError{"cannot read " + o.Request.File};
+    case TRunResult::NotOpened:
+        throw TInputError{"cannot read " +
+                          (o.Request.Composite ? o.Request.Files.front() : o.Request.File)};
     case TRunResult::SensorNotOffered:
         throw TUsageError{"--sensor: " + *o.Request.Sensor + " is not offered for " +
                           o.Request.File};
@@ -622,6 +708,9 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     }
     for (const std::string& notice : form.Notices) // an outline file beside the program
         err << "veltra-render: " << EscapeControls(notice) << '\n';
+    if (const std::string odd = form.CompositeOddFile(); !odd.empty())
+        throw TUsageError{"--composite: " + odd + " is not a " + form.SensorName() + " file like " +
+                          o.Request.Files.front()};
     CheckGeoReference(form, o);
     CheckGroupOutputs(form, o);
     const bool written = WriteRenderOutputs(form, RenderOutputs(o), out, err);
@@ -630,7 +719,8 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     for (const TStreamProblem& problem : form.Streams.Problems())
         err << "veltra-render: " << EscapeControls(problem.FileName) << ": "
             << EscapeControls(problem.Reason) << '\n';
-    const bool nothingDecoded = form.Streams.NothingDecoded();
+    const bool nothingDecoded =
+        form.CompositeOpen ? form.Composite.Footprints == 0 : form.Streams.NothingDecoded();
     form.FormDestroy();
     const int status = Written(out);
     if (!written)
@@ -645,9 +735,10 @@ std::string RenderUsage()
     return R"(Usage: veltra-render [OPTIONS] FILE...
 Renders each FILE (Level 1b, 1c or 1d, plain or bzip2; a Level 1b file also under the name the
 NOAA archive gives it, NSS.MHSX.NN.D24015.S1118.E1300.B1234567.WI) as the Veltra viewer would,
-without a window, each on its own with the same options. In output names {name} stands for the
-input's file name without its folder; with more than one FILE every output name must contain
-it, and the text of each FILE follows a line file=PATH.
+without a window, each on its own with the same options, or all of them as one composite
+(--composite). In output names {name} stands for the input's file name without its folder;
+with more than one FILE every output name must contain it (a composite's none), and the text of
+each FILE follows a line file=PATH.
   --sensor NAME       HIRS, AMSU-A or AMSU-B (MHS: the same as AMSU-B): the sensor tab to select
                       after detection from the name (needed for Level 1d and for Level 1b names
                       without a sensor marker); an error if that tab is not offered for FILE
@@ -722,7 +813,16 @@ it, and the text of each FILE follows a line file=PATH.
                       neighbours: the larger of the line spacing, HIRS 42 km, AMSU-A 52 km,
                       AMSU-B/MHS 17.5 km, and the footprint spacing along the scan there, seen
                       from 850 km) is told on standard error and ends in status 5
-  -j N, --jobs N      render N files at once (default: one per processor)
+  --composite RULE    draw every FILE into one picture and one set of outputs: latest (the later
+                      scan line on top), nadir (the footprint nearest nadir), min, max or mean of
+                      the temperatures per pixel; FILEs are passes of one sensor (any family) taken
+                      in time order, and grid files it wrote; a scan line held by two FILEs is
+                      used once; --netcdf then writes a latitude-longitude grid by the same rule
+  --grid-step DEG     the composite grid's cell size in degrees, 0.1-90 (default 0.25)
+  --from TIME, --to TIME   keep only scan lines from TIME (inclusive) to TIME (exclusive), ISO
+                      8601 UTC such as 2024-01-15T06:00, for single files and composites alike
+  -j N, --jobs N      render N files at once, or decode N passes of a composite at once (default:
+                      one per processor); the outputs are the same for every N
   --help, --version
 An OUT that is a regular file, or not there yet, is replaced in one step; a symbolic link stays
 and the file it leads to is replaced; a character device (/dev/null) or a FIFO is written
@@ -792,6 +892,17 @@ int RenderAll(const TRenderOptions& o, const std::string& executable, std::ostre
     // bundled font is registered with Qt's font database when text is first drawn (gridline
     // labels): that loads the whole fontconfig configuration, a tenth of a render's work.
     SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
+    if (o.Request.Composite) {
+        TRenderOptions composite = o;
+        composite.Request.Files = o.Files;
+        composite.Request.Jobs = o.Jobs;
+        composite.Request.GridStep = o.NetCdf ? o.GridStep : 0;
+        try {
+            return Render(composite, executable, out, err);
+        } catch (...) {
+            return ReportFailure(err);
+        }
+    }
     if (o.Files.size() == 1)
         return RenderInput(o, o.Files.front(), executable, out, err);
     const bool text = WritesText(o);

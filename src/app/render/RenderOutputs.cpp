@@ -1,5 +1,6 @@
 #include "app/render/RenderOutputs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -107,7 +108,8 @@ std::string UnreadableInput(const std::string& name)
 
 std::string OutputNameClash(const std::vector<std::string>& inputs,
                             const std::optional<std::string>& countries,
-                            const std::vector<TRenderOutput>& outputs, bool textOutput)
+                            const std::vector<TRenderOutput>& outputs, bool textOutput,
+                            bool oneSet)
 {
     std::map<std::string, std::string> inputKeys; // file key -> the input's own name
     for (const std::string& input : inputs)
@@ -117,10 +119,12 @@ std::string OutputNameClash(const std::vector<std::string>& inputs,
     std::map<std::string, std::string> written; // file key -> the output that writes it
     if (textOutput)
         written.emplace(StandardOutput, "the text of --info, --diagnostics or --readout");
-    const bool many = inputs.size() > 1;
-    for (const std::string& input : inputs)
+    const bool many = inputs.size() > 1 && !oneSet;
+    const std::size_t sets = oneSet ? std::min<std::size_t>(inputs.size(), 1) : inputs.size();
+    for (std::size_t i = 0; i < sets; ++i)
         for (const TRenderOutput& output : outputs) {
-            const std::string name = OutputNameFor(output.Name, input);
+            const std::string& input = inputs[i];
+            const std::string name = oneSet ? output.Name : OutputNameFor(output.Name, input);
             const std::string key = FileKey(name);
             const std::string what = OutputOf(output, input, many);
             if (const auto in = inputKeys.find(key); in != inputKeys.end())

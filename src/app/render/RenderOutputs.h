@@ -35,10 +35,12 @@ std::string UnreadableInput(const std::string& name);
 // both ("" when none): two outputs of one input with the same name, two inputs whose
 // "{name}" gives the same name (files of the same name in two folders), an output that is an
 // input or the outline file, and an output to standard output ("-") beside text options, which
-// write there too. Names are compared as the files they reach (links followed).
+// write there too. Names are compared as the files they reach (links followed). A composite
+// (oneSet) writes one set of outputs, named as given, from all its inputs.
 std::string OutputNameClash(const std::vector<std::string>& inputs,
                             const std::optional<std::string>& countries,
-                            const std::vector<TRenderOutput>& outputs, bool textOutput);
+                            const std::vector<TRenderOutput>& outputs, bool textOutput,
+                            bool oneSet = false);
 
 // The same for the files a render pass read (a station group's members), whose names are
 // known only once the group was opened.

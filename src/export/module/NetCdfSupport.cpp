@@ -14,9 +14,6 @@ namespace veltra {
 
 namespace {
 
-// The NetCDF C library keeps process-wide tables without locks: one call sequence at a time.
-std::mutex netCdfMutex;
-
 std::string Joined(const std::vector<std::string>& lines)
 {
     std::string text;
@@ -26,6 +23,12 @@ std::string Joined(const std::vector<std::string>& lines)
 }
 
 } // namespace
+
+std::mutex& NetCdfLock()
+{
+    static std::mutex lock;
+    return lock;
+}
 
 void CheckNetCdf(int status, const std::string& fileName)
 {
@@ -154,7 +157,7 @@ bool NetCdfMemoryBytes(const std::string& fileName,
     try {
         NC_memio memory{};
         {
-            const std::lock_guard<std::mutex> lock(netCdfMutex);
+            const std::lock_guard<std::mutex> lock(NetCdfLock());
             TNetCdfWriter nc{-1, fileName};
             CheckNetCdf(nc_create_mem("veltra-export.nc", NC_NETCDF4, 1 << 16, &nc.Id), fileName);
             try {

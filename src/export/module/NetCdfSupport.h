@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,10 @@
 namespace veltra {
 
 void CheckNetCdf(int status, const std::string& fileName);
+
+// The NetCDF C library keeps process-wide tables without locks: whatever calls it holds this,
+// one call sequence at a time.
+std::mutex& NetCdfLock();
 
 struct TNetCdfWriter {
     int Id = -1;

@@ -1,5 +1,12 @@
-// The NetCDF-4 bytes of the footprints, one dimension over them in drawing order.
+// The NetCDF-4 bytes of the footprints, one dimension over them in drawing order, and of a
+// composite's grid, which a composite also reads back.
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
 #include "base/Errors.h"
+#include "composite/Composite.h"
+#include "export/GridExport.h"
 #include "export/NetCdfExport.h"
 #include "export/module/NetCdfSupport.h"
 #include "export/module/Writers.h"
@@ -141,6 +148,204 @@ bool NetCdfBytes(const TSampleList& samples, const TExportMetadata& metadata,
     return NetCdfMemoryBytes(
         fileName, [&](TNetCdfWriter& nc) { WriteContents(nc, samples, metadata, columns); }, bytes,
         error);
+}
+
+namespace {
+
+void WriteGrid(const TNetCdfWriter& nc, const TGridProduct& g)
+{
+    const int latDimension = nc.Dimension("lat", static_cast<std::size_t>(g.Rows));
+    const int lonDimension = nc.Dimension("lon", static_cast<std::size_t>(g.Columns));
+    const std::vector<int> cells = {latDimension, lonDimension};
+    DefineFootprintGlobals(nc, g.Metadata);
+    nc.Text(NC_GLOBAL, "composite_rule", g.Rule);
+    nc.Double(NC_GLOBAL, "grid_step", g.Step);
+
+    const int lat = nc.Variable("lat", NC_DOUBLE, {latDimension});
+    nc.Text(lat, "standard_name", "latitude");
+    nc.Text(lat, "long_name", "latitude of the cell centre");
+    nc.Text(lat, "units", "degrees_north");
+    const int lon = nc.Variable("lon", NC_DOUBLE, {lonDimension});
+    nc.Text(lon, "standard_name", "longitude");
+    nc.Text(lon, "long_name", "longitude of the cell centre");
+    nc.Text(lon, "units", "degrees_east");
+
+    const double nanDouble = NAN;
+    const int value = nc.Variable("brightness_temperature", NC_FLOAT, cells);
+    nc.Text(value, "standard_name", "toa_brightness_temperature");
+    nc.Text(value, "long_name",
+            "brightness temperature of the channel, " + g.Rule + " of the footprints in the cell");
+    nc.Text(value, "units", "K");
+    nc.FloatFill(value);
+    const int count = nc.Variable("count", NC_INT, cells);
+    nc.Text(count, "long_name", "footprints in the cell");
+    const int time = nc.Variable("time", NC_DOUBLE, cells);
+    nc.Text(time, "standard_name", "time");
+    nc.Text(time, "long_name",
+            g.Rule == "mean" ? "mean time of the footprints in the cell"
+                             : "time of the scan line of the chosen footprint");
+    nc.Text(time, "units", "seconds since 1970-01-01 00:00:00");
+    nc.Text(time, "calendar", "standard");
+    CheckNetCdf(nc_put_att_double(nc.Id, time, "_FillValue", NC_DOUBLE, 1, &nanDouble),
+                nc.FileName);
+    int angle = -1, sum = -1, timeSum = -1;
+    if (g.Rule == "mean") {
+        sum = nc.Variable("brightness_temperature_sum", NC_DOUBLE, cells);
+        nc.Text(sum, "long_name",
+                "sum of the brightness temperatures in the cell, each "
+                "rounded to 2^-20 K, for merging grids");
+        nc.Text(sum, "units", "K");
+        timeSum = nc.Variable("time_sum", NC_INT64, cells);
+        nc.Text(timeSum, "long_name",
+                "sum of the footprints' times in milliseconds since "
+                "1970-01-01 00:00:00 UTC, for merging grids");
+    } else {
+        angle = nc.Variable("scan_angle", NC_FLOAT, cells);
+        nc.Text(angle, "long_name", "absolute scan angle of the chosen footprint");
+        nc.Text(angle, "units", "degree");
+        nc.FloatFill(angle);
+    }
+    nc.Text(value, "coordinates", "lat lon");
+    CheckNetCdf(nc_enddef(nc.Id), nc.FileName);
+
+    std::vector<double> centres(static_cast<std::size_t>(g.Rows));
+    for (int i = 0; i < g.Rows; ++i)
+        centres[static_cast<std::size_t>(i)] = -90.0 + (i + 0.5) * g.Step;
+    nc.Put(lat, centres);
+    centres.resize(static_cast<std::size_t>(g.Columns));
+    for (int j = 0; j < g.Columns; ++j)
+        centres[static_cast<std::size_t>(j)] = -180.0 + (j + 0.5) * g.Step;
+    nc.Put(lon, centres);
+    nc.Put(value, g.Value);
+    nc.Put(count, g.Count);
+    nc.Put(time, g.Time);
+    if (angle >= 0)
+        nc.Put(angle, g.Angle);
+    if (sum >= 0) {
+        nc.Put(sum, g.Sum);
+        nc.Put(timeSum, g.TimeSum);
+    }
+}
+
+// Reading back: every failure is a reason, never an exception.
+struct TGridReadError {
+    std::string Reason;
+};
+
+void Need(int status, const char* what)
+{
+    if (status != NC_NOERR)
+        throw TGridReadError{std::string(what) + ": " + nc_strerror(status)};
+}
+
+std::string TextAttribute(int id, const char* name)
+{
+    std::size_t length = 0;
+    Need(nc_inq_attlen(id, NC_GLOBAL, name, &length), name);
+    if (length > (1u << 20))
+        throw TGridReadError{std::string(name) + " is too long"};
+    std::string text(length, '\0');
+    Need(nc_get_att_text(id, NC_GLOBAL, name, text.data()), name);
+    return text;
+}
+
+// A variable over (lat, lon) of the grid's shape.
+int GridVariableOf(int id, const char* name, int latDim, int lonDim)
+{
+    int variable = -1, dims = 0;
+    Need(nc_inq_varid(id, name, &variable), name);
+    Need(nc_inq_varndims(id, variable, &dims), name);
+    int ids[2] = {-1, -1};
+    if (dims != 2 || (Need(nc_inq_vardimid(id, variable, ids), name), ids[0] != latDim) ||
+        ids[1] != lonDim)
+        throw TGridReadError{std::string(name) + " is not a variable over lat and lon"};
+    return variable;
+}
+
+void ReadGrid(int id, TGridProduct& g)
+{
+    g.Rule = TextAttribute(id, "composite_rule");
+    Need(nc_get_att_double(id, NC_GLOBAL, "grid_step", &g.Step), "grid_step");
+    if (!(g.Step >= TGridComposite::MinGridStep && g.Step <= 90))
+        throw TGridReadError{"grid_step is not from 0.1 to 90 degrees"};
+    int latDim = -1, lonDim = -1;
+    std::size_t rows = 0, columns = 0;
+    Need(nc_inq_dimid(id, "lat", &latDim), "lat");
+    Need(nc_inq_dimid(id, "lon", &lonDim), "lon");
+    Need(nc_inq_dimlen(id, latDim, &rows), "lat");
+    Need(nc_inq_dimlen(id, lonDim, &columns), "lon");
+    g.Rows = TGridComposite::RowsFor(g.Step);
+    g.Columns = TGridComposite::ColumnsFor(g.Step);
+    if (rows != static_cast<std::size_t>(g.Rows) || columns != static_cast<std::size_t>(g.Columns))
+        throw TGridReadError{"lat and lon do not fit grid_step"};
+    TExportMetadata& m = g.Metadata;
+    m.Instrument = TextAttribute(id, "instrument");
+    m.Platform = TextAttribute(id, "platform");
+    Need(nc_get_att_int(id, NC_GLOBAL, "channel", &m.Channel), "channel");
+    const std::string files = TextAttribute(id, "input_files");
+    for (std::size_t from = 0; from < files.size();) {
+        const std::size_t to = std::min(files.find('\n', from), files.size());
+        m.InputFiles.push_back(files.substr(from, to - from));
+        from = to + 1;
+    }
+    const std::size_t cells = rows * columns;
+    g.Value.resize(cells);
+    g.Count.resize(cells);
+    g.Time.resize(cells);
+    Need(nc_get_var_float(id, GridVariableOf(id, "brightness_temperature", latDim, lonDim),
+                          g.Value.data()),
+         "brightness_temperature");
+    Need(nc_get_var_int(id, GridVariableOf(id, "count", latDim, lonDim), g.Count.data()), "count");
+    Need(nc_get_var_double(id, GridVariableOf(id, "time", latDim, lonDim), g.Time.data()), "time");
+    if (g.Rule == "mean") {
+        g.Sum.resize(cells);
+        g.TimeSum.resize(cells);
+        Need(nc_get_var_double(id, GridVariableOf(id, "brightness_temperature_sum", latDim, lonDim),
+                               g.Sum.data()),
+             "brightness_temperature_sum");
+        Need(nc_get_var_longlong(id, GridVariableOf(id, "time_sum", latDim, lonDim),
+                                 reinterpret_cast<long long*>(g.TimeSum.data())),
+             "time_sum");
+    } else {
+        g.Angle.resize(cells);
+        Need(nc_get_var_float(id, GridVariableOf(id, "scan_angle", latDim, lonDim), g.Angle.data()),
+             "scan_angle");
+    }
+}
+
+} // namespace
+
+bool GridNetCdfBytes(const TGridProduct& grid, const std::string& fileName,
+                     std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    return NetCdfMemoryBytes(
+        fileName, [&](TNetCdfWriter& nc) { WriteGrid(nc, grid); }, bytes, error);
+}
+
+bool ReadGridNetCdf(const std::uint8_t* bytes, std::size_t size, TGridProduct& grid,
+                    std::string& reason)
+{
+    try {
+        const std::lock_guard<std::mutex> lock(NetCdfLock());
+        // The library reads the memory it is given and writes nothing to it.
+        std::vector<std::uint8_t> copy(bytes, bytes + size);
+        int id = -1;
+        Need(nc_open_mem("veltra-grid.nc", NC_NOWRITE, copy.size(), copy.data(), &id),
+             "not a NetCDF file");
+        try {
+            ReadGrid(id, grid);
+        } catch (...) {
+            nc_close(id);
+            throw;
+        }
+        nc_close(id);
+        return true;
+    } catch (const TGridReadError& e) {
+        reason = "not a grid of veltra-render --composite: " + e.Reason;
+    } catch (const std::exception& e) {
+        reason = std::string("not a grid of veltra-render --composite: ") + e.what();
+    }
+    return false;
 }
 
 } // namespace veltra

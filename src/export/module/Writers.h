@@ -13,4 +13,9 @@ bool GeoTiffBytes(const TGeoTiffRaster& raster, const TGeoReference& reference,
                   const std::string& fileName, std::vector<std::uint8_t>& bytes,
                   std::string& error);
 
+bool GridNetCdfBytes(const TGridProduct& grid, const std::string& fileName,
+                     std::vector<std::uint8_t>& bytes, std::string& error);
+bool ReadGridNetCdf(const std::uint8_t* bytes, std::size_t size, TGridProduct& grid,
+                    std::string& reason);
+
 } // namespace veltra

@@ -1,0 +1,254 @@
+#pragma once
+// Many passes on one map. A composite takes, from every footprint of every pass, what its rule
+// needs (value, scan-line time, scan angle, colour) into an accumulator: one per pixel for the
+// picture (TPixelComposite), one per cell of a latitude-longitude grid for the gridded product
+// (TGridComposite). Passes are decoded into accumulators of their own (one per thread) and
+// merged; every choice is made on a total order of the footprints and every sum is kept in
+// whole units, so the result does not depend on how the passes were shared out or in which
+// order the accumulators are merged.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/Canvas.h"
+#include "base/Errors.h"
+
+namespace veltra {
+
+// Which footprint a pixel or cell shows. Latest: the later scan line (the one drawn last within
+// a line); nadir: the smallest scan angle, ties to the later line; min and max: the value, ties
+// to the later line; mean: the arithmetic mean of every value that reaches it.
+enum class TCompositeRule : std::uint8_t { Latest, Nadir, Min, Max, Mean };
+
+inline constexpr TCompositeRule CompositeRules[] = {TCompositeRule::Latest, TCompositeRule::Nadir,
+                                                    TCompositeRule::Min, TCompositeRule::Max,
+                                                    TCompositeRule::Mean};
+
+// "latest", "nadir", "min", "max", "mean".
+const char* CompositeRuleName(TCompositeRule rule);
+// The rule of a name (lower case as above); nothing for another text.
+std::optional<TCompositeRule> CompositeRuleNamed(const std::string& name);
+
+// One footprint as a composite sees it. Rank orders the footprints of equal value (or angle)
+// for the choosing rules: the scan line's UTC time, then Order, which is the pass's place in
+// time order (high bits) and the footprint's place in its line (low 12 bits), so that of two
+// footprints of one line the later one wins, as it is drawn on top.
+struct TCompositeFootprint {
+    float Value = 0;       // the brightness temperature (K), or the visible channel's value
+    float Angle = 0;       // |scan angle| in degrees
+    std::int64_t Time = 0; // ms since 1970
+    std::uint32_t Order = 0;
+    TColour Colour = 0; // as the picture draws it
+};
+
+inline constexpr int FootprintOrderBits = 12;
+inline std::uint32_t FootprintOrder(std::uint32_t pass, std::int32_t footprint)
+{
+    return pass << FootprintOrderBits |
+           (static_cast<std::uint32_t>(footprint) & ((1u << FootprintOrderBits) - 1));
+}
+
+// Sums of values are kept in units of 2^-20 (K): whole numbers add exactly in any order.
+inline constexpr double SumUnitsPerKelvin = 1048576.0;
+std::int64_t SumUnits(float value);
+
+// The state of one pixel or cell for the choosing rules: the chosen footprint.
+struct TChosen {
+    std::int64_t Time = 0;
+    std::uint32_t Order = 0;
+    TColour Colour = 0;
+    float Value = 0;
+    float Angle = 0;
+    std::uint32_t Count = 0; // footprints that reached it; 0: empty
+};
+
+// Whether footprint a (its value or angle as the rule's key, and its rank) wins over footprint
+// b under the rule; a full tie goes to a, the later one of a pass.
+inline bool Wins(TCompositeRule rule, float keyA, std::int64_t timeA, std::uint32_t orderA,
+                 float keyB, std::int64_t timeB, std::uint32_t orderB)
+{
+    switch (rule) {
+    case TCompositeRule::Nadir:
+    case TCompositeRule::Min:
+        if (keyA != keyB)
+            return keyA < keyB;
+        break;
+    case TCompositeRule::Max:
+        if (keyA != keyB)
+            return keyA > keyB;
+        break;
+    case TCompositeRule::Latest:
+    case TCompositeRule::Mean: break;
+    }
+    return timeA != timeB ? timeA > timeB : orderA >= orderB;
+}
+
+// Memory that reads as zero until written (pages the system maps in as they are touched), so an
+// accumulator costs only the part of the map the passes reach.
+template <typename T> class TZeroedArray {
+public:
+    TZeroedArray() = default;
+    // Large blocks come straight from the system as zero pages, mapped in when touched.
+    explicit TZeroedArray(std::size_t count)
+        : items_(count == 0 ? nullptr : static_cast<T*>(std::calloc(count, sizeof(T)))),
+          count_(count)
+    {
+        if (count != 0 && items_ == nullptr)
+            throw EVeltraError("Not enough memory for a composite");
+    }
+    ~TZeroedArray() { std::free(items_); }
+    TZeroedArray(TZeroedArray&& other) noexcept : items_(other.items_), count_(other.count_)
+    {
+        other.items_ = nullptr;
+        other.count_ = 0;
+    }
+    TZeroedArray& operator=(TZeroedArray&& other) noexcept
+    {
+        std::swap(items_, other.items_);
+        std::swap(count_, other.count_);
+        return *this;
+    }
+    TZeroedArray(const TZeroedArray&) = delete;
+    TZeroedArray& operator=(const TZeroedArray&) = delete;
+    T& operator[](std::size_t i) { return items_[i]; }
+    const T& operator[](std::size_t i) const { return items_[i]; }
+    std::size_t size() const { return count_; }
+
+private:
+    T* items_ = nullptr;
+    std::size_t count_ = 0;
+};
+
+// Per pixel of a picture. Strokes of the footprints' pens arrive as runs of pixels; each run
+// carries the footprint it paints.
+class TPixelComposite {
+public:
+    TPixelComposite(TCompositeRule rule, int width, int height);
+
+    TCompositeRule Rule() const { return rule_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // The footprint whose pen the next runs draw.
+    void SetFootprint(const TCompositeFootprint& footprint);
+    // Pixels first to last (inclusive) of a row, all on the bitmap.
+    void AddRun(int row, int first, int last);
+    // Takes another composite of the same size and rule in.
+    void Merge(const TPixelComposite& other);
+    // Whether a pixel was reached, and its colour: the chosen footprint's, or for the mean the
+    // colour `colourOf` gives the mean value.
+    template <typename ColourOf> bool Colour(int x, int y, ColourOf colourOf, TColour& colour) const
+    {
+        const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                               static_cast<std::size_t>(x);
+        if (rule_ == TCompositeRule::Mean) {
+            const TMeanPixel& cell = mean_[at];
+            if (cell.Count == 0)
+                return false;
+            colour = colourOf(
+                static_cast<float>(static_cast<double>(cell.Sum) / SumUnitsPerKelvin / cell.Count));
+            return true;
+        }
+        const TPixelChosen& cell = chosen_[at];
+        if (cell.Filled == 0)
+            return false;
+        colour = cell.Colour;
+        return true;
+    }
+
+private:
+    // The chosen footprint: Key is its value (min, max) or angle (nadir).
+    struct TPixelChosen {
+        std::int64_t Time;
+        std::uint32_t Order;
+        TColour Colour;
+        float Key;
+        std::uint32_t Filled;
+    };
+    struct TMeanPixel {
+        std::int64_t Sum;
+        std::uint32_t Count;
+        std::uint32_t Stamp; // the footprint that added to it last, so none adds twice
+    };
+    TCompositeRule rule_;
+    int width_, height_;
+    TZeroedArray<TPixelChosen> chosen_; // the choosing rules
+    TZeroedArray<TMeanPixel> mean_;     // the mean
+    TCompositeFootprint footprint_;
+    float footprintKey_ = 0;
+    std::int64_t footprintSum_ = 0;
+    std::uint32_t stamp_ = 0;
+};
+
+// Per cell of a regular latitude-longitude grid of `step` degrees. Row i holds the latitudes
+// -90 + i step <= lat < -90 + (i + 1) step, the top row also 90; column j the longitudes,
+// taken into [-180, 180), -180 + j step <= lon < -180 + (j + 1) step.
+struct TGridCell {
+    std::int64_t Sum = 0;     // the mean: the values' sum, SumUnits
+    std::int64_t TimeSum = 0; // the mean: the times' sum, ms
+    TChosen Chosen;           // Count: footprints in the cell; the rest for the choosing rules
+};
+// The chosen footprint's key under the rule: its angle (nadir), else its value.
+inline float KeyOf(TCompositeRule rule, float value, float angle)
+{
+    return rule == TCompositeRule::Nadir ? angle : value;
+}
+
+class TGridComposite {
+public:
+    // The steps a grid may have: from MinGridStep to 90 degrees.
+    static constexpr double MinGridStep = 0.1;
+    TGridComposite(TCompositeRule rule, double step);
+
+    TCompositeRule Rule() const { return rule_; }
+    double Step() const { return step_; }
+    int Rows() const { return rows_; }
+    int Columns() const { return columns_; }
+    // Whole cells in 180 and 360 degrees; a step that divides them to within rounding gives
+    // exactly that many.
+    static int CellsIn(double extent, double step)
+    {
+        const double cells = extent / step;
+        const double whole = std::round(cells);
+        return static_cast<int>(std::fabs(cells - whole) < 1e-9 * whole ? whole : std::ceil(cells));
+    }
+    static int RowsFor(double step) { return CellsIn(180.0, step); }
+    static int ColumnsFor(double step) { return CellsIn(360.0, step); }
+    // The cell of a place; false for a latitude outside [-90, 90] or a place not a number.
+    bool CellOf(double latitude, double longitude, int& row, int& column) const;
+    // Adds a footprint at its place; false when the place is in no cell.
+    bool Add(float latitude, float longitude, const TCompositeFootprint& footprint);
+    // Adds a cell's worth (of a grid read back) to a cell.
+    void AddCell(int row, int column, const TGridCell& cell);
+    void Merge(const TGridComposite& other);
+
+    const TGridCell& Cell(int row, int column) const
+    {
+        return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                      static_cast<std::size_t>(column)];
+    }
+    // The value a cell shows (its mean, or the chosen footprint's) and its time in ms (the
+    // mean time for the mean); false for an empty cell.
+    bool ValueOf(int row, int column, float& value, double& timeMs) const;
+    // Centres of the rows and columns, degrees.
+    double Latitude(int row) const { return -90.0 + (row + 0.5) * step_; }
+    double Longitude(int column) const { return -180.0 + (column + 0.5) * step_; }
+    std::uint64_t Footprints() const;
+
+private:
+    TGridCell& At(int row, int column)
+    {
+        return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                      static_cast<std::size_t>(column)];
+    }
+    TCompositeRule rule_;
+    double step_;
+    int rows_, columns_;
+    TZeroedArray<TGridCell> cells_;
+};
+
+} // namespace veltra

@@ -1,0 +1,112 @@
+#include "export/GridExport.h"
+
+#include <cmath>
+
+#include "base/Errors.h"
+#include "composite/Composite.h"
+#include "export/ExportModule.h"
+
+namespace veltra {
+
+TGridProduct GridProductOf(const TGridComposite& grid, const TExportMetadata& metadata)
+{
+    TGridProduct p;
+    p.Rule = CompositeRuleName(grid.Rule());
+    p.Step = grid.Step();
+    p.Rows = grid.Rows();
+    p.Columns = grid.Columns();
+    p.Metadata = metadata;
+    const std::size_t cells =
+        static_cast<std::size_t>(p.Rows) * static_cast<std::size_t>(p.Columns);
+    const bool mean = grid.Rule() == TCompositeRule::Mean;
+    p.Value.assign(cells, NAN);
+    p.Count.assign(cells, 0);
+    p.Time.assign(cells, NAN);
+    if (mean) {
+        p.Sum.assign(cells, 0);
+        p.TimeSum.assign(cells, 0);
+    } else {
+        p.Angle.assign(cells, NAN);
+    }
+    for (int row = 0; row < p.Rows; ++row)
+        for (int column = 0; column < p.Columns; ++column) {
+            const std::size_t at = static_cast<std::size_t>(row) * p.Columns + column;
+            const TGridCell& cell = grid.Cell(row, column);
+            float value = 0;
+            double timeMs = 0;
+            if (!grid.ValueOf(row, column, value, timeMs))
+                continue;
+            p.Value[at] = value;
+            p.Count[at] = static_cast<std::int32_t>(cell.Chosen.Count);
+            p.Time[at] = timeMs / 1000.0;
+            if (mean) {
+                p.Sum[at] = static_cast<double>(cell.Sum) / SumUnitsPerKelvin;
+                p.TimeSum[at] = cell.TimeSum;
+            } else {
+                p.Angle[at] = cell.Chosen.Angle;
+            }
+        }
+    return p;
+}
+
+bool AddGridProduct(TGridComposite& grid, const TGridProduct& p, std::string& reason)
+{
+    const std::string rule = CompositeRuleName(grid.Rule());
+    if (p.Rule != rule || p.Step != grid.Step()) {
+        reason = "a grid of rule " + p.Rule + " and step " + std::to_string(p.Step) +
+                 ", not of rule " + rule + " and step " + std::to_string(grid.Step());
+        return false;
+    }
+    const std::size_t cells =
+        static_cast<std::size_t>(grid.Rows()) * static_cast<std::size_t>(grid.Columns());
+    const bool mean = grid.Rule() == TCompositeRule::Mean;
+    if (p.Rows != grid.Rows() || p.Columns != grid.Columns() || p.Value.size() != cells ||
+        p.Count.size() != cells || p.Time.size() != cells ||
+        (mean ? p.Sum.size() != cells || p.TimeSum.size() != cells : p.Angle.size() != cells)) {
+        reason = "a grid whose variables do not fit its step";
+        return false;
+    }
+    for (int row = 0; row < p.Rows; ++row)
+        for (int column = 0; column < p.Columns; ++column) {
+            const std::size_t at = static_cast<std::size_t>(row) * p.Columns + column;
+            if (p.Count[at] <= 0)
+                continue;
+            TGridCell cell;
+            cell.Chosen.Count = static_cast<std::uint32_t>(p.Count[at]);
+            if (mean) {
+                if (!std::isfinite(p.Sum[at]))
+                    continue;
+                cell.Sum = std::llround(p.Sum[at] * SumUnitsPerKelvin);
+                cell.TimeSum = p.TimeSum[at];
+            } else {
+                if (!std::isfinite(p.Time[at]) || !std::isfinite(p.Value[at]))
+                    continue;
+                cell.Chosen.Value = p.Value[at];
+                cell.Chosen.Angle = p.Angle[at];
+                cell.Chosen.Time = std::llround(p.Time[at] * 1000.0);
+            }
+            grid.AddCell(row, column, cell);
+        }
+    return true;
+}
+
+std::vector<std::uint8_t> GridNetCdfFileBytes(const TGridComposite& grid,
+                                              const TExportMetadata& metadata,
+                                              const std::string& fileName,
+                                              const std::string& moduleFolder)
+{
+    const TExportModule& module = ExportModuleIn(moduleFolder);
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!module.GridNetCdfBytes(GridProductOf(grid, metadata), fileName, bytes, error))
+        throw EWriteError(error);
+    return bytes;
+}
+
+bool ReadGridNetCdf(const std::vector<std::uint8_t>& bytes, TGridProduct& product,
+                    std::string& reason, const std::string& moduleFolder)
+{
+    return ExportModuleIn(moduleFolder).ReadGridNetCdf(bytes.data(), bytes.size(), product, reason);
+}
+
+} // namespace veltra
