@@ -24,6 +24,7 @@
 #include "base/Format.h"
 #include "composite/Composite.h"
 #include "export/GeoTiffExport.h"
+#include "export/GridExport.h"
 #include "mapping/zorCartography.h"
 #include "mapping/zorMapping.h"
 #include "settings/RegistryVariables.h"
@@ -885,6 +886,40 @@ int RenderInput(TRenderOptions o, const std::string& input, const std::string& e
     }
 }
 
+// A composite of grids only (the merge of a month's days) takes the sensor and channel of its
+// first grid unless they are given.
+bool IsGridFile(const std::string& name)
+{
+    try {
+        TFileStream stream(name);
+        return LooksLikeGrid(stream);
+    } catch (...) {
+        CaughtFailure();
+        return false;
+    }
+}
+
+void AdoptGridChannel(TRenderOptions& o, const std::string& executable)
+{
+    // The passes first: the sensor is told from the first file's name.
+    std::stable_partition(o.Files.begin(), o.Files.end(),
+                          [](const std::string& name) { return !IsGridFile(name); });
+    if (o.Request.Sensor || o.Request.Channel || !IsGridFile(o.Files.front()))
+        return;
+    std::vector<std::uint8_t> bytes;
+    {
+        TFileStream stream(o.Files.front());
+        bytes.resize(static_cast<std::size_t>(stream.Size()));
+        stream.ReadBuffer(bytes.data(), stream.Size());
+    }
+    TGridProduct product;
+    std::string reason;
+    if (!ReadGridNetCdf(bytes, product, reason, ProgramFolder(executable)))
+        throw TInputError{o.Files.front() + ": " + reason};
+    o.Request.Sensor = product.Metadata.Instrument;
+    o.Request.Channel = product.Metadata.Channel;
+}
+
 int RenderAll(const TRenderOptions& o, const std::string& executable, std::ostream& out,
               std::ostream& err, bool progress)
 {
@@ -894,7 +929,8 @@ int RenderAll(const TRenderOptions& o, const std::string& executable, std::ostre
     SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
     if (o.Request.Composite) {
         TRenderOptions composite = o;
-        composite.Request.Files = o.Files;
+        AdoptGridChannel(composite, executable);
+        composite.Request.Files = composite.Files;
         composite.Request.Jobs = o.Jobs;
         composite.Request.GridStep = o.NetCdf ? o.GridStep : 0;
         try {

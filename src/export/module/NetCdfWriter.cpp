@@ -1,5 +1,7 @@
 // The NetCDF-4 bytes of the footprints, one dimension over them in drawing order, and of a
 // composite's grid, which a composite also reads back.
+#include <H5Epublic.h>
+
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -327,6 +329,7 @@ bool ReadGridNetCdf(const std::uint8_t* bytes, std::size_t size, TGridProduct& g
 {
     try {
         const std::lock_guard<std::mutex> lock(NetCdfLock());
+        H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
         // The library reads the memory it is given and writes nothing to it.
         std::vector<std::uint8_t> copy(bytes, bytes + size);
         int id = -1;

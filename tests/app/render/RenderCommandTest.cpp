@@ -4,6 +4,7 @@
 #include <QImage>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -835,6 +836,266 @@ TEST_F(RenderCommand, ValueGeoTiffHoldsTheFootprintsTemperatures)
         EXPECT_GT(checked, 1000u);
         EXPECT_GT(numbers, checked); // the cells between the footprints' own pixels
         EXPECT_LT(numbers, values.size() / 2);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Composites
+
+namespace {
+
+// A variable of a grid file, whole, as doubles.
+std::vector<double> GridVariable(const std::string& file, const char* name)
+{
+    int id = -1, variable = -1;
+    std::vector<double> values;
+    if (nc_open(file.c_str(), NC_NOWRITE, &id) != NC_NOERR)
+        return values;
+    std::size_t rows = 0, columns = 0;
+    int dims[2] = {};
+    if (nc_inq_varid(id, name, &variable) == NC_NOERR &&
+        nc_inq_vardimid(id, variable, dims) == NC_NOERR &&
+        nc_inq_dimlen(id, dims[0], &rows) == NC_NOERR &&
+        nc_inq_dimlen(id, dims[1], &columns) == NC_NOERR) {
+        values.resize(rows * columns);
+        if (nc_get_var_double(id, variable, values.data()) != NC_NOERR)
+            values.clear();
+    }
+    nc_close(id);
+    return values;
+}
+
+// Equal values, a NaN (an empty cell) equal to a NaN.
+bool SameValues(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return a.size() == b.size() && !a.empty() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](double x, double y) {
+               return x == y || (std::isnan(x) && std::isnan(y));
+           });
+}
+
+std::vector<std::string> DayFiles(const std::string& prefix)
+{
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(fs::path(VELTRA_SAMPLES_DIR) / "day"))
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            files.push_back(entry.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string GridOf(const std::vector<std::string>& files, const std::string& rule,
+                   const std::string& out, std::vector<std::string> more = {})
+{
+    std::vector<std::string> arguments = {"--composite",  rule,       "--projection",
+                                          "plate-carree", "--netcdf", out};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    arguments.insert(arguments.end(), files.begin(), files.end());
+    const TResult r = Render(arguments);
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    return r.Out;
+}
+
+// A grid cell by the rule: row i holds -90 + i step <= lat < -90 + (i + 1) step.
+std::size_t CellIndex(double lat, double lon, double step)
+{
+    const int rows = static_cast<int>(std::lround(180 / step));
+    const int columns = static_cast<int>(std::lround(360 / step));
+    int row = 0;
+    while (row + 1 < rows && -90.0 + (row + 1) * step <= lat)
+        ++row;
+    lon = std::fmod(lon + 180.0, 360.0);
+    if (lon < 0)
+        lon += 360.0;
+    int column = static_cast<int>(lon / step);
+    column = std::min(column, columns - 1);
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns) +
+           static_cast<std::size_t>(column);
+}
+
+} // namespace
+
+// The grid of the sample day equals a plain reduction of the footprints every pass gives
+// alone (its brightness-temperature records); the day split in two halves, gridded and merged,
+// equals the whole day's grid.
+TEST_F(RenderCommand, CompositeGridOfTheDayIsAReductionOfItsFootprints)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    // Fourteen full revolutions decoded a dozen times take minutes under the sanitizers; the
+    // group composites below run there.
+    GTEST_SKIP() << "the day is too long for the sanitizer build";
+#endif
+    const std::vector<std::string> day = DayFiles("mhsl1c_");
+    ASSERT_EQ(day.size(), 14u);
+    constexpr double Step = 1.0;
+    const std::size_t cells = 180 * 360;
+    std::vector<double> sum(cells), low(cells, INFINITY), high(cells, -INFINITY);
+    std::vector<int> count(cells);
+    std::size_t footprints = 0;
+    for (const std::string& file : day) {
+        ASSERT_EQ(Render({"--projection", "plate-carree", "--bt", Out("pass.bt"), file}).Status, 0);
+        std::ifstream in(Out("pass.bt"), std::ios::binary);
+        float record[3];
+        while (in.read(reinterpret_cast<char*>(record), sizeof record)) {
+            const std::size_t cell = CellIndex(record[0], record[1], Step);
+            sum[cell] += record[2];
+            low[cell] = std::min<double>(low[cell], record[2]);
+            high[cell] = std::max<double>(high[cell], record[2]);
+            ++count[cell];
+            ++footprints;
+        }
+    }
+    const std::vector<std::string> step = {"--grid-step", "1"};
+    for (const char* rule : {"mean", "min", "max"}) {
+        const std::string info =
+            GridOf(day, rule, Out(std::string(rule) + ".nc"), {"--grid-step", "1", "--info"});
+        EXPECT_NE(info.find("footprints=" + std::to_string(footprints) + "\n"), std::string::npos);
+        const std::vector<double> value =
+            GridVariable(Out(std::string(rule) + ".nc"), "brightness_temperature");
+        const std::vector<double> counted = GridVariable(Out(std::string(rule) + ".nc"), "count");
+        ASSERT_EQ(value.size(), cells);
+        ASSERT_EQ(counted.size(), cells);
+        int empty = 0;
+        for (std::size_t c = 0; c < cells; ++c) {
+            ASSERT_EQ(counted[c], count[c]) << rule << " cell " << c;
+            if (count[c] == 0) {
+                EXPECT_TRUE(std::isnan(value[c])) << c;
+                ++empty;
+                continue;
+            }
+            const float expected = std::string(rule) == "mean"
+                                       ? static_cast<float>(sum[c] / count[c])
+                                   : std::string(rule) == "min" ? static_cast<float>(low[c])
+                                                                : static_cast<float>(high[c]);
+            ASSERT_LE(std::fabs(static_cast<float>(value[c]) - expected),
+                      2 * std::nextafter(expected, INFINITY) - 2 * expected)
+                << rule << " cell " << c;
+        }
+        EXPECT_GT(empty, 0); // the gaps between swaths at the equator
+    }
+
+    // Two halves of the day, gridded on their own and merged (alone and with passes), equal
+    // the day at once, variable by variable.
+    const std::vector<std::string> first(day.begin(), day.begin() + 7),
+        second(day.begin() + 7, day.end());
+    for (const char* rule : {"mean", "nadir"}) {
+        const std::string r = rule;
+        GridOf(first, r, Out("first.nc"), step);
+        GridOf(second, r, Out("second.nc"), step);
+        GridOf({Out("first.nc"), Out("second.nc")}, r, Out("merged.nc"), step);
+        std::vector<std::string> mixed = {Out("first.nc")};
+        mixed.insert(mixed.end(), second.begin(), second.end());
+        GridOf(mixed, r, Out("mixed.nc"), step);
+        if (r == "nadir")
+            GridOf(day, r, Out("nadir.nc"), step);
+        for (const char* variable : {"brightness_temperature", "count", "time"})
+            for (const char* merged : {"merged.nc", "mixed.nc"})
+                EXPECT_TRUE(SameValues(GridVariable(Out(merged), variable),
+                                       GridVariable(Out(r + ".nc"), variable)))
+                    << r << " " << variable << " " << merged;
+    }
+}
+
+// Inputs are taken in time order whatever order they are given in; the copies of a scan line
+// that two stations hold are used once; the rules choose what they say; another sensor is a
+// usage error, an unreadable input a problem the others survive.
+TEST_F(RenderCommand, CompositeRulesOrderAndDuplicates)
+{
+    std::vector<std::string> group;
+    for (const auto& entry : fs::directory_iterator(fs::path(VELTRA_SAMPLES_DIR) / "group"))
+        if (entry.path().filename().string().find("_0805_") != std::string::npos)
+            group.push_back(entry.path().string());
+    std::sort(group.begin(), group.end()); // dun, lan, mas: lines 1-90, 56-150, 116-199
+    ASSERT_EQ(group.size(), 3u);
+    const std::vector<std::string> reversed(group.rbegin(), group.rend());
+    const std::vector<std::string> picture = {"--projection", "plate-carree-zoomed", "--info",
+                                              "--png"};
+    for (const char* rule : {"latest", "nadir", "mean"}) {
+        std::vector<std::string> forward = picture, backward = picture;
+        forward.push_back(Out("forward.png"));
+        backward.push_back(Out("backward.png"));
+        const std::string a = GridOf(group, rule, Out("forward.nc"), forward);
+        const std::string b = GridOf(reversed, rule, Out("backward.nc"), backward);
+        // 35 lines of Dundee's are Lannion's too, and 35 of Lannion's Maspalomas's.
+        EXPECT_NE(a.find("passes=3\nfootprints="), std::string::npos) << a;
+        EXPECT_NE(a.find("duplicate_lines=70\n"), std::string::npos) << a;
+        EXPECT_EQ(a.substr(a.find("passes=")), b.substr(b.find("passes=")));
+        EXPECT_EQ(QImage(QString::fromStdString(Out("forward.png"))),
+                  QImage(QString::fromStdString(Out("backward.png"))))
+            << rule;
+        for (const char* variable : {"brightness_temperature", "count", "time"})
+            EXPECT_TRUE(SameValues(GridVariable(Out("forward.nc"), variable),
+                                   GridVariable(Out("backward.nc"), variable)))
+                << rule << " " << variable;
+        fs::rename(Out("forward.nc"), Out(std::string(rule) + ".nc"));
+    }
+    // Per cell, nadir's footprint is never further from nadir than latest's, and latest's
+    // never earlier than nadir's; both chose among the same footprints.
+    const auto latestTime = GridVariable(Out("latest.nc"), "time");
+    const auto nadirTime = GridVariable(Out("nadir.nc"), "time");
+    const auto latestAngle = GridVariable(Out("latest.nc"), "scan_angle");
+    const auto nadirAngle = GridVariable(Out("nadir.nc"), "scan_angle");
+    ASSERT_EQ(latestTime.size(), nadirTime.size());
+    int differ = 0;
+    for (std::size_t c = 0; c < latestTime.size(); ++c) {
+        if (std::isnan(latestTime[c]))
+            continue;
+        EXPECT_GE(latestTime[c], nadirTime[c]);
+        EXPECT_LE(nadirAngle[c], latestAngle[c]);
+        differ += nadirAngle[c] < latestAngle[c];
+    }
+    EXPECT_GT(differ, 0);
+
+    // Another sensor: refused, naming the odd file, before anything is written.
+    const std::string odd = SampleWith("mhsl1c_");
+    const TResult mixed =
+        Render({"--composite", "latest", "--png", Out("odd.png"), group[0], odd, group[1]});
+    EXPECT_EQ(mixed.Status, 2);
+    EXPECT_NE(mixed.Err.find(odd), std::string::npos) << mixed.Err;
+    EXPECT_FALSE(fs::exists(Out("odd.png")));
+    // An input that cannot be read is named, the others composited.
+    const TResult missing =
+        Render({"--composite", "max", "--info", group[0], Out("missing.l1c"), group[2]});
+    EXPECT_EQ(missing.Status, 0);
+    EXPECT_NE(missing.Err.find("veltra-render: " + Out("missing.l1c") + ": "), std::string::npos);
+    EXPECT_NE(missing.Out.find("passes=2\n"), std::string::npos) << missing.Out;
+    // The footprint lists have no composite.
+    EXPECT_EQ(Render({"--composite", "mean", "--bt", Out("x.bt"), group[0], group[1]}).Status, 2);
+    // The time window keeps the lines from --from up to --to, in a single file too.
+    const TResult window =
+        Render({"--info", "--from", "2008-01-15T08:00", "--to", "2008-01-15T08:05:00Z", group[0]});
+    const TResult whole = Render({"--info", group[0]});
+    EXPECT_EQ(window.Status, 0);
+    EXPECT_LT(std::stoi(window.Out.substr(window.Out.find("samples=") + 8)),
+              std::stoi(whole.Out.substr(whole.Out.find("samples=") + 8)));
+    EXPECT_EQ(Render({"--info", "--from", "2008-13-01", group[0]}).Status, 2);
+}
+
+// Passes decoded on several threads give the same picture and grid, byte for byte.
+TEST_F(RenderCommand, CompositeIsTheSameForEveryNumberOfThreads)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the day is too long for the sanitizer build";
+#endif
+    std::vector<std::string> files = DayFiles("mhsl1c_");
+    ASSERT_GE(files.size(), 5u);
+    files.resize(5);
+    for (const char* rule : {"latest", "mean"}) {
+        std::vector<std::string> outputs;
+        for (const char* jobs : {"1", "2", "5"}) {
+            const std::string png = Out(std::string(rule) + jobs + ".png");
+            const std::string nc = Out(std::string(rule) + jobs + ".nc");
+            GridOf(files, rule, nc, {"-j", jobs, "--size", "1440x720", "--png", png});
+            std::ifstream in(png, std::ios::binary);
+            outputs.emplace_back(std::istreambuf_iterator<char>(in),
+                                 std::istreambuf_iterator<char>());
+            EXPECT_TRUE(SameValues(
+                GridVariable(nc, "brightness_temperature"),
+                GridVariable(Out(std::string(rule) + "1.nc"), "brightness_temperature")));
+        }
+        EXPECT_FALSE(outputs[0].empty());
+        EXPECT_EQ(outputs[0], outputs[1]) << rule;
+        EXPECT_EQ(outputs[0], outputs[2]) << rule;
     }
 }
 
