@@ -170,6 +170,7 @@ void TFormVeltra::FormShow()
     view_.SetCheckBoxVisible(TCheckBoxId::OpenGroup, true);
     ShowBackgroundChoice();
     ShowMenuChoices();
+    ShowCompositeChoices();
     ShowColourChoices();
     ApplyProjection();
     ApplyRegion();

@@ -133,8 +133,11 @@ public:
     // --composite): drawn as one composite (VeltraFormComposite.cpp); a single name opens as
     // OpenFile does.
     void OpenFiles(const std::vector<std::string>& names);
-    // View > Composite: the rule of the composite, kept in the setting CompositeRule.
-    void MenuViewCompositeClick(TCompositeRule rule);
+    // View > Composite: the rule of the composite (one radio item per rule, in CompositeRules'
+    // order), kept in the setting CompositeRule.
+    void MenuViewCompositeClick(TMenuItem item);
+    // The check marks of View > Composite: the rule in force.
+    void ShowCompositeChoices();
     // The first input of the composite that does not offer the selected sensor; empty when
     // they all do.
     std::string CompositeOddFile() const;

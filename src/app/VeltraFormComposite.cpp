@@ -195,18 +195,27 @@ void TFormVeltra::DrawComposite()
         }
 }
 
-void TFormVeltra::MenuViewCompositeClick(TCompositeRule rule)
+void TFormVeltra::ShowCompositeChoices()
 {
-    const std::string name = CompositeRuleName(rule);
-    for (const TCompositeRule r : CompositeRules)
+    const TCompositeRule inForce = CompositeRuleInForce();
+    for (const TCompositeRule rule : CompositeRules)
         view_.SetMenuChecked(
             static_cast<TMenuItem>(static_cast<int>(TMenuItem::ViewCompositeLatest) +
-                                   static_cast<int>(r)),
-            r == rule);
-    if (CompositeRule->Value == name)
+                                   static_cast<int>(rule)),
+            rule == inForce);
+}
+
+void TFormVeltra::MenuViewCompositeClick(TMenuItem item)
+{
+    const int index = static_cast<int>(item) - static_cast<int>(TMenuItem::ViewCompositeLatest);
+    if (index < 0 || index >= static_cast<int>(std::size(CompositeRules)))
         return;
+    const std::string name = CompositeRuleName(CompositeRules[index]);
+    const bool changed = CompositeRule->Value != name;
     CompositeRule->Value = name;
-    if (CompositeOpen && SaveAsEnabled)
+    CompositeRuleChosen.reset();
+    ShowCompositeChoices();
+    if (changed && CompositeOpen && SaveAsEnabled)
         DrawChannel();
 }
 

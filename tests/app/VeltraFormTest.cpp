@@ -450,16 +450,25 @@ TEST_F(VeltraForm, CompressedGroupSharesOneDecompressionLimit)
     EXPECT_EQ(form.Streams.Note(1 - cut), "");
 }
 
-TEST_F(VeltraForm, DropOfOneFileOnly)
+// A drop of several files opens them as one composite, each file a stream of its own; one file
+// opens as ever.
+TEST_F(VeltraForm, DropOfSeveralFilesOpensAComposite)
 {
     TFormVeltra& form = Create();
     const std::string a = Touch("a.l1c"), b = Touch("b.l1c");
-    form.DropFileTargetDrop({a, b});
-    EXPECT_EQ(form.FileName, "");
+    form.DropFileTargetDrop({});
     EXPECT_EQ(view_.Starts[TTimerId::Load], 0);
+    form.DropFileTargetDrop({a, b});
+    EXPECT_EQ(form.FileName, a);
+    EXPECT_TRUE(form.CompositeOpen);
+    ASSERT_EQ(form.Streams.Count(), 2);
+    EXPECT_EQ(form.Streams.FileName(1), b);
+    EXPECT_EQ(view_.Starts[TTimerId::Load], 1);
     form.DropFileTargetDrop({a});
     EXPECT_EQ(form.FileName, a);
-    EXPECT_EQ(view_.Starts[TTimerId::Load], 1);
+    EXPECT_FALSE(form.CompositeOpen);
+    EXPECT_EQ(form.Streams.Count(), 1);
+    EXPECT_EQ(view_.Starts[TTimerId::Load], 2);
 }
 
 TEST_F(VeltraForm, ReadOutPositionsAndUnits)

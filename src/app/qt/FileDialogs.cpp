@@ -31,7 +31,8 @@ bool ExecuteOpenDialog(QWidget* parent, TOpenDialogRequest& request)
     QFileDialog dialog(parent, "Open");
     dialog.setObjectName("OpenDialog");
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Several files chosen at once open as one composite.
+    dialog.setFileMode(QFileDialog::ExistingFiles);
     const QStringList filters = QtNameFilters(request.Filter);
     dialog.setNameFilters(filters);
     if (request.FilterIndex >= 1 && request.FilterIndex <= filters.size())
@@ -41,6 +42,9 @@ bool ExecuteOpenDialog(QWidget* parent, TOpenDialogRequest& request)
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     request.FileName = dialog.selectedFiles().first().toStdString();
+    request.FileNames.clear();
+    for (const QString& name : dialog.selectedFiles())
+        request.FileNames.push_back(name.toStdString());
     const auto index = filters.indexOf(dialog.selectedNameFilter());
     if (index >= 0)
         request.FilterIndex = static_cast<int>(index) + 1;

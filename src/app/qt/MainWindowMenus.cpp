@@ -118,6 +118,15 @@ void TMainWindow::CreateMenus()
            {TMenuItem::ViewPaletteDifference, "MenuViewPaletteDifference", kinds[4].MenuText}},
           &TFormVeltra::MenuViewPaletteClick);
     Action(TMenuItem::ViewPaletteThermal)->setChecked(true);
+    QMenu* composite = view->addMenu("&Composite");
+    composite->setObjectName("MenuViewComposite");
+    radio(composite,
+          {{TMenuItem::ViewCompositeLatest, "MenuViewCompositeLatest", "&Latest on top"},
+           {TMenuItem::ViewCompositeNadir, "MenuViewCompositeNadir", "&Nearest nadir"},
+           {TMenuItem::ViewCompositeMin, "MenuViewCompositeMin", "M&inimum"},
+           {TMenuItem::ViewCompositeMax, "MenuViewCompositeMax", "M&aximum"},
+           {TMenuItem::ViewCompositeMean, "MenuViewCompositeMean", "M&ean"}},
+          &TFormVeltra::MenuViewCompositeClick);
     // The bare keys work without a modifier, as in map viewers; the platform's own zoom keys
     // as well.
     Action(TMenuItem::ViewZoomIn)
