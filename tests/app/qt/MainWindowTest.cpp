@@ -229,13 +229,16 @@ TEST_F(MainWindowTest, MenusAreAsDesignedWithSaveItemsDisabled)
     EXPECT_EQ((QStringList{"NetCDF...", "CSV...", "GeoTIFF...", "GeoTIFF of values...",
                            "NetCDF, all channels..."}),
               ActionTexts(*Child<QMenu>("MenuFileExport")));
-    EXPECT_EQ((QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass",
-                           "&Reset view", "-", "Fill &footprints", "&Hide flagged scan lines",
-                           "Footprint &spectrum", "Difference &with channel...", "&Palette"}),
-              ActionTexts(*Child<QMenu>("MenuView")));
+    EXPECT_EQ(
+        (QStringList{"&Diagnostics...", "-", "Zoom &in", "Zoom &out", "&Fit to pass", "&Reset view",
+                     "-", "Fill &footprints", "&Hide flagged scan lines", "Footprint &spectrum",
+                     "Difference &with channel...", "&Palette", "&Composite"}),
+        ActionTexts(*Child<QMenu>("MenuView")));
     EXPECT_EQ((QStringList{"&Thermal", "&Viridis", "&Cividis", "&Greyscale", "&Difference"}),
               ActionTexts(*Child<QMenu>("MenuViewPalette")));
     EXPECT_TRUE(Action("MenuViewHideFlaggedLines")->isCheckable());
+    EXPECT_EQ((QStringList{"&Latest on top", "&Nearest nadir", "M&inimum", "M&aximum", "M&ean"}),
+              ActionTexts(*Child<QMenu>("MenuViewComposite")));
     EXPECT_EQ((QStringList{"&Background", "Map &projection", "Map &region", "-",
                            "HIRS counts with NOAA &offset", "-", "&Colour range...", "A&uto range",
                            "&Legend in saved pictures"}),
@@ -338,7 +341,7 @@ TEST_F(MainWindowTest, CheckBoxesRerenderWithTheirNewState)
     EXPECT_TRUE(window_->IsChecked(TCheckBoxId::OpenGroup));
 }
 
-TEST_F(MainWindowTest, OneDroppedFileOpensTwoAreIgnored)
+TEST_F(MainWindowTest, DroppedFilesOpenTwoAsAComposite)
 {
     const QString first = MakeFile("NSS.HIRX.NK.D10196.S1234.E1345.B1234567.GC.L1B");
     const QString second = MakeFile("other.L1B");
@@ -350,8 +353,10 @@ TEST_F(MainWindowTest, OneDroppedFileOpensTwoAreIgnored)
     auto* timer = Child<QTimer>("TimerLoad");
     EXPECT_FALSE(Drop(*window_, {QUrl("https://www.brenmoor.example/x.L1B")}));
     EXPECT_TRUE(Drop(*window_, {QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)}));
-    EXPECT_EQ("", Form().FileName);
-    EXPECT_FALSE(timer->isActive());
+    EXPECT_EQ(first.toStdString(), Form().FileName);
+    EXPECT_TRUE(Form().CompositeOpen);
+    EXPECT_EQ(2, Form().Streams.Count());
+    EXPECT_TRUE(QTest::qWaitFor([timer] { return !timer->isActive(); }, 3000));
 
     EXPECT_TRUE(Drop(*window_, {QUrl::fromLocalFile(first)}));
     EXPECT_EQ(first.toStdString(), Form().FileName);
@@ -403,7 +408,7 @@ TEST_F(MainWindowTest, OpenDialogStartsInTheDataFolderWithTheSecondFilter)
         EXPECT_TRUE(files->selectedNameFilter().startsWith("Eumetsat files"));
         EXPECT_EQ(QFileInfo(QString::fromStdString(Executable())).absolutePath(),
                   files->directory().absolutePath());
-        EXPECT_EQ(QFileDialog::ExistingFile, files->fileMode());
+        EXPECT_EQ(QFileDialog::ExistingFiles, files->fileMode());
         // Typed into the name box, as selectFile leaves a focused box alone.
         files->setDirectory(folder_.path());
         files->findChild<QLineEdit*>("fileNameEdit")->setText(file);

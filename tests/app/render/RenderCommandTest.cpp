@@ -44,12 +44,16 @@ TResult Render(std::vector<std::string> arguments)
     return {status, out.str(), err.str()};
 }
 
-// The first sample whose name contains the marker.
+// The first sample whose name contains the marker (the sample day's passes left out).
 std::string SampleWith(const std::string& marker)
 {
-    for (const auto& entry : fs::recursive_directory_iterator(VELTRA_SAMPLES_DIR))
-        if (entry.path().filename().string().find(marker) != std::string::npos)
-            return entry.path().string();
+    for (auto it = fs::recursive_directory_iterator(VELTRA_SAMPLES_DIR);
+         it != fs::recursive_directory_iterator(); ++it) {
+        if (it->is_directory() && it->path().filename() == "day")
+            it.disable_recursion_pending();
+        else if (it->path().filename().string().find(marker) != std::string::npos)
+            return it->path().string();
+    }
     return "";
 }
 
