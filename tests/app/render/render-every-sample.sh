@@ -2,7 +2,8 @@
 # Renders every generated sample pass, plain and compressed, for every sensor and channel the
 # viewer offers for it, with veltra-render; any failure fails the test. Every render must draw
 # samples, and every file of the sample set's manifest must get exactly the renders its
-# instruments call for, so a file whose sensor is no longer detected cannot slip through.
+# instruments call for, so a file whose sensor is no longer detected cannot slip through. The
+# sample day (day/, a set of its own with its own manifest) is the composites' and is left out.
 set -euo pipefail
 render=$1
 samples=$2
@@ -70,8 +71,8 @@ while IFS= read -r -d '' file; do
             printf '%s\0%s\0%s\0%s\0' "$runs" "$sensor" "$channel" "$file" >>"$out/jobs"
         done
     done
-done < <(find "$samples" -type f \( -iname '*.l1b' -o -iname '*.l1c' -o -iname '*.l1d' \
-                                       -o -iname '*.bz2' -o -name 'NSS.*' \) -print0 | sort -z)
+done < <(find "$samples" -path "$samples/day" -prune -o -type f \( -iname '*.l1b' -o -iname '*.l1c' \
+                 -o -iname '*.l1d' -o -iname '*.bz2' -o -name 'NSS.*' \) -print0 | sort -z)
 
 # The renders, as many at a time as there are processors.
 xargs -0 -n 4 -P "$(nproc)" bash -c 'render_one "$@"' _ <"$out/jobs" | tee "$out/failed"
