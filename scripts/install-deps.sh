@@ -11,7 +11,7 @@ packages=(
     bzip2 fonts-dejavu-core
     xvfb xauth imagemagick xdotool
     clang clang-format libfuzzer-14-dev libclang-rt-14-dev
-    libnetcdf-dev libgdal-dev parallel dpkg-dev
+    libnetcdf-dev libgdal-dev parallel dpkg-dev zlib1g-dev
 )
 
 missing=()

@@ -1,7 +1,6 @@
 #include "app/CompositeRender.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -13,6 +12,7 @@
 #include "base/Failure.h"
 #include "formats/DecodeHost.h"
 #include "formats/HirsLevel1b.h"
+#include "formats/ScanLine.h"
 #include "imaging/RasterCanvas.h"
 #include "imaging/ThermalColour.h"
 
@@ -71,26 +71,74 @@ bool ValidValue(float value)
     return std::isfinite(value) && value > 0;
 }
 
+// A footprint of a pass as its decoding left it, for the accumulators: where it is, what it
+// shows, and how the pen reached it.
+struct TRecordedFootprint {
+    float Latitude, Longitude;
+    float Value; // the temperature, or the visible channel's value
+    TColour Colour;
+    std::int32_t X, Y;
+    std::uint32_t Line; // in the recording's lines
+    std::uint16_t Footprint;
+    std::uint8_t Flags;
+};
+enum : std::uint8_t { FootprintOnMap = 1, FootprintPenDown = 2 };
+
+struct TRecordedLine {
+    std::int64_t Time; // ms since 1970: the line's, or the last one known before it
+    TLineInstrument Instrument;
+    int PenWidth;
+};
+
+// One pass decoded, to be added to the accumulators in time order.
+struct TPassRecording {
+    std::vector<TRecordedLine> Lines;
+    std::vector<TRecordedFootprint> Footprints;
+    void Clear()
+    {
+        Lines.clear();
+        Footprints.clear();
+    }
+};
+
+// The canvas a pass is decoded onto: it keeps the pen's width per line and whether the pen
+// moved to or drew to each footprint.
+class TRecordingCanvas : public TNullCanvas {
+public:
+    TRecordingCanvas(int width, int height) : width_(width), height_(height) {}
+    TPassRecording* Recording = nullptr;
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    void SetPenWidth(int width) override
+    {
+        if (Recording != nullptr && width > 1 && !Recording->Lines.empty())
+            Recording->Lines.back().PenWidth = width;
+    }
+    void MoveTo(int, int) override {}
+    void LineTo(int, int) override
+    {
+        if (Recording != nullptr && !Recording->Footprints.empty())
+            Recording->Footprints.back().Flags |= FootprintPenDown;
+    }
+
+private:
+    int width_, height_;
+};
+
 // What the decoding pass of one input sees of the window. In a census it counts each line's
-// valid footprints; in a composite it hands every footprint to the accumulators, the strokes
-// of its pen arriving through the canvas as runs of pixels.
-class TPassHost : public TDecodeHost, public TRunSink {
+// valid footprints; in a composite it records every footprint for the accumulators.
+class TPassHost : public TDecodeHost {
 public:
     TPassHost(const TCompositeSettings& settings, const TCompositeInput& input, TCanvas& canvas,
               const TProjector& projection, TCompositePass& pass)
         : settings_(settings), input_(input), canvas_(canvas), projection_(projection), pass_(pass)
     {
-        std::string caption = settings.ChannelCaption;
-        visible_ =
-            settings.SensorName == "HIRS" && std::atoi(caption.c_str()) == HirsVisibleChannel;
     }
 
     // A census: the lines and their valid footprints.
     std::vector<TLineCount>* Census = nullptr;
-    // A composite: the accumulators, the pass's place in time order and the lines left out.
-    TPixelComposite* Pixels = nullptr;
-    TGridComposite* Grid = nullptr;
-    std::uint32_t PassOrder = 0;
+    // A composite: where the footprints go, and the lines left out.
+    TPassRecording* Recording = nullptr;
     const std::set<std::int32_t>* LeftOut = nullptr;
 
     std::string FileExt() const override { return input_.FileExt; }
@@ -106,7 +154,15 @@ public:
     const TProjector& Projection() const override { return projection_; }
     TColour ColourForTemperature(float temperature) override
     {
-        return ramp_.Colour(temperature, settings_.MinTemp, settings_.MaxTemp);
+        // Temperatures come in steps (hundredths of a kelvin, or the calibration's), so a few
+        // thousand of them recur: their colours are kept by the value's bits.
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &temperature, sizeof bits);
+        TKnownColour& known = known_[(bits ^ (bits >> 13)) % KnownColours];
+        if (!known.Set || known.Bits != bits) {
+            known = {bits, ramp_.Colour(temperature, settings_.MinTemp, settings_.MaxTemp), true};
+        }
+        return known.Colour;
     }
 
     bool KeepLine(const TScanLineInfo& line) override
@@ -119,11 +175,12 @@ public:
     }
     std::int32_t AddScanLine(const TScanLineInfo& line) override
     {
-        lineInstrument_ = line.Instrument;
         if (line.Time)
             lineTime_ = *line.Time;
         if (Census != nullptr)
             Census->push_back({line.Record, line.Time, 0});
+        if (Recording != nullptr)
+            Recording->Lines.push_back({lineTime_, line.Instrument, 1});
         return -1;
     }
     void SetPassTimes(const TPassTimes& times) override
@@ -131,41 +188,29 @@ public:
         pass_.Times = times;
         lineTime_ = times.Start.value_or(0);
     }
-    void AddSample(float latitude, float longitude, float temperature,
-                   TSampleOrigin origin) override
-    {
-        latitude_ = latitude;
-        longitude_ = longitude;
-        temperature_ = temperature;
-        footprint_ = origin.Footprint;
-    }
-    void FootprintDrawn(std::int32_t, std::int32_t, TColour colour, float value) override
+    // The footprints come through FootprintDecoded.
+    bool KeepsSamples() const override { return false; }
+    bool WantsEveryFootprint() const override { return settings_.GridStep > 0; }
+    void AddSample(float, float, float, TSampleOrigin) override {}
+    void FootprintDecoded(const TFootprintPlace& place, float value, TColour colour) override
     {
         if (Census != nullptr) {
-            if (!Census->empty() && ValidValue(value) && std::fabs(latitude_) <= 90.0f)
+            if (!Census->empty() && ValidValue(value) && std::fabs(place.Latitude) <= 90.0f)
                 ++Census->back().Valid;
             return;
         }
-        ++pass_.Footprints;
-        TCompositeFootprint f;
-        f.Value = value;
-        f.Angle = std::fabs(ScanAngle(lineInstrument_, footprint_));
-        f.Time = lineTime_;
-        f.Order = FootprintOrder(PassOrder, footprint_);
-        f.Colour = colour;
-        if (Grid != nullptr && std::isfinite(value))
-            Grid->Add(latitude_, longitude_, f);
-        // The visible channel's mean is the mean of the grey levels drawn.
-        if (visible_)
-            f.Value = static_cast<float>(RedOf(colour));
-        if (Pixels != nullptr)
-            Pixels->SetFootprint(f);
-        (void)temperature_;
-    }
-    void Runs(const TPixelRun* runs, int count) override
-    {
-        for (int i = 0; i < count; ++i)
-            Pixels->AddRun(runs[i].Row, runs[i].First, runs[i].Last);
+        if (Recording == nullptr || Recording->Lines.empty())
+            return;
+        const bool onMap = place.OnMap;
+        // Composited: into the grid when there is one (every footprint with a value), else
+        // into the picture.
+        if (settings_.GridStep > 0 ? std::isfinite(value) : onMap)
+            ++pass_.Footprints;
+        Recording->Footprints.push_back({place.Latitude, place.Longitude, value, colour,
+                                         onMap ? place.X : 0, onMap ? place.Y : 0,
+                                         static_cast<std::uint32_t>(Recording->Lines.size() - 1),
+                                         static_cast<std::uint16_t>(place.Footprint),
+                                         static_cast<std::uint8_t>(onMap ? FootprintOnMap : 0)});
     }
     std::int32_t SampleCount() const override
     {
@@ -204,12 +249,15 @@ private:
     const TProjector& projection_;
     TCompositePass& pass_;
     TColourRamp ramp_;
-    bool visible_ = false;
+    struct TKnownColour {
+        std::uint32_t Bits;
+        TColour Colour;
+        bool Set;
+    };
+    static constexpr std::size_t KnownColours = 8191;
+    std::vector<TKnownColour> known_ = std::vector<TKnownColour>(KnownColours);
     std::uint8_t sensorCode_ = 0;
-    TLineInstrument lineInstrument_ = TLineInstrument::Unknown;
     std::int64_t lineTime_ = 0;
-    float latitude_ = 0, longitude_ = 0, temperature_ = 0;
-    std::int32_t footprint_ = 0;
     std::vector<std::string> censusLines_;
 };
 
@@ -308,10 +356,113 @@ void ReadHeadersAndOrder(const std::vector<TCompositeInput>& inputs,
         });
 }
 
-// The accumulators of one thread.
-struct TWorker {
-    std::unique_ptr<TPixelComposite> Pixels;
-    std::unique_ptr<TGridComposite> Grid;
+// Runs fn(0) to fn(count - 1), each on a thread of its own (the first on the caller's), and
+// raises the first failure once all are done.
+template <typename Fn> void OnThreads(int count, Fn fn)
+{
+    std::mutex failureMutex;
+    std::exception_ptr failure;
+    auto guarded = [&](int t) {
+        try {
+            fn(t);
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(failureMutex);
+            if (!failure)
+                failure = std::current_exception();
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < count; ++t)
+        pool.emplace_back(guarded, t);
+    guarded(0);
+    for (std::thread& thread : pool)
+        thread.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+// The first and last of `count` items in part `part` of `parts` nearly equal parts.
+std::pair<int, int> PartOf(int count, int part, int parts)
+{
+    const auto edge = [&](int p) {
+        return static_cast<int>(static_cast<std::int64_t>(count) * p / parts);
+    };
+    return {edge(part), edge(part + 1) - 1};
+}
+
+// Adds the recorded passes, in time order, to one band of rows of the picture and of the
+// grid: the same footprints in the same order reach every pixel and cell whatever the bands,
+// so the outcome does not depend on how many there are.
+class TBandDrawer : public TRunSink {
+public:
+    TBandDrawer(TPixelComposite& pixels, TGridComposite* grid, std::pair<int, int> rows,
+                std::pair<int, int> gridRows, bool visible)
+        : pixels_(pixels), grid_(grid),
+          canvas_({rows.first, rows.second}, pixels.Width(), pixels.Height()), rows_(rows),
+          gridRows_(gridRows), visible_(visible)
+    {
+        canvas_.SetRunSink(this);
+    }
+
+    void Runs(const TPixelRun* runs, int count) override { pixels_.AddRuns(pen_, runs, count); }
+
+    void Add(const TPassRecording& recording, std::uint32_t passOrder)
+    {
+        const TCompositeRule rule = pixels_.Rule();
+        int penWidth = -1, previousY = 0;
+        for (const TRecordedFootprint& f : recording.Footprints) {
+            const TRecordedLine& line = recording.Lines[f.Line];
+            TCompositeFootprint footprint;
+            footprint.Value = f.Value;
+            footprint.Time = line.Time;
+            footprint.Order = FootprintOrder(passOrder, f.Footprint);
+            footprint.Colour = f.Colour;
+            const bool nadir = rule == TCompositeRule::Nadir;
+            if (nadir)
+                footprint.Angle = std::fabs(ScanAngle(line.Instrument, f.Footprint));
+            if (grid_ != nullptr && std::isfinite(f.Value)) {
+                const int row = grid_->RowOf(f.Latitude);
+                const int column = row >= gridRows_.first && row <= gridRows_.second
+                                       ? grid_->ColumnOf(f.Longitude)
+                                       : -1;
+                if (column >= 0) {
+                    if (!nadir)
+                        footprint.Angle = std::fabs(ScanAngle(line.Instrument, f.Footprint));
+                    grid_->AddAt(row, column, footprint);
+                }
+            }
+            if ((f.Flags & FootprintOnMap) == 0)
+                continue;
+            // A stroke reaches at most its pen's width beyond its ends' rows: one that misses
+            // the band only moves the pen.
+            const bool down = (f.Flags & FootprintPenDown) != 0;
+            const int margin = line.PenWidth + 1;
+            if (!down || std::max(previousY, f.Y) + margin < rows_.first ||
+                std::min(previousY, f.Y) - margin > rows_.second) {
+                canvas_.MoveTo(f.X, f.Y);
+                previousY = f.Y;
+                continue;
+            }
+            previousY = f.Y;
+            if (line.PenWidth != penWidth) {
+                penWidth = line.PenWidth;
+                canvas_.SetPenWidth(penWidth);
+            }
+            // The visible channel's mean is the mean of the grey levels drawn.
+            if (visible_)
+                footprint.Value = static_cast<float>(RedOf(f.Colour));
+            pixels_.SetFootprint(pen_, footprint);
+            canvas_.LineTo(f.X, f.Y);
+        }
+    }
+
+private:
+    TPixelComposite& pixels_;
+    TGridComposite* grid_;
+    TRasterCanvas canvas_;
+    std::pair<int, int> rows_, gridRows_;
+    bool visible_;
+    TPixelPen pen_;
 };
 
 } // namespace
@@ -340,71 +491,66 @@ TCompositeResult RenderComposite(const std::vector<TCompositeInput>& inputs,
     const std::vector<std::set<std::int32_t>> leftOut =
         FindDuplicates(inputs, settings, result, result.DuplicateLines);
 
-    const int jobs =
-        std::clamp(settings.Jobs, 1, std::max<int>(1, static_cast<int>(inputs.size())));
-    std::vector<TWorker> workers(static_cast<std::size_t>(jobs));
-    std::atomic<std::size_t> next{0};
-    std::mutex failureMutex;
-    std::exception_ptr failure;
-    auto work = [&](TWorker& worker) {
-        try {
-            worker.Pixels =
-                std::make_unique<TPixelComposite>(settings.Rule, settings.Width, settings.Height);
-            if (settings.GridStep > 0)
-                worker.Grid = std::make_unique<TGridComposite>(settings.Rule, settings.GridStep);
-            TRasterCanvas canvas(nullptr, settings.Width, settings.Height, 0);
-            canvas.SetRunSink(nullptr);
-            for (std::size_t k; (k = next.fetch_add(1)) < inputs.size();) {
-                const std::size_t i = result.TimeOrder[k];
-                TCompositePass& pass = result.Inputs[i];
-                if (pass.IsGrid) {
-                    if (worker.Grid && settings.ReadGrid) {
-                        const std::uint64_t before = worker.Grid->Footprints();
-                        if (!settings.ReadGrid(*inputs[i].Stream, *worker.Grid, pass.GridProblem))
-                            pass.Outcome = {TStreamEnd::NotDecoded, 0, 0, pass.GridProblem};
-                        pass.Footprints = worker.Grid->Footprints() - before;
-                    } else {
-                        pass.GridProblem = "a grid is composited only into a grid (--netcdf)";
-                        pass.Outcome = {TStreamEnd::NotDecoded, 0, 0, pass.GridProblem};
-                    }
-                    continue;
-                }
-                TPassHost host(settings, inputs[i], canvas, *settings.Projection, pass);
-                host.Pixels = worker.Pixels.get();
-                host.Grid = worker.Grid.get();
-                host.PassOrder = static_cast<std::uint32_t>(k);
-                host.LeftOut = &leftOut[i];
-                canvas.SetRunSink(&host);
-                pass.Outcome = DecodeStream(host, inputs[i].Stream);
-                canvas.SetRunSink(nullptr);
-            }
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(failureMutex);
-            if (!failure)
-                failure = std::current_exception();
-            next = inputs.size();
+    result.Pixels =
+        std::make_unique<TPixelComposite>(settings.Rule, settings.Width, settings.Height);
+    if (settings.GridStep > 0)
+        result.Grid = std::make_unique<TGridComposite>(settings.Rule, settings.GridStep);
+    // Grid files first, as they come first in time order.
+    std::vector<std::size_t> passes; // places in time order
+    for (std::size_t k = 0; k < result.TimeOrder.size(); ++k) {
+        const std::size_t i = result.TimeOrder[k];
+        TCompositePass& pass = result.Inputs[i];
+        if (!pass.IsGrid) {
+            passes.push_back(k);
+            continue;
         }
-    };
-    std::vector<std::thread> pool;
-    for (std::size_t t = 1; t < workers.size(); ++t)
-        pool.emplace_back(work, std::ref(workers[t]));
-    work(workers[0]);
-    for (std::thread& thread : pool)
-        thread.join();
-    if (failure)
-        std::rethrow_exception(failure);
-
-    // Every choice is made on a total order and every sum is whole, so the order of the
-    // merges does not matter; they are made in thread order all the same.
-    result.Pixels = std::move(workers[0].Pixels);
-    result.Grid = std::move(workers[0].Grid);
-    for (std::size_t t = 1; t < workers.size(); ++t) {
-        if (workers[t].Pixels)
-            result.Pixels->Merge(*workers[t].Pixels);
-        if (workers[t].Grid)
-            result.Grid->Merge(*workers[t].Grid);
-        workers[t] = {};
+        if (result.Grid && settings.ReadGrid) {
+            const std::uint64_t before = result.Grid->Footprints();
+            if (!settings.ReadGrid(*inputs[i].Stream, *result.Grid, pass.GridProblem))
+                pass.Outcome = {TStreamEnd::NotDecoded, 0, 0, pass.GridProblem};
+            pass.Footprints = result.Grid->Footprints() - before;
+        } else {
+            pass.GridProblem = "a grid is composited only into a grid (--netcdf)";
+            pass.Outcome = {TStreamEnd::NotDecoded, 0, 0, pass.GridProblem};
+        }
     }
+
+    // Passes are decoded a few at once, one a thread, each into a recording of its own; then
+    // the recordings are added in time order to the accumulators, each thread taking a band of
+    // rows. So only the passes being decoded are held, whatever the number of passes.
+    const int jobs = std::clamp(settings.Jobs, 1, 64);
+    const bool visible =
+        settings.SensorName == "HIRS" && std::atoi(settings.ChannelCaption.c_str()) == 20;
+    std::vector<TPassRecording> recordings(static_cast<std::size_t>(jobs));
+    std::vector<std::unique_ptr<TBandDrawer>> drawers;
+    const int gridRows = result.Grid ? result.Grid->Rows() : 0;
+    for (int t = 0; t < jobs; ++t)
+        drawers.push_back(std::make_unique<TBandDrawer>(*result.Pixels, result.Grid.get(),
+                                                        PartOf(settings.Height, t, jobs),
+                                                        PartOf(gridRows, t, jobs), visible));
+    for (std::size_t chunk = 0; chunk < passes.size(); chunk += static_cast<std::size_t>(jobs)) {
+        const int count = static_cast<int>(
+            std::min<std::size_t>(static_cast<std::size_t>(jobs), passes.size() - chunk));
+        OnThreads(count, [&](int t) {
+            const std::size_t k = passes[chunk + static_cast<std::size_t>(t)];
+            const std::size_t i = result.TimeOrder[k];
+            TPassRecording& recording = recordings[static_cast<std::size_t>(t)];
+            recording.Clear();
+            TRecordingCanvas canvas(settings.Width, settings.Height);
+            canvas.Recording = &recording;
+            TPassHost host(settings, inputs[i], canvas, *settings.Projection, result.Inputs[i]);
+            host.Recording = &recording;
+            host.LeftOut = &leftOut[i];
+            result.Inputs[i].Outcome = DecodeStream(host, inputs[i].Stream);
+        });
+        OnThreads(jobs, [&](int t) {
+            for (int r = 0; r < count; ++r)
+                drawers[static_cast<std::size_t>(t)]->Add(
+                    recordings[static_cast<std::size_t>(r)],
+                    static_cast<std::uint32_t>(passes[chunk + static_cast<std::size_t>(r)]));
+        });
+    }
+
     for (const TCompositePass& pass : result.Inputs) {
         result.Footprints += pass.Footprints;
         if (pass.Outcome.LinesDecoded > 0 || (pass.IsGrid && pass.GridProblem.empty()))

@@ -39,69 +39,32 @@ TPixelComposite::TPixelComposite(TCompositeRule rule, int width, int height)
     : rule_(rule), width_(std::max(width, 0)), height_(std::max(height, 0))
 {
     const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
-    if (rule_ == TCompositeRule::Mean)
-        mean_ = TZeroedArray<TMeanPixel>(pixels);
-    else
-        chosen_ = TZeroedArray<TPixelChosen>(pixels);
+    switch (rule_) {
+    case TCompositeRule::Latest:
+        latest_ = TZeroedArray<TLatestPixel>(pixels);
+        highest_.assign(static_cast<std::size_t>(height_), TRank{0, 0});
+        break;
+    case TCompositeRule::Mean: mean_ = TZeroedArray<TMeanPixel>(pixels); break;
+    case TCompositeRule::Nadir:
+    case TCompositeRule::Min:
+    case TCompositeRule::Max: chosen_ = TZeroedArray<TChosenPixel>(pixels); break;
+    }
 }
 
-void TPixelComposite::SetFootprint(const TCompositeFootprint& footprint)
+void TPixelComposite::SetFootprint(TPixelPen& pen, const TCompositeFootprint& footprint) const
 {
-    footprint_ = footprint;
-    footprintKey_ = KeyOf(rule_, footprint.Value, footprint.Angle);
-    footprintSum_ = SumUnits(footprint.Value);
-    // 0 stands for no footprint yet; after 2^32 - 1 footprints the stamps start again, and a
-    // pixel reached by footprints that far apart is no longer told apart.
-    if (++stamp_ == 0)
-        stamp_ = 1;
-}
-
-void TPixelComposite::AddRun(int row, int first, int last)
-{
-    const std::size_t base = static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
     if (rule_ == TCompositeRule::Mean) {
-        for (int x = first; x <= last; ++x) {
-            TMeanPixel& cell = mean_[base + static_cast<std::size_t>(x)];
-            if (cell.Stamp == stamp_)
-                continue;
-            cell.Stamp = stamp_;
-            cell.Sum += footprintSum_;
-            ++cell.Count;
-        }
+        pen.Sum = SumUnits(footprint.Value);
+        // 0 stands for no footprint yet; after 2^32 - 1 footprints the stamps start again, and
+        // a pixel reached by footprints that far apart is no longer told apart.
+        if (++pen.Stamp == 0)
+            pen.Stamp = 1;
         return;
     }
-    const TCompositeFootprint& f = footprint_;
-    for (int x = first; x <= last; ++x) {
-        TPixelChosen& cell = chosen_[base + static_cast<std::size_t>(x)];
-        if (cell.Filled != 0 &&
-            !Wins(rule_, footprintKey_, f.Time, f.Order, cell.Key, cell.Time, cell.Order))
-            continue;
-        cell = TPixelChosen{f.Time, f.Order, f.Colour, footprintKey_, 1};
-    }
-}
-
-void TPixelComposite::Merge(const TPixelComposite& other)
-{
-    if (other.rule_ != rule_ || other.width_ != width_ || other.height_ != height_)
-        throw EVeltraError("Composites of different maps cannot be merged");
-    const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
-    if (rule_ == TCompositeRule::Mean) {
-        for (std::size_t i = 0; i < pixels; ++i) {
-            const TMeanPixel& from = other.mean_[i];
-            if (from.Count == 0)
-                continue;
-            mean_[i].Sum += from.Sum;
-            mean_[i].Count += from.Count;
-        }
-        return;
-    }
-    for (std::size_t i = 0; i < pixels; ++i) {
-        const TPixelChosen& from = other.chosen_[i];
-        TPixelChosen& to = chosen_[i];
-        if (from.Filled != 0 && (to.Filled == 0 || Wins(rule_, from.Key, from.Time, from.Order,
-                                                        to.Key, to.Time, to.Order)))
-            to = from;
-    }
+    pen.Time = std::max<std::int64_t>(footprint.Time, 0);
+    pen.Order = footprint.Order;
+    pen.Colour = (footprint.Colour & 0xFFFFFF) | FilledBit;
+    pen.Key = KeyOf(rule_, footprint.Value, footprint.Angle);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -132,19 +95,34 @@ TGridComposite::TGridComposite(TCompositeRule rule, double step)
                                      static_cast<std::size_t>(columns_));
 }
 
+int TGridComposite::RowOf(double latitude) const
+{
+    if (!(latitude >= -90.0 && latitude <= 90.0))
+        return -1;
+    return std::min(IndexOf(latitude, -90.0, step_), rows_ - 1);
+}
+
+int TGridComposite::ColumnOf(double longitude) const
+{
+    if (!std::isfinite(longitude))
+        return -1;
+    double lon = longitude;
+    if (lon < -180.0 || lon >= 180.0) {
+        lon = std::fmod(longitude + 180.0, 360.0);
+        if (lon < 0)
+            lon += 360.0;
+        lon -= 180.0;
+        if (lon >= 180.0) // a rounding of the sum above
+            lon -= 360.0;
+    }
+    return std::clamp(IndexOf(lon, -180.0, step_), 0, columns_ - 1);
+}
+
 bool TGridComposite::CellOf(double latitude, double longitude, int& row, int& column) const
 {
-    if (!(latitude >= -90.0 && latitude <= 90.0) || !std::isfinite(longitude))
-        return false;
-    row = std::min(IndexOf(latitude, -90.0, step_), rows_ - 1);
-    double lon = std::fmod(longitude + 180.0, 360.0);
-    if (lon < 0)
-        lon += 360.0;
-    lon -= 180.0;
-    if (lon >= 180.0) // a rounding of the sum above
-        lon -= 360.0;
-    column = std::clamp(IndexOf(lon, -180.0, step_), 0, columns_ - 1);
-    return true;
+    row = RowOf(latitude);
+    column = ColumnOf(longitude);
+    return row >= 0 && column >= 0;
 }
 
 bool TGridComposite::Add(float latitude, float longitude, const TCompositeFootprint& footprint)
@@ -152,6 +130,12 @@ bool TGridComposite::Add(float latitude, float longitude, const TCompositeFootpr
     int row = 0, column = 0;
     if (!CellOf(latitude, longitude, row, column))
         return false;
+    AddAt(row, column, footprint);
+    return true;
+}
+
+void TGridComposite::AddAt(int row, int column, const TCompositeFootprint& footprint)
+{
     TGridCell& cell = At(row, column);
     TChosen& chosen = cell.Chosen;
     if (rule_ == TCompositeRule::Mean) {
@@ -166,7 +150,6 @@ bool TGridComposite::Add(float latitude, float longitude, const TCompositeFootpr
                          footprint.Value, footprint.Angle, count};
     }
     ++chosen.Count;
-    return true;
 }
 
 void TGridComposite::AddCell(int row, int column, const TGridCell& from)

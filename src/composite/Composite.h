@@ -6,10 +6,12 @@
 // merged; every choice is made on a total order of the footprints and every sum is kept in
 // whole units, so the result does not depend on how the passes were shared out or in which
 // order the accumulators are merged.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -124,8 +126,20 @@ private:
     std::size_t count_ = 0;
 };
 
-// Per pixel of a picture. Strokes of the footprints' pens arrive as runs of pixels; each run
-// carries the footprint it paints.
+// The footprint whose strokes a caller is adding to a pixel composite (TPixelComposite::
+// SetFootprint): each caller drawing at once has its own.
+struct TPixelPen {
+    std::int64_t Time = 0;
+    std::uint32_t Order = 0;
+    TColour Colour = 0;
+    float Key = 0;
+    std::int64_t Sum = 0;
+    std::uint32_t Stamp = 0;
+};
+
+// Per pixel of a picture. Strokes of the footprints' pens arrive as runs of pixels (rows and
+// their first and last columns, all on the bitmap); each run carries the footprint it paints.
+// Callers may add runs at once as long as no two of them add to the same row.
 class TPixelComposite {
 public:
     TPixelComposite(TCompositeRule rule, int width, int height);
@@ -133,19 +147,39 @@ public:
     TCompositeRule Rule() const { return rule_; }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    // The footprint whose pen the next runs draw.
-    void SetFootprint(const TCompositeFootprint& footprint);
-    // Pixels first to last (inclusive) of a row, all on the bitmap.
-    void AddRun(int row, int first, int last);
-    // Takes another composite of the same size and rule in.
-    void Merge(const TPixelComposite& other);
+    // Makes the pen the footprint's.
+    void SetFootprint(TPixelPen& pen, const TCompositeFootprint& footprint) const;
+    // Adds runs (anything with Row, First and Last) of the pen's footprint.
+    template <typename Run> void AddRuns(TPixelPen& pen, const Run* runs, int count)
+    {
+        switch (rule_) {
+        case TCompositeRule::Latest:
+            for (int i = 0; i < count; ++i)
+                AddLatest(pen, runs[i].Row, runs[i].First, runs[i].Last);
+            break;
+        case TCompositeRule::Mean:
+            for (int i = 0; i < count; ++i)
+                AddMean(pen, runs[i].Row, runs[i].First, runs[i].Last);
+            break;
+        case TCompositeRule::Nadir:
+        case TCompositeRule::Min:
+            for (int i = 0; i < count; ++i)
+                AddChosen<true>(pen, runs[i].Row, runs[i].First, runs[i].Last);
+            break;
+        case TCompositeRule::Max:
+            for (int i = 0; i < count; ++i)
+                AddChosen<false>(pen, runs[i].Row, runs[i].First, runs[i].Last);
+            break;
+        }
+    }
     // Whether a pixel was reached, and its colour: the chosen footprint's, or for the mean the
     // colour `colourOf` gives the mean value.
     template <typename ColourOf> bool Colour(int x, int y, ColourOf colourOf, TColour& colour) const
     {
         const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
                                static_cast<std::size_t>(x);
-        if (rule_ == TCompositeRule::Mean) {
+        switch (rule_) {
+        case TCompositeRule::Mean: {
             const TMeanPixel& cell = mean_[at];
             if (cell.Count == 0)
                 return false;
@@ -153,35 +187,104 @@ public:
                 static_cast<float>(static_cast<double>(cell.Sum) / SumUnitsPerKelvin / cell.Count));
             return true;
         }
-        const TPixelChosen& cell = chosen_[at];
-        if (cell.Filled == 0)
+        case TCompositeRule::Latest: colour = latest_[at].Colour; break;
+        case TCompositeRule::Nadir:
+        case TCompositeRule::Min:
+        case TCompositeRule::Max: colour = chosen_[at].Colour; break;
+        }
+        if ((colour & FilledBit) == 0)
             return false;
-        colour = cell.Colour;
+        colour &= ~FilledBit;
         return true;
     }
 
 private:
-    // The chosen footprint: Key is its value (min, max) or angle (nadir).
-    struct TPixelChosen {
+    // Set in a reached pixel's colour, whose top byte is otherwise 0.
+    static constexpr TColour FilledBit = TColour{1} << 24;
+    // Latest: the chosen footprint's rank. A pen's time is never below 0, so an empty pixel
+    // (all 0) loses to any footprint.
+    struct TLatestPixel {
         std::int64_t Time;
         std::uint32_t Order;
         TColour Colour;
+    };
+    static_assert(sizeof(TLatestPixel) == 16);
+    // Nadir, min and max: Key is the chosen footprint's angle or value.
+    struct TChosenPixel {
+        std::int64_t Time;
+        std::uint32_t Order;
         float Key;
-        std::uint32_t Filled;
+        TColour Colour;
     };
     struct TMeanPixel {
         std::int64_t Sum;
         std::uint32_t Count;
         std::uint32_t Stamp; // the footprint that added to it last, so none adds twice
     };
+    std::size_t RowStart(int row) const
+    {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(width_);
+    }
+    void AddLatest(const TPixelPen& pen, int row, int first, int last)
+    {
+        TLatestPixel* cell = &latest_[RowStart(row)];
+        // Footprints come mostly in rank order: one ranked at least as high as anything the
+        // row holds wins every pixel of the run without a look at them.
+        TRank& highest = highest_[static_cast<std::size_t>(row)];
+        if (pen.Time > highest.Time || (pen.Time == highest.Time && pen.Order >= highest.Order)) {
+            highest = {pen.Time, pen.Order};
+            // The pixel as one 16-byte word, stored whole.
+            using TWord = long long __attribute__((vector_size(16)));
+            const TLatestPixel chosen{pen.Time, pen.Order, pen.Colour};
+            TWord word;
+            std::memcpy(&word, &chosen, sizeof word);
+            for (TLatestPixel *p = cell + first, *end = cell + last + 1; p < end; ++p)
+                std::memcpy(p, &word, sizeof word);
+            return;
+        }
+        for (int x = first; x <= last; ++x) {
+            TLatestPixel& c = cell[x];
+            if (pen.Time > c.Time || (pen.Time == c.Time && pen.Order >= c.Order))
+                c = TLatestPixel{pen.Time, pen.Order, pen.Colour};
+        }
+    }
+    template <bool Smaller> void AddChosen(const TPixelPen& pen, int row, int first, int last)
+    {
+        TChosenPixel* cell = &chosen_[RowStart(row)];
+        for (int x = first; x <= last; ++x) {
+            TChosenPixel& c = cell[x];
+            const bool wins =
+                c.Colour == 0 || (pen.Key != c.Key ? (Smaller ? pen.Key < c.Key : pen.Key > c.Key)
+                                  : pen.Time != c.Time ? pen.Time > c.Time
+                                                       : pen.Order >= c.Order);
+            if (wins)
+                c = TChosenPixel{pen.Time, pen.Order, pen.Key, pen.Colour};
+        }
+    }
+    void AddMean(const TPixelPen& pen, int row, int first, int last)
+    {
+        TMeanPixel* cell = &mean_[RowStart(row)];
+        for (int x = first; x <= last; ++x) {
+            TMeanPixel& c = cell[x];
+            if (c.Stamp == pen.Stamp)
+                continue;
+            c.Stamp = pen.Stamp;
+            c.Sum += pen.Sum;
+            ++c.Count;
+        }
+    }
+
     TCompositeRule rule_;
     int width_, height_;
-    TZeroedArray<TPixelChosen> chosen_; // the choosing rules
-    TZeroedArray<TMeanPixel> mean_;     // the mean
-    TCompositeFootprint footprint_;
-    float footprintKey_ = 0;
-    std::int64_t footprintSum_ = 0;
-    std::uint32_t stamp_ = 0;
+    TZeroedArray<TLatestPixel> latest_; // latest
+    // Latest: per row, the highest rank any of its pixels holds.
+    struct TRank {
+        std::int64_t Time;
+        std::uint32_t Order;
+    };
+    std::vector<TRank> highest_;
+    TZeroedArray<TChosenPixel> chosen_; // nadir, min, max
+    TZeroedArray<TMeanPixel> mean_;     // mean
 };
 
 // Per cell of a regular latitude-longitude grid of `step` degrees. Row i holds the latitudes
@@ -220,8 +323,14 @@ public:
     static int ColumnsFor(double step) { return CellsIn(360.0, step); }
     // The cell of a place; false for a latitude outside [-90, 90] or a place not a number.
     bool CellOf(double latitude, double longitude, int& row, int& column) const;
+    // The row of a latitude, -1 for one outside [-90, 90] or not a number; the column of a
+    // longitude, -1 for one not finite.
+    int RowOf(double latitude) const;
+    int ColumnOf(double longitude) const;
     // Adds a footprint at its place; false when the place is in no cell.
     bool Add(float latitude, float longitude, const TCompositeFootprint& footprint);
+    // Adds a footprint to a cell.
+    void AddAt(int row, int column, const TCompositeFootprint& footprint);
     // Adds a cell's worth (of a grid read back) to a cell.
     void AddCell(int row, int column, const TGridCell& cell);
     void Merge(const TGridComposite& other);

@@ -130,6 +130,7 @@ TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth, TBytes record,
     context.LineJumpLimit = (3 * static_cast<std::int64_t>(context.LineCanvas->Width())) / 4;
     context.LineCanvas->SetPenWidth(penWidth);
     context.LineBeyondReach = false;
+    context.LineOffMap = false;
     if (!LocationsInRecord(record, locations, footprints))
         return TScanLinePen{};
     const std::uint8_t* block = record.data() + locations;
@@ -143,7 +144,9 @@ TScanLinePen BeginScanLine(TDecodeContext& context, int penWidth, TBytes record,
     }
     context.LastLineWithData = context.ScanLine;
     context.ImpossibleFootprints += static_cast<std::int64_t>(box.Impossible);
-    context.LineBeyondReach = context.LineLeftOut || LineBeyondReach(context, box);
+    context.LineOffMap = !context.LineLeftOut && LineBeyondReach(context, box);
+    context.LineBeyondReach =
+        context.LineLeftOut || (context.LineOffMap && !context.EveryFootprint);
     return TScanLinePen{};
 }
 
@@ -166,11 +169,16 @@ bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t l
     place.Footprint = static_cast<std::int32_t>(footprint);
     place.Latitude = static_cast<float>(latitude * 1e-4);
     place.Longitude = static_cast<float>(longitude * 1e-4);
-    return context.LineProjection->LatLonToXY(place.Latitude, place.Longitude, place.X, place.Y);
+    place.OnMap = !context.LineOffMap && context.LineProjection->LatLonToXY(
+                                             place.Latitude, place.Longitude, place.X, place.Y);
+    return place.OnMap || context.EveryFootprint;
 }
 
-void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintPlace& place,
-                   float temperature, TColour colour)
+namespace {
+
+// The sample and its origin (scan line, footprint, the line kept and the footprint's angles).
+void RecordSample(TDecodeContext& context, const TFootprintPlace& place, float temperature,
+                  TColour colour)
 {
     TSampleOrigin origin{context.ScanLine, place.Footprint, 0, context.LineIndex};
     if (context.LineAngles != nullptr) {
@@ -184,6 +192,20 @@ void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintP
     context.Host.AddSample(place.Latitude, place.Longitude, temperature, origin);
     context.Host.FootprintDrawn(place.X, place.Y, colour,
                                 std::isnan(place.Value) ? temperature : place.Value);
+}
+
+} // namespace
+
+void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintPlace& place,
+                   float temperature, TColour colour)
+{
+    if (!context.KeepsSamples)
+        context.Host.FootprintDecoded(place, std::isnan(place.Value) ? temperature : place.Value,
+                                      colour);
+    if (!place.OnMap)
+        return;
+    if (context.KeepsSamples)
+        RecordSample(context, place, temperature, colour);
     const std::int32_t x = place.X, y = place.Y;
     TCanvas& canvas = *context.LineCanvas;
     canvas.SetPenColour(colour);

@@ -34,7 +34,10 @@ using TFootprintAnglesReader = TFootprintAngles (*)(TBytes record, std::size_t o
                                                     std::size_t footprint, TByteOrder order);
 
 struct TDecodeContext {
-    explicit TDecodeContext(TDecodeHost& host) : Host(host) {}
+    explicit TDecodeContext(TDecodeHost& host)
+        : Host(host), KeepsSamples(host.KeepsSamples()), EveryFootprint(host.WantsEveryFootprint())
+    {
+    }
 
     TDecodeHost& Host;
     // The host's map canvas and projection, asked for by BeginScanLine, which starts every
@@ -47,6 +50,12 @@ struct TDecodeContext {
     bool LineBeyondReach = false;
     // Set by KeepScanLine when the host leaves the line out (TDecodeHost::KeepLine).
     bool LineLeftOut = false;
+    // Set by BeginScanLine when the line's box lies beyond the projection's reach but the host
+    // takes every footprint: its footprints are located, not projected.
+    bool LineOffMap = false;
+    // What the host asks for (TDecodeHost::KeepsSamples, WantsEveryFootprint).
+    bool KeepsSamples = true;
+    bool EveryFootprint = false;
     TInputFamily Family = TInputFamily::ifLevel1b;
     std::int32_t Channel = 0; // 1-20 HIRS, 1-15 AMSU-A, 16-20 AMSU-B/MHS
     // The channel whose brightness temperature is subtracted from Channel's at every footprint,
@@ -139,17 +148,24 @@ struct TFootprintPlace {
     // What the visible channel shows instead of a temperature: the albedo in percent of a
     // Level 1b file, the file's own value of an AAPP one; not a number for the other channels.
     float Value = std::numeric_limits<float>::quiet_NaN();
+    // False for a footprint the projection does not place (X and Y then mean nothing), which
+    // is located only for a host that takes every footprint.
+    bool OnMap = true;
 };
 // Reads the position of a footprint from the record's earth-location block (8 bytes per
 // footprint from offset locations) and projects it; false when it is not visible, cannot be on
-// the Earth, or its line is masked.
+// the Earth, or its line is masked. For a host that takes every footprint
+// (TDecodeHost::WantsEveryFootprint) a footprint of an unmasked line that can be on the Earth is
+// true, with OnMap telling whether it is visible.
 bool LocateFootprint(const TDecodeContext& context, TBytes record, std::size_t locations,
                      std::size_t footprint, TFootprintPlace& place);
 
 // The common per-footprint step, for a footprint the projection placed: records the sample
 // with its origin (scan line, footprint, the line kept by KeepScanLine and the footprint's
 // angles) and joins it to the previous footprint of the line unless the horizontal
-// jump exceeds three quarters of the bitmap width (a swath wrapping round a world map).
+// jump exceeds three quarters of the bitmap width (a swath wrapping round a world map). A host
+// that keeps no samples gets the footprint through FootprintDecoded instead, and also those
+// not on the map when it takes every footprint; they are not drawn.
 void PlotFootprint(TDecodeContext& context, TScanLinePen& pen, const TFootprintPlace& place,
                    float temperature, TColour colour);
 

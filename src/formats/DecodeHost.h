@@ -14,6 +14,7 @@
 namespace veltra {
 
 struct TArchiveSummary;
+struct TFootprintPlace;
 
 class TDecodeHost {
 public:
@@ -63,6 +64,19 @@ public:
     // these ignore it.
     virtual void FootprintDrawn(std::int32_t /*x*/, std::int32_t /*y*/, TColour /*colour*/,
                                 float /*value*/)
+    {
+    }
+    // A host that keeps no sample list (a composite) is spared the samples' origins and
+    // angles: it gets FootprintDecoded instead of AddSample and FootprintDrawn.
+    virtual bool KeepsSamples() const { return true; }
+    // A host that takes every footprint decoded, placed by the view or not (a composite's
+    // latitude-longitude grid); only those with OnMap are drawn.
+    virtual bool WantsEveryFootprint() const { return false; }
+    // Each footprint of a host that keeps no samples: where it is (TFootprintPlace, with the
+    // footprint's index in its line and, when OnMap, its pixel), the value it shows (its
+    // temperature, or the visible channel's value) and its colour; before it is drawn.
+    virtual void FootprintDecoded(const TFootprintPlace& /*place*/, float /*value*/,
+                                  TColour /*colour*/)
     {
     }
 

@@ -95,15 +95,21 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, do
     return true;
 }
 
-// Runs gathered for a sink and handed over a batch at a time.
+// Runs gathered for a sink and handed over a batch at a time; runs off the sink's rows are
+// dropped.
 class TRunBatch {
 public:
-    explicit TRunBatch(TRunSink& sink) : sink_(sink) {}
+    TRunBatch(TRunSink& sink, int firstRow, int lastRow)
+        : sink_(sink), firstRow_(firstRow), lastRow_(lastRow)
+    {
+    }
     ~TRunBatch() { Flush(); }
     TRunBatch(const TRunBatch&) = delete;
     TRunBatch& operator=(const TRunBatch&) = delete;
     void Add(int row, int first, int last)
     {
+        if (row < firstRow_ || row > lastRow_)
+            return;
         if (count_ == Capacity)
             Flush();
         runs_[count_++] = {row, first, last};
@@ -118,6 +124,7 @@ public:
 private:
     static constexpr int Capacity = 128;
     TRunSink& sink_;
+    int firstRow_, lastRow_;
     TPixelRun runs_[Capacity];
     int count_ = 0;
 };
@@ -128,6 +135,13 @@ TRasterCanvas::TRasterCanvas(TCanvasPainter* painter, int width, int height, TCo
     : painter_(painter), fillColour_(fillColour)
 {
     Resize(width, height);
+}
+
+TRasterCanvas::TRasterCanvas(TStrokesOnly rows, int width, int height)
+    : painter_(nullptr), fillColour_(0), sinkFirstRow_(rows.FirstRow), sinkLastRow_(rows.LastRow)
+{
+    width_ = std::max(width, 0);
+    height_ = std::max(height, 0);
 }
 
 void TRasterCanvas::Resize(int width, int height)
@@ -201,7 +215,7 @@ void TRasterCanvas::SetPixel(int x, int y, TColour colour)
 
 TColour TRasterCanvas::Pixel(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+    if (x < 0 || y < 0 || x >= width_ || y >= height_ || pixels_ == nullptr)
         return 0;
     const std::uint8_t* p = pixels_.get() + y * stride_ + 3 * x;
     return PackColour(p[0], p[1], p[2]);
@@ -219,15 +233,21 @@ template <int Centres>
     const int reach = stampReach_;
     const int* const span = unionSpan_ + UnionSpanMargin + stampRadius_;
     if (sink_ != nullptr) {
-        TRunBatch batch(*sink_);
-        for (int row = top - reach; row <= bottom + reach; ++row) {
+        // At most MaxShortSteps + 2 MaxStampRadius + 1 rows, handed over at once.
+        TPixelRun runs[MaxShortSteps + 2 * MaxStampRadius + 1];
+        int count = 0;
+        const int firstRow = std::max(top - reach, sinkFirstRow_);
+        const int lastRow = std::min(bottom + reach, sinkLastRow_);
+        for (int row = firstRow; row <= lastRow; ++row) {
             int first = x[0] - span[row - y[0]], last = x[0] + span[row - y[0]];
             for (int c = 1; c < Centres; ++c) {
                 first = std::min(first, x[c] - span[row - y[c]]);
                 last = std::max(last, x[c] + span[row - y[c]]);
             }
-            batch.Add(row, first, last);
+            runs[count++] = {row, first, last};
         }
+        if (count > 0)
+            sink_->Runs(runs, count);
         return;
     }
     const TColourWords colour = ColourWords(penColour_);
@@ -274,6 +294,10 @@ template <int Centres>
 [[gnu::always_inline]] inline void TRasterCanvas::Segment(int x0, int y0, int x1, int y1,
                                                           std::uint8_t* bits)
 {
+    // A stroke reaches at most its pen width beyond the rows of its ends.
+    if (sink_ != nullptr && (std::max<std::int64_t>(y0, y1) + penWidth_ < sinkFirstRow_ ||
+                             std::min<std::int64_t>(y0, y1) - penWidth_ > sinkLastRow_))
+        return;
     if (penWidth_ <= 1)
         ThinSegment(x0, y0, x1, y1, bits);
     else if (penWidth_ <= 2 * MaxStampRadius - 2) {
@@ -363,12 +387,13 @@ void TRasterCanvas::ThinSegment(int x0, int y0, int x1, int y1, std::uint8_t* bi
             m < minorLimit) {
             const std::int64_t a = majorStart + majorStep * i;
             const std::int64_t px = xMajor ? a : m, py = xMajor ? m : a;
-            if (sink_ != nullptr)
-                sink_->Runs(std::array{TPixelRun{static_cast<int>(py), static_cast<int>(px),
-                                                 static_cast<int>(px)}}
-                                .data(),
-                            1);
-            else
+            if (sink_ != nullptr) {
+                if (py >= sinkFirstRow_ && py <= sinkLastRow_)
+                    sink_->Runs(std::array{TPixelRun{static_cast<int>(py), static_cast<int>(px),
+                                                     static_cast<int>(px)}}
+                                    .data(),
+                                1);
+            } else
                 std::memcpy(bits + py * stride + 3 * px, rgb, 3);
             if (recording != nullptr)
                 recording->Offsets.push_back(static_cast<std::uint32_t>(py * stride + 3 * px));
@@ -477,7 +502,7 @@ void TRasterCanvas::WideSegment(int x0, int y0, int x1, int y1, std::uint8_t* bi
         const TColourWords colour = ColourWords(penColour_);
         std::optional<TRunBatch> batch;
         if (sink_ != nullptr)
-            batch.emplace(*sink_);
+            batch.emplace(*sink_, sinkFirstRow_, sinkLastRow_);
         // Row R takes from each centre row C within reach the discs' spans there, half(R - C)
         // either side of the columns visited on C.
         for (int row = -reach; row < centreRows + reach; ++row) {
@@ -496,7 +521,7 @@ void TRasterCanvas::WideSegment(int x0, int y0, int x1, int y1, std::uint8_t* bi
         return;
     }
     if (sink_ != nullptr) {
-        TRunBatch batch(*sink_);
+        TRunBatch batch(*sink_, sinkFirstRow_, sinkLastRow_);
         walk([&](int cx, int cy) {
             for (int d = -radius; d <= radius; ++d) {
                 const int row = cy + d, half = halfSpan[d + radius];

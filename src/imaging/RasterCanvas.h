@@ -6,6 +6,7 @@
 // joined segments paint each pixel once, and round pens up to 33 pixels wide by stamping discs.
 // Text and wider pens need a font engine and a general stroker: the canvas hands them to its
 // painter, so that a program that never draws them need not load one.
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -82,6 +83,15 @@ public:
         bits_ = nullptr;
         return pixels_;
     }
+
+    // A canvas of the given size without pixels, whose lines and polylines all go to a run
+    // sink (SetRunSink) on rows firstRow to lastRow only; nothing else may be drawn on it.
+    // Strokes that reach none of those rows are not walked at all, so canvases over bands of
+    // rows share the strokes of one picture out between them.
+    struct TStrokesOnly {
+        int FirstRow, LastRow;
+    };
+    TRasterCanvas(TStrokesOnly rows, int width, int height);
 
     // Lines and polylines go to the sink (null: to the pixels) until it is taken away; fills,
     // frames and text still paint the pixels.
@@ -196,6 +206,7 @@ private:
     int modified_ = 0;
     TPixelRecording* recording_ = nullptr;
     TRunSink* sink_ = nullptr;
+    int sinkFirstRow_ = 0, sinkLastRow_ = INT_MAX; // the rows whose runs go to the sink
     // The round pen's disc for the width in stampWidth_: half the span of each row offset from
     // -stampRadius_ to stampRadius_ (-1: no pixel), and the largest offset with a pixel.
     int stampWidth_ = -1, stampRadius_ = 0, stampReach_ = 0;

@@ -313,9 +313,8 @@ void CheckOutputNames(TRenderOptions& o)
             if (*name && name->value().find("{name}") == std::string::npos)
                 throw TUsageError{std::string(option) + ": '" + **name +
                                   "' must contain {name} when more than one FILE is given"};
-    const std::string clash =
-        OutputNameClash(o.Files, o.Request.Countries, RenderOutputs(o), WritesText(o),
-                        o.Request.Composite.has_value());
+    const std::string clash = OutputNameClash(o.Files, o.Request.Countries, RenderOutputs(o),
+                                              WritesText(o), o.Request.Composite.has_value());
     if (!clash.empty())
         throw TUsageError{clash};
 }
@@ -676,9 +675,14 @@ int Written(std::ostream& out)
 int Render(const TRenderOptions& o, const std::string& executable, std::ostream& out,
            std::ostream& err)
 {
-    // A composite tells an input it cannot read among its problems and goes on with the rest.
+    // A composite tells an input it cannot read among its problems and goes on with the rest;
+    // its exit status is then at least that of an unreadable input.
+    bool unreadable = false;
     if (!o.Request.Composite)
         CheckReadable(o.Request.File);
+    else
+        for (const std::string& file : o.Request.Files)
+            unreadable = unreadable || !UnreadableInput(file).empty();
     if (o.Request.Countries)
         CheckReadable(*o.Request.Countries);
 
@@ -726,7 +730,9 @@ int Render(const TRenderOptions& o, const std::string& executable, std::ostream&
     const int status = Written(out);
     if (!written)
         return RenderOutputError;
-    return nothingDecoded || !spectraFound ? RenderNothingDecoded : status;
+    if (nothingDecoded || !spectraFound)
+        return RenderNothingDecoded;
+    return unreadable ? RenderInputError : status;
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #include "imaging/BrightnessTemperatures.h"
 #include "imaging/JPEG_IO.h"
 #include "imaging/PaintModule.h"
+#include "imaging/PngWriter.h"
 #include "imaging/RasterCanvas.h"
 
 namespace veltra {
@@ -63,6 +64,9 @@ std::vector<std::uint8_t> BytesOf(TFormVeltra& form, TRenderOutputKind kind,
     case TRenderOutputKind::Jpeg:
         return JpegBytes(picture, TFormVeltra::JpegQuality, TFormVeltra::JpegComment());
     case TRenderOutputKind::Png: {
+        // A composite is a picture no earlier version wrote: it takes the fast encoder.
+        if (form.CompositeOpen)
+            return FastPngBytes(picture);
         std::vector<std::uint8_t> bytes;
         std::string error;
         if (!PaintModuleIn(ProgramFolder(form.Executable())).PngBytes(picture, bytes, error))
@@ -108,8 +112,7 @@ std::string UnreadableInput(const std::string& name)
 
 std::string OutputNameClash(const std::vector<std::string>& inputs,
                             const std::optional<std::string>& countries,
-                            const std::vector<TRenderOutput>& outputs, bool textOutput,
-                            bool oneSet)
+                            const std::vector<TRenderOutput>& outputs, bool textOutput, bool oneSet)
 {
     std::map<std::string, std::string> inputKeys; // file key -> the input's own name
     for (const std::string& input : inputs)

@@ -891,8 +891,7 @@ std::vector<std::string> DayFiles(const std::string& prefix)
 std::string GridOf(const std::vector<std::string>& files, const std::string& rule,
                    const std::string& out, std::vector<std::string> more = {})
 {
-    std::vector<std::string> arguments = {"--composite",  rule,       "--projection",
-                                          "plate-carree", "--netcdf", out};
+    std::vector<std::string> arguments = {"--composite", rule, "--netcdf", out};
     arguments.insert(arguments.end(), more.begin(), more.end());
     arguments.insert(arguments.end(), files.begin(), files.end());
     const TResult r = Render(arguments);
@@ -920,8 +919,9 @@ std::size_t CellIndex(double lat, double lon, double step)
 } // namespace
 
 // The grid of the sample day equals a plain reduction of the footprints every pass gives
-// alone (its brightness-temperature records); the day split in two halves, gridded and merged,
-// equals the whole day's grid.
+// alone (its brightness-temperature records on the whole-world map, where every footprint is
+// drawn), though the view it is made in (the default one, of Europe) shows only part of them;
+// the day split in two halves, gridded and merged, equals the whole day's grid.
 TEST_F(RenderCommand, CompositeGridOfTheDayIsAReductionOfItsFootprints)
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -1057,10 +1057,12 @@ TEST_F(RenderCommand, CompositeRulesOrderAndDuplicates)
     EXPECT_EQ(mixed.Status, 2);
     EXPECT_NE(mixed.Err.find(odd), std::string::npos) << mixed.Err;
     EXPECT_FALSE(fs::exists(Out("odd.png")));
-    // An input that cannot be read is named, the others composited.
-    const TResult missing =
-        Render({"--composite", "max", "--info", group[0], Out("missing.l1c"), group[2]});
-    EXPECT_EQ(missing.Status, 0);
+    // An input that cannot be read is named, the others composited and written; the exit
+    // status is an unreadable input's.
+    const TResult missing = Render({"--composite", "max", "--info", "--png", Out("two.png"),
+                                    group[0], Out("missing.l1c"), group[2]});
+    EXPECT_EQ(missing.Status, 3);
+    EXPECT_TRUE(fs::exists(Out("two.png")));
     EXPECT_NE(missing.Err.find("veltra-render: " + Out("missing.l1c") + ": "), std::string::npos);
     EXPECT_NE(missing.Out.find("passes=2\n"), std::string::npos) << missing.Out;
     // The footprint lists have no composite.
@@ -1089,7 +1091,9 @@ TEST_F(RenderCommand, CompositeIsTheSameForEveryNumberOfThreads)
         for (const char* jobs : {"1", "2", "5"}) {
             const std::string png = Out(std::string(rule) + jobs + ".png");
             const std::string nc = Out(std::string(rule) + jobs + ".nc");
-            GridOf(files, rule, nc, {"-j", jobs, "--size", "1440x720", "--png", png});
+            GridOf(
+                files, rule, nc,
+                {"-j", jobs, "--projection", "plate-carree", "--size", "1440x720", "--png", png});
             std::ifstream in(png, std::ios::binary);
             outputs.emplace_back(std::istreambuf_iterator<char>(in),
                                  std::istreambuf_iterator<char>());
