@@ -35,7 +35,7 @@ seed() {
 declare -A max_len=(
     [fuzz_decode_level1b]=16384 [fuzz_decode_level1c]=16384 [fuzz_decode_level1d]=32768
     [fuzz_headers]=4700 [fuzz_bzip2]=8192 [fuzz_outlines]=8192 [fuzz_settings]=4096
-    [fuzz_file_names]=1024
+    [fuzz_file_names]=1024 [fuzz_grid]=65536
 )
 rm -rf "$seeds"
 while IFS= read -r -d '' f; do
@@ -74,10 +74,15 @@ mkdir -p "$seeds/fuzz_settings" "$seeds/fuzz_file_names"
 printf '{"Software":{"Brenmoor":{"App Paths":{"Veltra":"/opt/veltra/Veltra"},"Veltra":{"MapProjection":7,"DataFolder":"/data/","Scale":1.5,"On":true,"List":[1,"a",null]}}}}' \
     >"$seeds/fuzz_settings/registry.json"
 { printf '\001'; (cd "$samples" && ls); } >"$seeds/fuzz_file_names/samples"
+# Grids made from the bytes: a byte of rule and step, then the cells' values.
+mkdir -p "$seeds/fuzz_grid"
+printf '\000\021' >"$seeds/fuzz_grid/latest-15"
+head -c 8192 "$samples/hirsl1c_noaa15_20080115_0805_50410_gc.l1c" >"$seeds/fuzz_grid/values"
+{ printf '\064\021'; head -c 4096 /dev/zero | tr '\0' '\001'; } >"$seeds/fuzz_grid/choice-34"
 
 status=0
 for target in fuzz_decode_level1b fuzz_decode_level1c fuzz_decode_level1d fuzz_headers \
-    fuzz_bzip2 fuzz_outlines fuzz_settings fuzz_file_names; do
+    fuzz_bzip2 fuzz_outlines fuzz_settings fuzz_file_names fuzz_grid; do
     corpus=$dir/corpus/$target findings=$dir/findings/$target
     mkdir -p "$corpus" "$findings"
     echo "== $target: ${seconds}s"

@@ -519,8 +519,8 @@ TCompositeResult RenderComposite(const std::vector<TCompositeInput>& inputs,
     // the recordings are added in time order to the accumulators, each thread taking a band of
     // rows. So only the passes being decoded are held, whatever the number of passes.
     const int jobs = std::clamp(settings.Jobs, 1, 64);
-    const bool visible =
-        settings.SensorName == "HIRS" && std::atoi(settings.ChannelCaption.c_str()) == 20;
+    const bool visible = settings.SensorName == "HIRS" &&
+                         std::atoi(settings.ChannelCaption.c_str()) == HirsVisibleChannel;
     std::vector<TPassRecording> recordings(static_cast<std::size_t>(jobs));
     std::vector<std::unique_ptr<TBandDrawer>> drawers;
     const int gridRows = result.Grid ? result.Grid->Rows() : 0;

@@ -29,7 +29,11 @@ std::optional<TCompositeRule> CompositeRuleNamed(const std::string& name)
 
 std::int64_t SumUnits(float value)
 {
-    return std::llround(static_cast<double>(value) * SumUnitsPerKelvin);
+    constexpr double Limit = 4611686018427387904.0; // 2^62
+    const double units = static_cast<double>(value) * SumUnitsPerKelvin;
+    if (!(std::fabs(units) < Limit))
+        return std::isnan(units) ? 0 : units < 0 ? -(std::int64_t{1} << 62) : std::int64_t{1} << 62;
+    return std::llround(units);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -139,8 +143,8 @@ void TGridComposite::AddAt(int row, int column, const TCompositeFootprint& footp
     TGridCell& cell = At(row, column);
     TChosen& chosen = cell.Chosen;
     if (rule_ == TCompositeRule::Mean) {
-        cell.Sum += SumUnits(footprint.Value);
-        cell.TimeSum += footprint.Time;
+        AddToSum(cell.Sum, SumUnits(footprint.Value));
+        AddToSum(cell.TimeSum, footprint.Time);
     } else if (chosen.Count == 0 ||
                Wins(rule_, KeyOf(rule_, footprint.Value, footprint.Angle), footprint.Time,
                     footprint.Order, KeyOf(rule_, chosen.Value, chosen.Angle), chosen.Time,
@@ -158,8 +162,8 @@ void TGridComposite::AddCell(int row, int column, const TGridCell& from)
         return;
     TGridCell& to = At(row, column);
     const std::uint32_t count = to.Chosen.Count + from.Chosen.Count;
-    to.Sum += from.Sum;
-    to.TimeSum += from.TimeSum;
+    AddToSum(to.Sum, from.Sum);
+    AddToSum(to.TimeSum, from.TimeSum);
     if (rule_ != TCompositeRule::Mean &&
         (to.Chosen.Count == 0 ||
          Wins(rule_, KeyOf(rule_, from.Chosen.Value, from.Chosen.Angle), from.Chosen.Time,

@@ -57,7 +57,15 @@ inline std::uint32_t FootprintOrder(std::uint32_t pass, std::int32_t footprint)
 
 // Sums of values are kept in units of 2^-20 (K): whole numbers add exactly in any order.
 inline constexpr double SumUnitsPerKelvin = 1048576.0;
+// A value in those units, held within +-2^62 (a value no file should give, but one may).
 std::int64_t SumUnits(float value);
+// Adds to a sum, stopping at the ends of the range rather than wrapping round: sums of
+// absurd values (a damaged file's) stay absurd but never overflow.
+inline void AddToSum(std::int64_t& sum, std::int64_t value)
+{
+    if (__builtin_add_overflow(sum, value, &sum))
+        sum = value < 0 ? INT64_MIN : INT64_MAX;
+}
 
 // The state of one pixel or cell for the choosing rules: the chosen footprint.
 struct TChosen {
@@ -269,7 +277,7 @@ private:
             if (c.Stamp == pen.Stamp)
                 continue;
             c.Stamp = pen.Stamp;
-            c.Sum += pen.Sum;
+            AddToSum(c.Sum, pen.Sum);
             ++c.Count;
         }
     }

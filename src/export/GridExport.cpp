@@ -66,6 +66,23 @@ bool AddGridProduct(TGridComposite& grid, const TGridProduct& p, std::string& re
         reason = "a grid whose variables do not fit its step";
         return false;
     }
+    // Every filled cell must hold what a grid of footprints can: finite values, and sums and
+    // times within the range the accumulators count in. Nothing is taken from one that does
+    // not.
+    constexpr double Limit = 4611686018427387904.0; // 2^62
+    const std::size_t cellCount = cells;
+    for (std::size_t at = 0; at < cellCount; ++at) {
+        if (p.Count[at] <= 0)
+            continue;
+        const bool possible = mean ? std::fabs(p.Sum[at] * SumUnitsPerKelvin) < Limit
+                                   : std::isfinite(p.Value[at]) &&
+                                         std::fabs(p.Time[at] * 1000.0) < Limit &&
+                                         !std::isnan(p.Angle[at]);
+        if (!possible) {
+            reason = "a grid whose cells hold values no footprints give";
+            return false;
+        }
+    }
     for (int row = 0; row < p.Rows; ++row)
         for (int column = 0; column < p.Columns; ++column) {
             const std::size_t at = static_cast<std::size_t>(row) * p.Columns + column;
@@ -74,13 +91,9 @@ bool AddGridProduct(TGridComposite& grid, const TGridProduct& p, std::string& re
             TGridCell cell;
             cell.Chosen.Count = static_cast<std::uint32_t>(p.Count[at]);
             if (mean) {
-                if (!std::isfinite(p.Sum[at]))
-                    continue;
                 cell.Sum = std::llround(p.Sum[at] * SumUnitsPerKelvin);
                 cell.TimeSum = p.TimeSum[at];
             } else {
-                if (!std::isfinite(p.Time[at]) || !std::isfinite(p.Value[at]))
-                    continue;
                 cell.Chosen.Value = p.Value[at];
                 cell.Chosen.Angle = p.Angle[at];
                 cell.Chosen.Time = std::llround(p.Time[at] * 1000.0);
@@ -107,6 +120,21 @@ bool ReadGridNetCdf(const std::vector<std::uint8_t>& bytes, TGridProduct& produc
                     std::string& reason, const std::string& moduleFolder)
 {
     return ExportModuleIn(moduleFolder).ReadGridNetCdf(bytes.data(), bytes.size(), product, reason);
+}
+
+bool ReadGridFile(TStream& stream, TGridProduct& product, std::string& reason,
+                  const std::string& moduleFolder)
+{
+    stream.Seek(0, TSeekOrigin::Beginning);
+    const std::int64_t size = stream.Seek(0, TSeekOrigin::End);
+    if (size <= 0 || size > MaxGridFileBytes) {
+        reason = "not a grid of veltra-render --composite: empty or over 1 GiB";
+        return false;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    stream.Seek(0, TSeekOrigin::Beginning);
+    stream.ReadBuffer(bytes.data(), size);
+    return ReadGridNetCdf(bytes, product, reason, moduleFolder);
 }
 
 } // namespace veltra

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Stream.h"
 #include "export/NetCdfExport.h"
 
 namespace veltra {
@@ -43,6 +44,12 @@ std::vector<std::uint8_t> GridNetCdfFileBytes(const TGridComposite& grid,
                                               const TExportMetadata& metadata,
                                               const std::string& fileName,
                                               const std::string& moduleFolder);
+// Reads a grid file whole (at most MaxGridFileBytes; a day at 0.25 degrees is a few
+// megabytes) with the export module; false, with the reason, when it is not a grid this
+// program wrote. Raises ENoExportModule without the module, EReadError when it cannot be read.
+inline constexpr std::int64_t MaxGridFileBytes = std::int64_t{1} << 30;
+bool ReadGridFile(TStream& stream, TGridProduct& product, std::string& reason,
+                  const std::string& moduleFolder);
 // Reads a grid file's bytes with the export module; false, with the reason, when they are not
 // a grid this program wrote. Raises ENoExportModule without the module.
 bool ReadGridNetCdf(const std::vector<std::uint8_t>& bytes, TGridProduct& product,

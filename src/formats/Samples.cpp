@@ -5,6 +5,13 @@ namespace veltra {
 void TSampleList::Reset()
 {
     count_ = 0;
+    // Room for a few full-orbit passes, reserved but not touched: the memory is taken as the
+    // list grows into it, and the list is never copied on the way.
+    constexpr std::size_t Room = std::size_t{1} << 20;
+    if (samples_.capacity() < Room) {
+        samples_.reserve(Room);
+        origins_.reserve(Room);
+    }
     samples_.assign(BlockLength, TSample{});
     origins_.assign(BlockLength, TSampleOrigin{});
     lines_.clear();

@@ -193,19 +193,8 @@ TGridReader GridReaderFor(const TFormVeltra& form)
 {
     const std::string folder = ModuleFolderOf(form);
     return [&form, folder](TStream& stream, TGridComposite& grid, std::string& reason) {
-        // A grid file is read whole; a grid of a day at 0.25 degrees is a few megabytes.
-        constexpr std::int64_t MaxGridBytes = std::int64_t{1} << 30;
-        stream.Seek(0, TSeekOrigin::Beginning);
-        const std::int64_t size = stream.Seek(0, TSeekOrigin::End);
-        if (size <= 0 || size > MaxGridBytes) {
-            reason = "not a grid of veltra-render --composite: empty or over 1 GiB";
-            return false;
-        }
-        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-        stream.Seek(0, TSeekOrigin::Beginning);
-        stream.ReadBuffer(bytes.data(), size);
         TGridProduct product;
-        if (!ReadGridNetCdf(bytes, product, reason, folder))
+        if (!ReadGridFile(stream, product, reason, folder))
             return false;
         std::string channel;
         form.SelectedChannelCaption(channel);

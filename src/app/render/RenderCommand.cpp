@@ -912,15 +912,10 @@ void AdoptGridChannel(TRenderOptions& o, const std::string& executable)
                           [](const std::string& name) { return !IsGridFile(name); });
     if (o.Request.Sensor || o.Request.Channel || !IsGridFile(o.Files.front()))
         return;
-    std::vector<std::uint8_t> bytes;
-    {
-        TFileStream stream(o.Files.front());
-        bytes.resize(static_cast<std::size_t>(stream.Size()));
-        stream.ReadBuffer(bytes.data(), stream.Size());
-    }
+    TFileStream stream(o.Files.front());
     TGridProduct product;
     std::string reason;
-    if (!ReadGridNetCdf(bytes, product, reason, ProgramFolder(executable)))
+    if (!ReadGridFile(stream, product, reason, ProgramFolder(executable)))
         throw TInputError{o.Files.front() + ": " + reason};
     o.Request.Sensor = product.Metadata.Instrument;
     o.Request.Channel = product.Metadata.Channel;
@@ -935,11 +930,11 @@ int RenderAll(const TRenderOptions& o, const std::string& executable, std::ostre
     SetDefaultSettingsStore(std::make_shared<TNullSettingsStore>());
     if (o.Request.Composite) {
         TRenderOptions composite = o;
-        AdoptGridChannel(composite, executable);
-        composite.Request.Files = composite.Files;
-        composite.Request.Jobs = o.Jobs;
-        composite.Request.GridStep = o.NetCdf ? o.GridStep : 0;
         try {
+            AdoptGridChannel(composite, executable);
+            composite.Request.Files = composite.Files;
+            composite.Request.Jobs = o.Jobs;
+            composite.Request.GridStep = o.NetCdf ? o.GridStep : 0;
             return Render(composite, executable, out, err);
         } catch (...) {
             return ReportFailure(err);
