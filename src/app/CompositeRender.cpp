@@ -21,6 +21,9 @@ namespace veltra {
 namespace {
 
 constexpr int HirsVisibleChannel = 20;
+// The widest pen the decoders draw footprints with (the map bitmap's rule: 5 pixels beyond 950
+// pixels of width, else 3).
+constexpr int MaxPenWidth = 5;
 
 // A canvas that draws nothing: the census of scan lines only counts.
 class TNullCanvas : public TCanvas {
@@ -112,7 +115,7 @@ public:
     void SetPenWidth(int width) override
     {
         if (Recording != nullptr && width > 1 && !Recording->Lines.empty())
-            Recording->Lines.back().PenWidth = width;
+            Recording->Lines.back().PenWidth = std::min(width, MaxPenWidth);
     }
     void MoveTo(int, int) override {}
     void LineTo(int, int) override
@@ -408,46 +411,47 @@ public:
 
     void Add(const TPassRecording& recording, std::uint32_t passOrder)
     {
-        const TCompositeRule rule = pixels_.Rule();
-        int penWidth = -1, previousY = 0;
-        for (const TRecordedFootprint& f : recording.Footprints) {
+        const bool nadir = pixels_.Rule() == TCompositeRule::Nadir;
+        const auto footprintOf = [&](const TRecordedFootprint& f, bool angle) {
             const TRecordedLine& line = recording.Lines[f.Line];
             TCompositeFootprint footprint;
             footprint.Value = f.Value;
             footprint.Time = line.Time;
             footprint.Order = FootprintOrder(passOrder, f.Footprint);
             footprint.Colour = f.Colour;
-            const bool nadir = rule == TCompositeRule::Nadir;
-            if (nadir)
+            if (angle)
                 footprint.Angle = std::fabs(ScanAngle(line.Instrument, f.Footprint));
+            return footprint;
+        };
+        int penWidth = -1, previousY = 0;
+        for (const TRecordedFootprint& f : recording.Footprints) {
             if (grid_ != nullptr && std::isfinite(f.Value)) {
                 const int row = grid_->RowOf(f.Latitude);
-                const int column = row >= gridRows_.first && row <= gridRows_.second
-                                       ? grid_->ColumnOf(f.Longitude)
-                                       : -1;
-                if (column >= 0) {
-                    if (!nadir)
-                        footprint.Angle = std::fabs(ScanAngle(line.Instrument, f.Footprint));
-                    grid_->AddAt(row, column, footprint);
+                if (row >= gridRows_.first && row <= gridRows_.second) {
+                    const int column = grid_->ColumnOf(f.Longitude);
+                    if (column >= 0)
+                        grid_->AddAt(row, column, footprintOf(f, true));
                 }
             }
             if ((f.Flags & FootprintOnMap) == 0)
                 continue;
-            // A stroke reaches at most its pen's width beyond its ends' rows: one that misses
-            // the band only moves the pen.
-            const bool down = (f.Flags & FootprintPenDown) != 0;
-            const int margin = line.PenWidth + 1;
-            if (!down || std::max(previousY, f.Y) + margin < rows_.first ||
-                std::min(previousY, f.Y) - margin > rows_.second) {
+            // A stroke reaches at most its pen's width (5 pixels here) beyond its ends' rows:
+            // one that misses the band only moves the pen.
+            constexpr int Margin = 2 * MaxPenWidth;
+            if ((f.Flags & FootprintPenDown) == 0 ||
+                std::max(previousY, f.Y) + Margin < rows_.first ||
+                std::min(previousY, f.Y) - Margin > rows_.second) {
                 canvas_.MoveTo(f.X, f.Y);
                 previousY = f.Y;
                 continue;
             }
             previousY = f.Y;
-            if (line.PenWidth != penWidth) {
-                penWidth = line.PenWidth;
+            const int width = recording.Lines[f.Line].PenWidth;
+            if (width != penWidth) {
+                penWidth = width;
                 canvas_.SetPenWidth(penWidth);
             }
+            TCompositeFootprint footprint = footprintOf(f, nadir);
             // The visible channel's mean is the mean of the grey levels drawn.
             if (visible_)
                 footprint.Value = static_cast<float>(RedOf(f.Colour));

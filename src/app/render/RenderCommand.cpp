@@ -802,7 +802,9 @@ each FILE follows a line file=PATH.
                       text), hint, sensor, channel, mintemp, maxtemp (as %g), samples, streams,
                       problems (files not decoded completely), start and end (the pass's UTC start
                       and end, ISO 8601), flagged_lines (scan lines flagged do not use, calibration
-                      or no Earth location) and hidden_lines (scan lines --mask hid)
+                      or no Earth location) and hidden_lines (scan lines --mask hid); a composite
+                      also passes, footprints (composited: every footprint decoded with --netcdf,
+                      else those drawn) and duplicate_lines
   --centre LAT,LON    centre the view there (degrees), as a pan in the viewer would
   --span LON[,LAT]    the view's longitude and latitude spans in degrees, as a zoom in the viewer
                       would; LAT defaults to LON x height / width
@@ -825,6 +827,8 @@ each FILE follows a line file=PATH.
                       the temperatures per pixel; FILEs are passes of one sensor (any family) taken
                       in time order, and grid files it wrote; a scan line held by two FILEs is
                       used once; --netcdf then writes a latitude-longitude grid by the same rule
+                      of every footprint decoded, whatever the view shows; an unreadable FILE is
+                      named, the others composited, and the exit status is then at least 3
   --grid-step DEG     the composite grid's cell size in degrees, 0.1-90 (default 0.25)
   --from TIME, --to TIME   keep only scan lines from TIME (inclusive) to TIME (exclusive), ISO
                       8601 UTC such as 2024-01-15T06:00, for single files and composites alike
