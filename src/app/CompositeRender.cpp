@@ -134,7 +134,8 @@ class TPassHost : public TDecodeHost {
 public:
     TPassHost(const TCompositeSettings& settings, const TCompositeInput& input, TCanvas& canvas,
               const TProjector& projection, TCompositePass& pass)
-        : settings_(settings), input_(input), canvas_(canvas), projection_(projection), pass_(pass)
+        : settings_(settings), input_(input), canvas_(canvas), projection_(projection), pass_(pass),
+          scale_(settings.Palette, settings.MinTemp, settings.MaxTemp)
     {
     }
 
@@ -163,7 +164,7 @@ public:
         std::memcpy(&bits, &temperature, sizeof bits);
         TKnownColour& known = known_[(bits ^ (bits >> 13)) % KnownColours];
         if (!known.Set || known.Bits != bits) {
-            known = {bits, ramp_.Colour(temperature, settings_.MinTemp, settings_.MaxTemp), true};
+            known = {bits, scale_.Colour(temperature), true};
         }
         return known.Colour;
     }
@@ -251,7 +252,7 @@ private:
     TCanvas& canvas_;
     const TProjector& projection_;
     TCompositePass& pass_;
-    TColourRamp ramp_;
+    TColourScale scale_; // the picture's palette and range
     struct TKnownColour {
         std::uint32_t Bits;
         TColour Colour;

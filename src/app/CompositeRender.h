@@ -14,6 +14,7 @@
 #include "composite/Composite.h"
 #include "formats/ArchiveHeader.h"
 #include "formats/DecodeStream.h"
+#include "imaging/Palette.h"
 
 namespace veltra {
 
@@ -38,6 +39,7 @@ struct TCompositeSettings {
     double GridStep = 0; // 0: no grid
     std::string SensorName, ChannelCaption, BaseCaption;
     bool HirsCountOffset = false;
+    TPaletteKind Palette = TPaletteKind::Thermal;
     double MinTemp = 0, MaxTemp = 0;
     const TProjector* Projection = nullptr; // the map's; read by every thread
     int Width = 0, Height = 0;              // of the map bitmap

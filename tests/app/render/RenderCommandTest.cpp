@@ -1049,6 +1049,20 @@ TEST_F(RenderCommand, CompositeRulesOrderAndDuplicates)
         differ += nadirAngle[c] < latestAngle[c];
     }
     EXPECT_GT(differ, 0);
+    // One pass by the latest rule is the pass's own picture, in the palette chosen.
+    for (const char* palette : {"thermal", "viridis"}) {
+        const std::vector<std::string> view = {"--palette", palette, "--projection",
+                                               "plate-carree-zoomed", "--png"};
+        std::vector<std::string> single = view, composite = {"--composite", "latest"};
+        single.insert(single.end(), {Out("single.png"), group[0]});
+        composite.insert(composite.end(), view.begin(), view.end());
+        composite.insert(composite.end(), {Out("composite.png"), group[0]});
+        ASSERT_EQ(Render(single).Status, 0);
+        ASSERT_EQ(Render(composite).Status, 0);
+        EXPECT_EQ(QImage(QString::fromStdString(Out("single.png"))),
+                  QImage(QString::fromStdString(Out("composite.png"))))
+            << palette;
+    }
 
     // Another sensor: refused, naming the odd file, before anything is written.
     const std::string odd = SampleWith("mhsl1c_");
