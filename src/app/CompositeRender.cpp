@@ -154,6 +154,7 @@ public:
     }
     std::string BaseCaption() const override { return settings_.BaseCaption; }
     bool UseHirsCountOffset() const override { return settings_.HirsCountOffset; }
+    bool MaskFlaggedLines() const override { return settings_.MaskFlaggedLines; }
     TCanvas& MapCanvas() override { return canvas_; }
     const TProjector& Projection() const override { return projection_; }
     TColour ColourForTemperature(float temperature) override
@@ -183,8 +184,11 @@ public:
             lineTime_ = *line.Time;
         if (Census != nullptr)
             Census->push_back({line.Record, line.Time, 0});
-        if (Recording != nullptr)
+        if (Recording != nullptr) {
             Recording->Lines.push_back({lineTime_, line.Instrument, 1});
+            pass_.FlaggedLines += LineFlagged(line) ? 1 : 0;
+            pass_.MaskedLines += FootprintHidden(line, line.Channel) ? 1 : 0;
+        }
         return -1;
     }
     void SetPassTimes(const TPassTimes& times) override

@@ -39,6 +39,7 @@ struct TCompositeSettings {
     double GridStep = 0; // 0: no grid
     std::string SensorName, ChannelCaption, BaseCaption;
     bool HirsCountOffset = false;
+    bool MaskFlaggedLines = false; // the footprints FootprintHidden marks are left out
     TPaletteKind Palette = TPaletteKind::Thermal;
     double MinTemp = 0, MaxTemp = 0;
     const TProjector* Projection = nullptr; // the map's; read by every thread
@@ -58,6 +59,9 @@ struct TCompositePass {
     std::vector<std::string> DiagnosticLines;
     TPassTimes Times;
     std::uint64_t Footprints = 0;
+    // Of the scan lines composited: those flagged (LineFlagged) and those whose footprints
+    // masking hides (FootprintHidden), whether or not it did.
+    std::int32_t FlaggedLines = 0, MaskedLines = 0;
 };
 
 struct TCompositeResult {

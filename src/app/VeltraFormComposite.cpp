@@ -130,6 +130,7 @@ void TFormVeltra::DrawComposite()
     SelectedChannelCaption(settings.ChannelCaption);
     settings.BaseCaption = BaseCaption_;
     settings.HirsCountOffset = HirsCountOffset->Value;
+    settings.MaskFlaggedLines = MaskFlaggedLines();
     settings.Palette = Palette();
     settings.MinTemp = MinTemp;
     settings.MaxTemp = MaxTemp;

@@ -304,6 +304,8 @@ void CheckOutputNames(TRenderOptions& o)
         if (o.Bt || o.Csv)
             throw TUsageError{std::string(o.Bt ? "--bt" : "--csv") +
                               " lists footprints and has no composite; --netcdf writes its grid"};
+        if (o.AllChannels)
+            throw TUsageError{"--all-channels: a composite's --netcdf is its grid"};
         for (const auto& [option, name] : OutputOptions(o))
             if (*name && name->value().find("{name}") != std::string::npos)
                 throw TUsageError{std::string(option) + ": '" + **name +
@@ -616,17 +618,30 @@ void CheckGroupOutputs(const TFormVeltra& form, const TRenderOptions& o)
 void PrintScanLineInfo(const TFormVeltra& form, std::ostream& out)
 {
     std::optional<TUtcMilliseconds> start, end;
-    for (int i = 0; i < form.Streams.Count(); ++i) {
-        const TPassTimes times = form.Samples.PassTimes(i);
+    const auto widen = [&](const TPassTimes& times) {
         if (times.Start && (!start || *times.Start < *start))
             start = times.Start;
         if (times.End && (!end || *times.End > *end))
             end = times.End;
+    };
+    std::int32_t flagged = 0, masked = 0;
+    if (form.CompositeOpen) {
+        // A composite keeps no samples: its passes counted their lines.
+        for (const TCompositePass& pass : form.Composite.Inputs) {
+            widen(pass.Times);
+            flagged += pass.FlaggedLines;
+            masked += pass.MaskedLines;
+        }
+    } else {
+        for (int i = 0; i < form.Streams.Count(); ++i)
+            widen(form.Samples.PassTimes(i));
+        flagged = FlaggedLineCount(form.Samples);
+        masked = MaskedLineCount(form.Samples);
     }
     out << "start=" << (start ? IsoUtcText(*start) : "") << '\n'
         << "end=" << (end ? IsoUtcText(*end) : "") << '\n'
-        << "flagged_lines=" << FlaggedLineCount(form.Samples) << '\n'
-        << "hidden_lines=" << (form.MaskFlaggedLines() ? MaskedLineCount(form.Samples) : 0) << '\n';
+        << "flagged_lines=" << flagged << '\n'
+        << "hidden_lines=" << (form.MaskFlaggedLines() ? masked : 0) << '\n';
 }
 
 void PrintText(TFormVeltra& form, const TRenderOptions& o, std::ostream& out)
@@ -777,7 +792,8 @@ each FILE follows a line file=PATH.
                       (default) or offset, NOAA's negative counts stored as count + 4096
   --mask flagged|none hide the footprints of scan lines flagged do not use, calibration or no
                       Earth location, of MHS lines not in scan mode and of channels flagged bad in
-                      a line (View > Hide flagged scan lines); default none
+                      a line (View > Hide flagged scan lines), also from a composite and its
+                      grid; default none
   --countries FILE    outline file, at most 256 MiB (default: the one the viewer would find)
   --jpeg OUT          the viewer's JPEG (quality 80, with its comment)
   --png OUT           the same picture, lossless
@@ -789,7 +805,7 @@ each FILE follows a line file=PATH.
                       the file holds them, each one's time, satellite and solar zenith angles and
                       its line's quality flags
   --all-channels      with --netcdf: every channel of the selected sensor as one CF swath
-                      (scan_line, footprint, channel) of the whole pass instead
+                      (scan_line, footprint, channel) of the whole pass instead (no composite)
   --csv OUT           the same footprints as CSV text, one row each, with a header row
   --geotiff OUT       the picture as a georeferenced GeoTIFF (plate carree, Mercator,
                       orthographic, polar stereographic and the two azimuthal and gnomonic kinds),
@@ -854,6 +870,8 @@ Exit status, the highest of the files': 0 success (also when only part of a file
 written (before 5; also a GeoTIFF of a projection without a coordinate reference system:
 nothing is then written), 5 no footprint was decoded from any input, or a --spectrum point has
 no footprint (the outputs asked for are still written).
+A composite: 2 also for inputs of different sensors (the odd file is named), 3 for an
+unreadable input (the others are composited and written), 5 when no input gave a footprint.
 )";
 }
 

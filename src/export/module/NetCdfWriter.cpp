@@ -1,6 +1,8 @@
 // The NetCDF-4 bytes of the footprints, one dimension over them in drawing order, and of a
 // composite's grid, which a composite also reads back.
 #include <H5Epublic.h>
+#include <netcdf.h>
+#include <netcdf_mem.h>
 
 #include <cmath>
 #include <cstring>

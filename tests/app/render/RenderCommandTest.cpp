@@ -1081,6 +1081,9 @@ TEST_F(RenderCommand, CompositeRulesOrderAndDuplicates)
     EXPECT_NE(missing.Out.find("passes=2\n"), std::string::npos) << missing.Out;
     // The footprint lists have no composite.
     EXPECT_EQ(Render({"--composite", "mean", "--bt", Out("x.bt"), group[0], group[1]}).Status, 2);
+    EXPECT_EQ(
+        Render({"--composite", "mean", "--all-channels", "--netcdf", Out("x.nc"), group[0]}).Status,
+        2);
     // The time window keeps the lines from --from up to --to, in a single file too.
     const TResult window =
         Render({"--info", "--from", "2008-01-15T08:00", "--to", "2008-01-15T08:05:00Z", group[0]});
@@ -1089,6 +1092,23 @@ TEST_F(RenderCommand, CompositeRulesOrderAndDuplicates)
     EXPECT_LT(std::stoi(window.Out.substr(window.Out.find("samples=") + 8)),
               std::stoi(whole.Out.substr(whole.Out.find("samples=") + 8)));
     EXPECT_EQ(Render({"--info", "--from", "2008-13-01", group[0]}).Status, 2);
+    // --mask flagged hides the flagged lines of a composite too; --info counts the lines of
+    // every pass and gives the earliest start.
+    const auto value = [](const std::string& text, const std::string& key) {
+        const std::size_t at = text.find("\n" + key + "=") + key.size() + 2;
+        return text.substr(at, text.find('\n', at) - at);
+    };
+    const std::vector<std::string> all = {"--composite", "latest", "--info",
+                                          group[0],      group[1], group[2]};
+    std::vector<std::string> hiding = all;
+    hiding.insert(hiding.begin(), {"--mask", "flagged"});
+    const TResult shown = Render(all), hidden = Render(hiding);
+    EXPECT_EQ(value(shown.Out, "start"), value(whole.Out, "start"));
+    EXPECT_EQ(value(shown.Out, "hidden_lines"), "0");
+    EXPECT_GT(std::stoi(value(shown.Out, "flagged_lines")), 0);
+    EXPECT_EQ(value(hidden.Out, "hidden_lines"), value(shown.Out, "flagged_lines"));
+    EXPECT_LT(std::stoull(value(hidden.Out, "footprints")),
+              std::stoull(value(shown.Out, "footprints")));
 }
 
 // Passes decoded on several threads give the same picture and grid, byte for byte.
