@@ -306,6 +306,8 @@ void CheckOutputNames(TRenderOptions& o)
                               " lists footprints and has no composite; --netcdf writes its grid"};
         if (o.AllChannels)
             throw TUsageError{"--all-channels: a composite's --netcdf is its grid"};
+        if (o.Request.Difference)
+            throw TUsageError{"--difference: a composite shows one channel"};
         for (const auto& [option, name] : OutputOptions(o))
             if (*name && name->value().find("{name}") != std::string::npos)
                 throw TUsageError{std::string(option) + ": '" + **name +

@@ -1084,6 +1084,8 @@ TEST_F(RenderCommand, CompositeRulesOrderAndDuplicates)
     EXPECT_EQ(
         Render({"--composite", "mean", "--all-channels", "--netcdf", Out("x.nc"), group[0]}).Status,
         2);
+    EXPECT_EQ(Render({"--composite", "mean", "--difference", "8,12", "--info", group[0]}).Status,
+              2);
     // The time window keeps the lines from --from up to --to, in a single file too.
     const TResult window =
         Render({"--info", "--from", "2008-01-15T08:00", "--to", "2008-01-15T08:05:00Z", group[0]});
