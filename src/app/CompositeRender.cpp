@@ -428,8 +428,11 @@ public:
                 footprint.Angle = std::fabs(ScanAngle(line.Instrument, f.Footprint));
             return footprint;
         };
+        const bool latest = pixels_.Rule() == TCompositeRule::Latest;
+        const std::vector<TRecordedFootprint>& footprints = recording.Footprints;
         int penWidth = -1, previousY = 0;
-        for (const TRecordedFootprint& f : recording.Footprints) {
+        for (std::size_t i = 0; i < footprints.size(); ++i) {
+            const TRecordedFootprint& f = footprints[i];
             if (grid_ != nullptr && std::isfinite(f.Value)) {
                 const int row = grid_->RowOf(f.Latitude);
                 if (row >= gridRows_.first && row <= gridRows_.second) {
@@ -452,6 +455,8 @@ public:
             }
             previousY = f.Y;
             const int width = recording.Lines[f.Line].PenWidth;
+            if (latest && DotCoveredByNext(recording, passOrder, i, width))
+                continue;
             if (width != penWidth) {
                 penWidth = width;
                 canvas_.SetPenWidth(penWidth);
@@ -466,6 +471,41 @@ public:
     }
 
 private:
+    // Whether footprint i's stroke, drawn with a pen of the given width, is a dot (the pen has
+    // not moved) that the next stroke paints over whole: under the latest rule such a stroke
+    // changes nothing, and at a scale where footprints share pixels many are. The next stroke
+    // must start at the dot (the next footprint on the map, pen down), be drawn in the band
+    // with the same round pen, and rank at least as high, so that it wins every pixel the dot
+    // would win; a round pen's stroke holds the disc at each end, and a dot on the bitmap is
+    // not clipped.
+    bool DotCoveredByNext(const TPassRecording& recording, std::uint32_t passOrder, std::size_t i,
+                          int width) const
+    {
+        const TRecordedFootprint& f = recording.Footprints[i];
+        const TPoint at = canvas_.PenPos();
+        if (width < 2 || at.X != f.X || at.Y != f.Y || f.X < 0 || f.Y < 0 ||
+            f.X >= pixels_.Width() || f.Y >= pixels_.Height())
+            return false;
+        for (std::size_t j = i + 1; j < recording.Footprints.size(); ++j) {
+            const TRecordedFootprint& next = recording.Footprints[j];
+            if ((next.Flags & FootprintOnMap) == 0)
+                continue;
+            constexpr int Margin = 2 * MaxPenWidth;
+            if ((next.Flags & FootprintPenDown) == 0 ||
+                std::max(f.Y, next.Y) + Margin < rows_.first ||
+                std::min(f.Y, next.Y) - Margin > rows_.second ||
+                recording.Lines[next.Line].PenWidth != width)
+                return false;
+            const std::int64_t time = std::max<std::int64_t>(recording.Lines[f.Line].Time, 0);
+            const std::int64_t nextTime =
+                std::max<std::int64_t>(recording.Lines[next.Line].Time, 0);
+            return nextTime != time ? nextTime > time
+                                    : FootprintOrder(passOrder, next.Footprint) >=
+                                          FootprintOrder(passOrder, f.Footprint);
+        }
+        return false;
+    }
+
     TPixelComposite& pixels_;
     TGridComposite* grid_;
     TRasterCanvas canvas_;

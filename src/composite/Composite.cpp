@@ -55,22 +55,6 @@ TPixelComposite::TPixelComposite(TCompositeRule rule, int width, int height)
     }
 }
 
-void TPixelComposite::SetFootprint(TPixelPen& pen, const TCompositeFootprint& footprint) const
-{
-    if (rule_ == TCompositeRule::Mean) {
-        pen.Sum = SumUnits(footprint.Value);
-        // 0 stands for no footprint yet; after 2^32 - 1 footprints the stamps start again, and
-        // a pixel reached by footprints that far apart is no longer told apart.
-        if (++pen.Stamp == 0)
-            pen.Stamp = 1;
-        return;
-    }
-    pen.Time = std::max<std::int64_t>(footprint.Time, 0);
-    pen.Order = footprint.Order;
-    pen.Colour = (footprint.Colour & 0xFFFFFF) | FilledBit;
-    pen.Key = KeyOf(rule_, footprint.Value, footprint.Angle);
-}
-
 // ---------------------------------------------------------------------------------------
 // Grid
 

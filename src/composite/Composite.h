@@ -134,6 +134,12 @@ private:
     std::size_t count_ = 0;
 };
 
+// The chosen footprint's key under the rule: its angle (nadir), else its value.
+inline float KeyOf(TCompositeRule rule, float value, float angle)
+{
+    return rule == TCompositeRule::Nadir ? angle : value;
+}
+
 // The footprint whose strokes a caller is adding to a pixel composite (TPixelComposite::
 // SetFootprint): each caller drawing at once has its own.
 struct TPixelPen {
@@ -156,7 +162,21 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     // Makes the pen the footprint's.
-    void SetFootprint(TPixelPen& pen, const TCompositeFootprint& footprint) const;
+    void SetFootprint(TPixelPen& pen, const TCompositeFootprint& footprint) const
+    {
+        if (rule_ == TCompositeRule::Mean) {
+            pen.Sum = SumUnits(footprint.Value);
+            // 0 stands for no footprint yet; after 2^32 - 1 footprints the stamps start again,
+            // and a pixel reached by footprints that far apart is no longer told apart.
+            if (++pen.Stamp == 0)
+                pen.Stamp = 1;
+            return;
+        }
+        pen.Time = std::max<std::int64_t>(footprint.Time, 0);
+        pen.Order = footprint.Order;
+        pen.Colour = (footprint.Colour & 0xFFFFFF) | FilledBit;
+        pen.Key = KeyOf(rule_, footprint.Value, footprint.Angle);
+    }
     // Adds runs (anything with Row, First and Last) of the pen's footprint.
     template <typename Run> void AddRuns(TPixelPen& pen, const Run* runs, int count)
     {
@@ -303,12 +323,6 @@ struct TGridCell {
     std::int64_t TimeSum = 0; // the mean: the times' sum, ms
     TChosen Chosen;           // Count: footprints in the cell; the rest for the choosing rules
 };
-// The chosen footprint's key under the rule: its angle (nadir), else its value.
-inline float KeyOf(TCompositeRule rule, float value, float angle)
-{
-    return rule == TCompositeRule::Nadir ? angle : value;
-}
-
 class TGridComposite {
 public:
     // The steps a grid may have: from MinGridStep to 90 degrees.

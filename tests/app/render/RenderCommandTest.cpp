@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QImage>
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -1049,10 +1050,15 @@ TEST_F(RenderCommand, CompositeRulesOrderAndDuplicates)
         differ += nadirAngle[c] < latestAngle[c];
     }
     EXPECT_GT(differ, 0);
-    // One pass by the latest rule is the pass's own picture, in the palette chosen.
-    for (const char* palette : {"thermal", "viridis"}) {
-        const std::vector<std::string> view = {"--palette", palette, "--projection",
-                                               "plate-carree-zoomed", "--png"};
+    // One pass by the latest rule is the pass's own picture, in the palette chosen, also on
+    // the whole world, where most footprints share their pixel with the one before (the pen
+    // does not move) and strokes overlap most.
+    for (const auto& [palette, projection, size] :
+         {std::array<const char*, 3>{"thermal", "plate-carree-zoomed", "800x600"},
+          std::array<const char*, 3>{"viridis", "plate-carree-zoomed", "800x600"},
+          std::array<const char*, 3>{"thermal", "plate-carree", "1440x720"}}) {
+        const std::vector<std::string> view = {"--palette", palette, "--projection", projection,
+                                               "--size",    size,    "--png"};
         std::vector<std::string> single = view, composite = {"--composite", "latest"};
         single.insert(single.end(), {Out("single.png"), group[0]});
         composite.insert(composite.end(), view.begin(), view.end());
@@ -1061,7 +1067,7 @@ TEST_F(RenderCommand, CompositeRulesOrderAndDuplicates)
         ASSERT_EQ(Render(composite).Status, 0);
         EXPECT_EQ(QImage(QString::fromStdString(Out("single.png"))),
                   QImage(QString::fromStdString(Out("composite.png"))))
-            << palette;
+            << palette << " " << projection;
     }
 
     // Another sensor: refused, naming the odd file, before anything is written.
