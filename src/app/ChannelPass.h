@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Canvas.h"
+#include "base/Projector.h"
 #include "formats/DecodeHost.h"
 #include "formats/Samples.h"
 
@@ -55,19 +56,6 @@ public:
     std::vector<std::string>& DiagnosticLines() override { return lines_; }
 
 private:
-    // Every footprint is visible, at pixel (0, 0).
-    class TEverywhere : public TProjector {
-    public:
-        bool LatLonToXY(float, float, std::int32_t& x, std::int32_t& y) const override
-        {
-            x = y = 0;
-            return true;
-        }
-        std::int32_t GetWidth() const override { return 0; }
-        std::int32_t GetHeight() const override { return 0; }
-        std::uint8_t ProjectionKind() const override { return 0; }
-    };
-
     const TFormVeltra& form_;
     std::string channel_;
     int stream_ = 0;
@@ -75,7 +63,7 @@ private:
     std::string satellite_, caption_;
     std::vector<std::string> lines_;
     TNullCanvas canvas_;
-    TEverywhere everywhere_;
+    TPlaceEverywhere everywhere_;
 };
 
 } // namespace veltra

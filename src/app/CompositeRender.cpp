@@ -9,7 +9,9 @@
 #include <set>
 #include <thread>
 
+#include "base/Canvas.h"
 #include "base/Failure.h"
+#include "base/Projector.h"
 #include "formats/DecodeHost.h"
 #include "formats/HirsLevel1b.h"
 #include "formats/ScanLine.h"
@@ -24,43 +26,6 @@ constexpr int HirsVisibleChannel = 20;
 // The widest pen the decoders draw footprints with (the map bitmap's rule: 5 pixels beyond 950
 // pixels of width, else 3).
 constexpr int MaxPenWidth = 5;
-
-// A canvas that draws nothing: the census of scan lines only counts.
-class TNullCanvas : public TCanvas {
-public:
-    int Width() const override { return 0; }
-    int Height() const override { return 0; }
-    TColour PenColour() const override { return 0; }
-    void SetPenColour(TColour) override {}
-    int PenWidth() const override { return 1; }
-    void SetPenWidth(int) override {}
-    TPenStyle PenStyle() const override { return TPenStyle::Solid; }
-    void SetPenStyle(TPenStyle) override {}
-    void MoveTo(int, int) override {}
-    void LineTo(int, int) override {}
-    void Polyline(const TPoint*, int) override {}
-    void FillRect(int, int, int, int, TColour) override {}
-    void FrameRect(int, int, int, int) override {}
-    TFont Font() const override { return {}; }
-    void SetFont(const TFont&) override {}
-    int TextWidth(const std::string&) override { return 0; }
-    int TextHeight(const std::string&) override { return 0; }
-    void TextOut(int, int, const std::string&) override {}
-    TColour Pixel(int, int) const override { return 0; }
-};
-
-// Places every footprint, so the census sees all of them.
-class TPlaceEverything : public TProjector {
-public:
-    bool LatLonToXY(float, float, std::int32_t& x, std::int32_t& y) const override
-    {
-        x = y = 0;
-        return true;
-    }
-    std::int32_t GetWidth() const override { return 1; }
-    std::int32_t GetHeight() const override { return 1; }
-    std::uint8_t ProjectionKind() const override { return 1; }
-};
 
 // A scan line as the census saw it: its time and how many of its footprints hold a value.
 struct TLineCount {
@@ -108,10 +73,8 @@ struct TPassRecording {
 // moved to or drew to each footprint.
 class TRecordingCanvas : public TNullCanvas {
 public:
-    TRecordingCanvas(int width, int height) : width_(width), height_(height) {}
+    TRecordingCanvas(int width, int height) : TNullCanvas(width, height) {}
     TPassRecording* Recording = nullptr;
-    int Width() const override { return width_; }
-    int Height() const override { return height_; }
     void SetPenWidth(int width) override
     {
         if (Recording != nullptr && width > 1 && !Recording->Lines.empty())
@@ -123,9 +86,6 @@ public:
         if (Recording != nullptr && !Recording->Footprints.empty())
             Recording->Footprints.back().Flags |= FootprintPenDown;
     }
-
-private:
-    int width_, height_;
 };
 
 // What the decoding pass of one input sees of the window. In a census it counts each line's
@@ -300,7 +260,7 @@ std::vector<std::set<std::int32_t>> FindDuplicates(const std::vector<TCompositeI
     };
     std::map<std::pair<std::string, std::int64_t>, std::vector<TCopy>> copies;
     TNullCanvas canvas;
-    TPlaceEverything everywhere;
+    TPlaceEverywhere everywhere;
     for (std::size_t rank = 0; rank < order.size(); ++rank) {
         const std::size_t i = order[rank];
         if (!overlaps[i])
@@ -338,7 +298,7 @@ void ReadHeadersAndOrder(const std::vector<TCompositeInput>& inputs,
                          const TCompositeSettings& settings, TCompositeResult& result)
 {
     TNullCanvas canvas;
-    TPlaceEverything everywhere;
+    TPlaceEverywhere everywhere;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         TCompositePass& pass = result.Inputs[i];
         if (inputs[i].Stream != nullptr && LooksLikeGrid(*inputs[i].Stream)) {

@@ -34,4 +34,18 @@ public:
     }
 };
 
+// Places every point at pixel (0, 0) of a one-pixel map: for a decoding pass that wants every
+// footprint, wherever it lies, and draws none of them.
+class TPlaceEverywhere : public TProjector {
+public:
+    bool LatLonToXY(float, float, std::int32_t& x, std::int32_t& y) const override
+    {
+        x = y = 0;
+        return true;
+    }
+    std::int32_t GetWidth() const override { return 1; }
+    std::int32_t GetHeight() const override { return 1; }
+    std::uint8_t ProjectionKind() const override { return 0; }
+};
+
 } // namespace veltra

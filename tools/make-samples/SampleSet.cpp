@@ -290,6 +290,22 @@ std::vector<TSampleFile> BuildSampleSet(const TSamplePasses& p)
     return files;
 }
 
+namespace {
+
+// The table of a manifest: one line per file, under a header line.
+std::string ManifestTable(const std::vector<TSampleFile>& files)
+{
+    std::string text = Format("%-50s  %-8s  %-9s  %-9s  %5s  %10s  %s\n", "file", "family",
+                              "sensor", "satellite", "lines", "footprints", "notes");
+    for (const TSampleFile& f : files)
+        text +=
+            Format("%-50s  %-8s  %-9s  %-9s  %5d  %10d  %s\n", f.Path.c_str(), f.Family.c_str(),
+                   f.Sensor.c_str(), f.Satellite.c_str(), f.Lines, f.Footprints, f.Note.c_str());
+    return text;
+}
+
+} // namespace
+
 std::string ManifestText(const std::vector<TSampleFile>& files)
 {
     std::string text =
@@ -319,13 +335,7 @@ std::string ManifestText(const std::vector<TSampleFile>& files)
         "of its own in day/, with its own MANIFEST.txt: make-samples --day FOLDER, or the build's\n"
         "samples-day target.\n"
         "\n";
-    text += Format("%-50s  %-8s  %-9s  %-9s  %5s  %10s  %s\n", "file", "family", "sensor",
-                   "satellite", "lines", "footprints", "notes");
-    for (const TSampleFile& f : files)
-        text +=
-            Format("%-50s  %-8s  %-9s  %-9s  %5d  %10d  %s\n", f.Path.c_str(), f.Family.c_str(),
-                   f.Sensor.c_str(), f.Satellite.c_str(), f.Lines, f.Footprints, f.Note.c_str());
-    return text;
+    return text + ManifestTable(files);
 }
 
 std::vector<std::string> WriteSampleSet(const std::string& folder)
@@ -371,13 +381,7 @@ std::string DayManifest(const std::vector<TSampleFile>& files)
         "in AAPP's native little-endian layout and a Level 1b HIRS file. Each pass has one line\n"
         "flagged do not use, one calibration and one time sequence error, as in the sample set.\n"
         "\n";
-    text += Format("%-50s  %-8s  %-9s  %-9s  %5s  %10s  %s\n", "file", "family", "sensor",
-                   "satellite", "lines", "footprints", "notes");
-    for (const TSampleFile& f : files)
-        text +=
-            Format("%-50s  %-8s  %-9s  %-9s  %5d  %10d  %s\n", f.Path.c_str(), f.Family.c_str(),
-                   f.Sensor.c_str(), f.Satellite.c_str(), f.Lines, f.Footprints, f.Note.c_str());
-    return text;
+    return text + ManifestTable(files);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <utility>
 
 #include "base/Errors.h"
 
@@ -86,6 +87,18 @@ int TNetCdfWriter::Variable(const char* name, nc_type type, std::vector<int> dim
     CheckNetCdf(nc_def_var(Id, name, type, static_cast<int>(dimensions.size()), dimensions.data(),
                            &variable),
                 FileName);
+    return variable;
+}
+
+int TNetCdfWriter::Described(const char* name, nc_type type, std::vector<int> dimensions,
+                             const char* standardName, const char* longName,
+                             const char* units) const
+{
+    const int variable = Variable(name, type, std::move(dimensions));
+    if (standardName != nullptr)
+        Text(variable, "standard_name", standardName);
+    Text(variable, "long_name", longName);
+    Text(variable, "units", units);
     return variable;
 }
 

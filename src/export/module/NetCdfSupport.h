@@ -35,6 +35,9 @@ struct TNetCdfWriter {
                      const std::vector<std::int64_t>& times) const;
     int Dimension(const char* name, std::size_t length) const;
     int Variable(const char* name, nc_type type, std::vector<int> dimensions) const;
+    // A variable with its standard_name (none when null), long_name and units, in that order.
+    int Described(const char* name, nc_type type, std::vector<int> dimensions,
+                  const char* standardName, const char* longName, const char* units) const;
     // A whole variable from its values in the order of its dimensions.
     void Put(int variable, const std::vector<float>& values) const;
     void Put(int variable, const std::vector<double>& values) const;

@@ -68,14 +68,10 @@ void WriteContents(const TNetCdfWriter& nc, const TSampleList& samples, const TE
     const int dimension = nc.Dimension("sample", static_cast<std::size_t>(count));
     DefineFootprintGlobals(nc, m);
 
-    const int lat = nc.Variable("lat", NC_FLOAT, {dimension});
-    nc.Text(lat, "standard_name", "latitude");
-    nc.Text(lat, "long_name", "latitude of the footprint centre");
-    nc.Text(lat, "units", "degrees_north");
-    const int lon = nc.Variable("lon", NC_FLOAT, {dimension});
-    nc.Text(lon, "standard_name", "longitude");
-    nc.Text(lon, "long_name", "longitude of the footprint centre");
-    nc.Text(lon, "units", "degrees_east");
+    const int lat = nc.Described("lat", NC_FLOAT, {dimension}, "latitude",
+                                 "latitude of the footprint centre", "degrees_north");
+    const int lon = nc.Described("lon", NC_FLOAT, {dimension}, "longitude",
+                                 "longitude of the footprint centre", "degrees_east");
     int value = -1;
     if (m.DifferenceChannel != 0) {
         value = nc.Variable("brightness_temperature_difference", NC_FLOAT, {dimension});
@@ -165,14 +161,10 @@ void WriteGrid(const TNetCdfWriter& nc, const TGridProduct& g)
     nc.Text(NC_GLOBAL, "composite_rule", g.Rule);
     nc.Double(NC_GLOBAL, "grid_step", g.Step);
 
-    const int lat = nc.Variable("lat", NC_DOUBLE, {latDimension});
-    nc.Text(lat, "standard_name", "latitude");
-    nc.Text(lat, "long_name", "latitude of the cell centre");
-    nc.Text(lat, "units", "degrees_north");
-    const int lon = nc.Variable("lon", NC_DOUBLE, {lonDimension});
-    nc.Text(lon, "standard_name", "longitude");
-    nc.Text(lon, "long_name", "longitude of the cell centre");
-    nc.Text(lon, "units", "degrees_east");
+    const int lat = nc.Described("lat", NC_DOUBLE, {latDimension}, "latitude",
+                                 "latitude of the cell centre", "degrees_north");
+    const int lon = nc.Described("lon", NC_DOUBLE, {lonDimension}, "longitude",
+                                 "longitude of the cell centre", "degrees_east");
 
     const double nanDouble = NAN;
     const int value = nc.Variable("brightness_temperature", NC_FLOAT, cells);

@@ -18,11 +18,8 @@ struct TSwathDimensions {
 int FootprintVariable(const TNetCdfWriter& nc, const TSwathDimensions& d, const char* name,
                       const char* standardName, const char* longName, const char* units)
 {
-    const int variable = nc.Variable(name, NC_FLOAT, {d.Line, d.Footprint});
-    if (standardName != nullptr)
-        nc.Text(variable, "standard_name", standardName);
-    nc.Text(variable, "long_name", longName);
-    nc.Text(variable, "units", units);
+    const int variable =
+        nc.Described(name, NC_FLOAT, {d.Line, d.Footprint}, standardName, longName, units);
     nc.FloatFill(variable);
     return variable;
 }
