@@ -13,7 +13,7 @@
 
 #include "app/CompositeRender.h"
 #include "app/DrawnFootprints.h"
-#include "app/FootprintSpectrum.h"
+#include "app/FootprintChannels.h"
 #include "app/RunRequest.h"
 #include "app/StreamList.h"
 #include "app/VeltraView.h"
@@ -105,8 +105,8 @@ public:
     // View > "Difference with channel..." (VeltraFormDifference.cpp): the shown channel less
     // another of the sensor's, at every footprint, until the sensor changes or none is chosen.
     void MenuViewDifferenceClick();
-    // View > "Footprint spectrum" (VeltraFormSpectrum.cpp): the panel shown or hidden, kept in
-    // the setting FootprintSpectrum; the window closing the panel unchecks it.
+    // View > "Footprint spectrum" (VeltraFormFootprintPanel.cpp): the panel shown or hidden, kept
+    // in the setting FootprintSpectrum; the window closing the panel unchecks it.
     void MenuViewFootprintSpectrumClick();
     void FootprintPanelClosed();
     void MenuHelpAboutClick();

@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/FootprintSpectrum.h"
+#include "app/FootprintChannels.h"
 #include "app/qt/ExportMenu.h"
 
 class QLabel;

@@ -1,10 +1,10 @@
-#include "app/render/SpectrumOutput.h"
+#include "app/render/FootprintChannelsOutput.h"
 
 #include <limits>
 #include <ostream>
 
 #include "app/ChannelPass.h"
-#include "app/FootprintSpectrum.h"
+#include "app/FootprintChannels.h"
 #include "app/VeltraForm.h"
 #include "base/Format.h"
 

@@ -1,6 +1,6 @@
 // The sounder at one footprint: every channel of the selected sensor read from the one scan-line
 // record that holds the footprint, for the "Footprint" panel and veltra-render --spectrum.
-#include "app/FootprintSpectrum.h"
+#include "app/FootprintChannels.h"
 #include "app/VeltraForm.h"
 #include "base/Errors.h"
 #include "base/Format.h"

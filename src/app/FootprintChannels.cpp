@@ -1,4 +1,4 @@
-#include "app/FootprintSpectrum.h"
+#include "app/FootprintChannels.h"
 
 #include <algorithm>
 #include <charconv>
