@@ -252,6 +252,9 @@ public:
     const TRasterCanvas& SavedPicture();
     // The title line of the legend: satellite, sensor, channel and the pass's UTC times.
     std::string LegendTitle() const;
+    // From the first start to the last end of the passes shown: a composite's passes, or the
+    // streams' headers.
+    TPassTimes ShownPassTimes() const;
     TPaletteKind Palette() const;
     // How the range of the selected sensor and channel is chosen.
     TColourRange ChannelRange();

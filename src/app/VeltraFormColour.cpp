@@ -296,6 +296,26 @@ void TFormVeltra::PaintBoxScalePaint(TCanvas& bar)
     view_.SetLabelCaption(TLabelId::MaxTemp, MaxTempLabel);
 }
 
+TPassTimes TFormVeltra::ShownPassTimes() const
+{
+    TPassTimes span;
+    const auto widen = [&span](const TPassTimes& times) {
+        if (times.Start && (!span.Start || *times.Start < *span.Start))
+            span.Start = times.Start;
+        if (times.End && (!span.End || *times.End > *span.End))
+            span.End = times.End;
+    };
+    if (CompositeOpen) {
+        // A composite keeps no samples: its passes kept their times.
+        for (const TCompositePass& pass : Composite.Inputs)
+            widen(pass.Times);
+    } else {
+        for (std::int32_t stream = 0; stream < Streams.Count(); ++stream)
+            widen(Samples.PassTimes(stream));
+    }
+    return span;
+}
+
 std::string TFormVeltra::LegendTitle() const
 {
     std::string title;
@@ -306,18 +326,16 @@ std::string TFormVeltra::LegendTitle() const
     add(SatelliteName_);
     add(SensorName_);
     add(ChannelCaption_);
-    // From the first start to the last end the headers of the streams give.
-    std::optional<TUtcMilliseconds> start, end;
-    for (std::int32_t stream = 0; stream < Streams.Count(); ++stream) {
-        const TPassTimes times = Samples.PassTimes(stream);
-        if (times.Start && (!start || *times.Start < *start))
-            start = times.Start;
-        if (times.End && (!end || *times.End > *end))
-            end = times.End;
+    const TPassTimes span = ShownPassTimes();
+    if (span.Start && span.End) {
+        const TDateTime start = DateTimeFromUtc(*span.Start), end = DateTimeFromUtc(*span.End);
+        // The end's date too when it falls on another day (a day's composite, a pass over
+        // midnight), so the span reads one way only.
+        const bool sameDay =
+            FormatDateTime("yyyy-mm-dd", start) == FormatDateTime("yyyy-mm-dd", end);
+        add(FormatDateTime("yyyy-mm-dd hh:nn", start) + "-" +
+            FormatDateTime(sameDay ? "hh:nn" : "yyyy-mm-dd hh:nn", end) + " UTC");
     }
-    if (start && end)
-        add(FormatDateTime("yyyy-mm-dd hh:nn", DateTimeFromUtc(*start)) + "-" +
-            FormatDateTime("hh:nn", DateTimeFromUtc(*end)) + " UTC");
     return title;
 }
 

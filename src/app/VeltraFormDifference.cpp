@@ -23,6 +23,9 @@ int TFormVeltra::ShownChannel() const
 
 std::int32_t TFormVeltra::DifferenceChannel() const
 {
+    // A composite shows one channel: the choice waits for the next single file.
+    if (CompositeOpen)
+        return 0;
     const int subtracted = requestedDifference_               ? *requestedDifference_
                            : differenceSensor_ == SensorName_ ? differenceChannel_
                                                               : 0;
@@ -60,6 +63,11 @@ void TFormVeltra::MenuViewDifferenceClick()
         if (channel != shown && !(SensorName_ == "HIRS" && channel == HirsVisibleChannel))
             request.Channels.push_back(channel);
     request.Subtracted = DifferenceChannel();
+    if (CompositeOpen) {
+        view_.ShowError("A composite of several files shows one channel, not a difference");
+        ShowDifferenceChoice();
+        return;
+    }
     if (request.Channels.empty() || (SensorName_ == "HIRS" && shown == HirsVisibleChannel)) {
         view_.ShowError("The visible channel has no brightness temperature to subtract from");
         ShowDifferenceChoice();

@@ -619,29 +619,20 @@ void CheckGroupOutputs(const TFormVeltra& form, const TRenderOptions& o)
 // scan lines flagged and those the mask hid.
 void PrintScanLineInfo(const TFormVeltra& form, std::ostream& out)
 {
-    std::optional<TUtcMilliseconds> start, end;
-    const auto widen = [&](const TPassTimes& times) {
-        if (times.Start && (!start || *times.Start < *start))
-            start = times.Start;
-        if (times.End && (!end || *times.End > *end))
-            end = times.End;
-    };
+    const TPassTimes span = form.ShownPassTimes();
     std::int32_t flagged = 0, masked = 0;
     if (form.CompositeOpen) {
         // A composite keeps no samples: its passes counted their lines.
         for (const TCompositePass& pass : form.Composite.Inputs) {
-            widen(pass.Times);
             flagged += pass.FlaggedLines;
             masked += pass.MaskedLines;
         }
     } else {
-        for (int i = 0; i < form.Streams.Count(); ++i)
-            widen(form.Samples.PassTimes(i));
         flagged = FlaggedLineCount(form.Samples);
         masked = MaskedLineCount(form.Samples);
     }
-    out << "start=" << (start ? IsoUtcText(*start) : "") << '\n'
-        << "end=" << (end ? IsoUtcText(*end) : "") << '\n'
+    out << "start=" << (span.Start ? IsoUtcText(*span.Start) : "") << '\n'
+        << "end=" << (span.End ? IsoUtcText(*span.End) : "") << '\n'
         << "flagged_lines=" << flagged << '\n'
         << "hidden_lines=" << (form.MaskFlaggedLines() ? masked : 0) << '\n';
 }

@@ -1120,6 +1120,32 @@ TEST_F(RenderCommand, CompositeRulesOrderAndDuplicates)
 }
 
 // Passes decoded on several threads give the same picture and grid, byte for byte.
+// A composite's legend spans its passes (the end's date too when it is another day), and a
+// composite has no channel difference.
+TEST_F(RenderCommand, CompositeLegendSpansItsPasses)
+{
+    const std::vector<std::string> day = DayFiles("mhsl1c_");
+    ASSERT_EQ(day.size(), 14u);
+    const std::string executable = std::string(VELTRA_BINARY_DIR) + "/src/app/veltra-render";
+    THeadlessView view(VELTRA_BINARY_DIR "/src/app");
+    TFormVeltra form(view, {}, executable);
+    TRunRequest request;
+    request.Width = 200;
+    request.Height = 100;
+    request.Composite = "latest";
+    request.Files = {day.back(), day.front()}; // 01:34 and 23:29 that day, to 01:10 the next
+    ASSERT_EQ(form.RunOnce(request), TRunResult::Shown);
+    const std::string title = form.LegendTitle();
+    EXPECT_TRUE(title.ends_with("   2008-01-15 01:34-2008-01-16 01:10 UTC")) << title;
+    request.Files = {day[1], day[0]};
+    ASSERT_EQ(form.RunOnce(request), TRunResult::Shown);
+    EXPECT_TRUE(form.LegendTitle().ends_with("   2008-01-15 01:34-04:56 UTC"))
+        << form.LegendTitle();
+    request.Channel = 18;
+    request.Difference = 20;
+    EXPECT_EQ(form.RunOnce(request), TRunResult::DifferenceNotOffered);
+}
+
 TEST_F(RenderCommand, CompositeIsTheSameForEveryNumberOfThreads)
 {
 #if defined(__SANITIZE_ADDRESS__)
