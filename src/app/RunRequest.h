@@ -46,6 +46,10 @@ struct TRunRequest {
     std::optional<int> Difference;
     // One render pass only: the plain files' records are read from disk, not held in memory.
     bool RenderOnce = false;
+    // Nothing reads the footprints back after the run (a render that writes pictures and
+    // counts): they are drawn and counted, and the sample list is left empty unless the
+    // picture itself needs it (footprints filled, a range stretched over them).
+    bool SamplesUnread = false;
     // A composite of every file of Files (File is then ignored), by the rule's name ("latest",
     // "nadir", "min", "max", "mean"); none: File alone, as ever.
     std::optional<std::string> Composite;

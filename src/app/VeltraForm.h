@@ -208,6 +208,8 @@ public:
     TRasterCanvas& MapCanvas() override;
     const TProjector& Projection() const override;
     bool KeepLine(const TScanLineInfo& line) override;
+    bool KeepsSamples() const override { return keepSamples_; }
+    void FootprintDecoded(const TFootprintPlace&, float, TColour) override { ++samplesUnkept_; }
     void AddSample(float latitude, float longitude, float temperature,
                    TSampleOrigin origin) override
     {
@@ -219,7 +221,7 @@ public:
     {
         Drawn.Drawn(x, y, colour, value);
     }
-    std::int32_t SampleCount() const override { return Samples.SampleCount(); }
+    std::int32_t SampleCount() const override { return Samples.SampleCount() + samplesUnkept_; }
     std::int32_t AddScanLine(const TScanLineInfo& line) override
     {
         TScanLineInfo kept = line;
@@ -258,6 +260,8 @@ public:
     TPaletteKind Palette() const;
     // How the range of the selected sensor and channel is chosen.
     TColourRange ChannelRange();
+    // Whether the range is stretched over the temperatures the footprints give (DecodeStreams).
+    bool RangeFromFootprints();
     // HIRS channel 20, painted in grey levels of its albedo.
     bool VisibleChannel() const { return SensorName_ == "HIRS" && HirsChannel == 20; }
     // The number of the selected channel tab; 0 for none.
@@ -425,6 +429,10 @@ private:
     // pass (a zoom, a pan, another channel) reads their records in place. A run that renders
     // once sets 0 and reads from disk.
     std::int64_t PlainFilesHeldLimit = DecompressWholeLimit;
+    // A run whose footprints nobody reads back (TRunRequest::SamplesUnread); the render pass
+    // then keeps the sample list only when the picture needs it, and counts the footprints
+    // it does not keep.
+    bool SamplesUnread = false;
     TArchiveSummary archiveSummary_;
     double channelWavenumber_ = 0; // for the exports
 
@@ -443,6 +451,8 @@ private:
     std::string executable_;
     std::vector<std::string> noDiagnostics_;
     int decodingStream_ = 0; // index in Streams of the stream the render pass decodes
+    bool keepSamples_ = true;
+    std::int32_t samplesUnkept_ = 0;
     // The spectra's readers of the streams of the last render pass.
     TSpectrumReaders spectrumReaders_;
     // The difference the user chose, for the sensor it was chosen with; one a run asked for,

@@ -200,6 +200,8 @@ void TFormVeltra::DecodeEveryStream()
     mapBitmap_.FillRect(0, 0, mapBitmap_.Width(), mapBitmap_.Height(),
                         static_cast<TColour>(BackgroundColour->Value));
     Samples.Reset(); // once: the list holds the footprints of every stream
+    samplesUnkept_ = 0;
+    keepSamples_ = !SamplesUnread || FillFootprints->Value || RangeFromFootprints();
     spectrumReaders_.Clear(Streams.Generation());
     passPalette_ = DrawnPalette();
     archiveSummary_ = {};
@@ -222,7 +224,7 @@ void TFormVeltra::DecodeStreams()
     DecodeEveryStream();
     const TColourRange::TChoice choice = ChannelRange().Choice;
     const bool symmetric = DifferenceChannel() != 0 && choice == TColourRange::TChoice::Default;
-    if ((choice != TColourRange::TChoice::Auto && !symmetric) || VisibleChannel())
+    if (!RangeFromFootprints() || VisibleChannel())
         return;
     std::vector<float> temperatures;
     for (std::int32_t i = 0; i < Samples.SampleCount(); ++i)
@@ -237,6 +239,13 @@ void TFormVeltra::DecodeStreams()
     view_.InvalidateScale();
     DiagnosticLines().resize(lines); // the headers' lines once
     DecodeEveryStream();
+}
+
+bool TFormVeltra::RangeFromFootprints()
+{
+    const TColourRange::TChoice choice = ChannelRange().Choice;
+    return choice == TColourRange::TChoice::Auto ||
+           (DifferenceChannel() != 0 && choice == TColourRange::TChoice::Default);
 }
 
 TColour TFormVeltra::ColourForTemperature(float temperature)

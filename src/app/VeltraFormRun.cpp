@@ -61,6 +61,7 @@ TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
             view_.SetChecked(box, **checked);
     if (request.RenderOnce)
         PlainFilesHeldLimit = 0; // its records are read once anyway
+    SamplesUnread = request.SamplesUnread;
     FormShow();
     if (request.Width > 0 && request.Height > 0)
         ResizeMap(request.Width, request.Height);
