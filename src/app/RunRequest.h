@@ -50,6 +50,9 @@ struct TRunRequest {
     // counts): they are drawn and counted, and the sample list is left empty unless the
     // picture itself needs it (footprints filled, a range stretched over them).
     bool SamplesUnread = false;
+    // The outline file is read and the outlines projected on a second thread while the first
+    // render pass decodes the footprints (a single render on a computer of several processors).
+    bool OutlinesBeside = false;
     // A composite of every file of Files (File is then ignored), by the rule's name ("latest",
     // "nadir", "min", "max", "mean"); none: File alone, as ever.
     std::optional<std::string> Composite;

@@ -1,7 +1,9 @@
 #include "app/VeltraForm.h"
 
 #include <algorithm>
+#include <exception>
 #include <filesystem>
+#include <thread>
 
 #include "app/FootprintFill.h"
 #include "app/MapNavigation.h"
@@ -147,7 +149,10 @@ void TFormVeltra::FormCreate()
     SetRegionPreset();
     Cartog = std::make_unique<TCartogList>(
         [](const std::string& name) { return LookUpAppPath(name); }, ProgramFolder(executable_));
-    Cartog->LoadFromFile(Cartog->CountriesFile);
+    // Read now, or beside the first render pass (a file too large is told now either way).
+    outlinesPending_ = outlinesBeside_ && Cartog->WithinSizeLimit(Cartog->CountriesFile);
+    if (!outlinesPending_)
+        Cartog->LoadFromFile(Cartog->CountriesFile);
     Cartog->Mapping = Mapping.get();
     MinTemp = 200.0;
     MaxTemp = 320.0;
@@ -485,7 +490,7 @@ void TFormVeltra::DrawChannel()
         noDiagnostics_.clear();
         SetWindowCaption(BaseCaption_ + " - " + WithoutExtension(NamePart(FileName)));
         view_.InvalidateScale();
-        DecodeStreams();
+        DecodeBesideOutlines();
         ReportStreamProblems();
         if (FillFootprints->Value)
             PaintFilledFootprints(mapBitmap_, *Mapping, Samples, Drawn.Colours());
@@ -503,6 +508,33 @@ void TFormVeltra::DrawChannel()
     SetSaveRawEnabled(true);
     if (LastMouseX != 0 && LastMouseY != 0)
         ImageDisplayMouseMove(LastMouseX, LastMouseY);
+}
+
+// The outlines do not depend on the footprints, which are drawn first: their file can be read
+// and their polylines projected while the footprints are decoded, and they are drawn over them
+// afterwards as ever.
+void TFormVeltra::DecodeBesideOutlines()
+{
+    if (!outlinesBeside_) {
+        DecodeStreams();
+        return;
+    }
+    std::exception_ptr failure;
+    {
+        const std::jthread outlines([this, &failure] {
+            try {
+                if (outlinesPending_)
+                    Cartog->LoadFromFile(Cartog->CountriesFile);
+                outlinesPending_ = false;
+                Cartog->Prepare(0, 0);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        DecodeStreams();
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TFormVeltra::ImageDisplayMouseMove(int x, int y)

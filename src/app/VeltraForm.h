@@ -388,6 +388,8 @@ private:
     void SetChannelRange(const TColourRange& range);
     void DecodeStreams();
     void DecodeEveryStream();
+    // DecodeStreams, with the outlines read (once) and projected beside it when the run asks.
+    void DecodeBesideOutlines();
     std::string ReadOutTemperature(int x, int y);
 
     std::unique_ptr<TRegistryInteger> BackgroundColour;
@@ -452,6 +454,10 @@ private:
     std::vector<std::string> noDiagnostics_;
     int decodingStream_ = 0; // index in Streams of the stream the render pass decodes
     bool keepSamples_ = true;
+    // The run reads and projects the outlines beside the decoding (TRunRequest::OutlinesBeside);
+    // the outline file is still to be read.
+    bool outlinesBeside_ = false;
+    bool outlinesPending_ = false;
     std::int32_t samplesUnkept_ = 0;
     // The spectra's readers of the streams of the last render pass.
     TSpectrumReaders spectrumReaders_;

@@ -22,8 +22,10 @@ int IndexOf(const std::vector<std::string>& list, const std::string& item)
 
 TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
 {
+    outlinesBeside_ = request.OutlinesBeside;
     FormCreate();
     if (request.Countries) {
+        outlinesPending_ = false;
         Cartog->Clear();
         Cartog->LoadFromFile(*request.Countries);
         if (!Cartog->LoadProblem.empty()) {

@@ -314,13 +314,21 @@ TCartogList::TFormat TCartogList::FormatOf(std::span<const std::uint8_t> bytes,
     return TFormat::Minute;
 }
 
-void TCartogList::LoadFromFile(const std::string& fileName)
+bool TCartogList::WithinSizeLimit(const std::string& fileName)
 {
     LoadProblem.clear();
     std::error_code error;
     if (!fileName.empty() && std::filesystem::is_regular_file(fileName, error) &&
         std::filesystem::file_size(fileName, error) > MaxFileSize && !error) {
         LoadProblem = fileName + ": outline file larger than 256 MiB, not loaded";
+        return false;
+    }
+    return true;
+}
+
+void TCartogList::LoadFromFile(const std::string& fileName)
+{
+    if (!WithinSizeLimit(fileName)) {
         LoadFromBytes({}, fileName); // as a file that cannot be read
         return;
     }
@@ -583,16 +591,24 @@ void TCartogList::Draw(TCanvas* bitmap, int offsetX, int offsetY) const
     DrawOnCanvas(*bitmap, offsetX, offsetY);
 }
 
-void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
+void TCartogList::Prepare(int offsetX, int offsetY) const
 {
     if (Mapping == nullptr || segments_.empty())
         return;
-    TProjected& p = projected_;
+    const TProjected& p = projected_;
     const std::uint64_t stamp = Mapping->ViewStamp();
     if (stamp == 0 || p.Mapping != Mapping || p.ViewStamp != stamp || p.Contents != contents_ ||
         p.South != South || p.North != North || p.West != West || p.East != East ||
         p.OffsetX != offsetX || p.OffsetY != offsetY || p.CloseRings != CloseRings)
         Project(offsetX, offsetY);
+}
+
+void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
+{
+    if (Mapping == nullptr || segments_.empty())
+        return;
+    Prepare(offsetX, offsetY);
+    TProjected& p = projected_;
     if (p.Painted.Complete && canvas.Replay(p.Painted))
         return;
     const bool recording = ++p.Drawings >= 2 && canvas.StartRecording(p.Painted);

@@ -120,6 +120,9 @@ public:
     // Why the last LoadFromFile loaded nothing, for the user ("F: outline file larger than
     // 256 MiB, not loaded"); empty when nothing is to be told.
     std::string LoadProblem;
+    // Whether LoadFromFile would read the file at all: false, with LoadProblem set, for one
+    // larger than MaxFileSize; LoadProblem is cleared otherwise.
+    bool WithinSizeLimit(const std::string& fileName);
     // The same for a file already held in memory; fileName only gives the extension.
     void LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& fileName);
 
@@ -134,6 +137,10 @@ public:
     // polylines. offsetX is added to every pixel's X, offsetY subtracted from its Y.
     void Draw(TCanvas* bitmap, int offsetX, int offsetY) const;
     void DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const;
+    // Projects the polylines for the present view and offsets, as the next drawing with them
+    // would, unless that is done already: the drawing then only hands them to the canvas. It
+    // reads the projection, and may run on another thread while nothing else uses the list.
+    void Prepare(int offsetX, int offsetY) const;
 
 private:
     using TSharedSegment = std::shared_ptr<const TLineSegment>;

@@ -667,15 +667,15 @@ TEST_F(SamplePassRender, PalettesPaintEachFootprintAtItsPositionInTheRange)
     }
 }
 
-// A run whose footprints nobody reads back (pictures and counts only) keeps no sample list
-// unless its picture needs the footprints (filled, or a range stretched over them); it draws
-// and counts exactly what a run that keeps them does.
-TEST_F(SamplePassRender, RunThatReadsNoFootprintsBackDrawsAndCountsTheSame)
+// A run as the renderer makes it (no footprint read back, outlines read and projected beside
+// the decoding) keeps no sample list unless its picture needs the footprints (filled, or a
+// range stretched over them); it draws and counts exactly what a run of the window does.
+TEST_F(SamplePassRender, RendererRunDrawsAndCountsTheSame)
 {
-    const auto run = [](bool unread, bool fill, bool stretched) {
+    const auto run = [](bool renderer, bool fill, bool stretched) {
         test::TFakeView view;
-        TFormVeltra form(view, {},
-                         (fs::temp_directory_path() / "veltra-no-outlines" / "veltra").string());
+        // Beside the program built, with the outline file.
+        TFormVeltra form(view, {}, std::string(VELTRA_BINARY_DIR) + "/src/app/veltra-render");
         TRunRequest request;
         request.File = Sample("NSS.AMBX.NK.D08015.S0728.E0910.B5041010.GC.L1B");
         request.Width = 400;
@@ -683,18 +683,19 @@ TEST_F(SamplePassRender, RunThatReadsNoFootprintsBackDrawsAndCountsTheSame)
         request.FillFootprints = fill;
         if (stretched)
             request.Range = TColourRange{TColourRange::TChoice::Auto};
-        request.SamplesUnread = unread;
+        request.SamplesUnread = request.OutlinesBeside = renderer;
         EXPECT_EQ(form.RunOnce(request), TRunResult::Shown);
         return std::tuple{Pixels(form.MapBitmap()), form.SampleCount(), form.Samples.SampleCount()};
     };
     for (const auto& [fill, stretched] : {std::pair{false, false}, {true, false}, {false, true}}) {
         SCOPED_TRACE(Format("fill %d, stretched %d", fill, stretched));
         const auto [pixels, count, kept] = run(false, fill, stretched);
-        const auto [unreadPixels, unreadCount, unreadKept] = run(true, fill, stretched);
+        const auto [rendererPixels, rendererCount, rendererKept] = run(true, fill, stretched);
         ASSERT_GT(count, 10000);
+        EXPECT_GT(std::count(pixels.begin(), pixels.end(), TFormVeltra::OverlayColour), 1000);
         EXPECT_EQ(kept, count);
-        EXPECT_TRUE(unreadPixels == pixels);
-        EXPECT_EQ(unreadCount, count);
-        EXPECT_EQ(unreadKept, fill || stretched ? count : 0);
+        EXPECT_TRUE(rendererPixels == pixels);
+        EXPECT_EQ(rendererCount, count);
+        EXPECT_EQ(rendererKept, fill || stretched ? count : 0);
     }
 }

@@ -958,8 +958,12 @@ int RenderAll(const TRenderOptions& o, const std::string& executable, std::ostre
             return ReportFailure(err);
         }
     }
-    if (o.Files.size() == 1)
-        return RenderInput(o, o.Files.front(), executable, out, err);
+    if (o.Files.size() == 1) {
+        // The second processor reads and projects the outlines meanwhile.
+        TRenderOptions single = o;
+        single.Request.OutlinesBeside = std::thread::hardware_concurrency() > 1;
+        return RenderInput(single, o.Files.front(), executable, out, err);
+    }
     const bool text = WritesText(o);
     TBatchOptions batch;
     const int processors = static_cast<int>(std::thread::hardware_concurrency());
