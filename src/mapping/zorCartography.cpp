@@ -641,6 +641,14 @@ void TCartogList::Project(int offsetX, int offsetY) const
     p.OffsetX = offsetX, p.OffsetY = offsetY;
     p.CloseRings = CloseRings;
 
+    // At most every point and each polyline's closing one: room for them all at once (up to
+    // 32 MiB), so the points are written once, not copied as the list grows; only what is
+    // written is touched.
+    std::size_t most = 0;
+    for (const auto& segment : segments_)
+        most += segment->Points.size() + 1;
+    p.Points.reserve(std::min<std::size_t>(most, std::size_t{1} << 22));
+
     // Two successive points further apart than this on the screen lie on opposite edges of a
     // whole-world map: the line wrapped round and is broken there.
     const std::int64_t width = Mapping->GetWidth();
