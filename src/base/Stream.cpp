@@ -86,6 +86,22 @@ std::int64_t TFileStream::Read(void* buffer, std::int64_t count)
     return done + more;
 }
 
+const std::uint8_t* TFileStream::ReadInPlace(std::int64_t count)
+{
+    if (count <= 0 || count > BlockSize || position_ < 0 || position_ > size_ - count)
+        return nullptr;
+    if (position_ < blockStart_ || position_ + count > blockStart_ + blockLength_) {
+        block_.resize(static_cast<std::size_t>(BlockSize));
+        blockStart_ = position_;
+        blockLength_ = ReadAt(block_.data(), BlockSize, blockStart_);
+        if (blockLength_ < count)
+            return nullptr; // the file ended sooner than its size said: ReadBuffer tells
+    }
+    const std::uint8_t* bytes = block_.data() + (position_ - blockStart_);
+    position_ += count;
+    return bytes;
+}
+
 std::int64_t TFileStream::Write(const void*, std::int64_t)
 {
     throw EWriteError("Stream write error: the file is open for reading only");

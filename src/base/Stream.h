@@ -31,9 +31,10 @@ public:
     // Writes exactly count bytes or raises EWriteError.
     void WriteBuffer(const void* buffer, std::int64_t count);
     // The next count bytes where the stream already holds them, without a copy, and the
-    // position moved past them; valid while the stream is neither written nor destroyed. Null,
-    // with the position unmoved, when the stream does not hold them (a file, or fewer than
-    // count bytes left): read them with ReadBuffer then.
+    // position moved past them; valid until the stream is next read, repositioned, written or
+    // destroyed. Null, with the position unmoved, when the stream does not hold them (fewer
+    // than count bytes left, or more than a file stream reads at once): read them with
+    // ReadBuffer then.
     virtual const std::uint8_t* ReadInPlace(std::int64_t) { return nullptr; }
 };
 
@@ -47,6 +48,9 @@ public:
     std::int64_t Read(void* buffer, std::int64_t count) override;
     std::int64_t Write(const void* buffer, std::int64_t count) override;
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+    // From the block read ahead (see BlockSize), which is read first when it does not hold
+    // them all.
+    const std::uint8_t* ReadInPlace(std::int64_t count) override;
     std::int64_t Size() const { return size_; }
     const std::string& FileName() const { return fileName_; }
 

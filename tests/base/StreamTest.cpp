@@ -67,5 +67,29 @@ TEST(Stream, FileStreamIsReadOnlyAndRefusesFolders)
                 ASSERT_EQ(big.Position(), at + expected);
             }
         }
+    // In place (no more than a block, whole or not at all), mixed with copying reads.
+    for (const std::int64_t offset : {0, 65000, 65536, 296928, 299999})
+        for (const std::int64_t count : {1, 3072, 65536, 65537}) {
+            big.Seek(offset, TSeekOrigin::Beginning);
+            for (int read = 0; read < 3; ++read) {
+                const std::int64_t at = big.Position();
+                char copied = 0;
+                if (read == 1 && big.Read(&copied, 1) == 1) {
+                    ASSERT_EQ(copied, bytes[static_cast<std::size_t>(at)]);
+                }
+                const std::int64_t from = big.Position();
+                const std::uint8_t* held = big.ReadInPlace(count);
+                if (count > 65536 || from + count > size) {
+                    ASSERT_EQ(held, nullptr) << offset << " " << count;
+                    ASSERT_EQ(big.Position(), from);
+                    continue;
+                }
+                ASSERT_NE(held, nullptr) << offset << " " << count;
+                ASSERT_TRUE(std::equal(held, held + count,
+                                       reinterpret_cast<const std::uint8_t*>(bytes.data()) + from))
+                    << offset << " " << count;
+                ASSERT_EQ(big.Position(), from + count);
+            }
+        }
     std::filesystem::remove_all(dir);
 }
