@@ -89,8 +89,18 @@ TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
     // The picture name is set by the first stream that could be opened.
     if (PictureFileName.empty())
         return TRunResult::NotOpened;
+    // The load timer draws the file's first channel, then the sensor and channel asked for are
+    // drawn. Unless the diagnostics lines (which keep every drawing's header lines) are read,
+    // that first drawing would be painted over unseen: the pass is decoded once.
+    drawDeferred_ = request.DrawOnce;
     TabControlSensorChange();
-    return SelectSensorAndChannel(request);
+    const TRunResult result = SelectSensorAndChannel(request);
+    if (!drawDeferred_)
+        return result;
+    drawDeferred_ = false;
+    if (result == TRunResult::Shown)
+        DrawChannel();
+    return result;
 }
 
 TRunResult TFormVeltra::RunComposite(const TRunRequest& request)

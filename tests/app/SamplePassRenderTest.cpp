@@ -668,8 +668,9 @@ TEST_F(SamplePassRender, PalettesPaintEachFootprintAtItsPositionInTheRange)
 }
 
 // A run as the renderer makes it (no footprint read back, outlines read and projected beside
-// the decoding) keeps no sample list unless its picture needs the footprints (filled, or a
-// range stretched over them); it draws and counts exactly what a run of the window does.
+// the decoding, the channel asked for drawn without the first one before it) keeps no sample
+// list unless its picture needs the footprints (filled, or a range stretched over them); it
+// draws and counts exactly what a run of the window does.
 TEST_F(SamplePassRender, RendererRunDrawsAndCountsTheSame)
 {
     const auto run = [](bool renderer, bool fill, bool stretched) {
@@ -683,8 +684,10 @@ TEST_F(SamplePassRender, RendererRunDrawsAndCountsTheSame)
         request.FillFootprints = fill;
         if (stretched)
             request.Range = TColourRange{TColourRange::TChoice::Auto};
-        request.SamplesUnread = request.OutlinesBeside = renderer;
+        request.Channel = 18;
+        request.SamplesUnread = request.OutlinesBeside = request.DrawOnce = renderer;
         EXPECT_EQ(form.RunOnce(request), TRunResult::Shown);
+        EXPECT_EQ(form.RenderPasses, renderer ? 1 : 2);
         return std::tuple{Pixels(form.MapBitmap()), form.SampleCount(), form.Samples.SampleCount()};
     };
     for (const auto& [fill, stretched] : {std::pair{false, false}, {true, false}, {false, true}}) {

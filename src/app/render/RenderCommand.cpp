@@ -502,6 +502,7 @@ TRenderOptions ParseArguments(const std::vector<std::string>& arguments)
                           "--geotiff-values, --info, --diagnostics, --readout or --spectrum"};
     if (o.AllChannels && !o.NetCdf)
         throw TUsageError{"--all-channels: needs --netcdf OUT, the file it writes"};
+    o.Request.DrawOnce = !o.Diagnostics;
     // Pictures and --info read no footprint back; the exports, read-outs and spectra do.
     o.Request.SamplesUnread = !o.Bt && !o.NetCdf && !o.Csv && !o.GeoTiff && !o.GeoTiffValues &&
                               o.Readouts.empty() && o.Spectra.empty();
