@@ -1,11 +1,15 @@
 #include "app/CompositeRender.h"
 
 #include <algorithm>
+#include <bit>
+#include <climits>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -39,18 +43,39 @@ bool ValidValue(float value)
     return std::isfinite(value) && value > 0;
 }
 
-// A footprint of a pass as its decoding left it, for the accumulators: where it is, what it
-// shows, and how the pen reached it.
-struct TRecordedFootprint {
-    float Latitude, Longitude;
+// A footprint's rank under the latest rule (and the last word of the others): its scan line's
+// time, never below 0, then its order (FootprintOrder).
+struct TRank {
+    std::int64_t Time = 0;
+    std::uint32_t Order = 0;
+    bool operator<(const TRank& other) const
+    {
+        return Time != other.Time ? Time < other.Time : Order < other.Order;
+    }
+};
+
+// The colour of a footprint that is coloured when it is drawn, from its temperature: only the
+// footprints drawn are coloured (a colour has 24 bits).
+constexpr TColour ColourLater = 0xFFFFFFFFu;
+
+// A footprint's stroke as the decoding drew it: from the pen's place (the footprint before it
+// on the map, in its line) to its own.
+struct TStroke {
+    std::int32_t X0, Y0, X1, Y1;
     float Value; // the temperature, or the visible channel's value
     TColour Colour;
-    std::int32_t X, Y;
     std::uint32_t Line; // in the recording's lines
     std::uint16_t Footprint;
-    std::uint8_t Flags;
 };
-enum : std::uint8_t { FootprintOnMap = 1, FootprintPenDown = 2 };
+
+// A footprint with a value, for the grid: its cell.
+struct TCellEntry {
+    std::int32_t Row, Column;
+    float Value;
+    TColour Colour;
+    std::uint32_t Line;
+    std::uint16_t Footprint;
+};
 
 struct TRecordedLine {
     std::int64_t Time; // ms since 1970: the line's, or the last one known before it
@@ -58,34 +83,195 @@ struct TRecordedLine {
     int PenWidth;
 };
 
-// One pass decoded, to be added to the accumulators in time order.
+// One pass decoded, to be added to the accumulators in time order: its strokes shared out
+// between the bands of rows of the picture (a stroke near a band's edge in both), its
+// footprints between those of the grid.
 struct TPassRecording {
     std::vector<TRecordedLine> Lines;
-    std::vector<TRecordedFootprint> Footprints;
-    void Clear()
+    std::vector<std::vector<TStroke>> Strokes;
+    std::vector<std::vector<TCellEntry>> Cells;
+    std::uint32_t PassOrder = 0; // the pass's place in time order
+    TRank RankOf(const TStroke& stroke) const
+    {
+        return {std::max<std::int64_t>(Lines[stroke.Line].Time, 0),
+                FootprintOrder(PassOrder, stroke.Footprint)};
+    }
+    // Puts each band's strokes in rank order, those of equal rank as they were: drawn from the
+    // last back, the first stroke to reach a pixel is the one the latest rule chooses. They
+    // are mostly in that order already, with a few stretches out of it (scan lines whose time
+    // goes back): each such stretch is merged into what comes before it.
+    void SortByRank()
+    {
+        const auto below = [this](const TStroke& a, const TStroke& b) {
+            return RankOf(a) < RankOf(b);
+        };
+        for (std::vector<TStroke>& strokes : Strokes) {
+            std::vector<std::size_t> runs; // where the rank goes down
+            for (std::size_t i = 1; i < strokes.size() && runs.size() <= MaxMergedRuns; ++i)
+                if (below(strokes[i], strokes[i - 1]))
+                    runs.push_back(i);
+            if (runs.size() > MaxMergedRuns) {
+                std::stable_sort(strokes.begin(), strokes.end(), below);
+                continue;
+            }
+            runs.push_back(strokes.size());
+            for (std::size_t r = 0; r + 1 < runs.size(); ++r) {
+                // [0, runs[r]) is in order, and so is [runs[r], runs[r + 1]): only the strokes
+                // of each ranked above the other's first and below its last move.
+                const auto begin = strokes.begin(), middle = begin + runs[r];
+                const auto first = std::upper_bound(begin, middle, *middle, below);
+                const auto last =
+                    std::lower_bound(middle, begin + runs[r + 1], *(middle - 1), below);
+                std::inplace_merge(first, middle, last, below);
+            }
+        }
+    }
+    void Clear(std::size_t bands)
     {
         Lines.clear();
-        Footprints.clear();
+        Strokes.resize(bands);
+        Cells.resize(bands);
+        for (std::size_t b = 0; b < bands; ++b) {
+            Strokes[b].clear();
+            Cells[b].clear();
+        }
     }
+
+private:
+    // More stretches out of order than this are sorted as a whole.
+    static constexpr std::size_t MaxMergedRuns = 16;
 };
 
-// The canvas a pass is decoded onto: it keeps the pen's width per line and whether the pen
-// moved to or drew to each footprint.
+// The bands of rows the picture and the grid are drawn in, one drawing thread at a time each.
+struct TBands {
+    std::vector<std::pair<int, int>> Rows, GridRows;
+};
+
+// A stroke reaches at most its pen's width (5 pixels here) beyond its ends' rows.
+constexpr int StrokeMargin = 2 * MaxPenWidth;
+
+// Makes the strokes of a pass from the pen's moves as its decoding makes them, and shares them
+// and the footprints out between the bands.
+//
+// By the latest rule a footprint whose stroke is a dot (the pen has not moved) is left out when
+// the next stroke paints over it whole: at a scale where footprints share pixels many do. The
+// next stroke must start at the dot (the next footprint on the map, pen down), be drawn with
+// the same round pen, and rank at least as high, so that it wins every pixel the dot would
+// win; a round pen's stroke holds the disc at each end, and a dot on the bitmap is not clipped.
+// That holds in every band alike: a band the dot reaches the next stroke reaches too.
+class TStrokeRecorder {
+public:
+    TStrokeRecorder(TPassRecording& recording, const TBands& bands, const TGridComposite* grid,
+                    bool skipDots, int width, int height)
+        : recording_(recording), bands_(bands), grid_(grid), skipDots_(skipDots), width_(width),
+          height_(height)
+    {
+    }
+
+    // The footprint whose move comes next.
+    void Footprint(const TFootprintPlace& place, float value, TColour colour)
+    {
+        const auto line = static_cast<std::uint32_t>(recording_.Lines.size() - 1);
+        const auto footprint = static_cast<std::uint16_t>(place.Footprint);
+        value_ = value;
+        colour_ = colour;
+        footprint_ = footprint;
+        if (grid_ == nullptr || !std::isfinite(value))
+            return;
+        const int row = grid_->RowOf(place.Latitude);
+        if (row < 0)
+            return;
+        const int column = grid_->ColumnOf(place.Longitude);
+        if (column < 0)
+            return;
+        for (std::size_t b = 0; b < bands_.GridRows.size(); ++b)
+            if (row >= bands_.GridRows[b].first && row <= bands_.GridRows[b].second) {
+                recording_.Cells[b].push_back({row, column, value, colour, line, footprint});
+                break;
+            }
+    }
+    void MoveTo(int x, int y)
+    {
+        Flush();
+        x_ = x;
+        y_ = y;
+    }
+    void LineTo(int x, int y)
+    {
+        if (recording_.Lines.empty())
+            return;
+        const TStroke stroke{x_,
+                             y_,
+                             x,
+                             y,
+                             value_,
+                             colour_,
+                             static_cast<std::uint32_t>(recording_.Lines.size() - 1),
+                             footprint_};
+        if (pending_ && !(skipDots_ && CoveredBy(*pending_, stroke)))
+            Emit(*pending_);
+        pending_ = stroke;
+        x_ = x;
+        y_ = y;
+    }
+    void Flush()
+    {
+        if (pending_)
+            Emit(*pending_);
+        pending_.reset();
+    }
+
+private:
+    // Whether a dot is painted over whole by the stroke after it (which starts where the dot
+    // is).
+    bool CoveredBy(const TStroke& dot, const TStroke& next) const
+    {
+        const int width = recording_.Lines[dot.Line].PenWidth;
+        return dot.X0 == dot.X1 && dot.Y0 == dot.Y1 && width >= 2 && dot.X1 >= 0 && dot.Y1 >= 0 &&
+               dot.X1 < width_ && dot.Y1 < height_ &&
+               recording_.Lines[next.Line].PenWidth == width &&
+               !(recording_.RankOf(next) < recording_.RankOf(dot));
+    }
+    void Emit(const TStroke& stroke)
+    {
+        const std::int64_t top = std::min(stroke.Y0, stroke.Y1) - std::int64_t{StrokeMargin};
+        const std::int64_t bottom = std::max(stroke.Y0, stroke.Y1) + std::int64_t{StrokeMargin};
+        for (std::size_t b = 0; b < bands_.Rows.size(); ++b)
+            if (bottom >= bands_.Rows[b].first && top <= bands_.Rows[b].second)
+                recording_.Strokes[b].push_back(stroke);
+    }
+
+    TPassRecording& recording_;
+    const TBands& bands_;
+    const TGridComposite* grid_;
+    bool skipDots_;
+    int width_, height_;
+    float value_ = 0;
+    TColour colour_ = 0;
+    std::uint16_t footprint_ = 0;
+    int x_ = 0, y_ = 0; // the pen
+    std::optional<TStroke> pending_;
+};
+
+// The canvas a pass is decoded onto: it keeps the pen's width per line and hands the pen's
+// moves to the stroke recorder.
 class TRecordingCanvas : public TNullCanvas {
 public:
-    TRecordingCanvas(int width, int height) : TNullCanvas(width, height) {}
-    TPassRecording* Recording = nullptr;
+    TRecordingCanvas(int width, int height, TPassRecording& recording, TStrokeRecorder& strokes)
+        : TNullCanvas(width, height), recording_(recording), strokes_(strokes)
+    {
+    }
     void SetPenWidth(int width) override
     {
-        if (Recording != nullptr && width > 1 && !Recording->Lines.empty())
-            Recording->Lines.back().PenWidth = std::min(width, MaxPenWidth);
+        if (width > 1 && !recording_.Lines.empty())
+            recording_.Lines.back().PenWidth = std::min(width, MaxPenWidth);
     }
-    void MoveTo(int, int) override {}
-    void LineTo(int, int) override
-    {
-        if (Recording != nullptr && !Recording->Footprints.empty())
-            Recording->Footprints.back().Flags |= FootprintPenDown;
-    }
+    void MoveTo(int x, int y) override { strokes_.MoveTo(x, y); }
+    void LineTo(int x, int y) override { strokes_.LineTo(x, y); }
+
+private:
+    TPassRecording& recording_;
+    TStrokeRecorder& strokes_;
 };
 
 // What the decoding pass of one input sees of the window. In a census it counts each line's
@@ -94,8 +280,7 @@ class TPassHost : public TDecodeHost {
 public:
     TPassHost(const TCompositeSettings& settings, const TCompositeInput& input, TCanvas& canvas,
               const TProjector& projection, TCompositePass& pass)
-        : settings_(settings), input_(input), canvas_(canvas), projection_(projection), pass_(pass),
-          scale_(settings.Palette, settings.MinTemp, settings.MaxTemp)
+        : settings_(settings), input_(input), canvas_(canvas), projection_(projection), pass_(pass)
     {
     }
 
@@ -103,6 +288,7 @@ public:
     std::vector<TLineCount>* Census = nullptr;
     // A composite: where the footprints go, and the lines left out.
     TPassRecording* Recording = nullptr;
+    TStrokeRecorder* Strokes = nullptr;
     const std::set<std::int32_t>* LeftOut = nullptr;
 
     std::string FileExt() const override { return input_.FileExt; }
@@ -117,17 +303,11 @@ public:
     bool MaskFlaggedLines() const override { return settings_.MaskFlaggedLines; }
     TCanvas& MapCanvas() override { return canvas_; }
     const TProjector& Projection() const override { return projection_; }
+    // Footprints are coloured when they are drawn (TBandDrawer), from their temperature.
     TColour ColourForTemperature(float temperature) override
     {
-        // Temperatures come in steps (hundredths of a kelvin, or the calibration's), so a few
-        // thousand of them recur: their colours are kept by the value's bits.
-        std::uint32_t bits = 0;
-        std::memcpy(&bits, &temperature, sizeof bits);
-        TKnownColour& known = known_[(bits ^ (bits >> 13)) % KnownColours];
-        if (!known.Set || known.Bits != bits) {
-            known = {bits, scale_.Colour(temperature), true};
-        }
-        return known.Colour;
+        asked_ = temperature;
+        return ColourLater;
     }
 
     bool KeepLine(const TScanLineInfo& line) override
@@ -169,16 +349,18 @@ public:
         }
         if (Recording == nullptr || Recording->Lines.empty())
             return;
-        const bool onMap = place.OnMap;
         // Composited: into the grid when there is one (every footprint with a value), else
         // into the picture.
-        if (settings_.GridStep > 0 ? std::isfinite(value) : onMap)
+        if (settings_.GridStep > 0 ? std::isfinite(value) : place.OnMap)
             ++pass_.Footprints;
-        Recording->Footprints.push_back({place.Latitude, place.Longitude, value, colour,
-                                         onMap ? place.X : 0, onMap ? place.Y : 0,
-                                         static_cast<std::uint32_t>(Recording->Lines.size() - 1),
-                                         static_cast<std::uint16_t>(place.Footprint),
-                                         static_cast<std::uint8_t>(onMap ? FootprintOnMap : 0)});
+        // A colour asked for another temperature than the footprint's (no decoder does so)
+        // is made here.
+        if (colour == ColourLater &&
+            std::bit_cast<std::uint32_t>(value) != std::bit_cast<std::uint32_t>(asked_)) {
+            TColourScale scale(settings_.Palette, settings_.MinTemp, settings_.MaxTemp);
+            colour = scale.Colour(asked_);
+        }
+        Strokes->Footprint(place, value, colour);
     }
     std::int32_t SampleCount() const override
     {
@@ -216,14 +398,7 @@ private:
     TCanvas& canvas_;
     const TProjector& projection_;
     TCompositePass& pass_;
-    TColourScale scale_; // the picture's palette and range
-    struct TKnownColour {
-        std::uint32_t Bits;
-        TColour Colour;
-        bool Set;
-    };
-    static constexpr std::size_t KnownColours = 8191;
-    std::vector<TKnownColour> known_ = std::vector<TKnownColour>(KnownColours);
+    float asked_ = 0; // the temperature a colour was last asked for
     std::uint8_t sensorCode_ = 0;
     std::int64_t lineTime_ = 0;
     std::vector<std::string> censusLines_;
@@ -324,31 +499,6 @@ void ReadHeadersAndOrder(const std::vector<TCompositeInput>& inputs,
         });
 }
 
-// Runs fn(0) to fn(count - 1), each on a thread of its own (the first on the caller's), and
-// raises the first failure once all are done.
-template <typename Fn> void OnThreads(int count, Fn fn)
-{
-    std::mutex failureMutex;
-    std::exception_ptr failure;
-    auto guarded = [&](int t) {
-        try {
-            fn(t);
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(failureMutex);
-            if (!failure)
-                failure = std::current_exception();
-        }
-    };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < count; ++t)
-        pool.emplace_back(guarded, t);
-    guarded(0);
-    for (std::thread& thread : pool)
-        thread.join();
-    if (failure)
-        std::rethrow_exception(failure);
-}
-
 // The first and last of `count` items in part `part` of `parts` nearly equal parts.
 std::pair<int, int> PartOf(int count, int part, int parts)
 {
@@ -363,116 +513,248 @@ std::pair<int, int> PartOf(int count, int part, int parts)
 // so the outcome does not depend on how many there are.
 class TBandDrawer : public TRunSink {
 public:
-    TBandDrawer(TPixelComposite& pixels, TGridComposite* grid, std::pair<int, int> rows,
-                std::pair<int, int> gridRows, bool visible)
+    TBandDrawer(const TCompositeSettings& settings, TPixelComposite& pixels, TGridComposite* grid,
+                std::pair<int, int> rows, bool visible)
         : pixels_(pixels), grid_(grid),
           canvas_({rows.first, rows.second}, pixels.Width(), pixels.Height()), rows_(rows),
-          gridRows_(gridRows), visible_(visible)
+          visible_(visible), scale_(settings.Palette, settings.MinTemp, settings.MaxTemp)
     {
         canvas_.SetRunSink(this);
     }
 
     void Runs(const TPixelRun* runs, int count) override { pixels_.AddRuns(pen_, runs, count); }
 
-    void Add(const TPassRecording& recording, std::uint32_t passOrder)
+    // Adds the band's part of a pass; false, adding nothing, when the composite keeps its
+    // pixels in rank order and the pass's strokes (put in rank order, SortByRank, and added
+    // from the last back) do not all rank below those added before.
+    bool Add(const TPassRecording& recording, std::size_t band)
     {
-        const bool nadir = pixels_.Rule() == TCompositeRule::Nadir;
-        const auto footprintOf = [&](const TRecordedFootprint& f, bool angle) {
-            const TRecordedLine& line = recording.Lines[f.Line];
-            TCompositeFootprint footprint;
-            footprint.Value = f.Value;
-            footprint.Time = line.Time;
-            footprint.Order = FootprintOrder(passOrder, f.Footprint);
-            footprint.Colour = f.Colour;
-            if (angle)
-                footprint.Angle = std::fabs(ScanAngle(line.Instrument, f.Footprint));
-            return footprint;
-        };
-        const bool latest = pixels_.Rule() == TCompositeRule::Latest;
-        const std::vector<TRecordedFootprint>& footprints = recording.Footprints;
-        int penWidth = -1, previousY = 0;
-        for (std::size_t i = 0; i < footprints.size(); ++i) {
-            const TRecordedFootprint& f = footprints[i];
-            if (grid_ != nullptr && std::isfinite(f.Value)) {
-                const int row = grid_->RowOf(f.Latitude);
-                if (row >= gridRows_.first && row <= gridRows_.second) {
-                    const int column = grid_->ColumnOf(f.Longitude);
-                    if (column >= 0)
-                        grid_->AddAt(row, column, footprintOf(f, true));
-                }
+        const std::vector<TStroke>& strokes = recording.Strokes[band];
+        if (pixels_.RankOrdered()) {
+            if (strokes.empty())
+                return true;
+            if (added_ && least_ < recording.RankOf(strokes.back()))
+                return false;
+            least_ = recording.RankOf(strokes.front());
+            added_ = true;
+            for (auto stroke = strokes.rbegin(); stroke != strokes.rend(); ++stroke) {
+                // A stroke reaches half its pen's width beyond its ends; one that can reach
+                // only pixels reached before changes nothing.
+                const int reach = recording.Lines[stroke->Line].PenWidth / 2;
+                if (!pixels_.Reached(
+                        Clamped(std::int64_t{std::min(stroke->X0, stroke->X1)} - reach),
+                        Clamped(std::max<std::int64_t>(std::min(stroke->Y0, stroke->Y1) - reach,
+                                                       rows_.first)),
+                        Clamped(std::int64_t{std::max(stroke->X0, stroke->X1)} + reach),
+                        Clamped(std::min<std::int64_t>(std::max(stroke->Y0, stroke->Y1) + reach,
+                                                       rows_.second))))
+                    Draw(recording, *stroke, false);
             }
-            if ((f.Flags & FootprintOnMap) == 0)
-                continue;
-            // A stroke reaches at most its pen's width (5 pixels here) beyond its ends' rows:
-            // one that misses the band only moves the pen.
-            constexpr int Margin = 2 * MaxPenWidth;
-            if ((f.Flags & FootprintPenDown) == 0 ||
-                std::max(previousY, f.Y) + Margin < rows_.first ||
-                std::min(previousY, f.Y) - Margin > rows_.second) {
-                canvas_.MoveTo(f.X, f.Y);
-                previousY = f.Y;
-                continue;
-            }
-            previousY = f.Y;
-            const int width = recording.Lines[f.Line].PenWidth;
-            if (latest && DotCoveredByNext(recording, passOrder, i, width))
-                continue;
-            if (width != penWidth) {
-                penWidth = width;
-                canvas_.SetPenWidth(penWidth);
-            }
-            TCompositeFootprint footprint = footprintOf(f, nadir);
-            // The visible channel's mean is the mean of the grey levels drawn.
-            if (visible_)
-                footprint.Value = static_cast<float>(RedOf(f.Colour));
-            pixels_.SetFootprint(pen_, footprint);
-            canvas_.LineTo(f.X, f.Y);
+            return true;
         }
+        const bool nadir = pixels_.Rule() == TCompositeRule::Nadir;
+        if (grid_ != nullptr)
+            for (const TCellEntry& entry : recording.Cells[band])
+                grid_->AddAt(entry.Row, entry.Column, FootprintOf(recording, entry, true));
+        for (const TStroke& stroke : strokes)
+            Draw(recording, stroke, nadir);
+        return true;
     }
 
 private:
-    // Whether footprint i's stroke, drawn with a pen of the given width, is a dot (the pen has
-    // not moved) that the next stroke paints over whole: under the latest rule such a stroke
-    // changes nothing, and at a scale where footprints share pixels many are. The next stroke
-    // must start at the dot (the next footprint on the map, pen down), be drawn in the band
-    // with the same round pen, and rank at least as high, so that it wins every pixel the dot
-    // would win; a round pen's stroke holds the disc at each end, and a dot on the bitmap is
-    // not clipped.
-    bool DotCoveredByNext(const TPassRecording& recording, std::uint32_t passOrder, std::size_t i,
-                          int width) const
+    static int Clamped(std::int64_t value)
     {
-        const TRecordedFootprint& f = recording.Footprints[i];
-        const TPoint at = canvas_.PenPos();
-        if (width < 2 || at.X != f.X || at.Y != f.Y || f.X < 0 || f.Y < 0 ||
-            f.X >= pixels_.Width() || f.Y >= pixels_.Height())
-            return false;
-        for (std::size_t j = i + 1; j < recording.Footprints.size(); ++j) {
-            const TRecordedFootprint& next = recording.Footprints[j];
-            if ((next.Flags & FootprintOnMap) == 0)
-                continue;
-            constexpr int Margin = 2 * MaxPenWidth;
-            if ((next.Flags & FootprintPenDown) == 0 ||
-                std::max(f.Y, next.Y) + Margin < rows_.first ||
-                std::min(f.Y, next.Y) - Margin > rows_.second ||
-                recording.Lines[next.Line].PenWidth != width)
-                return false;
-            const std::int64_t time = std::max<std::int64_t>(recording.Lines[f.Line].Time, 0);
-            const std::int64_t nextTime =
-                std::max<std::int64_t>(recording.Lines[next.Line].Time, 0);
-            return nextTime != time ? nextTime > time
-                                    : FootprintOrder(passOrder, next.Footprint) >=
-                                          FootprintOrder(passOrder, f.Footprint);
+        return static_cast<int>(std::clamp<std::int64_t>(value, INT_MIN, INT_MAX));
+    }
+    void Draw(const TPassRecording& recording, const TStroke& stroke, bool angle)
+    {
+        const TRecordedLine& line = recording.Lines[stroke.Line];
+        if (line.PenWidth != penWidth_) {
+            penWidth_ = line.PenWidth;
+            canvas_.SetPenWidth(penWidth_);
         }
-        return false;
+        TCompositeFootprint footprint = FootprintOf(recording, stroke, angle);
+        // The visible channel's mean is the mean of the grey levels drawn.
+        if (visible_)
+            footprint.Value = static_cast<float>(RedOf(footprint.Colour));
+        pixels_.SetFootprint(pen_, footprint);
+        canvas_.MoveTo(stroke.X0, stroke.Y0);
+        canvas_.LineTo(stroke.X1, stroke.Y1);
+    }
+    template <typename Entry>
+    TCompositeFootprint FootprintOf(const TPassRecording& recording, const Entry& f, bool angle)
+    {
+        const TRecordedLine& line = recording.Lines[f.Line];
+        TCompositeFootprint footprint;
+        footprint.Value = f.Value;
+        footprint.Time = line.Time;
+        footprint.Order = FootprintOrder(recording.PassOrder, f.Footprint);
+        footprint.Colour = f.Colour == ColourLater ? ColourOf(f.Value) : f.Colour;
+        if (angle)
+            footprint.Angle = std::fabs(ScanAngle(line.Instrument, f.Footprint));
+        return footprint;
+    }
+
+private:
+    // Temperatures come in steps (hundredths of a kelvin, or the calibration's), so a few
+    // thousand of them recur: their colours are kept by the value's bits, from pass to pass.
+    TColour ColourOf(float temperature)
+    {
+        const auto bits = std::bit_cast<std::uint32_t>(temperature);
+        TKnownColour& known = known_[(bits ^ (bits >> 13)) % KnownColours];
+        if (!known.Set || known.Bits != bits)
+            known = {bits, scale_.Colour(temperature), true};
+        return known.Colour;
     }
 
     TPixelComposite& pixels_;
     TGridComposite* grid_;
     TRasterCanvas canvas_;
-    std::pair<int, int> rows_, gridRows_;
+    std::pair<int, int> rows_;
     bool visible_;
     TPixelPen pen_;
+    int penWidth_ = -1;
+    // The lowest rank added, for a composite kept in rank order.
+    TRank least_;
+    bool added_ = false;
+    TColourScale scale_; // the picture's palette and range
+    struct TKnownColour {
+        std::uint32_t Bits;
+        TColour Colour;
+        bool Set;
+    };
+    static constexpr std::size_t KnownColours = 8191;
+    std::vector<TKnownColour> known_ = std::vector<TKnownColour>(KnownColours);
 };
+
+// Decodes the passes (places in time order) and adds them to the accumulators on `jobs`
+// threads: a pass is decoded by one thread into a recording of its own (a few are held at
+// once, whatever the number of passes), and each band of rows is drawn by one thread at a
+// time, pass after pass in time order (from the last back when the pixels are kept in rank
+// order). Threads take whatever is ready, drawing first, so that decoding and drawing overlap
+// without waiting for each other. False when the composite keeps its pixels in rank order and
+// a pass's strokes did not all rank below those of the passes after it (the composite is then
+// unfinished).
+bool CompositePasses(const std::vector<TCompositeInput>& inputs, const TCompositeSettings& settings,
+                     TCompositeResult& result, const std::vector<std::size_t>& passes,
+                     const std::vector<std::set<std::int32_t>>& leftOut, int jobs)
+{
+    const std::size_t count = passes.size();
+    if (count == 0)
+        return true;
+    const std::size_t bands = static_cast<std::size_t>(jobs);
+    const bool visible = settings.SensorName == "HIRS" &&
+                         std::atoi(settings.ChannelCaption.c_str()) == HirsVisibleChannel;
+    TBands geometry;
+    const int gridRows = result.Grid ? result.Grid->Rows() : 0;
+    std::vector<std::unique_ptr<TBandDrawer>> drawers;
+    for (int b = 0; b < jobs; ++b) {
+        geometry.Rows.push_back(PartOf(settings.Height, b, jobs));
+        geometry.GridRows.push_back(PartOf(gridRows, b, jobs));
+        drawers.push_back(std::make_unique<TBandDrawer>(settings, *result.Pixels, result.Grid.get(),
+                                                        geometry.Rows.back(), visible));
+    }
+    const std::size_t slots = std::min(count, bands);
+    std::vector<TPassRecording> recordings(slots);
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::size_t> freeSlots, slotOf(count), toDraw(slots, 0), nextOf(bands, 0);
+    for (std::size_t s = slots; s-- > 0;)
+        freeSlots.push_back(s);
+    std::vector<bool> decoded(count, false), busy(bands, false);
+    std::size_t nextDecode = 0;
+    bool stop = false, outOfOrder = false;
+    std::exception_ptr failure;
+
+    // Kept in rank order, the passes are added from the last back.
+    const bool backwards = result.Pixels->RankOrdered();
+    const auto decode = [&](std::size_t p, TPassRecording& recording) {
+        const std::size_t k = passes[backwards ? count - 1 - p : p];
+        const std::size_t i = result.TimeOrder[k];
+        recording.Clear(bands);
+        recording.PassOrder = static_cast<std::uint32_t>(k);
+        TStrokeRecorder strokes(recording, geometry, result.Grid.get(),
+                                settings.Rule == TCompositeRule::Latest, settings.Width,
+                                settings.Height);
+        TRecordingCanvas canvas(settings.Width, settings.Height, recording, strokes);
+        TPassHost host(settings, inputs[i], canvas, *settings.Projection, result.Inputs[i]);
+        host.Recording = &recording;
+        host.Strokes = &strokes;
+        host.LeftOut = &leftOut[i];
+        result.Inputs[i].Outcome = DecodeStream(host, inputs[i].Stream);
+        strokes.Flush();
+        if (result.Pixels->RankOrdered())
+            recording.SortByRank();
+    };
+    const auto work = [&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            if (stop)
+                return;
+            std::size_t band = bands;
+            for (std::size_t b = 0; b < bands && band == bands; ++b)
+                if (!busy[b] && nextOf[b] < count && decoded[nextOf[b]])
+                    band = b;
+            try {
+                if (band < bands) {
+                    busy[band] = true;
+                    const std::size_t p = nextOf[band], slot = slotOf[p];
+                    lock.unlock();
+                    bool added = false;
+                    try {
+                        added = drawers[band]->Add(recordings[slot], band);
+                    } catch (...) {
+                        lock.lock();
+                        throw;
+                    }
+                    lock.lock();
+                    busy[band] = false;
+                    ++nextOf[band];
+                    if (!added)
+                        stop = outOfOrder = true;
+                    if (--toDraw[slot] == 0)
+                        freeSlots.push_back(slot);
+                } else if (nextDecode < count && !freeSlots.empty()) {
+                    const std::size_t p = nextDecode++, slot = freeSlots.back();
+                    freeSlots.pop_back();
+                    lock.unlock();
+                    try {
+                        decode(p, recordings[slot]);
+                    } catch (...) {
+                        lock.lock();
+                        throw;
+                    }
+                    lock.lock();
+                    slotOf[p] = slot;
+                    toDraw[slot] = bands;
+                    decoded[p] = true;
+                } else if (std::all_of(nextOf.begin(), nextOf.end(),
+                                       [&](std::size_t next) { return next == count; })) {
+                    changed.notify_all();
+                    return;
+                } else {
+                    changed.wait(lock);
+                    continue;
+                }
+            } catch (...) {
+                if (!failure)
+                    failure = std::current_exception();
+                stop = true;
+            }
+            changed.notify_all();
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int t = 1; t < jobs; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    if (failure)
+        std::rethrow_exception(failure);
+    return !outOfOrder;
+}
 
 } // namespace
 
@@ -500,8 +782,9 @@ TCompositeResult RenderComposite(const std::vector<TCompositeInput>& inputs,
     const std::vector<std::set<std::int32_t>> leftOut =
         FindDuplicates(inputs, settings, result, result.DuplicateLines);
 
-    result.Pixels =
-        std::make_unique<TPixelComposite>(settings.Rule, settings.Width, settings.Height);
+    // Pixels kept in rank order (below) go with no grid, which a second start would fill twice.
+    result.Pixels = std::make_unique<TPixelComposite>(settings.Rule, settings.Width,
+                                                      settings.Height, settings.GridStep <= 0);
     if (settings.GridStep > 0)
         result.Grid = std::make_unique<TGridComposite>(settings.Rule, settings.GridStep);
     // Grid files first, as they come first in time order.
@@ -524,40 +807,18 @@ TCompositeResult RenderComposite(const std::vector<TCompositeInput>& inputs,
         }
     }
 
-    // Passes are decoded a few at once, one a thread, each into a recording of its own; then
-    // the recordings are added in time order to the accumulators, each thread taking a band of
-    // rows. So only the passes being decoded are held, whatever the number of passes.
+    // By the latest rule the pixels keep only their colour while each pass's strokes, put in
+    // rank order, rank below those of the passes after it, as when the passes are in time
+    // order; passes whose times interleave have the composite made again, keeping every
+    // pixel's rank.
     const int jobs = std::clamp(settings.Jobs, 1, 64);
-    const bool visible = settings.SensorName == "HIRS" &&
-                         std::atoi(settings.ChannelCaption.c_str()) == HirsVisibleChannel;
-    std::vector<TPassRecording> recordings(static_cast<std::size_t>(jobs));
-    std::vector<std::unique_ptr<TBandDrawer>> drawers;
-    const int gridRows = result.Grid ? result.Grid->Rows() : 0;
-    for (int t = 0; t < jobs; ++t)
-        drawers.push_back(std::make_unique<TBandDrawer>(*result.Pixels, result.Grid.get(),
-                                                        PartOf(settings.Height, t, jobs),
-                                                        PartOf(gridRows, t, jobs), visible));
-    for (std::size_t chunk = 0; chunk < passes.size(); chunk += static_cast<std::size_t>(jobs)) {
-        const int count = static_cast<int>(
-            std::min<std::size_t>(static_cast<std::size_t>(jobs), passes.size() - chunk));
-        OnThreads(count, [&](int t) {
-            const std::size_t k = passes[chunk + static_cast<std::size_t>(t)];
-            const std::size_t i = result.TimeOrder[k];
-            TPassRecording& recording = recordings[static_cast<std::size_t>(t)];
-            recording.Clear();
-            TRecordingCanvas canvas(settings.Width, settings.Height);
-            canvas.Recording = &recording;
-            TPassHost host(settings, inputs[i], canvas, *settings.Projection, result.Inputs[i]);
-            host.Recording = &recording;
-            host.LeftOut = &leftOut[i];
-            result.Inputs[i].Outcome = DecodeStream(host, inputs[i].Stream);
-        });
-        OnThreads(jobs, [&](int t) {
-            for (int r = 0; r < count; ++r)
-                drawers[static_cast<std::size_t>(t)]->Add(
-                    recordings[static_cast<std::size_t>(r)],
-                    static_cast<std::uint32_t>(passes[chunk + static_cast<std::size_t>(r)]));
-        });
+    const std::vector<TCompositePass> decodedNothing = result.Inputs;
+    if (!CompositePasses(inputs, settings, result, passes, leftOut, jobs)) {
+        result.Inputs = decodedNothing;
+        result.Pixels.reset();
+        result.Pixels =
+            std::make_unique<TPixelComposite>(settings.Rule, settings.Width, settings.Height);
+        CompositePasses(inputs, settings, result, passes, leftOut, jobs);
     }
 
     for (const TCompositePass& pass : result.Inputs) {

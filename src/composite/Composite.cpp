@@ -39,12 +39,20 @@ std::int64_t SumUnits(float value)
 // ---------------------------------------------------------------------------------------
 // Pixels
 
-TPixelComposite::TPixelComposite(TCompositeRule rule, int width, int height)
-    : rule_(rule), width_(std::max(width, 0)), height_(std::max(height, 0))
+TPixelComposite::TPixelComposite(TCompositeRule rule, int width, int height, bool rankOrdered)
+    : rule_(rule), rankOrdered_(rankOrdered && rule == TCompositeRule::Latest),
+      width_(std::max(width, 0)), height_(std::max(height, 0))
 {
     const std::size_t pixels = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
     switch (rule_) {
     case TCompositeRule::Latest:
+        if (rankOrdered_) {
+            colour_ = TZeroedArray<TColour>(pixels);
+            wordsPerRow_ = (static_cast<std::size_t>(width_) + 63) / 64;
+            reached_ =
+                TZeroedArray<std::uint64_t>(wordsPerRow_ * static_cast<std::size_t>(height_));
+            break;
+        }
         latest_ = TZeroedArray<TLatestPixel>(pixels);
         highest_.assign(static_cast<std::size_t>(height_), TRank{0, 0});
         break;

@@ -154,11 +154,39 @@ struct TPixelPen {
 // Per pixel of a picture. Strokes of the footprints' pens arrive as runs of pixels (rows and
 // their first and last columns, all on the bitmap); each run carries the footprint it paints.
 // Callers may add runs at once as long as no two of them add to the same row.
+//
+// By the latest rule, a caller that adds the footprints from the highest rank down (each ranked
+// at most as high as every one before it, as when passes and lines in time order are added
+// from the last back) may say so (rankOrdered): the first footprint to reach a pixel is then
+// its chosen one, the pixel keeps only its colour (4 bytes instead of 16) and a bit telling it
+// was reached, and a footprint whose stroke reaches only pixels already reached (Reached)
+// need not be added at all. A footprint out of that order must not be added to such a
+// composite.
 class TPixelComposite {
 public:
-    TPixelComposite(TCompositeRule rule, int width, int height);
+    TPixelComposite(TCompositeRule rule, int width, int height, bool rankOrdered = false);
 
     TCompositeRule Rule() const { return rule_; }
+    bool RankOrdered() const { return rankOrdered_; }
+    // Rank ordered: whether every pixel of the rectangle (columns left to right, rows top to
+    // bottom, inclusive) that lies on the picture was reached.
+    bool Reached(int left, int top, int right, int bottom) const
+    {
+        left = std::max(left, 0);
+        right = std::min(right, width_ - 1);
+        for (int row = std::max(top, 0); row <= std::min(bottom, height_ - 1); ++row) {
+            const std::uint64_t* bits = &reached_[static_cast<std::size_t>(row) * wordsPerRow_];
+            for (int x = left; x <= right; x = (x | 63) + 1) {
+                const int end = std::min(right, x | 63); // within x's word
+                const int n = end - x + 1;
+                const std::uint64_t mask =
+                    (n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1) << (x & 63);
+                if ((bits[x >> 6] & mask) != mask)
+                    return false;
+            }
+        }
+        return true;
+    }
     int Width() const { return width_; }
     int Height() const { return height_; }
     // Makes the pen the footprint's.
@@ -182,6 +210,11 @@ public:
     {
         switch (rule_) {
         case TCompositeRule::Latest:
+            if (rankOrdered_) {
+                for (int i = 0; i < count; ++i)
+                    AddFirst(pen, runs[i].Row, runs[i].First, runs[i].Last);
+                break;
+            }
             for (int i = 0; i < count; ++i)
                 AddLatest(pen, runs[i].Row, runs[i].First, runs[i].Last);
             break;
@@ -215,7 +248,9 @@ public:
                 static_cast<float>(static_cast<double>(cell.Sum) / SumUnitsPerKelvin / cell.Count));
             return true;
         }
-        case TCompositeRule::Latest: colour = latest_[at].Colour; break;
+        case TCompositeRule::Latest:
+            colour = rankOrdered_ ? colour_[at] : latest_[at].Colour;
+            break;
         case TCompositeRule::Nadir:
         case TCompositeRule::Min:
         case TCompositeRule::Max: colour = chosen_[at].Colour; break;
@@ -276,6 +311,19 @@ private:
                 c = TLatestPixel{pen.Time, pen.Order, pen.Colour};
         }
     }
+    void AddFirst(const TPixelPen& pen, int row, int first, int last)
+    {
+        TColour* cell = &colour_[RowStart(row)];
+        std::uint64_t* bits = &reached_[static_cast<std::size_t>(row) * wordsPerRow_];
+        for (int x = first; x <= last; ++x) {
+            std::uint64_t& word = bits[x >> 6];
+            const std::uint64_t bit = std::uint64_t{1} << (x & 63);
+            if ((word & bit) == 0) {
+                word |= bit;
+                cell[x] = pen.Colour;
+            }
+        }
+    }
     template <bool Smaller> void AddChosen(const TPixelPen& pen, int row, int first, int last)
     {
         TChosenPixel* cell = &chosen_[RowStart(row)];
@@ -303,7 +351,11 @@ private:
     }
 
     TCompositeRule rule_;
+    bool rankOrdered_;
     int width_, height_;
+    TZeroedArray<TColour> colour_;        // latest, rank ordered: the colour with FilledBit
+    TZeroedArray<std::uint64_t> reached_; // latest, rank ordered: a bit per pixel, by rows
+    std::size_t wordsPerRow_ = 0;
     TZeroedArray<TLatestPixel> latest_; // latest
     // Latest: per row, the highest rank any of its pixels holds.
     struct TRank {

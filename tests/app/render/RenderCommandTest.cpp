@@ -1119,6 +1119,59 @@ TEST_F(RenderCommand, CompositeRulesOrderAndDuplicates)
               std::stoull(value(shown.Out, "footprints")));
 }
 
+// By the latest rule a pixel shows the latest footprint whatever order the scan lines come
+// in: a pass with its records written last to first, and a pass split into two files of
+// alternate lines (whose times interleave), give the pass's own composite.
+TEST_F(RenderCommand, CompositeLatestWhateverTheOrderOfLines)
+{
+    const std::string file = SampleWith("mhsl1c_");
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The scan-line count at byte 72 of the header record, in the file's byte order; the
+    // header and every line are records of one size.
+    std::uint32_t count = 0;
+    std::memcpy(&count, bytes.data() + 72, 4);
+    const bool swapped = count > 1000000;
+    if (swapped)
+        count = __builtin_bswap32(count);
+    ASSERT_GT(count, 10u);
+    ASSERT_EQ(bytes.size() % (count + 1), 0u);
+    const std::size_t size = bytes.size() / (count + 1);
+    // The name tells the sensor.
+    const auto write = [&](const std::string& name, const std::vector<std::uint32_t>& lines) {
+        std::string out = bytes.substr(0, size);
+        const auto n = static_cast<std::uint32_t>(lines.size());
+        const std::uint32_t stored = swapped ? __builtin_bswap32(n) : n;
+        out.replace(72, 4, reinterpret_cast<const char*>(&stored), 4);
+        for (const std::uint32_t line : lines)
+            out += bytes.substr((line + 1) * size, size);
+        std::ofstream(Out(name), std::ios::binary) << out;
+        return Out(name);
+    };
+    std::vector<std::uint32_t> backwards, even, odd;
+    for (std::uint32_t line = count; line-- > 0;)
+        backwards.push_back(line);
+    for (std::uint32_t line = 0; line < count; ++line)
+        (line % 2 == 0 ? even : odd).push_back(line);
+    const std::vector<std::vector<std::string>> inputs = {
+        {file},
+        {write("mhsl1c_backwards.l1c", backwards)},
+        {write("mhsl1c_even.l1c", even), write("mhsl1c_odd.l1c", odd)}};
+    std::vector<QImage> pictures;
+    for (const auto& files : inputs) {
+        std::vector<std::string> arguments = {
+            "--composite",  "latest", "-j",       "2",     "--projection",
+            "plate-carree", "--size", "1440x720", "--png", Out("latest.png")};
+        arguments.insert(arguments.end(), files.begin(), files.end());
+        const TResult r = Render(arguments);
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        pictures.emplace_back(QString::fromStdString(Out("latest.png")));
+    }
+    EXPECT_FALSE(pictures[0].isNull());
+    EXPECT_EQ(pictures[0], pictures[1]);
+    EXPECT_EQ(pictures[0], pictures[2]);
+}
+
 // Passes decoded on several threads give the same picture and grid, byte for byte.
 // A composite's legend spans its passes (the end's date too when it is another day), and a
 // composite has no channel difference.
