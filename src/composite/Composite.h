@@ -7,6 +7,7 @@
 // whole units, so the result does not depend on how the passes were shared out or in which
 // order the accumulators are merged.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -174,11 +175,26 @@ public:
     {
         left = std::max(left, 0);
         right = std::min(right, width_ - 1);
-        for (int row = std::max(top, 0); row <= std::min(bottom, height_ - 1); ++row) {
+        top = std::max(top, 0);
+        bottom = std::min(bottom, height_ - 1);
+        if (std::endian::native == std::endian::little && right - left < 57) {
+            // The bits of each row from left on, 8 bytes read at once (the rows' words are
+            // laid out little-endian, and the array ends with a spare word).
+            const std::uint64_t mask = ((std::uint64_t{2} << (right - left)) - 1) << (left & 7);
+            const auto* bytes = reinterpret_cast<const unsigned char*>(&reached_[0]) +
+                                static_cast<std::size_t>(left >> 3);
+            for (int row = top; row <= bottom; ++row) {
+                std::uint64_t bits = 0;
+                std::memcpy(&bits, bytes + static_cast<std::size_t>(row) * wordsPerRow_ * 8, 8);
+                if ((bits & mask) != mask)
+                    return false;
+            }
+            return true;
+        }
+        for (int row = top; row <= bottom; ++row) {
             const std::uint64_t* bits = &reached_[static_cast<std::size_t>(row) * wordsPerRow_];
             for (int x = left; x <= right; x = (x | 63) + 1) {
-                const int end = std::min(right, x | 63); // within x's word
-                const int n = end - x + 1;
+                const int n = std::min(right, x | 63) - x + 1; // within x's word
                 const std::uint64_t mask =
                     (n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1) << (x & 63);
                 if ((bits[x >> 6] & mask) != mask)
@@ -315,13 +331,16 @@ private:
     {
         TColour* cell = &colour_[RowStart(row)];
         std::uint64_t* bits = &reached_[static_cast<std::size_t>(row) * wordsPerRow_];
-        for (int x = first; x <= last; ++x) {
+        for (int x = first; x <= last; x = (x | 63) + 1) {
+            const int n = std::min(last, x | 63) - x + 1; // within x's word
+            const std::uint64_t mask = (n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1)
+                                       << (x & 63);
             std::uint64_t& word = bits[x >> 6];
-            const std::uint64_t bit = std::uint64_t{1} << (x & 63);
-            if ((word & bit) == 0) {
-                word |= bit;
-                cell[x] = pen.Colour;
-            }
+            std::uint64_t fresh = mask & ~word;
+            word |= mask;
+            const int base = x & ~63;
+            for (; fresh != 0; fresh &= fresh - 1)
+                cell[base + std::countr_zero(fresh)] = pen.Colour;
         }
     }
     template <bool Smaller> void AddChosen(const TPixelPen& pen, int row, int first, int last)
@@ -353,8 +372,9 @@ private:
     TCompositeRule rule_;
     bool rankOrdered_;
     int width_, height_;
-    TZeroedArray<TColour> colour_;        // latest, rank ordered: the colour with FilledBit
-    TZeroedArray<std::uint64_t> reached_; // latest, rank ordered: a bit per pixel, by rows
+    TZeroedArray<TColour> colour_; // latest, rank ordered: the colour with FilledBit
+    // Latest, rank ordered: a bit per pixel, by rows of whole words, and a spare word.
+    TZeroedArray<std::uint64_t> reached_;
     std::size_t wordsPerRow_ = 0;
     TZeroedArray<TLatestPixel> latest_; // latest
     // Latest: per row, the highest rank any of its pixels holds.
