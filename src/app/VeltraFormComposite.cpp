@@ -2,6 +2,7 @@
 // time window of scan lines that single files and composites share.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #include "app/SensorDetection.h"
@@ -188,13 +189,17 @@ void TFormVeltra::DrawComposite()
         return visible ? GreyColour(static_cast<int>(std::lrint(value)))
                        : ColourForTemperature(value);
     };
+    // Row by row: each read from the map, the reached pixels painted in, and put back.
     const TPixelComposite& pixels = *Composite.Pixels;
-    for (int y = 0; y < pixels.Height(); ++y)
-        for (int x = 0; x < pixels.Width(); ++x) {
-            TColour colour = 0;
-            if (pixels.Colour(x, y, colourOf, colour))
-                mapBitmap_.SetPixelColour(x, y, colour);
-        }
+    const int width = std::min(pixels.Width(), mapBitmap_.Width());
+    std::vector<std::uint8_t> row(3 * static_cast<std::size_t>(std::max(pixels.Width(), 0)));
+    for (int y = 0; y < std::min(pixels.Height(), mapBitmap_.Height()); ++y) {
+        const TRgbImage map = mapBitmap_.Rgb();
+        std::memcpy(row.data(), map.Bits + y * map.BytesPerLine,
+                    3 * static_cast<std::size_t>(width));
+        pixels.PaintRow(y, colourOf, row.data());
+        mapBitmap_.CopyImage(0, y, {width, 1, 3 * std::ptrdiff_t{width}, row.data()});
+    }
 }
 
 void TFormVeltra::ShowCompositeChoices()

@@ -277,6 +277,29 @@ public:
         return true;
     }
 
+    // Paints the reached pixels of row y into a row of RGB bytes (red, green, blue), in the
+    // colours Colour gives them; the others are left as they are.
+    template <typename ColourOf> void PaintRow(int y, ColourOf colourOf, std::uint8_t* rgb) const
+    {
+        const auto paint = [rgb](int x, TColour colour) {
+            rgb[3 * x] = static_cast<std::uint8_t>(RedOf(colour));
+            rgb[3 * x + 1] = static_cast<std::uint8_t>(GreenOf(colour));
+            rgb[3 * x + 2] = static_cast<std::uint8_t>(BlueOf(colour));
+        };
+        if (rankOrdered_) {
+            const TColour* row = &colour_[RowStart(y)];
+            for (int x = 0; x < width_; ++x)
+                if ((row[x] & FilledBit) != 0)
+                    paint(x, row[x]);
+            return;
+        }
+        for (int x = 0; x < width_; ++x) {
+            TColour colour = 0;
+            if (Colour(x, y, colourOf, colour))
+                paint(x, colour);
+        }
+    }
+
 private:
     // Set in a reached pixel's colour, whose top byte is otherwise 0.
     static constexpr TColour FilledBit = TColour{1} << 24;
