@@ -177,6 +177,8 @@ public:
         right = std::min(right, width_ - 1);
         top = std::max(top, 0);
         bottom = std::min(bottom, height_ - 1);
+        if (left > right || top > bottom)
+            return true;
         if (std::endian::native == std::endian::little && right - left < 57) {
             // The bits of each row from left on, 8 bytes read at once (the rows' words are
             // laid out little-endian, and the array ends with a spare word).
