@@ -674,6 +674,17 @@ bool CompositePasses(const std::vector<TCompositeInput>& inputs, const TComposit
         const std::size_t i = result.TimeOrder[k];
         recording.Clear(bands);
         recording.PassOrder = static_cast<std::uint32_t>(k);
+        // Room for the pass's strokes at once (a stroke for some 40 bytes of the file, up to
+        // a limit), which costs no memory until written and spares the copies of growing.
+        if (TStream* stream = inputs[i].Stream) {
+            const std::int64_t position = stream->Position();
+            const std::int64_t size = stream->Seek(0, TSeekOrigin::End);
+            stream->Seek(position, TSeekOrigin::Beginning);
+            const auto strokes = static_cast<std::size_t>(
+                std::clamp<std::int64_t>(size / 40 / static_cast<std::int64_t>(bands), 0, 1 << 20));
+            for (std::vector<TStroke>& band : recording.Strokes)
+                band.reserve(strokes);
+        }
         TStrokeRecorder strokes(recording, geometry, result.Grid.get(),
                                 settings.Rule == TCompositeRule::Latest, settings.Width,
                                 settings.Height);
