@@ -954,6 +954,8 @@ int RenderAll(const TRenderOptions& o, const std::string& executable, std::ostre
             composite.Request.Files = composite.Files;
             composite.Request.Jobs = o.Jobs;
             composite.Request.GridStep = o.NetCdf ? o.GridStep : 0;
+            // The outlines are read and projected meanwhile, beside the decoding threads.
+            composite.Request.OutlinesBeside = std::thread::hardware_concurrency() > 1;
             return Render(composite, executable, out, err);
         } catch (...) {
             return ReportFailure(err);
