@@ -450,8 +450,8 @@ TEST_F(VeltraForm, CompressedGroupSharesOneDecompressionLimit)
     EXPECT_EQ(form.Streams.Note(1 - cut), "");
 }
 
-// A drop of several files opens them as one composite, each file a stream of its own; one file
-// opens as ever.
+// A drop of several files opens them as one composite, each file a stream of its own, with no
+// channel difference; one file opens as ever.
 TEST_F(VeltraForm, DropOfSeveralFilesOpensAComposite)
 {
     TFormVeltra& form = Create();
@@ -464,6 +464,12 @@ TEST_F(VeltraForm, DropOfSeveralFilesOpensAComposite)
     ASSERT_EQ(form.Streams.Count(), 2);
     EXPECT_EQ(form.Streams.FileName(1), b);
     EXPECT_EQ(view_.Starts[TTimerId::Load], 1);
+    // A composite shows one channel: a difference is refused, as on the command line.
+    form.MenuViewDifferenceClick();
+    ASSERT_FALSE(view_.Errors.empty());
+    EXPECT_EQ(view_.Errors.back(),
+              "A composite of several files shows one channel, not a difference");
+    EXPECT_EQ(form.DifferenceChannel(), 0);
     form.DropFileTargetDrop({a});
     EXPECT_EQ(form.FileName, a);
     EXPECT_FALSE(form.CompositeOpen);
