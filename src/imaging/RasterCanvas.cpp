@@ -520,17 +520,23 @@ void TRasterCanvas::WideSegment(int x0, int y0, int x1, int y1, std::uint8_t* bi
         }
         return;
     }
-    if (sink_ != nullptr) {
-        TRunBatch batch(*sink_, sinkFirstRow_, sinkLastRow_);
+    // Disc by disc along the walk, each disc's rows clipped to the bitmap.
+    const auto discRuns = [&](auto run) {
         walk([&](int cx, int cy) {
             for (int d = -radius; d <= radius; ++d) {
                 const int row = cy + d, half = halfSpan[d + radius];
                 if (half < 0 || row < 0 || row >= height)
                     continue;
                 const int left = std::max(cx - half, 0), right = std::min(cx + half, width - 1);
-                if (left <= right)
-                    batch.Add(row, left, right);
+                run(row, left, right);
             }
+        });
+    };
+    if (sink_ != nullptr) {
+        TRunBatch batch(*sink_, sinkFirstRow_, sinkLastRow_);
+        discRuns([&](int row, int left, int right) {
+            if (left <= right)
+                batch.Add(row, left, right);
         });
         return;
     }
@@ -539,18 +545,12 @@ void TRasterCanvas::WideSegment(int x0, int y0, int x1, int y1, std::uint8_t* bi
                                  static_cast<std::uint8_t>(GreenOf(penColour_)),
                                  static_cast<std::uint8_t>(BlueOf(penColour_))};
     TPixelRecording* const recording = recording_;
-    walk([&](int cx, int cy) {
-        for (int d = -radius; d <= radius; ++d) {
-            const int row = cy + d, half = halfSpan[d + radius];
-            if (half < 0 || row < 0 || row >= height)
-                continue;
-            const int left = std::max(cx - half, 0), right = std::min(cx + half, width - 1);
-            std::uint8_t* p = bits + row * stride + 3 * left;
-            for (int column = left; column <= right; ++column, p += 3) {
-                std::memcpy(p, rgb, 3);
-                if (recording != nullptr)
-                    recording->Offsets.push_back(static_cast<std::uint32_t>(p - bits));
-            }
+    discRuns([&](int row, int left, int right) {
+        std::uint8_t* p = bits + row * stride + 3 * left;
+        for (int column = left; column <= right; ++column, p += 3) {
+            std::memcpy(p, rgb, 3);
+            if (recording != nullptr)
+                recording->Offsets.push_back(static_cast<std::uint32_t>(p - bits));
         }
     });
 }
