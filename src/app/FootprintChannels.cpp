@@ -185,15 +185,16 @@ double FootprintSizeKm(TLineInstrument instrument, std::int32_t footprint)
     return std::max(across, interval * GroundSpeed);
 }
 
-void TSpectrumReaders::Clear(std::uint64_t streams)
+void TRecordChannelsReaders::Clear(std::uint64_t streams)
 {
     streams_ = streams;
     readers_.clear();
 }
 
-TSpectrumReader* TSpectrumReaders::Of(const TStreamList& list, int index,
-                                      const std::string& fileExt, const std::string& sensorName,
-                                      bool hirsCountOffset)
+TRecordChannelsReader* TRecordChannelsReaders::Of(const TStreamList& list, int index,
+                                                  const std::string& fileExt,
+                                                  const std::string& sensorName,
+                                                  bool hirsCountOffset)
 {
     if (list.Generation() != streams_ || index < 0 || index >= list.Count() ||
         list.Items(index) == nullptr)
@@ -201,8 +202,8 @@ TSpectrumReader* TSpectrumReaders::Of(const TStreamList& list, int index,
     readers_.resize(static_cast<std::size_t>(list.Count()));
     auto& reader = readers_[static_cast<std::size_t>(index)];
     if (!reader)
-        reader = std::make_unique<TSpectrumReader>(*list.Items(index), fileExt, sensorName,
-                                                   hirsCountOffset);
+        reader = std::make_unique<TRecordChannelsReader>(*list.Items(index), fileExt, sensorName,
+                                                         hirsCountOffset);
     return reader.get();
 }
 

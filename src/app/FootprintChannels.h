@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/FootprintReadout.h"
+#include "formats/RecordChannelsReader.h"
 #include "formats/Samples.h"
-#include "formats/SpectrumReader.h"
 
 namespace veltra {
 
@@ -82,17 +82,17 @@ double FootprintSizeKm(TLineInstrument instrument, std::int32_t footprint);
 
 // The readers of the streams of one render pass, made when a spectrum is first asked of a
 // stream and kept until the next pass, when the streams or the choices may have changed.
-class TSpectrumReaders {
+class TRecordChannelsReaders {
 public:
     void Clear(std::uint64_t streams);
     // The reader of stream `index`; null when the streams are no longer those of the pass.
-    TSpectrumReader* Of(const TStreamList& list, int index, const std::string& fileExt,
-                        const std::string& sensorName, bool hirsCountOffset);
+    TRecordChannelsReader* Of(const TStreamList& list, int index, const std::string& fileExt,
+                              const std::string& sensorName, bool hirsCountOffset);
     std::uint64_t Streams() const { return streams_; }
 
 private:
     std::uint64_t streams_ = 0;
-    std::vector<std::unique_ptr<TSpectrumReader>> readers_;
+    std::vector<std::unique_ptr<TRecordChannelsReader>> readers_;
 };
 
 } // namespace veltra

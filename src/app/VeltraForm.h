@@ -460,7 +460,7 @@ private:
     bool outlinesPending_ = false;
     std::int32_t samplesUnkept_ = 0;
     // The spectra's readers of the streams of the last render pass.
-    TSpectrumReaders spectrumReaders_;
+    TRecordChannelsReaders channelsReaders_;
     // The difference the user chose, for the sensor it was chosen with; one a run asked for,
     // whatever the sensor.
     std::string differenceSensor_;

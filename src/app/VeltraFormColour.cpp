@@ -202,7 +202,7 @@ void TFormVeltra::DecodeEveryStream()
     Samples.Reset(); // once: the list holds the footprints of every stream
     samplesUnkept_ = 0;
     keepSamples_ = !SamplesUnread || FillFootprints->Value || RangeFromFootprints();
-    spectrumReaders_.Clear(Streams.Generation());
+    channelsReaders_.Clear(Streams.Generation());
     passPalette_ = DrawnPalette();
     archiveSummary_ = {};
     Drawn.Clear();

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/VeltraForm.h"
-#include "formats/SpectrumReader.h"
+#include "formats/RecordChannelsReader.h"
 
 namespace veltra {
 

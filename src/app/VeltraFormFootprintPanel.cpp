@@ -44,8 +44,8 @@ std::optional<TFootprintSpectrum> TFormVeltra::FootprintSpectrum(const TSampleLi
 std::optional<TFootprintSpectrum>
 TFormVeltra::FootprintSpectrumAgain(const TFootprintSpectrum& footprint)
 {
-    TSpectrumReader* reader =
-        spectrumReaders_.Of(Streams, footprint.Stream, FileExt_, SensorName_, UseHirsCountOffset());
+    TRecordChannelsReader* reader =
+        channelsReaders_.Of(Streams, footprint.Stream, FileExt_, SensorName_, UseHirsCountOffset());
     if (reader == nullptr)
         return std::nullopt;
     TFootprintSpectrum spectrum = footprint;
@@ -64,7 +64,7 @@ TFormVeltra::FootprintSpectrumAgain(const TFootprintSpectrum& footprint)
     }
     spectrum.Shown = ShownChannel();
     spectrum.Subtracted = DifferenceChannel();
-    spectrum.Streams = spectrumReaders_.Streams();
+    spectrum.Streams = channelsReaders_.Streams();
     return spectrum;
 }
 

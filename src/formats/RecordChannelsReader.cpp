@@ -1,4 +1,4 @@
-#include "formats/SpectrumReader.h"
+#include "formats/RecordChannelsReader.h"
 
 #include "base/Errors.h"
 #include "base/Format.h"
@@ -43,7 +43,7 @@ std::vector<int> SensorChannels(const std::string& sensorName)
 
 // The decoding pass's host as far as the header readers need one, keeping the context they
 // fill; it tells nobody anything.
-class TSpectrumReader::THost : public TDecodeHost {
+class TRecordChannelsReader::THost : public TDecodeHost {
 public:
     THost(TStream& stream, const std::string& fileExt, const std::string& sensorName,
           bool hirsCountOffset)
@@ -94,20 +94,20 @@ private:
     TNoProjection projection_;
 };
 
-TSpectrumReader::TSpectrumReader(TStream& stream, const std::string& fileExt,
-                                 const std::string& sensorName, bool hirsCountOffset)
+TRecordChannelsReader::TRecordChannelsReader(TStream& stream, const std::string& fileExt,
+                                             const std::string& sensorName, bool hirsCountOffset)
     : host_(std::make_unique<THost>(stream, fileExt, sensorName, hirsCountOffset))
 {
 }
 
-TSpectrumReader::~TSpectrumReader() = default;
+TRecordChannelsReader::~TRecordChannelsReader() = default;
 
-TLineInstrument TSpectrumReader::Instrument() const
+TLineInstrument TRecordChannelsReader::Instrument() const
 {
     return host_->Context.Instrument;
 }
 
-std::string TSpectrumReader::SatelliteName() const
+std::string TRecordChannelsReader::SatelliteName() const
 {
     return host_->SatelliteName();
 }
@@ -159,7 +159,8 @@ TChannelValue ValueAt(const TDecodeContext& context, std::uint8_t sensorCode, TB
 
 } // namespace
 
-std::vector<TChannelValue> TSpectrumReader::Spectrum(std::int32_t record, std::int32_t footprint)
+std::vector<TChannelValue> TRecordChannelsReader::Spectrum(std::int32_t record,
+                                                           std::int32_t footprint)
 {
     TDecodeContext& context = host_->Context;
     TStream& stream = host_->Stream;

@@ -37,16 +37,16 @@ struct TChannelValue {
     float Value = std::numeric_limits<float>::quiet_NaN();
 };
 
-class TSpectrumReader {
+class TRecordChannelsReader {
 public:
     // Reads `stream` (not owned, and kept open while the reader lives) as the decoding pass
     // would with the host's file extension (".L1B", ".L1C", ".L1D"; upper case), selected
     // sensor tab and reading of HIRS count words.
-    TSpectrumReader(TStream& stream, const std::string& fileExt, const std::string& sensorName,
-                    bool hirsCountOffset);
-    ~TSpectrumReader();
-    TSpectrumReader(const TSpectrumReader&) = delete;
-    TSpectrumReader& operator=(const TSpectrumReader&) = delete;
+    TRecordChannelsReader(TStream& stream, const std::string& fileExt,
+                          const std::string& sensorName, bool hirsCountOffset);
+    ~TRecordChannelsReader();
+    TRecordChannelsReader(const TRecordChannelsReader&) = delete;
+    TRecordChannelsReader& operator=(const TRecordChannelsReader&) = delete;
 
     // Every channel of the sensor, in channel order, at a footprint (0-based) of a scan-line
     // record (0-based) of the stream. The headers are read at the first call. Raises (an

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "formats/DecodeStream.h"
-#include "formats/SpectrumReader.h"
+#include "formats/RecordChannelsReader.h"
 #include "fuzz/FuzzSupport.h"
 #include "imaging/qt/MapCanvas.h"
 #include "mapping/zorMapping.h"
@@ -72,7 +72,7 @@ void CheckSpectra(const TFuzzHost& host, const std::vector<std::uint8_t>& file,
     if (at == channels.end())
         return;
     TMemoryStream stream(file);
-    TSpectrumReader reader(stream, VELTRA_FUZZ_EXT, sensor, false);
+    TRecordChannelsReader reader(stream, VELTRA_FUZZ_EXT, sensor, false);
     for (std::int32_t i = 0; i < std::min(host.Samples.SampleCount(), 64); ++i) {
         const TSampleOrigin& origin = host.Samples.Origin(i);
         std::vector<TChannelValue> values;

@@ -10,7 +10,7 @@
 #include "app/VeltraForm.h"
 #include "app/exports/ExportCommands.h"
 #include "base/Format.h"
-#include "formats/SpectrumReader.h"
+#include "formats/RecordChannelsReader.h"
 
 namespace veltra {
 

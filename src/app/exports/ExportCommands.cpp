@@ -16,7 +16,7 @@
 #include "export/GeoTiffExport.h"
 #include "export/GridExport.h"
 #include "export/SwathExport.h"
-#include "formats/SpectrumReader.h"
+#include "formats/RecordChannelsReader.h"
 #include "mapping/zorMapping.h"
 
 #ifndef VELTRA_VERSION
