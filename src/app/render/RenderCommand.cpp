@@ -18,6 +18,7 @@
 #include "app/render/FootprintChannelsOutput.h"
 #include "app/render/HeadlessView.h"
 #include "app/render/RenderOutputs.h"
+#include "base/DateTime.h"
 #include "base/Errors.h"
 #include "base/Executable.h"
 #include "base/Failure.h"
@@ -25,6 +26,7 @@
 #include "composite/Composite.h"
 #include "export/GeoTiffExport.h"
 #include "export/GridExport.h"
+#include "formats/ScanLine.h"
 #include "mapping/zorCartography.h"
 #include "mapping/zorMapping.h"
 #include "settings/RegistryVariables.h"
@@ -165,17 +167,6 @@ std::string ProjectionUsage()
     return usage + line + "\n";
 }
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day)
-{
-    year -= month <= 2;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const auto yoe = static_cast<unsigned>(year - era * 400);
-    const unsigned doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
 // An ISO 8601 UTC time, YYYY-MM-DD[THH:MM[:SS[.sss]]][Z], as ms since 1970.
 std::int64_t TimeOption(const std::string& name, const std::string& text)
 {
@@ -202,9 +193,11 @@ std::int64_t TimeOption(const std::string& name, const std::string& text)
         day > monthDays[month - 1] || hour > 23 || minute > 59 || !(second >= 0 && second < 61))
         throw TUsageError{name + ": '" + text +
                           "' is not an ISO 8601 UTC time such as 2024-01-15T06:00"};
-    return DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) *
-               86400000 +
-           (hour * 3600 + minute * 60) * std::int64_t{1000} + std::llround(second * 1000);
+    // The day of the year; 29 February of a common year is 1 March.
+    const int daysBefore[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    const int dayOfYear = daysBefore[month - 1] + day + (month > 2 && IsLeapYear(year) ? 1 : 0);
+    return *UtcFromYearDay(year, dayOfYear, 0) + (hour * 3600 + minute * 60) * std::int64_t{1000} +
+           std::llround(second * 1000);
 }
 
 // "AxB" with two whole numbers separated by the given character.
