@@ -297,6 +297,8 @@ public:
     // at once, its grid step (0: no grid) and how grid files are read back.
     std::optional<TCompositeRule> CompositeRuleChosen;
     int CompositeJobs = 1;
+    // The threads a composite takes: CompositeJobs, or every processor when that is 0.
+    int CompositeThreads() const;
     double CompositeGridStep = 0;
     TGridReader GridReader;
     // Scan lines drawn: WindowFrom <= time < WindowTo (ms since 1970), each when set.

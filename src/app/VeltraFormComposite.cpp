@@ -117,15 +117,19 @@ bool TFormVeltra::KeepLine(const TScanLineInfo& line)
            (!WindowTo || *line.Time < *WindowTo);
 }
 
+int TFormVeltra::CompositeThreads() const
+{
+    return CompositeJobs > 0 ? CompositeJobs
+                             : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
 void TFormVeltra::DrawComposite()
 {
     TCompositeSettings settings;
     settings.Rule = CompositeRuleInForce();
     settings.From = WindowFrom;
     settings.To = WindowTo;
-    settings.Jobs = CompositeJobs > 0
-                        ? CompositeJobs
-                        : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+    settings.Jobs = CompositeThreads();
     settings.GridStep = CompositeGridStep;
     settings.SensorName = SensorName_;
     SelectedChannelCaption(settings.ChannelCaption);

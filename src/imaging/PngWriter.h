@@ -10,7 +10,12 @@
 
 namespace veltra {
 
-// The PNG file of the image. Raises EWriteError when zlib fails (out of memory).
-std::vector<std::uint8_t> FastPngBytes(const TRgbImage& image);
+// The rows are deflated in this many stretches, each on its own (a sync flush ends all but the
+// last), so that threads can share the work and the bytes do not depend on how many there are.
+inline constexpr int PngStretches = 8;
+
+// The PNG file of the image, its stretches deflated by up to `threads` threads. Raises
+// EWriteError when zlib fails (out of memory).
+std::vector<std::uint8_t> FastPngBytes(const TRgbImage& image, int threads = 1);
 
 } // namespace veltra

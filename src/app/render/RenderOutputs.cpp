@@ -66,7 +66,7 @@ std::vector<std::uint8_t> BytesOf(TFormVeltra& form, TRenderOutputKind kind,
     case TRenderOutputKind::Png: {
         // A composite is a picture no earlier version wrote: it takes the fast encoder.
         if (form.CompositeOpen)
-            return FastPngBytes(picture);
+            return FastPngBytes(picture, form.CompositeThreads());
         std::vector<std::uint8_t> bytes;
         std::string error;
         if (!PaintModuleIn(ProgramFolder(form.Executable())).PngBytes(picture, bytes, error))

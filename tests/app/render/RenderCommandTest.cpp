@@ -1218,6 +1218,8 @@ TEST_F(RenderCommand, CompositeIsTheSameForEveryNumberOfThreads)
             GridOf(
                 files, rule, nc,
                 {"-j", jobs, "--projection", "plate-carree", "--size", "1440x720", "--png", png});
+            // The PNG's rows are deflated in stretches by as many threads: one valid stream.
+            EXPECT_EQ(QImage(QString::fromStdString(png)).size(), QSize(1440, 720)) << jobs;
             std::ifstream in(png, std::ios::binary);
             outputs.emplace_back(std::istreambuf_iterator<char>(in),
                                  std::istreambuf_iterator<char>());
