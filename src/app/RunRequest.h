@@ -50,8 +50,9 @@ struct TRunRequest {
     // counts): they are drawn and counted, and the sample list is left empty unless the
     // picture itself needs it (footprints filled, a range stretched over them).
     bool SamplesUnread = false;
-    // The first channel is not drawn before the one asked for: nothing reads the diagnostics
-    // lines, the one trace of that drawing besides the time it takes.
+    // The first channel is not drawn before the one asked for, nor the empty map before a file
+    // is open: nothing reads the diagnostics lines, the one trace of those drawings besides the
+    // time they take.
     bool DrawOnce = false;
     // The outline file is read and the outlines projected on a second thread while the first
     // render pass decodes the footprints (a single render on a computer of several processors).

@@ -64,6 +64,10 @@ TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
     if (request.RenderOnce)
         PlainFilesHeldLimit = 0; // its records are read once anyway
     SamplesUnread = request.SamplesUnread;
+    // The window shows its empty map at start and again when the projection or region is set;
+    // a run that goes on to open a file or composite paints over those drawings unseen, so it
+    // skips them (the outlines would be read, projected and drawn for nothing).
+    drawDeferred_ = request.DrawOnce && (request.Composite || !request.File.empty());
     FormShow();
     if (request.Width > 0 && request.Height > 0)
         ResizeMap(request.Width, request.Height);
@@ -78,6 +82,7 @@ TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
         Navigation->SetView(request.CentreLatitude, request.CentreLongitude, request.LongitudeSpan,
                             std::min(latitudeSpan, 180.0f));
     }
+    drawDeferred_ = false;
     WindowFrom = request.From;
     WindowTo = request.To;
     if (request.Composite)
