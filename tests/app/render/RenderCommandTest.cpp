@@ -879,11 +879,14 @@ bool SameValues(const std::vector<double>& a, const std::vector<double>& b)
            });
 }
 
-std::vector<std::string> DayFiles(const std::string& prefix)
+// The sample day's passes whose names start with prefix and end with the format's extension
+// (a picture saved beside a pass is not one of them).
+std::vector<std::string> DayFiles(const std::string& prefix, const std::string& extension = ".l1c")
 {
     std::vector<std::string> files;
     for (const auto& entry : fs::directory_iterator(fs::path(VELTRA_SAMPLES_DIR) / "day"))
-        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+        if (entry.path().filename().string().rfind(prefix, 0) == 0 &&
+            entry.path().extension() == extension)
             files.push_back(entry.path().string());
     std::sort(files.begin(), files.end());
     return files;
