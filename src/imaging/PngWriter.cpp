@@ -123,17 +123,16 @@ std::vector<std::uint8_t> FastPngBytes(const TRgbImage& image, int threads)
         std::vector<std::uint8_t>().swap(deflated[s].Bytes);
     }
     PutBE32(compressed, static_cast<std::uint32_t>(adler));
-    const std::size_t size = compressed.size();
 
     std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    out.reserve(size + 64);
+    out.reserve(compressed.size() + 64);
     std::vector<std::uint8_t> header;
     PutBE32(header, static_cast<std::uint32_t>(width));
     PutBE32(header, static_cast<std::uint32_t>(height));
     // Bit depth 8, colour type 2 (RGB), deflate, adaptive filtering, no interlace.
     header.insert(header.end(), {8, 2, 0, 0, 0});
     PutChunk(out, "IHDR", header.data(), header.size());
-    PutChunk(out, "IDAT", compressed.data(), size);
+    PutChunk(out, "IDAT", compressed.data(), compressed.size());
     PutChunk(out, "IEND", nullptr, 0);
     return out;
 }

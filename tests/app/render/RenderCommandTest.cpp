@@ -1175,7 +1175,6 @@ TEST_F(RenderCommand, CompositeLatestWhateverTheOrderOfLines)
     EXPECT_EQ(pictures[0], pictures[2]);
 }
 
-// Passes decoded on several threads give the same picture and grid, byte for byte.
 // A composite's legend spans its passes (the end's date too when it is another day), and a
 // composite has no channel difference.
 TEST_F(RenderCommand, CompositeLegendSpansItsPasses)
@@ -1205,6 +1204,7 @@ TEST_F(RenderCommand, CompositeLegendSpansItsPasses)
     EXPECT_EQ(form.RunOnce(request), TRunResult::DifferenceNotOffered);
 }
 
+// Passes decoded on several threads give the same picture and grid, byte for byte.
 TEST_F(RenderCommand, CompositeIsTheSameForEveryNumberOfThreads)
 {
 #if defined(__SANITIZE_ADDRESS__)
