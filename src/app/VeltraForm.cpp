@@ -1,6 +1,7 @@
 #include "app/VeltraForm.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <thread>
@@ -49,6 +50,25 @@ std::string FolderPart(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// Waits for flag to be set by another thread. On a virtual machine a processor left idle is
+// slow to wake again (up to a millisecond or more), so the thread keeps looking for up to two
+// milliseconds before it sleeps.
+void AwaitFlag(const std::atomic<bool>& flag)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2);
+    while (!flag.load(std::memory_order_acquire)) {
+        for (int i = 0; i < 1000 && !flag.load(std::memory_order_relaxed); ++i) {
+#if defined(__x86_64__) || defined(__i386__)
+            __builtin_ia32_pause();
+#endif
+        }
+        if (std::chrono::steady_clock::now() >= until) {
+            flag.wait(false, std::memory_order_acquire);
+            return;
+        }
+    }
 }
 
 // The last extension of the name part, dot included ("" when there is none).
@@ -510,31 +530,52 @@ void TFormVeltra::DrawChannel()
         ImageDisplayMouseMove(LastMouseX, LastMouseY);
 }
 
-// The outlines do not depend on the footprints, which are drawn first: their file can be read
-// and their polylines projected while the footprints are decoded, and they are drawn over them
-// afterwards as ever.
+// The outlines do not depend on the footprints, which are drawn first: their file can be read,
+// their polylines projected and even drawn (without pixels, keeping where they paint) while the
+// footprints are decoded. The map then only has those pixels written over the footprints.
 void TFormVeltra::DecodeBesideOutlines()
 {
     if (!outlinesBeside_) {
         DecodeStreams();
         return;
     }
-    std::exception_ptr failure;
+    if (outlineDrawer_.joinable())
+        outlineDrawer_.join();
+    outlineFailure_ = nullptr;
+    outlinesReady_.store(false);
+    const int width = mapBitmap_.Width(), height = mapBitmap_.Height();
+    outlineDrawer_ = std::jthread([this, width, height] {
+        try {
+            if (outlinesPending_)
+                Cartog->LoadFromFile(Cartog->CountriesFile);
+            outlinesPending_ = false;
+            // A map of the same size without pixels, whose strokes go nowhere but into the
+            // recording, with the pen of the map's outlines.
+            struct TNoRuns : TRunSink {
+                void Runs(const TPixelRun*, int) override {}
+            } noRuns;
+            TRasterCanvas scratch(TRasterCanvas::TStrokesOnly{0, height - 1}, width, height);
+            scratch.SetRunSink(&noRuns);
+            scratch.SetPenColour(OverlayColour);
+            scratch.SetPenWidth(1);
+            Cartog->Rehearse(scratch, 0, 0);
+        } catch (...) {
+            outlineFailure_ = std::current_exception();
+        }
+        // After this the thread touches nothing but the flag, which outlives it.
+        outlinesReady_.store(true, std::memory_order_release);
+        outlinesReady_.notify_one();
+    });
     {
-        const std::jthread outlines([this, &failure] {
-            try {
-                if (outlinesPending_)
-                    Cartog->LoadFromFile(Cartog->CountriesFile);
-                outlinesPending_ = false;
-                Cartog->Prepare(0, 0);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
+        // Whatever the decoding does, the outlines are waited for before anything goes on.
+        struct TAwait {
+            std::atomic<bool>& Ready;
+            ~TAwait() { AwaitFlag(Ready); }
+        } await{outlinesReady_};
         DecodeStreams();
     }
-    if (failure)
-        std::rethrow_exception(failure);
+    if (outlineFailure_)
+        std::rethrow_exception(outlineFailure_);
 }
 
 void TFormVeltra::ImageDisplayMouseMove(int x, int y)

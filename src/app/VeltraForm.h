@@ -4,11 +4,14 @@
 // sample list, and turns every user action into the operation that handles it. Its window
 // (or a test fake, or the batch renderer) implements TVeltraView and forwards each event to
 // the operation of the same name.
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/CompositeRender.h"
@@ -468,6 +471,14 @@ private:
     std::string differenceSensor_;
     std::int32_t differenceChannel_ = 0;
     std::optional<int> requestedDifference_;
+    // The outlines drawn beside the decoding: the map waits only for outlinesReady_, and the
+    // thread is joined when the next one starts or the form goes.
+    std::atomic<bool> outlinesReady_{true};
+    std::exception_ptr outlineFailure_;
+    // Last, so that they are joined before anything they use goes: the outline file read
+    // ahead while a run opens its file (TCartogList::ReadAhead), and the outlines' drawing.
+    std::jthread outlineReader_;
+    std::jthread outlineDrawer_;
 };
 
 } // namespace veltra

@@ -1,6 +1,8 @@
 // A run from start to the first picture, in one call: what the batch renderer, the tests and
 // the fuzz targets do instead of driving the window's events one by one.
 #include <algorithm>
+#include <system_error>
+#include <thread>
 
 #include "app/MapNavigation.h"
 #include "app/VeltraForm.h"
@@ -31,6 +33,20 @@ TRunResult TFormVeltra::RunOnce(const TRunRequest& request)
         if (!Cartog->LoadProblem.empty()) {
             Notices.push_back(Cartog->LoadProblem);
             return TRunResult::OutlinesNotLoaded;
+        }
+    }
+    // The outline file is read beside the opening of the file, too; what cannot be read ahead
+    // is read when the outlines are drawn, and told then.
+    if (outlinesPending_) {
+        try {
+            outlineReader_ =
+                std::jthread([file = Cartog->CountriesFile, text = Cartog->AcceptText] {
+                    try {
+                        TCartogList::ReadAhead(file, text);
+                    } catch (...) {
+                    }
+                });
+        } catch (const std::system_error&) {
         }
     }
     // What the settings would have held, then the window's own start-up.

@@ -65,6 +65,9 @@ struct TPixelRecording {
     TPenStyle PenStyle = TPenStyle::Solid;
     TPoint EndPosition;           // the pen position after the last call
     std::int64_t EndDotPhase = 0; // where the dot pattern stood after the last call
+    // Whether a call moved the pen (MoveTo, LineTo): only then does a replay leave it at
+    // EndPosition. Polylines leave the pen where it was, wherever the recording was made.
+    bool MovesPen = false;
     bool Complete = false;
 };
 

@@ -137,11 +137,19 @@ TRasterCanvas::TRasterCanvas(TCanvasPainter* painter, int width, int height, TCo
     Resize(width, height);
 }
 
+// Rows are padded to whole 32-bit words, as image libraries expect them.
+std::ptrdiff_t TRasterCanvas::PaddedStride(int width)
+{
+    return (3 * std::ptrdiff_t{width} + 3) / 4 * 4;
+}
+
 TRasterCanvas::TRasterCanvas(TStrokesOnly rows, int width, int height)
     : painter_(nullptr), fillColour_(0), sinkFirstRow_(rows.FirstRow), sinkLastRow_(rows.LastRow)
 {
     width_ = std::max(width, 0);
     height_ = std::max(height, 0);
+    // The rows the pixels would have, as the offsets of a recording count them.
+    stride_ = PaddedStride(width_);
 }
 
 void TRasterCanvas::Resize(int width, int height)
@@ -151,8 +159,7 @@ void TRasterCanvas::Resize(int width, int height)
     if (width == width_ && height == height_ && pixels_ != nullptr)
         return;
     std::shared_ptr<std::uint8_t[]> resized;
-    // Rows are padded to whole 32-bit words, as image libraries expect them.
-    const std::ptrdiff_t stride = (3 * std::ptrdiff_t{width} + 3) / 4 * 4;
+    const std::ptrdiff_t stride = PaddedStride(width);
     if (width > 0 && height > 0) {
         const std::size_t bytes =
             static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
@@ -311,6 +318,8 @@ void TRasterCanvas::MoveTo(int x, int y)
 {
     position_ = {x, y};
     dotPhase_ = 0;
+    if (recording_ != nullptr)
+        recording_->MovesPen = true;
 }
 
 void TRasterCanvas::LineTo(int x, int y)
@@ -318,6 +327,8 @@ void TRasterCanvas::LineTo(int x, int y)
     if (width_ > 0)
         Segment(position_.X, position_.Y, x, y, Bits());
     position_ = {x, y};
+    if (recording_ != nullptr)
+        recording_->MovesPen = true;
 }
 
 void TRasterCanvas::Polyline(const TPoint* points, int count)
@@ -644,8 +655,9 @@ void TRasterCanvas::TextOut(int x, int y, const std::string& text)
 
 bool TRasterCanvas::StartRecording(TPixelRecording& recording)
 {
-    // Offsets are kept in 32 bits; one recording at a time.
-    if (recording_ != nullptr || pixels_ == nullptr ||
+    // Offsets are kept in 32 bits; one recording at a time. A canvas whose strokes go to a
+    // sink records them as well.
+    if (recording_ != nullptr || (pixels_ == nullptr && sink_ == nullptr) ||
         stride_ * std::int64_t{height_} > std::numeric_limits<std::uint32_t>::max())
         return false;
     recording.Offsets.clear();
@@ -657,6 +669,7 @@ bool TRasterCanvas::StartRecording(TPixelRecording& recording)
     recording.PenStyle = penStyle_;
     recording.EndPosition = position_;
     recording.EndDotPhase = dotPhase_;
+    recording.MovesPen = false;
     recording.Complete = true;
     recording_ = &recording;
     return true;
@@ -696,7 +709,8 @@ bool TRasterCanvas::Replay(const TPixelRecording& recording)
     std::uint8_t* bits = Bits();
     for (const std::uint32_t offset : recording.Offsets)
         std::memcpy(bits + offset, rgb, 3);
-    position_ = recording.EndPosition;
+    if (recording.MovesPen)
+        position_ = recording.EndPosition;
     dotPhase_ = recording.EndDotPhase;
     return true;
 }

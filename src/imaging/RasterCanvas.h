@@ -195,6 +195,7 @@ private:
     mutable std::uint8_t* bits_ = nullptr;
     int width_ = 0, height_ = 0;
     std::ptrdiff_t stride_ = 0;
+    static std::ptrdiff_t PaddedStride(int width);
     TColour fillColour_;
     TColour penColour_ = 0;
     int penWidth_ = 1;

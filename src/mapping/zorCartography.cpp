@@ -348,6 +348,14 @@ void TCartogList::LoadFromFile(const std::string& fileName)
     LoadFromBytes(bytes, fileName);
 }
 
+void TCartogList::ReadAhead(const std::string& fileName, bool acceptText)
+{
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(fileName, error);
+    if (!error && size <= MaxFileSize)
+        SharedLoad(fileName, acceptText);
+}
+
 void TCartogList::LoadFromBytes(std::span<const std::uint8_t> bytes, const std::string& fileName)
 {
     const TFormat format = FormatOf(bytes, fileName, AcceptText);
@@ -616,6 +624,21 @@ void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
         canvas.Polyline(p.Points.data() + first, count);
     if (recording)
         canvas.StopRecording();
+}
+
+void TCartogList::Rehearse(TCanvas& scratch, int offsetX, int offsetY) const
+{
+    if (Mapping == nullptr || segments_.empty())
+        return;
+    Prepare(offsetX, offsetY);
+    TProjected& p = projected_;
+    TPixelRecording painted;
+    if (p.Calls.empty() || p.Painted.Complete || !scratch.StartRecording(painted))
+        return;
+    for (const auto& [first, count] : p.Calls)
+        scratch.Polyline(p.Points.data() + first, count);
+    scratch.StopRecording();
+    p.Painted = std::move(painted);
 }
 
 bool TCartogList::OutOfReach(const TLineSegment& segment) const

@@ -117,6 +117,10 @@ public:
     // loaded in this process, unchanged in size and modification time, is not read again: its
     // polylines are shared.
     void LoadFromFile(const std::string& fileName);
+    // Reads and parses a file as LoadFromFile would, for a LoadFromFile of it to come, maybe on
+    // another thread: that one then finds it parsed, or waits for the parse to end. The list
+    // is left as it is, and nothing is told: a file that cannot be read is read again then.
+    static void ReadAhead(const std::string& fileName, bool acceptText);
     // Why the last LoadFromFile loaded nothing, for the user ("F: outline file larger than
     // 256 MiB, not loaded"); empty when nothing is to be told.
     std::string LoadProblem;
@@ -141,6 +145,11 @@ public:
     // would, unless that is done already: the drawing then only hands them to the canvas. It
     // reads the projection, and may run on another thread while nothing else uses the list.
     void Prepare(int offsetX, int offsetY) const;
+    // Prepares the polylines and draws them on scratch, a surface of the size of the one they
+    // are meant for with the pen they will be drawn with, keeping the pixels they paint: the
+    // next drawing on such a surface only writes those pixels again. Like Prepare, it may run
+    // on another thread while nothing else uses the list.
+    void Rehearse(TCanvas& scratch, int offsetX, int offsetY) const;
 
 private:
     using TSharedSegment = std::shared_ptr<const TLineSegment>;

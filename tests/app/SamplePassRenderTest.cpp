@@ -667,8 +667,8 @@ TEST_F(SamplePassRender, PalettesPaintEachFootprintAtItsPositionInTheRange)
     }
 }
 
-// A run as the renderer makes it (no footprint read back, outlines read and projected beside
-// the decoding, the channel asked for drawn without the first one before it) keeps no sample
+// A run as the renderer makes it (no footprint read back, outlines read, projected and drawn
+// beside the decoding, the channel asked for drawn without the first one before it) keeps no sample
 // list unless its picture needs the footprints (filled, or a range stretched over them); it
 // draws and counts exactly what a run of the window does.
 TEST_F(SamplePassRender, RendererRunDrawsAndCountsTheSame)

@@ -244,6 +244,34 @@ TEST(MapCanvas, RecordedLinesReplayAsDrawn)
         replayed.LineTo(20, 1);
         EXPECT_EQ(ImageOf(replayed), ImageOf(direct)) << width;
 
+        // Polylines recorded on a bitmap without pixels, their strokes going to a sink, paint
+        // the same when replayed, and leave the pen where it stood on the bitmap replayed on.
+        if (width == 1) {
+            struct TNoRuns : TRunSink {
+                void Runs(const TPixelRun*, int) override {}
+            } noRuns;
+            TRasterCanvas strokes(TRasterCanvas::TStrokesOnly{0, 39}, 60, 40);
+            strokes.SetRunSink(&noRuns);
+            setUp(strokes);
+            TPixelRecording polylines;
+            ASSERT_TRUE(strokes.StartRecording(polylines));
+            strokes.Polyline(points.data(), 20);
+            strokes.Polyline(points.data() + 20, 20);
+            strokes.StopRecording();
+            TRasterCanvas drawn(&QtCanvasPainter(), 60, 40, Red),
+                painted(&QtCanvasPainter(), 60, 40, Red);
+            for (TRasterCanvas* canvas : {&drawn, &painted}) {
+                setUp(*canvas);
+                canvas->MoveTo(7, 7);
+            }
+            drawn.Polyline(points.data(), 20);
+            drawn.Polyline(points.data() + 20, 20);
+            ASSERT_TRUE(painted.Replay(polylines));
+            drawn.LineTo(20, 30);
+            painted.LineTo(20, 30);
+            EXPECT_EQ(ImageOf(painted), ImageOf(drawn)) << static_cast<int>(style);
+        }
+
         // Each segment of up to three steps alone (footprints, which have a path of their
         // own up to two), in every direction, away from the edges and against them.
         for (const TPoint from : {TPoint{30, 20}, TPoint{1, 1}})
