@@ -52,6 +52,20 @@ std::string FolderPart(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// Draws the outlines on a map of the given size without pixels, whose strokes go nowhere but
+// into the outlines' recording, with the pen they are drawn with on the map.
+void RehearseOutlines(const TCartogList& outlines, int width, int height)
+{
+    struct TNoRuns : TRunSink {
+        void Runs(const TPixelRun*, int) override {}
+    } noRuns;
+    TRasterCanvas scratch(TRasterCanvas::TStrokesOnly{0, height - 1}, width, height);
+    scratch.SetRunSink(&noRuns);
+    scratch.SetPenColour(TFormVeltra::OverlayColour);
+    scratch.SetPenWidth(1);
+    outlines.Rehearse(scratch, 0, 0);
+}
+
 // Waits for flag to be set by another thread. On a virtual machine a processor left idle is
 // slow to wake again (up to a millisecond or more), so the thread keeps looking for up to two
 // milliseconds before it sleeps.
@@ -531,8 +545,9 @@ void TFormVeltra::DrawChannel()
 }
 
 // The outlines do not depend on the footprints, which are drawn first: their file can be read,
-// their polylines projected and even drawn (without pixels, keeping where they paint) while the
-// footprints are decoded. The map then only has those pixels written over the footprints.
+// their polylines projected and, for a single pass, even drawn (without pixels, keeping where
+// they paint) while the footprints are decoded. The map then only has those pixels written
+// over the footprints.
 void TFormVeltra::DecodeBesideOutlines()
 {
     if (!outlinesBeside_) {
@@ -544,21 +559,17 @@ void TFormVeltra::DecodeBesideOutlines()
     outlineFailure_ = nullptr;
     outlinesReady_.store(false);
     const int width = mapBitmap_.Width(), height = mapBitmap_.Height();
-    outlineDrawer_ = std::jthread([this, width, height] {
+    // A composite's passes keep both processors busy: its outlines are only projected.
+    const bool rehearse = !CompositeOpen;
+    outlineDrawer_ = std::jthread([this, width, height, rehearse] {
         try {
             if (outlinesPending_)
                 Cartog->LoadFromFile(Cartog->CountriesFile);
             outlinesPending_ = false;
-            // A map of the same size without pixels, whose strokes go nowhere but into the
-            // recording, with the pen of the map's outlines.
-            struct TNoRuns : TRunSink {
-                void Runs(const TPixelRun*, int) override {}
-            } noRuns;
-            TRasterCanvas scratch(TRasterCanvas::TStrokesOnly{0, height - 1}, width, height);
-            scratch.SetRunSink(&noRuns);
-            scratch.SetPenColour(OverlayColour);
-            scratch.SetPenWidth(1);
-            Cartog->Rehearse(scratch, 0, 0);
+            if (rehearse)
+                RehearseOutlines(*Cartog, width, height);
+            else
+                Cartog->Prepare(0, 0);
         } catch (...) {
             outlineFailure_ = std::current_exception();
         }
