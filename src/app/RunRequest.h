@@ -54,8 +54,9 @@ struct TRunRequest {
     // is open: nothing reads the diagnostics lines, the one trace of those drawings besides the
     // time they take.
     bool DrawOnce = false;
-    // The outline file is read and the outlines projected on a second thread while the first
-    // render pass decodes the footprints (a single render on a computer of several processors).
+    // The outline file is read and the outlines projected (for a single file also drawn, into
+    // the recording the map replays) on other threads while the render pass decodes the
+    // footprints (a render on a computer of several processors).
     bool OutlinesBeside = false;
     // A composite of every file of Files (File is then ignored), by the rule's name ("latest",
     // "nadir", "min", "max", "mean"); none: File alone, as ever.

@@ -314,12 +314,17 @@ TCartogList::TFormat TCartogList::FormatOf(std::span<const std::uint8_t> bytes,
     return TFormat::Minute;
 }
 
+bool TCartogList::LargerThanLimit(const std::string& fileName)
+{
+    std::error_code error;
+    return !fileName.empty() && std::filesystem::is_regular_file(fileName, error) &&
+           std::filesystem::file_size(fileName, error) > MaxFileSize && !error;
+}
+
 bool TCartogList::WithinSizeLimit(const std::string& fileName)
 {
     LoadProblem.clear();
-    std::error_code error;
-    if (!fileName.empty() && std::filesystem::is_regular_file(fileName, error) &&
-        std::filesystem::file_size(fileName, error) > MaxFileSize && !error) {
+    if (LargerThanLimit(fileName)) {
         LoadProblem = fileName + ": outline file larger than 256 MiB, not loaded";
         return false;
     }
@@ -350,9 +355,7 @@ void TCartogList::LoadFromFile(const std::string& fileName)
 
 void TCartogList::ReadAhead(const std::string& fileName, bool acceptText)
 {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(fileName, error);
-    if (!error && size <= MaxFileSize)
+    if (!LargerThanLimit(fileName))
         SharedLoad(fileName, acceptText);
 }
 
@@ -619,11 +622,20 @@ void TCartogList::DrawOnCanvas(TCanvas& canvas, int offsetX, int offsetY) const
     TProjected& p = projected_;
     if (p.Painted.Complete && canvas.Replay(p.Painted))
         return;
-    const bool recording = ++p.Drawings >= 2 && canvas.StartRecording(p.Painted);
+    PaintCalls(canvas, ++p.Drawings >= 2);
+}
+
+void TCartogList::PaintCalls(TCanvas& canvas, bool record) const
+{
+    TProjected& p = projected_;
+    TPixelRecording painted;
+    const bool recording = record && canvas.StartRecording(painted);
     for (const auto& [first, count] : p.Calls)
         canvas.Polyline(p.Points.data() + first, count);
-    if (recording)
-        canvas.StopRecording();
+    if (!recording)
+        return;
+    canvas.StopRecording();
+    p.Painted = std::move(painted);
 }
 
 void TCartogList::Rehearse(TCanvas& scratch, int offsetX, int offsetY) const
@@ -631,14 +643,10 @@ void TCartogList::Rehearse(TCanvas& scratch, int offsetX, int offsetY) const
     if (Mapping == nullptr || segments_.empty())
         return;
     Prepare(offsetX, offsetY);
-    TProjected& p = projected_;
-    TPixelRecording painted;
-    if (p.Calls.empty() || p.Painted.Complete || !scratch.StartRecording(painted))
-        return;
-    for (const auto& [first, count] : p.Calls)
-        scratch.Polyline(p.Points.data() + first, count);
-    scratch.StopRecording();
-    p.Painted = std::move(painted);
+    // Without polylines there is nothing to replay: a replay would still set the pen's dot
+    // pattern, which drawing nothing leaves alone.
+    if (!projected_.Calls.empty() && !projected_.Painted.Complete)
+        PaintCalls(scratch, true);
 }
 
 bool TCartogList::OutOfReach(const TLineSegment& segment) const

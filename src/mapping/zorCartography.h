@@ -160,6 +160,8 @@ private:
     struct TLoaded;
     static std::shared_ptr<const TLoaded> Parse(std::span<const std::uint8_t> bytes,
                                                 const std::string& fileName, bool acceptText);
+    // Whether the file is a regular one larger than MaxFileSize.
+    static bool LargerThanLimit(const std::string& fileName);
     // The process-wide copy of a file's polylines; null when it cannot be read.
     static std::shared_ptr<const TLoaded> SharedLoad(const std::string& fileName, bool acceptText);
     void Apply(const TLoaded& loaded);
@@ -170,6 +172,9 @@ private:
     // Whether the projection shows none of the segment's points, by its bounding box.
     bool OutOfReach(const TLineSegment& segment) const;
     void Project(int offsetX, int offsetY) const;
+    // Hands the projected polylines to the canvas; with record, keeps the pixels they paint in
+    // projected_.Painted, when the canvas can record them.
+    void PaintCalls(TCanvas& canvas, bool record) const;
 
     std::vector<TSharedSegment> segments_;
     int capacity_ = 0;
